@@ -1,0 +1,25 @@
+#pragma once
+// What the main window needs of its script editor. The editor behind it may change; the window
+// only talks to this.
+#include <QString>
+#include <functional>
+
+class QKeyEvent;
+class QWidget;
+
+class TScriptEditor {
+public:
+    virtual ~TScriptEditor() = default;
+
+    virtual QWidget* Widget() = 0;
+    virtual int SelStart() const = 0; // zero-based character offset of the selection's start
+    virtual int SelLength() const = 0;
+    virtual QString SelectedText() const = 0;
+    virtual QString Text() const = 0; // line breaks are CR LF
+    // Adds Text as a new last line: into an empty editor it becomes the whole text, otherwise
+    // a line break and Text follow the last character.
+    virtual void AppendLine(const QString& Text) = 0;
+
+    std::function<void()> OnChange;
+    std::function<void(QKeyEvent*)> OnKeyDown;
+};

@@ -1,0 +1,20 @@
+#include "ToolWindow.h"
+
+#include <QTextEdit>
+
+QTextEdit* CreateToolWindowPane(QWidget* Parent, const QString& Name, int FontPixelHeight) {
+    auto* pane = new QTextEdit(Parent);
+    pane->setObjectName(Name);
+    pane->setAcceptRichText(false);
+    pane->setLineWrapMode(QTextEdit::NoWrap);
+    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font("Tahoma");
+    font.setPixelSize(FontPixelHeight);
+    pane->setFont(font);
+    QPalette palette = pane->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    pane->setPalette(palette);
+    return pane;
+}

@@ -1,0 +1,79 @@
+#include "untAbout.h"
+
+#include "ImageList.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const ProgramVersion = "2.8.6.53";
+
+QLabel* ValueLabel(QWidget* Parent, const QString& Name) {
+    auto* label = new QLabel("n/a", Parent);
+    label->setObjectName(Name);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+} // namespace
+
+TfrmAbout::TfrmAbout(QWidget* Owner, const std::optional<TConnectionDetails>& Details)
+    : QDialog(Owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    setObjectName("frmAbout");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("About ");
+    setFixedSize(324, 333);
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(ImageList1(DatabaseImage).pixmap(32, 32));
+    auto* name = new QLabel("Velmora 2", this);
+    QFont large = name->font();
+    large.setPixelSize(20);
+    large.setBold(true);
+    name->setFont(large);
+    Label9 = new QLabel(this);
+    Label9->setObjectName("Label9");
+    auto* author = new QLabel("Written by the Velmora 2 developers", this);
+    auto* contact = new QLabel("Questions and reports: through the project's tracker", this);
+
+    GroupBox1 = new QGroupBox("Current ADO Connection Information  ", this);
+    GroupBox1->setObjectName("GroupBox1");
+    labConnectedDB = ValueLabel(GroupBox1, "labConnectedDB");
+    labVersion = ValueLabel(GroupBox1, "labVersion");
+    lab7 = ValueLabel(GroupBox1, "lab7");
+    memConnString = new QPlainTextEdit("n/a", GroupBox1);
+    memConnString->setObjectName("memConnString");
+    memConnString->setReadOnly(true);
+    memConnString->setFrameShape(QFrame::NoFrame);
+    memConnString->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memConnString->setFixedSize(289, 65);
+    auto* form = new QFormLayout(GroupBox1);
+    form->addRow("Connected DB:", labConnectedDB);
+    form->addRow("Version:", labVersion);
+    form->addRow("Provider:", lab7);
+    form->addRow(new QLabel("Connection String:", GroupBox1));
+    form->addRow(memConnString);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(icon);
+    layout->addWidget(name);
+    layout->addWidget(Label9);
+    layout->addWidget(author);
+    layout->addWidget(contact);
+    layout->addStretch();
+    layout->addWidget(GroupBox1);
+
+    if (Details) {
+        labConnectedDB->setText(Details->DefaultDatabase);
+        labVersion->setText(Details->Version);
+        lab7->setText(Details->Provider);
+        memConnString->setPlainText(Details->ConnectionString);
+    }
+    Label9->setText(ProgramVersion);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The about box: the program's name and version and the state of the current connection.
+#include <QDialog>
+#include <optional>
+
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+
+// What the connection reports about itself, for the about box.
+struct TConnectionDetails {
+    QString DefaultDatabase;
+    QString Version;
+    QString Provider;
+    QString ConnectionString;
+};
+
+class TfrmAbout final : public QDialog {
+public:
+    // Without Details every value reads "n/a". The box frees itself when closed.
+    TfrmAbout(QWidget* Owner, const std::optional<TConnectionDetails>& Details);
+
+    QLabel* Label9; // the version
+    QGroupBox* GroupBox1;
+    QLabel* labConnectedDB;
+    QLabel* labVersion;
+    QLabel* lab7;
+    QPlainTextEdit* memConnString;
+};

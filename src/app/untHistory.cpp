@@ -1,0 +1,85 @@
+#include "untHistory.h"
+
+#include "Dialogs.h"
+#include "ErrorHandler.h"
+#include "ImageList.h"
+#include "RtfWriter.h"
+#include "ToolWindow.h"
+
+#include <QSaveFile>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+TfrmHistory* frmHistory = nullptr;
+
+namespace {
+
+QToolButton* AddButton(QToolBar* Bar, const QString& Name, int Image) {
+    auto* button = new QToolButton(Bar);
+    button->setObjectName(Name);
+    button->setIcon(ImageList1(Image));
+    button->setAutoRaise(true);
+    Bar->addWidget(button);
+    return button;
+}
+
+} // namespace
+
+TfrmHistory::TfrmHistory(QWidget* Owner, TFileDialog& SaveDialog)
+    : QWidget(Owner, Qt::Tool), FSaveDialog(SaveDialog) {
+    setObjectName("frmHistory");
+    setWindowTitle("History");
+    resize(468, 400);
+
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName("ToolBar1");
+    ToolButton1 = AddButton(ToolBar1, "ToolButton1", SaveImage);
+    ToolBar1->addSeparator();
+    ToolButton3 = AddButton(ToolBar1, "ToolButton3", RunImage);
+    reHistory = CreateToolWindowPane(this, "reHistory", 13);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(ToolBar1);
+    layout->addWidget(reHistory);
+
+    connect(ToolButton1, &QToolButton::clicked, this, Guarded([this] { ToolButton1Click(); }));
+    connect(ToolButton3, &QToolButton::clicked, this, Guarded([this] { ToolButton3Click(); }));
+}
+
+void TfrmHistory::InsertAtTop(const QString& Text) {
+    QString lines = Text;
+    lines.replace("\r\n", "\n").replace('\r', '\n');
+    QTextCursor top(reHistory->document());
+    top.movePosition(QTextCursor::Start);
+    top.insertText(reHistory->document()->isEmpty() ? lines : lines + '\n');
+}
+
+QString TfrmHistory::Text() const {
+    return reHistory->toPlainText();
+}
+
+void TfrmHistory::ToolButton1Click() {
+    if (!FSaveDialog.Execute())
+        return;
+    // Written to a temporary file first, so a failed save never leaves half a file behind.
+    QSaveFile file(FSaveDialog.FileName);
+    const QFont font = reHistory->font();
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(PlainTextToRtf(Text(), font.family(), font.pixelSize())) < 0 || !file.commit())
+        throw std::runtime_error(QString("Cannot write file \"%1\". %2")
+                                     .arg(FSaveDialog.FileName, file.errorString())
+                                     .toStdString());
+}
+
+void TfrmHistory::ToolButton3Click() {
+    QString selected = reHistory->textCursor().selectedText();
+    selected.replace(QChar::ParagraphSeparator, "\r\n");
+    if (OnRun)
+        OnRun(selected);
+}

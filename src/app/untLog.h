@@ -1,0 +1,18 @@
+#pragma once
+// The log window: connection events, newest first, each with its time stamp.
+#include <QWidget>
+
+class QTextEdit;
+
+class TfrmLog final : public QWidget {
+public:
+    explicit TfrmLog(QWidget* Owner);
+
+    // Puts Line above every earlier line.
+    void InsertFirstLine(const QString& Line);
+    QString Text() const;
+
+    QTextEdit* reLog;
+};
+
+extern TfrmLog* frmLog;

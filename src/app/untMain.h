@@ -1,0 +1,142 @@
+#pragma once
+// The main window: schema browser, script editor, result grid, menus and status bars, and the
+// state every command shares.
+#include "Dialogs.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QComboBox;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QTableView;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class TContextMenuShortcuts;
+class TScriptEditor;
+class TStatusBar;
+
+class TfrmMain final : public QMainWindow {
+public:
+    // Builds the window and runs its creation handler up to the connect dialog; the program
+    // entry then calls ConnectAtStartup before showing the window.
+    TfrmMain();
+    ~TfrmMain() override;
+
+    void ConnectAtStartup();
+
+    // Operations the other parts of the program call.
+    void AppendToScript(const QString& Text);
+    void WriteLog(const QString& Message);
+    void CloseConnection();
+
+    // Handlers.
+    void Exit1Click();
+    void Log1Click();
+    void History1Click();
+    void About1Click();
+    void btnInvisibleClick(QObject* Sender);
+    void popTableSQLPopup();
+    void popStoreProcSQLPopup();
+
+    // State shared by the commands.
+    QString ScriptFileName;
+    bool ScriptModified = false;
+    bool SavedToFile = false;
+    QString LastTable;
+    QString LastStoredProc;
+
+    // Components, named as in the window's design.
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1;
+    QWidget* TabSheet2;
+    QTreeWidget* tvTablesViews;
+    QTreeWidget* tvStoredProcedures;
+    QSplitter* Splitter1;
+    QWidget* Panel1;
+    QToolBar* ToolBar1;
+    QToolButton* ToolButton7;
+    QToolButton* ToolButton4;
+    QToolButton* ToolButton1;
+    QToolButton* ToolButton3;
+    QToolButton* ToolButton9;
+    QComboBox* cbDatabases;
+    TScriptEditor* SourceEdit1;
+    TStatusBar* StatusBar2;
+    QSplitter* Splitter2;
+    QTableView* DBGrid1;
+    QWidget* DBNavigator1;
+    QPushButton* btnInvisible;
+    TStatusBar* StatusBar1;
+
+    QAction* New1;
+    QAction* Open1;
+    QAction* Save1;
+    QAction* SaveAs1;
+    QAction* Print1;
+    QAction* Exit1;
+    QAction* Connect1;
+    QMenu* Open2;
+    QAction* Close1;
+    QAction* New2;
+    QAction* SelectedOnly1;
+    QAction* EntireScript1;
+    QAction* GUID1;
+    QAction* RandomNumber1;
+    QAction* yyyymmddhhmmss1;
+    QAction* CopySelectedOver1;
+    QAction* History1;
+    QAction* Log1;
+    QAction* Options1;
+    QAction* Tables1;
+    QAction* StoredProcedures1;
+    QAction* About1;
+
+    QMenu* popTableSQL;
+    QAction* miLastTable;
+    QAction* SELECT1;
+    QAction* SELECTExtended1;
+    QAction* INSERT1;
+    QAction* UPDATE1;
+    QAction* DELETE1;
+    QAction* TRUNCATE1;
+    QAction* CREATETABLE1;
+    QAction* ALTERTABLE1;
+    QAction* DROPTABLE1;
+    QMenu* GenerateSP1;
+    QAction* Blank1;
+    QAction* UPDATEINSERT1;
+    QAction* SELECT2;
+
+    QMenu* popStoreProcSQL;
+    QAction* miLastSP;
+    QAction* SPHELPTEXT1;
+    QAction* SPHELPTEXTEx1;
+
+    TFileDialog OpenDialog1;
+    TFileDialog SaveDialog1;
+    TFileDialog OpenDialog2;
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    void FormCreate();
+    void CreateComponents();
+    void CreateBrowser();
+    void CreateScriptPanel();
+    void CreateMainMenu();
+    void CreatePopupMenus();
+    void CreateFileDialogs();
+    void ConnectHandlers();
+
+    void SourceEdit1Change();
+    void SourceEdit1KeyDown(QKeyEvent* Event);
+
+    TContextMenuShortcuts* FContextMenuShortcuts;
+};
+
+extern TfrmMain* frmMain;

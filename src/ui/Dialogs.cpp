@@ -1,0 +1,95 @@
+#include "Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+namespace {
+
+QString CaptionFor(TMsgDlgType DlgType) {
+    switch (DlgType) {
+    case TMsgDlgType::mtWarning:
+        return "Warning";
+    case TMsgDlgType::mtError:
+        return "Error";
+    case TMsgDlgType::mtInformation:
+        return "Information";
+    case TMsgDlgType::mtConfirmation:
+        return "Confirm";
+    }
+    return {};
+}
+
+QMessageBox::Icon IconFor(TMsgDlgType DlgType) {
+    switch (DlgType) {
+    case TMsgDlgType::mtWarning:
+        return QMessageBox::Warning;
+    case TMsgDlgType::mtError:
+        return QMessageBox::Critical;
+    case TMsgDlgType::mtInformation:
+        return QMessageBox::Information;
+    case TMsgDlgType::mtConfirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// On Linux "*.*" would hide files without an extension; "All Files" must show them all.
+QString QtMask(QString Mask) {
+    Mask.replace(';', ' ');
+    return Mask == "*.*" ? QString("*") : Mask;
+}
+
+class TRealDialogs final : public TDialogService {
+public:
+    QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType DlgType,
+                                           QMessageBox::StandardButtons Buttons) override {
+        QMessageBox box(IconFor(DlgType), CaptionFor(DlgType), Msg, Buttons,
+                        QApplication::activeWindow());
+        return static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+
+    bool ExecuteFileDialog(TFileDialog& Dialog) override {
+        QFileDialog dialog(QApplication::activeWindow(), Dialog.Title);
+        const bool open = Dialog.Kind == TFileDialog::TKind::Open;
+        dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog.setNameFilters(QtNameFilters(Dialog.Filter));
+        dialog.setDefaultSuffix(Dialog.DefaultExt.startsWith("*") ? QString() : Dialog.DefaultExt);
+        if (!Dialog.FileName.isEmpty())
+            dialog.selectFile(Dialog.FileName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return false;
+        Dialog.FileName = dialog.selectedFiles().front();
+        return true;
+    }
+};
+
+TRealDialogs RealDialogs;
+TDialogService* Current = &RealDialogs;
+
+} // namespace
+
+TDialogService& Dialogs() {
+    return *Current;
+}
+
+void SetDialogService(TDialogService* Service) {
+    Current = Service != nullptr ? Service : &RealDialogs;
+}
+
+bool TFileDialog::Execute() {
+    return Dialogs().ExecuteFileDialog(*this);
+}
+
+QStringList QtNameFilters(const QString& Filter) {
+    const QStringList parts = Filter.split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i];
+        const QString mask = QtMask(parts[i + 1]);
+        const qsizetype open = description.lastIndexOf('(');
+        const QString name = open > 0 ? description.left(open).trimmed() : description;
+        filters << QString("%1 (%2)").arg(name, mask);
+    }
+    return filters;
+}

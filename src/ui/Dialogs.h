@@ -1,0 +1,35 @@
+#pragma once
+// Every message box and file dialog of the program goes through one replaceable service, so that
+// tests can answer them without a user.
+#include <QMessageBox>
+#include <QString>
+
+enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
+
+// A file dialog component: its settings, and the file name it returns (and remembers for the
+// next showing).
+struct TFileDialog {
+    enum class TKind { Open, Save };
+    TKind Kind = TKind::Open;
+    QString Title;
+    QString Filter; // "Description|mask|Description|mask..."
+    QString DefaultExt;
+    QString FileName;
+
+    bool Execute(); // shows it through the dialog service; true when confirmed
+};
+
+class TDialogService {
+public:
+    virtual ~TDialogService() = default;
+    virtual QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType DlgType,
+                                                   QMessageBox::StandardButtons Buttons) = 0;
+    virtual bool ExecuteFileDialog(TFileDialog& Dialog) = 0;
+};
+
+TDialogService& Dialogs();
+// Installs a replacement (tests); nullptr restores the real dialogs. Not owned.
+void SetDialogService(TDialogService* Service);
+
+// "Desc (*.a)|*.a|All Files (*.*)|*.*" as a Qt name filter list.
+QStringList QtNameFilters(const QString& Filter);

@@ -1,0 +1,280 @@
+// The main window driven offscreen: menus, shortcuts, the script's state, closing.
+#include "ErrorHandler.h"
+#include "QtPrinting.h"
+#include "ScriptEditor.h"
+#include "ScriptedDialogs.h"
+#include "StatusBar.h"
+#include "untHistory.h"
+#include "untLog.h"
+#include "untMain.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+// One line per item: indentation, caption, shortcut, and markers for submenus and disabled items.
+void DumpMenu(const QList<QAction*>& Actions, const QString& Indent, QStringList& Lines) {
+    for (const QAction* action : Actions) {
+        if (action->isSeparator()) {
+            Lines << Indent + "-";
+            continue;
+        }
+        QString line = Indent + action->text();
+        if (!action->shortcut().isEmpty())
+            line += "  " + action->shortcut().toString(QKeySequence::PortableText);
+        if (!action->isEnabled())
+            line += "  (disabled)";
+        if (action->menu() != nullptr)
+            line += " >";
+        Lines << line;
+        if (action->menu() != nullptr)
+            DumpMenu(action->menu()->actions(), Indent + "  ", Lines);
+    }
+}
+
+QStringList Dump(const QList<QAction*>& Actions) {
+    QStringList lines;
+    DumpMenu(Actions, "", lines);
+    return lines;
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override { Window = std::make_unique<TfrmMain>(); }
+
+    void ShowAndFocus(QWidget* Control) {
+        Window->show();
+        Window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+        Control->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([Control] { return Control->hasFocus(); }));
+    }
+
+    QWidget* Editor() const { return Window->SourceEdit1->Widget(); }
+
+    TScriptedDialogs Dialogs;
+    std::unique_ptr<TfrmMain> Window;
+};
+
+TEST_F(MainWindowTest, MainMenuHasEveryItemInOrderWithItsShortcut) {
+    const QStringList expected = {"File",
+                                  "  New  Ctrl+N",
+                                  "  -",
+                                  "  Open  Ctrl+O",
+                                  "  -",
+                                  "  Save  Ctrl+S",
+                                  "  Save As",
+                                  "  -",
+                                  "  Print  Ctrl+P",
+                                  "  -",
+                                  "  Exit",
+                                  " >",
+                                  "Connections",
+                                  "  Connect",
+                                  "  -",
+                                  "  Open >",
+                                  "  -",
+                                  "  Close",
+                                  "  -",
+                                  "  Create/Edit",
+                                  "Actions",
+                                  "  Execute >",
+                                  "    Selected Only  Ctrl+E",
+                                  "    Entire Script  F5",
+                                  "  -",
+                                  "  Generate >",
+                                  "    GUID  Ctrl+G",
+                                  "    Random Number  Ctrl+R",
+                                  "    -",
+                                  "    Date Time >",
+                                  "      yyyy-mm-dd hh:mm:ss  Ctrl+T",
+                                  "  -",
+                                  "  Copy Selected Over  Ins",
+                                  "View",
+                                  "  History  F2",
+                                  "  Log  F3",
+                                  "  -",
+                                  "  Options  (disabled)",
+                                  "  -",
+                                  "  Refresh >",
+                                  "    Tables  Shift+F5",
+                                  "    Stored Procedures  Shift+F6",
+                                  "Help",
+                                  "  About"};
+    QStringList actual = Dump(Window->menuBar()->actions());
+    // Top-level entries are submenus; the marker only matters below them.
+    for (QString& line : actual)
+        if (!line.startsWith(' ') && line.endsWith(" >"))
+            line.chop(2);
+    QStringList expectedWithoutStray = expected;
+    expectedWithoutStray.removeAll(" >");
+    EXPECT_EQ(actual, expectedWithoutStray);
+}
+
+TEST_F(MainWindowTest, ContextMenusHaveEveryItemInOrderWithItsShortcut) {
+    EXPECT_EQ(
+        Dump(Window->popTableSQL->actions()),
+        (QStringList{"<no table>", "-", "SELECT *  Shift+F1", "SELECT Ex  Shift+F2", "-",
+                     "INSERT  Shift+F3", "UPDATE  Shift+F4", "DELETE  Shift+F5",
+                     "TRUNCATE  Shift+F6", "-", "CREATE TABLE", "ALTER TABLE", "DROP TABLE", "-",
+                     "Generate SP >", "  Blank", "  -", "  UPDATE / INSERT", "  SELECT"}));
+    EXPECT_EQ(Dump(Window->popStoreProcSQL->actions()),
+              (QStringList{"<no store proc>", "-", "SP_HELPTEXT", "SP_HELPTEXT Ex", "-"}));
+    EXPECT_EQ(Window->popTableSQL->defaultAction(), Window->miLastTable);
+    EXPECT_EQ(Window->popStoreProcSQL->defaultAction(), Window->miLastSP);
+}
+
+TEST_F(MainWindowTest, ContextMenuCaptionsShowTheRememberedNames) {
+    Window->popTableSQLPopup();
+    Window->popStoreProcSQLPopup();
+    EXPECT_EQ(Window->miLastTable->text(), "<no table>");
+    EXPECT_EQ(Window->miLastSP->text(), "<no store proc>");
+    Window->LastTable = "Customers";
+    Window->LastStoredProc = "p_Orders";
+    Window->popTableSQLPopup();
+    Window->popStoreProcSQLPopup();
+    EXPECT_EQ(Window->miLastTable->text(), "Customers");
+    EXPECT_EQ(Window->miLastSP->text(), "p_Orders");
+}
+
+TEST_F(MainWindowTest, InTheEditorTheContextMenuShortcutWinsOverRefresh) {
+    ShowAndFocus(Editor());
+    QSignalSpy deletes(Window->DELETE1, &QAction::triggered);
+    QSignalSpy truncates(Window->TRUNCATE1, &QAction::triggered);
+    QSignalSpy refreshTables(Window->Tables1, &QAction::triggered);
+    QSignalSpy refreshProcedures(Window->StoredProcedures1, &QAction::triggered);
+    QTest::keyClick(Editor(), Qt::Key_F5, Qt::ShiftModifier);
+    QTest::keyClick(Editor(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(deletes.count(), 1);
+    EXPECT_EQ(truncates.count(), 1);
+    EXPECT_EQ(refreshTables.count(), 0);
+    EXPECT_EQ(refreshProcedures.count(), 0);
+}
+
+TEST_F(MainWindowTest, ElsewhereTheRefreshCommandsRun) {
+    ShowAndFocus(Window->tvTablesViews);
+    QSignalSpy deletes(Window->DELETE1, &QAction::triggered);
+    QSignalSpy refreshTables(Window->Tables1, &QAction::triggered);
+    QSignalSpy refreshProcedures(Window->StoredProcedures1, &QAction::triggered);
+    QTest::keyClick(Window->tvTablesViews, Qt::Key_F5, Qt::ShiftModifier);
+    QTest::keyClick(Window->tvTablesViews, Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(deletes.count(), 0);
+    EXPECT_EQ(refreshTables.count(), 1);
+    EXPECT_EQ(refreshProcedures.count(), 1);
+}
+
+TEST_F(MainWindowTest, CtrlEInTheEditorRunsSelectedOnlyOncePerPress) {
+    ShowAndFocus(Editor());
+    QSignalSpy runs(Window->SelectedOnly1, &QAction::triggered);
+    QTest::keyClick(Editor(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(runs.count(), 1);
+    QTest::keyClick(Editor(), Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(runs.count(), 1);
+}
+
+TEST_F(MainWindowTest, CtrlSpaceInTheEditorPopsUpTheTableMenuAtTheScreenCorner) {
+    ShowAndFocus(Editor());
+    QTest::keyClick(Editor(), Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Window->popTableSQL->isVisible(); }));
+    // Qt nudges a menu a pixel or two inside the screen; it must still sit in the corner, not
+    // at the caret or the mouse.
+    const QPoint corner = Window->popTableSQL->screen()->geometry().topLeft();
+    EXPECT_LE((Window->popTableSQL->pos() - corner).manhattanLength(), 4);
+    EXPECT_EQ(Window->SourceEdit1->Text(), "");
+    Window->popTableSQL->close();
+}
+
+TEST_F(MainWindowTest, AppendToScriptAddsANewLastLine) {
+    Window->AppendToScript("SELECT * FROM t");
+    EXPECT_EQ(Window->SourceEdit1->Text(), "SELECT * FROM t");
+    Window->AppendToScript("a\r\nb");
+    EXPECT_EQ(Window->SourceEdit1->Text(), "SELECT * FROM t\r\na\r\nb");
+    Window->AppendToScript("");
+    EXPECT_EQ(Window->SourceEdit1->Text(), "SELECT * FROM t\r\na\r\nb\r\n");
+}
+
+TEST_F(MainWindowTest, EveryChangeOfTheScriptSetsModifiedAndShowsTheSelection) {
+    EXPECT_FALSE(Window->ScriptModified);
+    Window->AppendToScript("abc");
+    EXPECT_TRUE(Window->ScriptModified);
+    EXPECT_EQ(Window->StatusBar2->PanelText(0), "3:0");
+
+    Window->ScriptModified = false;
+    ShowAndFocus(Editor());
+    QTest::keyClick(Editor(), Qt::Key_Home);
+    QTest::keyClick(Editor(), Qt::Key_X);
+    EXPECT_TRUE(Window->ScriptModified);
+    EXPECT_EQ(Window->StatusBar2->PanelText(0), "1:0");
+}
+
+TEST_F(MainWindowTest, WriteLogPutsTheNewestStampedLineFirst) {
+    Window->WriteLog("first");
+    Window->WriteLog("second");
+    const QStringList lines = frmLog->Text().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    const QRegularExpression stamped(R"(^\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\.\d{3} - (.*)$)");
+    EXPECT_EQ(stamped.match(lines[0]).captured(1), "second");
+    EXPECT_EQ(stamped.match(lines[1]).captured(1), "first");
+    EXPECT_EQ(Window->StatusBar1->PanelText(3), "second");
+}
+
+TEST_F(MainWindowTest, ToolWindowsHideOnCloseAndKeepTheirContent) {
+    Window->WriteLog("kept");
+    Window->Log1->trigger();
+    Window->History1->trigger();
+    EXPECT_TRUE(frmLog->isVisible());
+    EXPECT_TRUE(frmHistory->isVisible());
+    frmLog->close();
+    frmHistory->close();
+    EXPECT_FALSE(frmLog->isVisible());
+    EXPECT_TRUE(frmLog->Text().endsWith(" - kept"));
+    Window->Log1->trigger();
+    EXPECT_TRUE(frmLog->isVisible());
+}
+
+TEST_F(MainWindowTest, ExitAnsweredNoKeepsTheWindow) {
+    Window->show();
+    Dialogs.Answers = {QMessageBox::No};
+    Window->Exit1->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, "Exit Now?");
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtWarning);
+    EXPECT_EQ(Dialogs.Messages[0].Buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(Window->isVisible());
+}
+
+TEST_F(MainWindowTest, ExitAnsweredYesClosesTheWindow) {
+    Window->show();
+    Dialogs.Answers = {QMessageBox::Yes};
+    EXPECT_TRUE(Window->close());
+    EXPECT_FALSE(Window->isVisible());
+    EXPECT_EQ(Dialogs.Messages.size(), 1u);
+}
+
+TEST_F(MainWindowTest, RandomNumberDoesNothing) {
+    Window->AppendToScript("x");
+    Window->RandomNumber1->trigger();
+    EXPECT_EQ(Window->SourceEdit1->Text(), "x");
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST(GeneralErrorHandler, ShowsTheMessageOfAnEscapedErrorAndGoesOn) {
+    TScriptedDialogs dialogs;
+    bool after = false;
+    RunCommand([] { throw std::runtime_error("Table 'x' does not exist"); });
+    RunCommand([&after] { after = true; });
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].Text, "Table 'x' does not exist");
+    EXPECT_EQ(dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
+    EXPECT_TRUE(after);
+}
+
+} // namespace

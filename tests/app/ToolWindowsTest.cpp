@@ -1,0 +1,133 @@
+// The history and about windows, and the history's Rich Text Format file read back by an
+// independent reader.
+#include "QtPrinting.h"
+#include "RequireComponent.h"
+#include "RtfWriter.h"
+#include "ScriptedDialogs.h"
+#include "untAbout.h"
+#include "untHistory.h"
+#include "untMain.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// The text an RTF reader other than ours finds in File. unrtf renders its HTML with every
+// character it knows, so that is the form read back here.
+QString ReadBackWithUnrtf(const QString& File) {
+    QProcess unrtf;
+    unrtf.start("unrtf", {"--html", File});
+    if (!unrtf.waitForFinished(10000) || unrtf.exitCode() != 0)
+        return "<unrtf failed>";
+    QTextDocument document;
+    document.setHtml(QString::fromUtf8(unrtf.readAllStandardOutput()));
+    return document.toPlainText().replace(QChar(0x2028), '\n').trimmed();
+}
+
+class HistoryTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(Folder.isValid()); }
+
+    QTemporaryDir Folder;
+    TScriptedDialogs Dialogs;
+    std::unique_ptr<TfrmMain> Window = std::make_unique<TfrmMain>();
+};
+
+TEST_F(HistoryTest, InsertAtTopPutsTheNewestTextFirst) {
+    frmHistory->InsertAtTop("========================");
+    frmHistory->InsertAtTop("select 1");
+    frmHistory->InsertAtTop("========================");
+    frmHistory->InsertAtTop("update t\r\nset x = 1");
+    EXPECT_EQ(frmHistory->Text(),
+              "update t\nset x = 1\n========================\nselect 1\n========================");
+}
+
+TEST_F(HistoryTest, SavedFileIsRichTextThatAnotherReaderReadsAsTheSameText) {
+    VELMORA_REQUIRE(!QStandardPaths::findExecutable("unrtf").isEmpty(), "unrtf (Debian unrtf)");
+    const QString script =
+        QString::fromUtf8("select '{braces}' as \"a\\\\b\" -- café, Ωmega, 日本, \xF0\x9F\x98\x80\n"
+                          "========================\n"
+                          "update t set name = N'Zoë'");
+    frmHistory->reHistory->setPlainText(script);
+    // The extension says script; the content is still Rich Text Format.
+    const QString file = Folder.filePath("history.sql");
+    Dialogs.FileAnswers = {file};
+
+    frmHistory->ToolButton1Click();
+
+    EXPECT_EQ(Dialogs.FileDialogTitles, QStringList{"Save File"});
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().startsWith("{\\rtf1"));
+    EXPECT_EQ(ReadBackWithUnrtf(file), script);
+}
+
+TEST_F(HistoryTest, CancelledSaveWritesNothing) {
+    frmHistory->reHistory->setPlainText("select 1");
+    Dialogs.FileAnswers = {std::nullopt};
+    frmHistory->ToolButton1Click();
+    EXPECT_TRUE(QDir(Folder.path()).isEmpty());
+}
+
+TEST_F(HistoryTest, SaveIntoAMissingFolderReportsTheError) {
+    frmHistory->reHistory->setPlainText("select 1");
+    Dialogs.FileAnswers = {Folder.filePath("missing/history.rtf")};
+    EXPECT_THROW(frmHistory->ToolButton1Click(), std::runtime_error);
+}
+
+TEST_F(HistoryTest, RunButtonRunsOnlyTheSelectedText) {
+    QStringList runs;
+    frmHistory->OnRun = [&runs](const QString& Script) { runs << Script; };
+    frmHistory->reHistory->setPlainText("select 1\nfrom t\n========================\nselect 2");
+    QTextCursor cursor = frmHistory->reHistory->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(15, QTextCursor::KeepAnchor);
+    frmHistory->reHistory->setTextCursor(cursor);
+    frmHistory->ToolButton3Click();
+    cursor.clearSelection();
+    frmHistory->reHistory->setTextCursor(cursor);
+    frmHistory->ToolButton3Click();
+    EXPECT_EQ(runs, (QStringList{"select 1\r\nfrom t", ""}));
+}
+
+TEST(RtfWriter, EscapesControlCharactersOfTheFormat) {
+    const QByteArray rtf = PlainTextToRtf("a{b}\\c\td\r\ne", "Tahoma", 13);
+    EXPECT_TRUE(rtf.contains("a\\{b\\}\\\\c\\tab d\\par\ne\\par"));
+    EXPECT_TRUE(rtf.contains("\\fs19 "));
+}
+
+TEST(RtfWriter, WritesCharactersBeyondAsciiAsUnicodeWithAFallback) {
+    const QByteArray rtf = PlainTextToRtf(QString::fromUtf8("é\xF0\x9F\x98\x80"), "Tahoma", 13);
+    EXPECT_TRUE(rtf.contains("\\u233\\'3f\\u-10179\\'3f\\u-8704\\'3f"));
+}
+
+TEST(AboutBox, ShowsNotAvailableWithoutAConnectionAndTheVersion) {
+    TfrmAbout about(nullptr, std::nullopt);
+    EXPECT_EQ(about.windowTitle(), "About ");
+    EXPECT_EQ(about.Label9->text(), "2.8.6.53");
+    EXPECT_EQ(about.GroupBox1->title(), "Current ADO Connection Information  ");
+    EXPECT_EQ(about.labConnectedDB->text(), "n/a");
+    EXPECT_EQ(about.labVersion->text(), "n/a");
+    EXPECT_EQ(about.lab7->text(), "n/a");
+    EXPECT_EQ(about.memConnString->toPlainText(), "n/a");
+}
+
+TEST(AboutBox, ShowsTheConnectionsDetails) {
+    TfrmAbout about(nullptr, TConnectionDetails{"demo", "03.52", "MSDASQL.1", "Provider=x"});
+    EXPECT_EQ(about.labConnectedDB->text(), "demo");
+    EXPECT_EQ(about.labVersion->text(), "03.52");
+    EXPECT_EQ(about.lab7->text(), "MSDASQL.1");
+    EXPECT_EQ(about.memConnString->toPlainText(), "Provider=x");
+}
+
+} // namespace

@@ -1,0 +1,39 @@
+#include "ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+TScriptedDialogs::TScriptedDialogs() {
+    SetDialogService(this);
+}
+
+TScriptedDialogs::~TScriptedDialogs() {
+    SetDialogService(nullptr);
+}
+
+QMessageBox::StandardButton TScriptedDialogs::MessageDlg(const QString& Msg, TMsgDlgType DlgType,
+                                                         QMessageBox::StandardButtons Buttons) {
+    Messages.push_back({Msg, DlgType, Buttons});
+    if (Buttons == QMessageBox::Ok)
+        return QMessageBox::Ok;
+    if (Answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << Msg.toStdString();
+        return QMessageBox::Cancel;
+    }
+    const QMessageBox::StandardButton answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+}
+
+bool TScriptedDialogs::ExecuteFileDialog(TFileDialog& Dialog) {
+    FileDialogTitles.push_back(Dialog.Title);
+    if (FileAnswers.empty()) {
+        ADD_FAILURE() << "unexpected file dialog: " << Dialog.Title.toStdString();
+        return false;
+    }
+    const std::optional<QString> answer = FileAnswers.front();
+    FileAnswers.pop_front();
+    if (!answer)
+        return false;
+    Dialog.FileName = *answer;
+    return true;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Answers the program's message boxes and file dialogs in tests, and records what was asked.
+// A question (a box with more than an OK button) or a file dialog that the test did not
+// expect fails the test.
+#include "Dialogs.h"
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+class TScriptedDialogs final : public TDialogService {
+public:
+    struct TMessage {
+        QString Text;
+        TMsgDlgType DlgType;
+        QMessageBox::StandardButtons Buttons;
+    };
+
+    TScriptedDialogs();
+    ~TScriptedDialogs() override;
+    TScriptedDialogs(const TScriptedDialogs&) = delete;
+    TScriptedDialogs& operator=(const TScriptedDialogs&) = delete;
+
+    QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType DlgType,
+                                           QMessageBox::StandardButtons Buttons) override;
+    bool ExecuteFileDialog(TFileDialog& Dialog) override;
+
+    std::vector<TMessage> Messages;
+    QStringList FileDialogTitles;
+    std::deque<QMessageBox::StandardButton> Answers;
+    std::deque<std::optional<QString>> FileAnswers; // nullopt cancels the dialog
+};
