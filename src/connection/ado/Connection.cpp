@@ -24,7 +24,9 @@ std::string installHint(const std::string& driver) {
 }
 
 // "name;1" names group 1 of a SQL Server procedure; catalog functions take the bare name.
-std::string bareProcedureName(const std::string& name) { return name.substr(0, name.find(';')); }
+std::string bareProcedureName(const std::string& name) {
+    return name.substr(0, name.find(';'));
+}
 
 // Splits "schema.table" (a dot inside quotes or brackets does not count).
 std::vector<std::string> nameParts(const std::string& name) {
@@ -47,8 +49,9 @@ std::vector<std::string> nameParts(const std::string& name) {
     return parts;
 }
 
-
-SQLWCHAR* textOrNull(SqlWString& text) { return text.empty() ? nullptr : text.data(); }
+SQLWCHAR* textOrNull(SqlWString& text) {
+    return text.empty() ? nullptr : text.data();
+}
 
 } // namespace
 
@@ -100,8 +103,8 @@ void TADOConnection::fire(const TNotifyEvent& event) {
 
 void TADOConnection::reportInfo(const Diagnostic& diagnostic) {
     if (OnInfoMessage)
-        OnInfoMessage(*this, TADOError{diagnostic.message, diagnostic.sqlState,
-                                       diagnostic.nativeError});
+        OnInfoMessage(*this,
+                      TADOError{diagnostic.message, diagnostic.sqlState, diagnostic.nativeError});
 }
 
 InfoSink TADOConnection::infoSink() {
@@ -179,7 +182,9 @@ void TADOConnection::SetDefaultDatabase(const std::string& name) {
     defaultDatabase_ = name;
 }
 
-std::string TADOConnection::Version() const { return odbc_.infoText(SQL_DM_VER); }
+std::string TADOConnection::Version() const {
+    return odbc_.infoText(SQL_DM_VER);
+}
 
 std::string TADOConnection::Provider() const {
     try {
@@ -265,11 +270,11 @@ std::vector<std::string> TADOConnection::PrimaryKeyColumns(const std::string& ta
     std::vector<std::string> parts = nameParts(tableName);
     SqlWString table = toSqlWide(parts.back());
     SqlWString schema = parts.size() > 1 ? toSqlWide(parts[parts.size() - 2]) : SqlWString();
-    catalogStatement->check(
-        SQLPrimaryKeysW(catalogStatement->handle(), nullptr, 0, textOrNull(schema),
-                        static_cast<SQLSMALLINT>(schema.size()), table.data(),
-                        static_cast<SQLSMALLINT>(table.size())),
-        "Reading the primary key");
+    catalogStatement->check(SQLPrimaryKeysW(catalogStatement->handle(), nullptr, 0,
+                                            textOrNull(schema),
+                                            static_cast<SQLSMALLINT>(schema.size()), table.data(),
+                                            static_cast<SQLSMALLINT>(table.size())),
+                            "Reading the primary key");
     const TRecordset keys = readCurrentResult(*catalogStatement, getData_, {});
     const size_t columnName = 3;
     const size_t keySequence = 4;
@@ -355,8 +360,9 @@ long TADOConnection::ExecuteWithValues(const std::string& sql,
         SQLSMALLINT sqlType = value.column.sqlType;
         if (sqlType == SQL_UNKNOWN_TYPE)
             sqlType = value.isBinary ? SQL_VARBINARY : SQL_WVARCHAR;
-        const SQLULEN size = std::max<SQLULEN>(
-            {value.column.columnSize, static_cast<SQLULEN>(value.isBinary ? bytes : texts[i].size()), 1});
+        const SQLULEN size =
+            std::max<SQLULEN>({value.column.columnSize,
+                               static_cast<SQLULEN>(value.isBinary ? bytes : texts[i].size()), 1});
         writeStatement->check(
             SQLBindParameter(handle, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
                              value.isBinary ? SQL_C_BINARY : SQL_C_WCHAR, sqlType, size,
@@ -400,6 +406,8 @@ void TADOConnection::AttachDataSet(TCustomADODataSet* dataSet) {
         dataSets_.push_back(dataSet);
 }
 
-void TADOConnection::DetachDataSet(TCustomADODataSet* dataSet) { std::erase(dataSets_, dataSet); }
+void TADOConnection::DetachDataSet(TCustomADODataSet* dataSet) {
+    std::erase(dataSets_, dataSet);
+}
 
 } // namespace velmora::ado

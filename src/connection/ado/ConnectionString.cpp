@@ -12,7 +12,9 @@ namespace {
 const char* const malformedOleDbString =
     "Format of the initialization string does not conform to the OLE DB specification.";
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isBlank(text.front()))

@@ -83,8 +83,8 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b) {
 std::string parseDataLinkBytes(const std::string& bytes, const std::string& fileName) {
     if (bytes.empty())
         throw fileError(fileName, "is empty.");
-    const std::string text = hasUtf16Bom(bytes) ? utf16LeToUtf8(bytes, fileName)
-                                                : eightBitToUtf8(bytes);
+    const std::string text =
+        hasUtf16Bom(bytes) ? utf16LeToUtf8(bytes, fileName) : eightBitToUtf8(bytes);
     const std::vector<std::string> lines = splitLines(text);
     if (lines.empty() || !equalsIgnoringCase(trimmed(lines[0]), headerLine))
         throw fileError(fileName, "is not a data link file: its first line is not \"[oledb]\".");
@@ -108,8 +108,8 @@ std::string readDataLinkFile(const std::string& path) {
 }
 
 void writeDataLinkFile(const std::string& path, const std::string& connectionString) {
-    const SqlWString text = toSqlWide(headerLine + "\r\n" + commentLine + "\r\n" +
-                                      connectionString + "\r\n");
+    const SqlWString text =
+        toSqlWide(headerLine + "\r\n" + commentLine + "\r\n" + connectionString + "\r\n");
     std::string bytes = "\xFF\xFE";
     for (SQLWCHAR unit : text) {
         bytes += static_cast<char>(unit & 0xFF);

@@ -64,7 +64,9 @@ std::optional<TUpdateTarget> TCustomADODataSet::UpdateTarget() {
     return target;
 }
 
-std::vector<ResultColumn> TCustomADODataSet::DescribeColumns() { return {}; }
+std::vector<ResultColumn> TCustomADODataSet::DescribeColumns() {
+    return {};
+}
 
 void TCustomADODataSet::Open() {
     if (Active())
@@ -382,7 +384,9 @@ void TCustomADODataSet::AddDataSource(TDataSource* source) {
         dataSources_.push_back(source);
 }
 
-void TCustomADODataSet::RemoveDataSource(TDataSource* source) { std::erase(dataSources_, source); }
+void TCustomADODataSet::RemoveDataSource(TDataSource* source) {
+    std::erase(dataSources_, source);
+}
 
 void TCustomADODataSet::setState(TDataSetState state) {
     if (state == state_)

@@ -51,7 +51,7 @@ public:
     void Last();
     bool Eof() const { return eof_; }
     bool Bof() const { return bof_; }
-    int RecNo() const;    // 1-based; 0 with no records
+    int RecNo() const; // 1-based; 0 with no records
     void SetRecNo(int recordNumber);
     int RecordCount() const;
     bool IsEmpty() const { return RecordCount() == 0; }

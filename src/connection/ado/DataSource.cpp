@@ -26,7 +26,9 @@ TDataSource::ListenerId TDataSource::AddListener(TDataChangeEvent onDataChange,
     return id;
 }
 
-void TDataSource::RemoveListener(ListenerId id) { listeners_.erase(id); }
+void TDataSource::RemoveListener(ListenerId id) {
+    listeners_.erase(id);
+}
 
 void TDataSource::DataChanged(TDataChange change) {
     if (OnDataChange)

@@ -38,9 +38,13 @@ void TFieldDefs::Assign(const std::vector<ResultColumn>& columns) {
                          !column.nullable && !column.description.autoIncrement, column});
 }
 
-bool TField::IsNull() const { return dataSet_.CurrentIsNull(index_); }
+bool TField::IsNull() const {
+    return dataSet_.CurrentIsNull(index_);
+}
 
-std::string_view TField::AsBytes() const { return dataSet_.CurrentBytes(index_); }
+std::string_view TField::AsBytes() const {
+    return dataSet_.CurrentBytes(index_);
+}
 
 std::string TField::AsString() const {
     return IsBinary() ? (IsNull() ? std::string() : bytesToHex(AsBytes())) : std::string(AsBytes());
@@ -50,9 +54,13 @@ void TField::SetAsString(const std::string& text) {
     SetAsBytes(IsBinary() ? hexToBytes(text) : text);
 }
 
-void TField::SetAsBytes(std::string_view bytes) { dataSet_.SetCurrentValue(index_, bytes); }
+void TField::SetAsBytes(std::string_view bytes) {
+    dataSet_.SetCurrentValue(index_, bytes);
+}
 
-void TField::Clear() { dataSet_.SetCurrentNull(index_); }
+void TField::Clear() {
+    dataSet_.SetCurrentNull(index_);
+}
 
 void TField::LoadFromFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);

@@ -92,16 +92,15 @@ FieldTypeAndSize decimalField(const ColumnDescription& column) {
 }
 
 constexpr std::array<const char*, 38> fieldTypeNames = {
-    "Unknown",  "String",     "SmallInt",  "Integer",   "Word",       "Bool",
-    "Float",    "Currency",   "BCD",       "Date",      "Time",       "DateTime",
-    "Bytes",    "VarBytes",   "AutoInc",   "Blob",      "Memo",       "Graphic",
-    "FmtMemo",  "ParadoxOle", "DBaseOle",  "TypeBinary", "Cursor",    "FixedChar",
-    "WideString", "LargeInt", "ADT",       "Array",     "Reference",  "DataSet",
-    "OraBlob",  "OraClob",    "Variant",   "Interface", "IDispatch",  "GUID",
-    "TimeStamp", "FMTBcd"};
+    "Unknown",    "String",    "SmallInt",  "Integer",    "Word",     "Bool",       "Float",
+    "Currency",   "BCD",       "Date",      "Time",       "DateTime", "Bytes",      "VarBytes",
+    "AutoInc",    "Blob",      "Memo",      "Graphic",    "FmtMemo",  "ParadoxOle", "DBaseOle",
+    "TypeBinary", "Cursor",    "FixedChar", "WideString", "LargeInt", "ADT",        "Array",
+    "Reference",  "DataSet",   "OraBlob",   "OraClob",    "Variant",  "Interface",  "IDispatch",
+    "GUID",       "TimeStamp", "FMTBcd"};
 
-constexpr std::array<const char*, 5> parameterDirectionNames = {
-    "Unknown", "Input", "Output", "InputOutput", "ReturnValue"};
+constexpr std::array<const char*, 5> parameterDirectionNames = {"Unknown", "Input", "Output",
+                                                                "InputOutput", "ReturnValue"};
 
 } // namespace
 

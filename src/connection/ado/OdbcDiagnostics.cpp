@@ -13,20 +13,19 @@ std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle
         SQLINTEGER nativeError = 0;
         SQLSMALLINT length = 0;
         SqlWString message(512, 0);
-        SQLRETURN result = SQLGetDiagRecW(handleType, handle, record, state, &nativeError,
-                                          message.data(), static_cast<SQLSMALLINT>(message.size()),
-                                          &length);
+        SQLRETURN result =
+            SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
+                           static_cast<SQLSMALLINT>(message.size()), &length);
         if (result == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
             message.assign(static_cast<size_t>(length) + 1, 0);
-            result = SQLGetDiagRecW(handleType, handle, record, state, &nativeError,
-                                    message.data(), static_cast<SQLSMALLINT>(message.size()),
-                                    &length);
+            result = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
+                                    static_cast<SQLSMALLINT>(message.size()), &length);
         }
         if (!SQL_SUCCEEDED(result))
             break;
         message.resize(static_cast<size_t>(length));
-        records.push_back({fromSqlWide(state, 5), static_cast<int>(nativeError),
-                           fromSqlWide(message)});
+        records.push_back(
+            {fromSqlWide(state, 5), static_cast<int>(nativeError), fromSqlWide(message)});
     }
     return records;
 }

@@ -19,7 +19,9 @@ OdbcEnvironment::OdbcEnvironment() {
               SQL_HANDLE_ENV, handle_, "Setting the ODBC version");
 }
 
-OdbcEnvironment::~OdbcEnvironment() { SQLFreeHandle(SQL_HANDLE_ENV, handle_); }
+OdbcEnvironment::~OdbcEnvironment() {
+    SQLFreeHandle(SQL_HANDLE_ENV, handle_);
+}
 
 std::vector<std::string> OdbcEnvironment::driverNames() const {
     std::vector<std::string> names;
@@ -28,8 +30,8 @@ std::vector<std::string> OdbcEnvironment::driverNames() const {
     SQLSMALLINT nameLength = 0;
     SQLSMALLINT attributesLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDriversW(handle_, direction, name, 512, &nameLength, attributes,
-                                     2048, &attributesLength))) {
+    while (SQL_SUCCEEDED(SQLDriversW(handle_, direction, name, 512, &nameLength, attributes, 2048,
+                                     &attributesLength))) {
         names.push_back(fromSqlWide(name, static_cast<size_t>(nameLength)));
         direction = SQL_FETCH_NEXT;
     }
@@ -45,7 +47,9 @@ OdbcStatement::OdbcStatement(SQLHDBC connection) {
     }
 }
 
-OdbcStatement::~OdbcStatement() { release(); }
+OdbcStatement::~OdbcStatement() {
+    release();
+}
 
 void OdbcStatement::release() {
     if (handle_ != SQL_NULL_HSTMT)
@@ -76,9 +80,9 @@ OdbcConnection::~OdbcConnection() {
 std::vector<Diagnostic> OdbcConnection::connect(const std::string& connectionString) {
     const SqlWString text = toSqlWide(connectionString);
     SQLSMALLINT outLength = 0;
-    const SQLRETURN result = SQLDriverConnectW(handle_, nullptr, const_cast<SQLWCHAR*>(text.c_str()),
-                                               static_cast<SQLSMALLINT>(text.size()), nullptr, 0,
-                                               &outLength, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN result = SQLDriverConnectW(
+        handle_, nullptr, const_cast<SQLWCHAR*>(text.c_str()),
+        static_cast<SQLSMALLINT>(text.size()), nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
     auto info = check(result, "Connecting");
     connected_ = true;
     return info;
@@ -144,9 +148,10 @@ void OdbcConnection::setCurrentCatalog(const std::string& catalog) {
 }
 
 void OdbcConnection::setAutoCommit(bool on) {
-    check(SQLSetConnectAttrW(handle_, SQL_ATTR_AUTOCOMMIT,
-                             reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF),
-                             SQL_IS_UINTEGER),
+    check(SQLSetConnectAttrW(
+              handle_, SQL_ATTR_AUTOCOMMIT,
+              reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF),
+              SQL_IS_UINTEGER),
           "Setting the transaction mode");
 }
 

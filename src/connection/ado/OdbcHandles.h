@@ -4,9 +4,9 @@
 // of touching a freed handle.
 #include "OdbcDiagnostics.h"
 
-#include <sql.h>
 #include <memory>
 #include <optional>
+#include <sql.h>
 #include <string>
 #include <vector>
 

@@ -55,8 +55,8 @@ ConnectionStringItems translateSqlServer(const ConnectionStringItems& items,
                                          const std::string& driver) {
     const bool freeTds = sameKey(driver, defaultSqlServerDriver);
     ConnectionStringItems odbc{{"Driver", driver}};
-    if (auto dataSource = findValue(items, {"Data Source", "Server", "Address", "Addr",
-                                            "Network Address"})) {
+    if (auto dataSource =
+            findValue(items, {"Data Source", "Server", "Address", "Addr", "Network Address"})) {
         const SqlServerAddress address = translateDataSource(*dataSource, freeTds);
         odbc.push_back({"Server", address.server});
         if (address.port)
@@ -82,10 +82,20 @@ ConnectionStringItems translateSqlServer(const ConnectionStringItems& items,
 
 // OLE DB properties that MSDASQL reads itself rather than passing on.
 bool isMsdasqlProperty(std::string_view key) {
-    static const std::array<std::string_view, 14> properties = {
-        "Provider", "Persist Security Info", "Extended Properties", "Data Source", "User ID",
-        "Password", "Initial Catalog", "Mode", "Prompt", "Connect Timeout", "Location",
-        "Window Handle", "General Timeout", "OLE DB Services"};
+    static const std::array<std::string_view, 14> properties = {"Provider",
+                                                                "Persist Security Info",
+                                                                "Extended Properties",
+                                                                "Data Source",
+                                                                "User ID",
+                                                                "Password",
+                                                                "Initial Catalog",
+                                                                "Mode",
+                                                                "Prompt",
+                                                                "Connect Timeout",
+                                                                "Location",
+                                                                "Window Handle",
+                                                                "General Timeout",
+                                                                "OLE DB Services"};
     return std::any_of(properties.begin(), properties.end(),
                        [&](auto property) { return sameKey(key, property); });
 }

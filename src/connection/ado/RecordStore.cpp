@@ -63,7 +63,9 @@ void RowBuilder::clear() {
     data_.clear();
 }
 
-void RowBuilder::addNull() { ends_.push_back(static_cast<uint32_t>(data_.size()) | nullFlag); }
+void RowBuilder::addNull() {
+    ends_.push_back(static_cast<uint32_t>(data_.size()) | nullFlag);
+}
 
 void RowBuilder::addValue(std::string_view bytes) {
     std::memcpy(beginCell(bytes.size()), bytes.data(), bytes.size());
@@ -84,7 +86,9 @@ void RowBuilder::finishCell(size_t usedBytes) {
     ends_.push_back(static_cast<uint32_t>(data_.size()));
 }
 
-bool RowBuilder::isNull(size_t column) const { return (ends_[column] & nullFlag) != 0; }
+bool RowBuilder::isNull(size_t column) const {
+    return (ends_[column] & nullFlag) != 0;
+}
 
 std::string_view RowBuilder::value(size_t column) const {
     const uint32_t begin = column == 0 ? 0 : ends_[column - 1] & ~nullFlag;
@@ -102,14 +106,18 @@ std::string_view RecordStore::value(size_t row, size_t column) const {
     return {cellData(data, columns_) + bounds.begin, bounds.end - bounds.begin};
 }
 
-void RecordStore::appendRow(const RowBuilder& row) { rows_.push_back(store(row)); }
+void RecordStore::appendRow(const RowBuilder& row) {
+    rows_.push_back(store(row));
+}
 
 void RecordStore::insertRow(size_t before, const RowBuilder& row) {
     rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(before), store(row));
 }
 
 // The old block stays in the arena until the store goes: edits are rare next to reading.
-void RecordStore::replaceRow(size_t row, const RowBuilder& cells) { rows_[row] = store(cells); }
+void RecordStore::replaceRow(size_t row, const RowBuilder& cells) {
+    rows_[row] = store(cells);
+}
 
 void RecordStore::eraseRow(size_t row) {
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
@@ -143,8 +151,8 @@ const char* RecordStore::store(const RowBuilder& row) {
     } else {
         for (size_t column = 0; column < columns_; ++column) {
             const uint32_t end = row.ends_[column];
-            const auto narrow = static_cast<uint16_t>((end & ~RowBuilder::nullFlag) |
-                                                      ((end & RowBuilder::nullFlag) ? narrowNull : 0));
+            const auto narrow = static_cast<uint16_t>(
+                (end & ~RowBuilder::nullFlag) | ((end & RowBuilder::nullFlag) ? narrowNull : 0));
             std::memcpy(block + sizeof(uint16_t) * column, &narrow, sizeof narrow);
         }
     }
@@ -174,4 +182,3 @@ char* RecordStore::allocate(size_t bytes) {
 }
 
 } // namespace velmora::ado
-

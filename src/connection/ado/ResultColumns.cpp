@@ -16,7 +16,8 @@ std::string textAttribute(SQLHSTMT statement, SQLUSMALLINT column, SQLUSMALLINT 
     if (!SQL_SUCCEEDED(SQLColAttributeW(statement, column, attribute, buffer, sizeof buffer,
                                         &length, nullptr)))
         return {};
-    return fromSqlWide(buffer, std::min<size_t>(static_cast<size_t>(length) / sizeof(SQLWCHAR), 255));
+    return fromSqlWide(buffer,
+                       std::min<size_t>(static_cast<size_t>(length) / sizeof(SQLWCHAR), 255));
 }
 
 SQLLEN numericAttribute(SQLHSTMT statement, SQLUSMALLINT column, SQLUSMALLINT attribute) {
@@ -44,9 +45,8 @@ ResultColumn describeColumn(const OdbcStatement& statement, SQLUSMALLINT number)
     column.serverName = fromSqlWide(name, std::min<size_t>(static_cast<size_t>(nameLength), 511));
     column.nullable = nullable != SQL_NO_NULLS;
     // Drivers report "unsigned" for every non-numeric type; it only means something for integers.
-    column.description.isUnsigned =
-        isIntegerType(column.description.sqlType) &&
-        numericAttribute(handle, number, SQL_DESC_UNSIGNED) == SQL_TRUE;
+    column.description.isUnsigned = isIntegerType(column.description.sqlType) &&
+                                    numericAttribute(handle, number, SQL_DESC_UNSIGNED) == SQL_TRUE;
     column.description.autoIncrement =
         numericAttribute(handle, number, SQL_DESC_AUTO_UNIQUE_VALUE) == SQL_TRUE;
     column.baseTable = textAttribute(handle, number, SQL_DESC_BASE_TABLE_NAME);

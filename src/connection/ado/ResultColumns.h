@@ -16,11 +16,11 @@ struct ResultColumn {
     TFieldType fieldType = ftUnknown;
     int size = 0;
     bool nullable = true;
-    std::string baseTable;  // where the driver says the column comes from
+    std::string baseTable; // where the driver says the column comes from
     std::string baseColumn;
 
     bool isBinary() const { return isBinaryType(fieldType); }
-    bool isLong() const;    // read whole with SQLGetData, never bound
+    bool isLong() const; // read whole with SQLGetData, never bound
 };
 
 std::vector<ResultColumn> describeResultColumns(const OdbcStatement& statement);

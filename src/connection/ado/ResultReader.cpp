@@ -35,8 +35,8 @@ public:
     RowFetcher(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,
                const GetDataAbilities& abilities, const InfoSink& onInfo)
         : statement_(statement), handle_(statement.handle()), columns_(columns),
-          abilities_(abilities), onInfo_(onInfo), bindings_(columns.size()),
-          row_(columns.size()), store_(columns.size()) {}
+          abilities_(abilities), onInfo_(onInfo), bindings_(columns.size()), row_(columns.size()),
+          store_(columns.size()) {}
 
     ~RowFetcher() {
         // The statement must not keep pointers into buffers that are about to go.
@@ -68,8 +68,8 @@ private:
             binding.width = boundWidth(columns_[i]);
             // Without SQL_GD_BOUND a truncated bound cell could not be read again; without
             // SQL_GD_ANY_COLUMN nothing may be bound after a column read with SQLGetData.
-            binding.bound = !columns_[i].isLong() && abilities_.bound &&
-                            (abilities_.anyColumn || !unboundSeen);
+            binding.bound =
+                !columns_[i].isLong() && abilities_.bound && (abilities_.anyColumn || !unboundSeen);
             unboundSeen = unboundSeen || !binding.bound;
             if (binding.bound)
                 rowWidth += static_cast<size_t>(binding.width) + sizeof(SQLLEN);
@@ -100,9 +100,8 @@ private:
         statement_.check(SQLSetStmtAttrW(handle_, SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0),
                          "Binding columns");
         rowStatus_.resize(blockRows_);
-        statement_.check(
-            SQLSetStmtAttrW(handle_, SQL_ATTR_ROW_STATUS_PTR, rowStatus_.data(), 0),
-            "Binding columns");
+        statement_.check(SQLSetStmtAttrW(handle_, SQL_ATTR_ROW_STATUS_PTR, rowStatus_.data(), 0),
+                         "Binding columns");
         for (size_t i = 0; i < bindings_.size(); ++i) {
             ColumnBinding& binding = bindings_[i];
             if (!binding.bound)

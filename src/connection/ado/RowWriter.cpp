@@ -23,8 +23,9 @@ std::vector<size_t> keyFieldsOf(const std::vector<std::string>& primaryKey,
                                 const std::vector<ResultColumn>& columns) {
     std::vector<size_t> fields;
     for (const std::string& keyColumn : primaryKey) {
-        const auto found = std::find_if(target.baseColumns.begin(), target.baseColumns.end(),
-                                        [&](const std::string& base) { return sameKey(base, keyColumn); });
+        const auto found =
+            std::find_if(target.baseColumns.begin(), target.baseColumns.end(),
+                         [&](const std::string& base) { return sameKey(base, keyColumn); });
         if (found == target.baseColumns.end()) {
             fields.clear(); // the key is not all there: fall back to every value
             break;
@@ -48,8 +49,8 @@ RowWriter::RowWriter(TADOConnection& connection, TUpdateTarget target,
 
 void RowWriter::addValue(Statement& statement, const RowBuilder& row, size_t field) const {
     const ResultColumn& column = columns_[field];
-    statement.values.push_back({row.isNull(field), column.isBinary(),
-                                std::string(row.value(field)), column.description});
+    statement.values.push_back(
+        {row.isNull(field), column.isBinary(), std::string(row.value(field)), column.description});
 }
 
 void RowWriter::appendWhere(Statement& statement, const RowBuilder& original) const {
@@ -87,7 +88,8 @@ void RowWriter::update(const RowBuilder& original, const RowBuilder& edited,
     for (size_t field = 0; field < columns_.size(); ++field) {
         if (!modified[field] || target_.baseColumns[field].empty())
             continue;
-        statement.sql += (any ? ", " : "") + connection_.QuoteIdentifier(target_.baseColumns[field]) + " = ?";
+        statement.sql +=
+            (any ? ", " : "") + connection_.QuoteIdentifier(target_.baseColumns[field]) + " = ?";
         addValue(statement, edited, field);
         any = true;
     }
@@ -105,13 +107,15 @@ void RowWriter::insert(const RowBuilder& row) const {
         // A null leaves the column to its default (an identity, say).
         if (row.isNull(field) || target_.baseColumns[field].empty())
             continue;
-        names += (names.empty() ? "" : ", ") + connection_.QuoteIdentifier(target_.baseColumns[field]);
+        names +=
+            (names.empty() ? "" : ", ") + connection_.QuoteIdentifier(target_.baseColumns[field]);
         marks += marks.empty() ? "?" : ", ?";
         addValue(statement, row, field);
     }
     const std::string table = connection_.QuoteTableName(target_.table);
-    statement.sql = names.empty() ? "INSERT INTO " + table + " DEFAULT VALUES"
-                                  : "INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ")";
+    statement.sql = names.empty()
+                        ? "INSERT INTO " + table + " DEFAULT VALUES"
+                        : "INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ")";
     connection_.RunInTransaction(
         [&] { connection_.ExecuteWithValues(statement.sql, statement.values); });
 }

@@ -13,7 +13,11 @@ namespace {
 
 // SQLProcedureColumns' result columns (0-based).
 enum ProcedureColumn {
-    pcColumnName = 3, pcColumnType = 4, pcDataType = 5, pcColumnSize = 7, pcBufferLength = 8,
+    pcColumnName = 3,
+    pcColumnType = 4,
+    pcDataType = 5,
+    pcColumnSize = 7,
+    pcBufferLength = 8,
     pcDecimalDigits = 9
 };
 
@@ -85,7 +89,8 @@ void TADOStoredProc::RefreshParameters() {
     const TRecordset rows = connection_->ProcedureColumns(procedureName_);
     parameters_.Clear();
     for (size_t row = 0; row < rows.rows.rowCount(); ++row) {
-        const auto direction = parameterDirection(static_cast<int>(numberAt(rows, row, pcColumnType)));
+        const auto direction =
+            parameterDirection(static_cast<int>(numberAt(rows, row, pcColumnType)));
         if (!direction)
             continue;
         ColumnDescription column;

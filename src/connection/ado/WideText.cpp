@@ -6,8 +6,12 @@ namespace {
 
 constexpr char32_t replacementCharacter = 0xFFFD;
 
-bool isHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool isHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 // Decodes one code point from UTF-8 at text[pos], advancing pos; malformed input yields U+FFFD.
 char32_t decodeUtf8(std::string_view text, size_t& pos) {
@@ -107,6 +111,8 @@ std::string fromSqlWide(const SQLWCHAR* text, size_t units) {
     return result;
 }
 
-std::string fromSqlWide(const SqlWString& text) { return fromSqlWide(text.data(), text.size()); }
+std::string fromSqlWide(const SqlWString& text) {
+    return fromSqlWide(text.data(), text.size());
+}
 
 } // namespace velmora::ado

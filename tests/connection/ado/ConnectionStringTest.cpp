@@ -1,4 +1,5 @@
 #include "ConnectionString.h"
+
 #include "DatabaseError.h"
 
 #include <gtest/gtest.h>
@@ -43,8 +44,10 @@ TEST(OleDbConnectionString, QuotingRoundTrips) {
 }
 
 TEST(OdbcConnectionString, BracesKeepSeparatorsAndFirstKeyCounts) {
-    const auto items = parseOdbcConnectionString("Driver={SQLite3};PWD={a;b}}c};pwd=other;Database=x.db");
-    const ConnectionStringItems expected = {{"Driver", "SQLite3"}, {"PWD", "a;b}c"}, {"Database", "x.db"}};
+    const auto items =
+        parseOdbcConnectionString("Driver={SQLite3};PWD={a;b}}c};pwd=other;Database=x.db");
+    const ConnectionStringItems expected = {
+        {"Driver", "SQLite3"}, {"PWD", "a;b}c"}, {"Database", "x.db"}};
     EXPECT_EQ(items, expected);
     EXPECT_EQ(buildOdbcConnectionString(items), "Driver=SQLite3;PWD={a;b}}c};Database=x.db;");
     EXPECT_THROW(parseOdbcConnectionString("PWD={open"), EDatabaseError);

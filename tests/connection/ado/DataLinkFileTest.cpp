@@ -1,10 +1,10 @@
 #include "DataLinkFile.h"
-#include "DatabaseError.h"
 
-#include <gtest/gtest.h>
+#include "DatabaseError.h"
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
 using namespace velmora::ado;
 
@@ -19,8 +19,9 @@ std::string utf16Le(const std::string& ascii, bool bom = true) {
     return bytes;
 }
 
-const std::string standardText = "[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n"
-                                 "Provider=SQLOLEDB.1;Data Source=.\r\n";
+const std::string standardText =
+    "[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n"
+    "Provider=SQLOLEDB.1;Data Source=.\r\n";
 
 std::string errorOf(const std::string& bytes) {
     try {
@@ -47,7 +48,8 @@ TEST(DataLinkFile, ReadsEightBitTextWithoutByteOrderMark) {
 
 TEST(DataLinkFile, NonAsciiUtf16RoundTripsThroughTheWriter) {
     const auto path = std::filesystem::temp_directory_path() / "velmora-udl-roundtrip.udl";
-    const std::string connection = "Provider=MSDASQL.1;Extended Properties=\"Database=\xC3\xA9t\xC3\xA9.db\"";
+    const std::string connection =
+        "Provider=MSDASQL.1;Extended Properties=\"Database=\xC3\xA9t\xC3\xA9.db\"";
     writeDataLinkFile(path.string(), connection);
     std::ifstream file(path, std::ios::binary);
     std::string bytes{std::istreambuf_iterator<char>(file), {}};
@@ -60,13 +62,15 @@ TEST(DataLinkFile, MalformedFilesAreErrorsNamingTheFile) {
     EXPECT_EQ(errorOf(""), "The data link file \"x.udl\" is empty.");
     std::string odd = utf16Le(standardText);
     odd.pop_back();
-    EXPECT_EQ(errorOf(odd), "The data link file \"x.udl\" is not valid UTF-16 text (its length is odd).");
+    EXPECT_EQ(errorOf(odd),
+              "The data link file \"x.udl\" is not valid UTF-16 text (its length is odd).");
     EXPECT_NE(errorOf(utf16Le("[odbc]\r\n; x\r\nProvider=SQLOLEDB\r\n")).find("\"[oledb]\""),
               std::string::npos);
     EXPECT_NE(errorOf(utf16Le("[oledb]\r\nProvider=SQLOLEDB\r\n")).find("not a comment"),
               std::string::npos);
-    EXPECT_EQ(errorOf(utf16Le("[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n")),
-              "The data link file \"x.udl\" holds no connection string.");
+    EXPECT_EQ(
+        errorOf(utf16Le("[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n")),
+        "The data link file \"x.udl\" holds no connection string.");
 }
 
 TEST(DataLinkFile, MissingFileIsAnErrorNamingIt) {
@@ -74,6 +78,7 @@ TEST(DataLinkFile, MissingFileIsAnErrorNamingIt) {
         readDataLinkFile("/nonexistent/velmora.udl");
         FAIL() << "no error";
     } catch (const EDatabaseError& error) {
-        EXPECT_STREQ(error.what(), "The data link file \"/nonexistent/velmora.udl\" cannot be opened.");
+        EXPECT_STREQ(error.what(),
+                     "The data link file \"/nonexistent/velmora.udl\" cannot be opened.");
     }
 }

@@ -53,10 +53,10 @@ TEST(FieldTypes, SqlTypesMapThroughAdoTypesToFieldCodesAndSizes) {
 }
 
 TEST(FieldTypes, UnlimitedVariableColumnsAreLong) {
-    expectField(fieldOf(SQL_VARCHAR, 0), ftMemo, 0);    // varchar(max)
-    expectField(fieldOf(SQL_WVARCHAR, 0), ftMemo, 0);   // nvarchar(max)
-    expectField(fieldOf(SQL_VARBINARY, 0), ftBlob, 0);  // varbinary(max)
-    expectField(fieldOf(-152), ftMemo, 0);              // xml
+    expectField(fieldOf(SQL_VARCHAR, 0), ftMemo, 0);   // varchar(max)
+    expectField(fieldOf(SQL_WVARCHAR, 0), ftMemo, 0);  // nvarchar(max)
+    expectField(fieldOf(SQL_VARBINARY, 0), ftBlob, 0); // varbinary(max)
+    expectField(fieldOf(-152), ftMemo, 0);             // xml
 }
 
 TEST(FieldTypes, NamesOfFieldTypesAndDirections) {

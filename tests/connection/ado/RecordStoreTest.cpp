@@ -1,4 +1,5 @@
 #include "RecordStore.h"
+
 #include "ResultColumns.h"
 #include "WideText.h"
 
