@@ -55,7 +55,7 @@ SQLWCHAR* textOrNull(SqlWString& text) {
 
 } // namespace
 
-void ensureDriverInstalled(const std::string& driver) {
+void ensureDriverInstalled(const std::string& driver, const std::vector<std::string>& installed) {
     if (driver.empty())
         return;
     if (driver.find('/') != std::string::npos) {
@@ -63,7 +63,6 @@ void ensureDriverInstalled(const std::string& driver) {
             throw EDatabaseError("The ODBC driver library \"" + driver + "\" does not exist.");
         return;
     }
-    const auto installed = OdbcEnvironment::shared()->driverNames();
     const bool known = std::any_of(installed.begin(), installed.end(),
                                    [&](const std::string& name) { return sameKey(name, driver); });
     if (!known)
@@ -130,7 +129,7 @@ void TADOConnection::Open() {
 
 void TADOConnection::connectToTarget() {
     const OdbcTarget target = translateConnectionString(connectionString_);
-    ensureDriverInstalled(target.driver);
+    ensureDriverInstalled(target.driver, OdbcEnvironment::shared()->driverNames());
     for (const Diagnostic& info : odbc_.connect(target.odbcConnectionString))
         reportInfo(info);
     persistSecurityInfo_ = target.persistSecurityInfo;

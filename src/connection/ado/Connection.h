@@ -113,7 +113,8 @@ private:
     std::vector<TCustomADODataSet*> dataSets_;
 };
 
-// Raises EDatabaseError naming the driver when unixODBC does not know it.
-void ensureDriverInstalled(const std::string& driver);
+// Raises EDatabaseError naming the driver, and how to install it, when it is not among the
+// drivers unixODBC knows (or, given as a path, its library does not exist).
+void ensureDriverInstalled(const std::string& driver, const std::vector<std::string>& installed);
 
 } // namespace velmora::ado

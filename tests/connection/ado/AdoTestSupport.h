@@ -49,7 +49,7 @@ inline std::string sqliteConnectionString(const std::filesystem::path& database)
 // Names every notification the connection raises, in order ("Info Message (text)" for infos).
 class NotificationRecorder {
 public:
-    explicit NotificationRecorder(ado::TADOConnection& connection) {
+    explicit NotificationRecorder(ado::TADOConnection& connection) : connection_(connection) {
         auto record = [this](const char* name) {
             return [this, name](ado::TADOConnection&) { events.emplace_back(name); };
         };
@@ -70,9 +70,27 @@ public:
             events.push_back("Info Message (" + error.Description + ")");
         };
     }
+    // The handlers must not outlive the recorder they write to.
+    ~NotificationRecorder() {
+        for (auto* event :
+             {&connection_.OnBeforeConnect, &connection_.OnWillConnect, &connection_.OnLogin,
+              &connection_.OnConnectComplete, &connection_.OnAfterConnect,
+              &connection_.OnBeforeDisconnect, &connection_.OnDisconnect,
+              &connection_.OnAfterDisconnect, &connection_.OnWillExecute,
+              &connection_.OnExecuteComplete, &connection_.OnBeginTransComplete,
+              &connection_.OnCommitTransComplete, &connection_.OnRollbackTransComplete})
+            *event = nullptr;
+        connection_.OnInfoMessage = nullptr;
+    }
+    NotificationRecorder(const NotificationRecorder&) = delete;
+    NotificationRecorder& operator=(const NotificationRecorder&) = delete;
+
     std::vector<std::string> take() { return std::exchange(events, {}); }
 
     std::vector<std::string> events;
+
+private:
+    ado::TADOConnection& connection_;
 };
 
 // A connection to a new SQLite database in a temporary folder.
