@@ -2,6 +2,7 @@
 
 #include "DatabaseError.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace velmora::ado {
@@ -60,11 +61,11 @@ const char* cellData(const char* row, size_t columns) {
 
 void RowBuilder::clear() {
     ends_.clear();
-    data_.clear();
+    used_ = 0;
 }
 
 void RowBuilder::addNull() {
-    ends_.push_back(static_cast<uint32_t>(data_.size()) | nullFlag);
+    ends_.push_back(static_cast<uint32_t>(used_) | nullFlag);
 }
 
 void RowBuilder::addValue(std::string_view bytes) {
@@ -73,17 +74,16 @@ void RowBuilder::addValue(std::string_view bytes) {
 }
 
 char* RowBuilder::beginCell(size_t maxBytes) {
-    const size_t start = data_.size();
-    if (start + maxBytes > wideLimit)
+    if (used_ + maxBytes > wideLimit)
         throw EDatabaseError("A row of the result is larger than 2 GB and cannot be held");
-    data_.resize(start + maxBytes);
-    return data_.data() + start;
+    if (buffer_.size() < used_ + maxBytes)
+        buffer_.resize(std::max(used_ + maxBytes, buffer_.size() * 2));
+    return buffer_.data() + used_;
 }
 
 void RowBuilder::finishCell(size_t usedBytes) {
-    const size_t start = ends_.empty() ? 0 : (ends_.back() & ~nullFlag);
-    data_.resize(start + usedBytes);
-    ends_.push_back(static_cast<uint32_t>(data_.size()));
+    used_ += usedBytes;
+    ends_.push_back(static_cast<uint32_t>(used_));
 }
 
 bool RowBuilder::isNull(size_t column) const {
@@ -93,7 +93,7 @@ bool RowBuilder::isNull(size_t column) const {
 std::string_view RowBuilder::value(size_t column) const {
     const uint32_t begin = column == 0 ? 0 : ends_[column - 1] & ~nullFlag;
     const uint32_t end = ends_[column] & ~nullFlag;
-    return std::string_view(data_).substr(begin, end - begin);
+    return std::string_view(buffer_).substr(begin, end - begin);
 }
 
 bool RecordStore::isNull(size_t row, size_t column) const {
@@ -141,9 +141,9 @@ size_t RecordStore::memoryUsage() const {
 const char* RecordStore::store(const RowBuilder& row) {
     if (row.ends_.size() != columns_)
         throw EDatabaseError("A row does not have the result's number of columns");
-    const bool wide = row.data_.size() >= narrowLimit;
+    const bool wide = row.used_ >= narrowLimit;
     const size_t header = headerBytes(columns_, wide);
-    char* block = allocate(header + row.data_.size());
+    char* block = allocate(header + row.used_);
     if (wide) {
         const uint32_t marker = wideMarker;
         std::memcpy(block, &marker, sizeof marker);
@@ -156,8 +156,8 @@ const char* RecordStore::store(const RowBuilder& row) {
             std::memcpy(block + sizeof(uint16_t) * column, &narrow, sizeof narrow);
         }
     }
-    if (!row.data_.empty())
-        std::memcpy(block + header, row.data_.data(), row.data_.size());
+    if (row.used_ > 0)
+        std::memcpy(block + header, row.buffer_.data(), row.used_);
     return block;
 }
 

@@ -27,13 +27,15 @@ public:
     size_t cellCount() const { return ends_.size(); }
     bool isNull(size_t column) const;
     std::string_view value(size_t column) const;
-    size_t dataSize() const { return data_.size(); }
+    size_t dataSize() const { return used_; }
 
 private:
     friend class RecordStore;
     static constexpr uint32_t nullFlag = 0x80000000u;
     std::vector<uint32_t> ends_;
-    std::string data_;
+    // Grows and never shrinks, so that building rows does not clear memory again and again.
+    std::string buffer_;
+    size_t used_ = 0;
 };
 
 class RecordStore {
