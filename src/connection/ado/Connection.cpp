@@ -298,23 +298,21 @@ void TADOConnection::BeginTrans() {
 }
 
 void TADOConnection::CommitTrans() {
-    checkConnected();
-    if (!inTransaction_)
-        throw EDatabaseError("No transaction is active.");
-    odbc_.endTransaction(true);
-    odbc_.setAutoCommit(true);
-    inTransaction_ = false;
-    fire(OnCommitTransComplete);
+    endTransaction(true, OnCommitTransComplete);
 }
 
 void TADOConnection::RollbackTrans() {
+    endTransaction(false, OnRollbackTransComplete);
+}
+
+void TADOConnection::endTransaction(bool commit, const TNotifyEvent& completed) {
     checkConnected();
     if (!inTransaction_)
         throw EDatabaseError("No transaction is active.");
-    odbc_.endTransaction(false);
+    odbc_.endTransaction(commit);
     odbc_.setAutoCommit(true);
     inTransaction_ = false;
-    fire(OnRollbackTransComplete);
+    fire(completed);
 }
 
 void TADOConnection::RunInTransaction(const std::function<void()>& work) {

@@ -99,6 +99,7 @@ private:
     void connectToTarget();
     void applyDefaultDatabase();
     void checkConnected() const;
+    void endTransaction(bool commit, const TNotifyEvent& completed);
     std::shared_ptr<OdbcStatement> statement();
 
     OdbcConnection odbc_;

@@ -249,27 +249,22 @@ void TCustomADODataSet::CheckEditing() const {
 }
 
 void TCustomADODataSet::SetCurrentValue(int column, std::string_view bytes) {
+    setCurrentCell(column, bytes);
+}
+
+void TCustomADODataSet::SetCurrentNull(int column) {
+    setCurrentCell(column, std::nullopt);
+}
+
+void TCustomADODataSet::setCurrentCell(int column, std::optional<std::string_view> bytes) {
     CheckEditing();
     // Rebuild the edit row with the one cell changed: rows are small next to a round trip.
     RowBuilder changed(columns_.size());
     for (size_t i = 0; i < columns_.size(); ++i) {
-        if (i == static_cast<size_t>(column))
-            changed.addValue(bytes);
-        else if (editRow_.isNull(i))
-            changed.addNull();
-        else
-            changed.addValue(editRow_.value(i));
-    }
-    editRow_ = std::move(changed);
-    modified_[static_cast<size_t>(column)] = true;
-    notifyData(TDataChange::Field);
-}
-
-void TCustomADODataSet::SetCurrentNull(int column) {
-    CheckEditing();
-    RowBuilder changed(columns_.size());
-    for (size_t i = 0; i < columns_.size(); ++i) {
-        if (i == static_cast<size_t>(column) || editRow_.isNull(i))
+        const bool target = i == static_cast<size_t>(column);
+        if (target && bytes)
+            changed.addValue(*bytes);
+        else if (target || editRow_.isNull(i))
             changed.addNull();
         else
             changed.addValue(editRow_.value(i));

@@ -105,6 +105,7 @@ protected:
 
 private:
     void takeRecordset(TRecordset&& recordset);
+    void setCurrentCell(int column, std::optional<std::string_view> bytes);
     void checkActive() const;
     void checkBrowseMode();
     void moveTo(size_t row, bool bof, bool eof);

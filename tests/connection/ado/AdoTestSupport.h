@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -16,6 +17,16 @@ namespace velmora::test {
 inline bool odbcDriverInstalled(const std::string& name) {
     const auto drivers = ado::OdbcEnvironment::shared()->driverNames();
     return std::find(drivers.begin(), drivers.end(), name) != drivers.end();
+}
+
+// The message of the EDatabaseError an action raises, or "no error".
+inline std::string errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ado::EDatabaseError& error) {
+        return error.what();
+    }
+    return "no error";
 }
 
 // A fresh directory under the system's temporary folder, removed with its content.

@@ -10,15 +10,6 @@ using Events = std::vector<std::string>;
 
 namespace {
 
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EDatabaseError& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
 class SqliteConnection : public SqliteFixture {};
 
 } // namespace

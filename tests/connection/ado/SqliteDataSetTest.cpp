@@ -9,15 +9,6 @@ using namespace velmora::test;
 
 namespace {
 
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EDatabaseError& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
 class SqliteDataSet : public SqliteFixture {
 protected:
     void SetUp() override {
