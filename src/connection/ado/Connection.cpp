@@ -53,6 +53,30 @@ SQLWCHAR* textOrNull(SqlWString& text) {
     return text.empty() ? nullptr : text.data();
 }
 
+// "[unixODBC][FreeTDS][SQL Server]Invalid object name 'x'." -> "Invalid object name 'x'.": the
+// SQL Server providers report the server's text alone.
+std::string withoutComponentTags(const std::string& text) {
+    std::string result;
+    size_t lineStart = 0;
+    while (lineStart <= text.size()) {
+        size_t lineEnd = text.find('\n', lineStart);
+        if (lineEnd == std::string::npos)
+            lineEnd = text.size();
+        size_t pos = lineStart;
+        while (pos < lineEnd && text[pos] == '[') {
+            const size_t close = text.find(']', pos);
+            if (close == std::string::npos || close >= lineEnd)
+                break;
+            pos = close + 1;
+        }
+        result += text.substr(pos, lineEnd - pos);
+        if (lineEnd < text.size())
+            result += '\n';
+        lineStart = lineEnd + 1;
+    }
+    return result;
+}
+
 } // namespace
 
 void ensureDriverInstalled(const std::string& driver, const std::vector<std::string>& installed) {
@@ -102,8 +126,20 @@ void TADOConnection::fire(const TNotifyEvent& event) {
 
 void TADOConnection::reportInfo(const Diagnostic& diagnostic) {
     if (OnInfoMessage)
-        OnInfoMessage(*this,
-                      TADOError{diagnostic.message, diagnostic.sqlState, diagnostic.nativeError});
+        OnInfoMessage(*this, TADOError{providerText(diagnostic.message), diagnostic.sqlState,
+                                       diagnostic.nativeError});
+}
+
+std::string TADOConnection::providerText(const std::string& message) const {
+    return sqlServerProvider_ ? withoutComponentTags(message) : message;
+}
+
+void TADOConnection::rethrowWithProviderText() const {
+    try {
+        throw;
+    } catch (const EDatabaseError& error) {
+        throw EDatabaseError(providerText(error.what()));
+    }
 }
 
 InfoSink TADOConnection::infoSink() {
@@ -121,14 +157,16 @@ void TADOConnection::Open() {
     } catch (...) {
         odbc_.disconnect();
         fire(OnConnectComplete);
-        throw;
+        rethrowWithProviderText();
     }
     fire(OnConnectComplete);
     fire(OnAfterConnect);
 }
 
 void TADOConnection::connectToTarget() {
+    sqlServerProvider_ = false;
     const OdbcTarget target = translateConnectionString(connectionString_);
+    sqlServerProvider_ = target.sqlServer;
     ensureDriverInstalled(target.driver, OdbcEnvironment::shared()->driverNames());
     for (const Diagnostic& info : odbc_.connect(target.odbcConnectionString))
         reportInfo(info);
@@ -212,7 +250,7 @@ TRecordset TADOConnection::Execute(const std::string& commandText) {
         return recordset;
     } catch (...) {
         fire(OnExecuteComplete);
-        throw;
+        rethrowWithProviderText();
     }
 }
 

@@ -99,12 +99,15 @@ private:
     void connectToTarget();
     void applyDefaultDatabase();
     void checkConnected() const;
+    std::string providerText(const std::string& message) const;
+    [[noreturn]] void rethrowWithProviderText() const;
     void endTransaction(bool commit, const TNotifyEvent& completed);
     std::shared_ptr<OdbcStatement> statement();
 
     OdbcConnection odbc_;
     std::string connectionString_;
     bool persistSecurityInfo_ = false;
+    bool sqlServerProvider_ = false;
     bool hasOpened_ = false;
     std::string defaultDatabase_;
     bool hasCatalogs_ = false;

@@ -180,6 +180,7 @@ OdbcTarget translateConnectionString(const std::string& connectionString,
     target.persistSecurityInfo = isTrue(findValue(items, "Persist Security Info"));
     ConnectionStringItems odbc;
     if (isSqlServerProvider(target.provider)) {
+        target.sqlServer = true;
         target.driver = environment(sqlServerDriverVariable).value_or(defaultSqlServerDriver);
         odbc = translateSqlServer(items, target.driver);
     } else if (isOdbcProvider(target.provider)) {

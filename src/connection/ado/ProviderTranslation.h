@@ -18,6 +18,7 @@ struct OdbcTarget {
     std::string odbcConnectionString; // what goes to the driver manager
     std::string driver;               // the Driver key's value, empty for a DSN
     bool persistSecurityInfo = false;
+    bool sqlServer = false; // a SQL Server provider, whose messages carry no driver tags
 };
 
 using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;

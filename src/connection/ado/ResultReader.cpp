@@ -176,7 +176,7 @@ private:
                            chunk_.data(), static_cast<SQLLEN>(chunk_.size()), &indicator);
             if (result == SQL_NO_DATA)
                 break;
-            const auto info = statement_.check(result, "Reading a value");
+            statement_.check(result, "Reading a value");
             if (indicator == SQL_NULL_DATA)
                 return row_.addNull();
             const size_t room = chunk_.size() - terminator;
@@ -216,8 +216,8 @@ private:
 } // namespace
 
 GetDataAbilities GetDataAbilities::fromMask(SQLUINTEGER mask) {
-    return {(mask & SQL_GD_ANY_COLUMN) != 0, (mask & SQL_GD_ANY_ORDER) != 0,
-            (mask & SQL_GD_BLOCK) != 0, (mask & SQL_GD_BOUND) != 0};
+    return {(mask & SQL_GD_ANY_COLUMN) != 0, (mask & SQL_GD_BLOCK) != 0,
+            (mask & SQL_GD_BOUND) != 0};
 }
 
 RecordStore readAllRows(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,

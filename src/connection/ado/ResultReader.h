@@ -18,7 +18,6 @@ namespace velmora::ado {
 // What SQLGetData can do on this driver (SQL_GETDATA_EXTENSIONS).
 struct GetDataAbilities {
     bool anyColumn = false;
-    bool anyOrder = false;
     bool block = false;
     bool bound = false;
 

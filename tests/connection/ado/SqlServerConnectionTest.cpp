@@ -118,8 +118,9 @@ TEST(SqlServerConnection, ClosedPortGivesTheDriversErrorAfterTheNotificationsInO
         connection.Open();
         FAIL() << "the connection opened";
     } catch (const EDatabaseError& error) {
-        EXPECT_NE(std::string(error.what()).find("Unable to connect"), std::string::npos)
-            << error.what();
+        // The driver's text, without its "[FreeTDS][SQL Server]" tags.
+        EXPECT_EQ(std::string(error.what()).rfind("Unable to connect", 0), 0u) << error.what();
+        EXPECT_EQ(std::string(error.what()).find('['), std::string::npos) << error.what();
     }
     EXPECT_FALSE(connection.Connected());
     EXPECT_EQ(recorder.take(), (std::vector<std::string>{"Before Connect", "Will Connect", "Login",
