@@ -111,7 +111,6 @@ private:
     void moveTo(size_t row, bool bof, bool eof);
     void startInsert(size_t at);
     const RowWriter& writer();
-    size_t currentRow() const { return current_; }
     void notifyState();
     void notifyData(TDataChange change);
     void setState(TDataSetState state);

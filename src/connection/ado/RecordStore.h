@@ -24,10 +24,8 @@ public:
     char* beginCell(size_t maxBytes);
     void finishCell(size_t usedBytes);
 
-    size_t cellCount() const { return ends_.size(); }
     bool isNull(size_t column) const;
     std::string_view value(size_t column) const;
-    size_t dataSize() const { return used_; }
 
 private:
     friend class RecordStore;
