@@ -13,7 +13,7 @@ namespace {
 const char* const ProgramVersion = "2.8.6.53";
 
 QLabel* ValueLabel(QWidget* Parent, const QString& Name) {
-    auto* label = new QLabel("n/a", Parent);
+    auto* label = new QLabel(Parent);
     label->setObjectName(Name);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -22,7 +22,7 @@ QLabel* ValueLabel(QWidget* Parent, const QString& Name) {
 
 } // namespace
 
-TfrmAbout::TfrmAbout(QWidget* Owner, const std::optional<TConnectionDetails>& Details)
+TfrmAbout::TfrmAbout(QWidget* Owner, const TConnectionDetails& Details)
     : QDialog(Owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName("frmAbout");
@@ -47,7 +47,7 @@ TfrmAbout::TfrmAbout(QWidget* Owner, const std::optional<TConnectionDetails>& De
     labConnectedDB = ValueLabel(GroupBox1, "labConnectedDB");
     labVersion = ValueLabel(GroupBox1, "labVersion");
     lab7 = ValueLabel(GroupBox1, "lab7");
-    memConnString = new QPlainTextEdit("n/a", GroupBox1);
+    memConnString = new QPlainTextEdit(GroupBox1);
     memConnString->setObjectName("memConnString");
     memConnString->setReadOnly(true);
     memConnString->setFrameShape(QFrame::NoFrame);
@@ -69,11 +69,9 @@ TfrmAbout::TfrmAbout(QWidget* Owner, const std::optional<TConnectionDetails>& De
     layout->addStretch();
     layout->addWidget(GroupBox1);
 
-    if (Details) {
-        labConnectedDB->setText(Details->DefaultDatabase);
-        labVersion->setText(Details->Version);
-        lab7->setText(Details->Provider);
-        memConnString->setPlainText(Details->ConnectionString);
-    }
+    labConnectedDB->setText(Details.DefaultDatabase);
+    labVersion->setText(Details.Version);
+    lab7->setText(Details.Provider);
+    memConnString->setPlainText(Details.ConnectionString);
     Label9->setText(ProgramVersion);
 }

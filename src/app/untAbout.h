@@ -1,7 +1,6 @@
 #pragma once
 // The about box: the program's name and version and the state of the current connection.
 #include <QDialog>
-#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -17,8 +16,8 @@ struct TConnectionDetails {
 
 class TfrmAbout final : public QDialog {
 public:
-    // Without Details every value reads "n/a". The box frees itself when closed.
-    TfrmAbout(QWidget* Owner, const std::optional<TConnectionDetails>& Details);
+    // The box frees itself when closed.
+    TfrmAbout(QWidget* Owner, const TConnectionDetails& Details);
 
     QLabel* Label9; // the version
     QGroupBox* GroupBox1;

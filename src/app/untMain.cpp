@@ -1,11 +1,14 @@
 #include "untMain.h"
 
+#include "ConnectionString.h"
 #include "ContextMenuShortcuts.h"
 #include "Cursor.h"
 #include "ErrorHandler.h"
 #include "ScriptEditor.h"
 #include "StatusBar.h"
 #include "untAbout.h"
+#include "untConnect.h"
+#include "untDataModule1.h"
 #include "untHistory.h"
 #include "untLog.h"
 
@@ -13,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDateTime>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
@@ -39,6 +43,8 @@ TfrmMain::TfrmMain() {
 }
 
 TfrmMain::~TfrmMain() {
+    // The log goes before the data module, whose closing connection would still write to it.
+    FDataModule->SetLogSink(nullptr);
     frmLog = nullptr;
     frmHistory = nullptr;
     if (frmMain == this)
@@ -52,13 +58,21 @@ void TfrmMain::CreateFileDialogs() {
 }
 
 void TfrmMain::FormCreate() {
+    FDataModule = std::make_unique<TDataModule1>();
+    FDataModule->SetLogSink([this](const QString& Line) { WriteLog(Line); });
     frmLog = new TfrmLog(this);
     frmHistory = new TfrmHistory(this, SaveDialog1);
 }
 
 void TfrmMain::ConnectAtStartup() {
+    RunCommand([this] { ShowConnectDialog(); });
     // The connection's events set the hourglass; whatever happened, the user gets the arrow.
     SetArrowCursor();
+}
+
+void TfrmMain::ShowConnectDialog() {
+    auto* dialog = new TfrmConnect(this, *this);
+    dialog->exec();
 }
 
 void TfrmMain::ConnectHandlers() {
@@ -83,6 +97,8 @@ void TfrmMain::ConnectHandlers() {
     connect(ToolButton7, &QToolButton::clicked, New1, &QAction::trigger);
     connect(ToolButton9, &QToolButton::clicked, EntireScript1, &QAction::trigger);
     connect(ToolButton4, &QToolButton::clicked, CopySelectedOver1, &QAction::trigger);
+    connect(Connect1, &QAction::triggered, this, Guarded([this] { Connect1Click(); }));
+    connect(Close1, &QAction::triggered, this, Guarded([this] { Close1Click(); }));
     connect(Exit1, &QAction::triggered, this, Guarded([this] { Exit1Click(); }));
     connect(Log1, &QAction::triggered, this, Guarded([this] { Log1Click(); }));
     connect(History1, &QAction::triggered, this, Guarded([this] { History1Click(); }));
@@ -101,7 +117,43 @@ void TfrmMain::WriteLog(const QString& Message) {
     frmLog->InsertFirstLine(stamp + " - " + Message);
 }
 
-void TfrmMain::CloseConnection() {}
+void TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
+    try {
+        velmora::ado::TADOConnection& connection = FDataModule->ADOConnection1;
+        connection.Close();
+        const std::string path =
+            QDir::toNativeSeparators(QDir::current().filePath(Text)).toStdString();
+        connection.SetConnectionString(
+            IsFileName ? "FILE NAME=" + velmora::ado::quoteConnectionStringValue(path)
+                       : Text.toStdString());
+        connection.Open();
+        StatusBar1->SetPanelText(0, "Connected");
+        StatusBar1->SetPanelText(1, "");
+    } catch (const std::exception& error) {
+        StatusBar1->SetPanelText(0, "Connect Error");
+        StatusBar1->SetPanelText(1, QString::fromUtf8(error.what()));
+    }
+}
+
+void TfrmMain::CloseConnection() {
+    FDataModule->ADOConnection1.SetConnected(false);
+}
+
+void TfrmMain::SetDefaultDatabase(const QString& Name) {
+    FDataModule->ADOConnection1.SetDefaultDatabase(Name.toStdString());
+}
+
+bool TfrmMain::ConnectionOpen() const {
+    return FDataModule->ADOConnection1.Connected();
+}
+
+void TfrmMain::Connect1Click() {
+    ShowConnectDialog();
+}
+
+void TfrmMain::Close1Click() {
+    CloseConnection();
+}
 
 void TfrmMain::SourceEdit1Change() {
     ScriptModified = true;
@@ -144,7 +196,12 @@ void TfrmMain::History1Click() {
 }
 
 void TfrmMain::About1Click() {
-    auto* about = new TfrmAbout(this, std::nullopt);
+    const velmora::ado::TADOConnection& connection = FDataModule->ADOConnection1;
+    const TConnectionDetails details{QString::fromStdString(connection.DefaultDatabase()),
+                                     QString::fromStdString(connection.Version()),
+                                     QString::fromStdString(connection.Provider()),
+                                     QString::fromStdString(connection.ConnectionString())};
+    auto* about = new TfrmAbout(this, details);
     about->exec();
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // The main window: schema browser, script editor, result grid, menus and status bars, and the
 // state every command shares.
+#include "ConnectionCommands.h"
 #include "Dialogs.h"
 
 #include <QMainWindow>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -16,10 +18,11 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class TContextMenuShortcuts;
+class TDataModule1;
 class TScriptEditor;
 class TStatusBar;
 
-class TfrmMain final : public QMainWindow {
+class TfrmMain final : public QMainWindow, public TConnectionCommands {
 public:
     // Builds the window and runs its creation handler up to the connect dialog; the program
     // entry then calls ConnectAtStartup before showing the window.
@@ -31,9 +34,15 @@ public:
     // Operations the other parts of the program call.
     void AppendToScript(const QString& Text);
     void WriteLog(const QString& Message);
-    void CloseConnection();
+    void ShowConnectDialog();
+    void OpenConnection(const QString& Text, bool IsFileName) override;
+    void CloseConnection() override;
+    void SetDefaultDatabase(const QString& Name) override;
+    bool ConnectionOpen() const override;
 
     // Handlers.
+    void Connect1Click();
+    void Close1Click();
     void Exit1Click();
     void Log1Click();
     void History1Click();
@@ -136,6 +145,7 @@ private:
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
 
+    std::unique_ptr<TDataModule1> FDataModule;
     TContextMenuShortcuts* FContextMenuShortcuts;
 };
 

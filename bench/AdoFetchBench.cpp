@@ -1,0 +1,148 @@
+// Reading a large result: the data layer against a bare ODBC loop over the same rows.
+//
+// Makes a SQLite table of 1,000,000 rows x 5 columns, then opens "select * from big" through a
+// TADOQuery and, in the same run, reads the same rows with SQLFetch + SQLGetData into a buffer.
+// Prints rows per second of both, their ratio, and the dataset's memory against the raw bytes
+// of the values. Never fails on the figures.
+#include "Ado.h"
+#include "WideText.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <sql.h>
+#include <sqlext.h>
+#include <unistd.h>
+
+using namespace velmora::ado;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr long rowCount = 1'000'000;
+const char* const selectAll = "select * from big";
+
+struct BareResult {
+    long rows = 0;
+    size_t rawBytes = 0;
+    double seconds = 0;
+};
+
+void check(SQLRETURN result, SQLSMALLINT type, SQLHANDLE handle) {
+    checkOdbc(result, type, handle, "bare loop");
+}
+
+// The baseline: one SQLFetch per row and one SQLGetData per cell into a reused buffer, as
+// UTF-16 text like the layer reads it.
+BareResult bareLoop(const std::string& odbcConnectionString) {
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    SqlWString text = toSqlWide(odbcConnectionString);
+    check(SQLDriverConnectW(dbc, nullptr, text.data(), SQL_NTS, nullptr, 0, nullptr,
+                            SQL_DRIVER_NOPROMPT),
+          SQL_HANDLE_DBC, dbc);
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+
+    BareResult result;
+    const auto start = Clock::now();
+    SqlWString query = toSqlWide(selectAll);
+    check(SQLExecDirectW(stmt, query.data(), SQL_NTS), SQL_HANDLE_STMT, stmt);
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(stmt, &columns);
+    char buffer[4096];
+    while (SQLFetch(stmt) == SQL_SUCCESS) {
+        for (SQLUSMALLINT column = 1; column <= columns; ++column) {
+            SQLLEN indicator = 0;
+            SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+            // The values are ASCII: one byte of text per UTF-16 unit.
+            if (indicator > 0)
+                result.rawBytes += static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
+        }
+        ++result.rows;
+    }
+    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return result;
+}
+
+struct LayerResult {
+    long rows = 0;
+    size_t memory = 0;
+    double seconds = 0;
+};
+
+LayerResult throughTheLayer(TADOConnection& connection) {
+    TADOQuery query;
+    query.SetConnection(&connection);
+    query.SetSQL(selectAll);
+    const auto start = Clock::now();
+    query.Open();
+    LayerResult result;
+    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.rows = query.RecordCount();
+    result.memory = query.MemoryUsage();
+    return result;
+}
+
+void makeTable(TADOConnection& connection) {
+    connection.Execute("create table big(id integer primary key, name varchar(40), qty int, "
+                       "price float, created datetime)");
+    connection.Execute("with recursive c(i) as (select 1 union all select i + 1 from c where i < " +
+                       std::to_string(rowCount) +
+                       ") insert into big select i, 'customer name ' || i, i % 1000, i * 0.25, "
+                       "datetime(1700000000 + i, 'unixepoch') from c");
+}
+
+} // namespace
+
+int main() {
+    const auto directory =
+        std::filesystem::temp_directory_path() / ("velmora-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(directory);
+    const std::string odbc = "Driver=SQLite3;Database=" + (directory / "bench.db").string() + ";";
+    try {
+        TADOConnection connection;
+        connection.SetConnectionString("Provider=MSDASQL;Extended Properties=\"" + odbc + "\"");
+        connection.Open();
+        makeTable(connection);
+
+        // Each way twice, alternating; the better time of each counts.
+        BareResult bare = bareLoop(odbc);
+        LayerResult layer = throughTheLayer(connection);
+        const BareResult bareAgain = bareLoop(odbc);
+        const LayerResult layerAgain = throughTheLayer(connection);
+        bare.seconds = std::min(bare.seconds, bareAgain.seconds);
+        layer.seconds = std::min(layer.seconds, layerAgain.seconds);
+
+        const double budget =
+            1.5 * static_cast<double>(bare.rawBytes) + 16.0 * static_cast<double>(bare.rows);
+        std::printf("rows: %ld (layer) / %ld (bare), 5 columns\n", layer.rows, bare.rows);
+        std::printf("bare ODBC loop (SQLFetch + SQLGetData): %.3f s, %.0f rows/s\n", bare.seconds,
+                    static_cast<double>(bare.rows) / bare.seconds);
+        std::printf("data layer (TADOQuery.Open):            %.3f s, %.0f rows/s\n", layer.seconds,
+                    static_cast<double>(layer.rows) / layer.seconds);
+        std::printf("time ratio layer / bare: %.2f (target <= 1.20)\n",
+                    layer.seconds / bare.seconds);
+        std::printf("raw value bytes: %zu; dataset memory: %zu (%.2f x raw, %.1f bytes per row "
+                    "over raw)\n",
+                    bare.rawBytes, layer.memory,
+                    static_cast<double>(layer.memory) / static_cast<double>(bare.rawBytes),
+                    (static_cast<double>(layer.memory) - static_cast<double>(bare.rawBytes)) /
+                        static_cast<double>(layer.rows));
+        std::printf("memory budget 1.5 x raw + 16 B/row: %.0f -> %s\n", budget,
+                    static_cast<double>(layer.memory) <= budget ? "within" : "over");
+    } catch (const EDatabaseError& error) {
+        std::fprintf(stderr, "benchmark failed: %s\n", error.what());
+        std::filesystem::remove_all(directory);
+        return 1;
+    }
+    std::filesystem::remove_all(directory);
+    return 0;
+}

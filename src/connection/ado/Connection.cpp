@@ -1,0 +1,448 @@
+#include "Connection.h"
+
+#include "ConnectionString.h"
+#include "DataSet.h"
+#include "ProviderTranslation.h"
+#include "WideText.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <sqlext.h>
+
+namespace velmora::ado {
+
+namespace {
+
+const char* const closedMessage = "Operation is not allowed when the object is closed.";
+const char* const openMessage = "Operation is not allowed when the object is open.";
+
+std::string installHint(const std::string& driver) {
+    if (sameKey(driver, defaultSqlServerDriver))
+        return " Install the Debian package tdsodbc and register its driver with odbcinst "
+               "(scripts/setup does both).";
+    return " Install the driver and register it with odbcinst.";
+}
+
+// "name;1" names group 1 of a SQL Server procedure; catalog functions take the bare name.
+std::string bareProcedureName(const std::string& name) {
+    return name.substr(0, name.find(';'));
+}
+
+// Splits "schema.table" (a dot inside quotes or brackets does not count).
+std::vector<std::string> nameParts(const std::string& name) {
+    std::vector<std::string> parts(1);
+    char closing = 0;
+    for (char c : name) {
+        if (closing != 0) {
+            if (c == closing)
+                closing = 0;
+        } else if (c == '[') {
+            closing = ']';
+        } else if (c == '"' || c == '`') {
+            closing = c;
+        } else if (c == '.') {
+            parts.emplace_back();
+            continue;
+        }
+        parts.back() += c;
+    }
+    return parts;
+}
+
+SQLWCHAR* textOrNull(SqlWString& text) {
+    return text.empty() ? nullptr : text.data();
+}
+
+// "[unixODBC][FreeTDS][SQL Server]Invalid object name 'x'." -> "Invalid object name 'x'.": the
+// SQL Server providers report the server's text alone.
+std::string withoutComponentTags(const std::string& text) {
+    std::string result;
+    size_t lineStart = 0;
+    while (lineStart <= text.size()) {
+        size_t lineEnd = text.find('\n', lineStart);
+        if (lineEnd == std::string::npos)
+            lineEnd = text.size();
+        size_t pos = lineStart;
+        while (pos < lineEnd && text[pos] == '[') {
+            const size_t close = text.find(']', pos);
+            if (close == std::string::npos || close >= lineEnd)
+                break;
+            pos = close + 1;
+        }
+        result += text.substr(pos, lineEnd - pos);
+        if (lineEnd < text.size())
+            result += '\n';
+        lineStart = lineEnd + 1;
+    }
+    return result;
+}
+
+} // namespace
+
+void ensureDriverInstalled(const std::string& driver, const std::vector<std::string>& installed) {
+    if (driver.empty())
+        return;
+    if (driver.find('/') != std::string::npos) {
+        if (!std::filesystem::exists(driver))
+            throw EDatabaseError("The ODBC driver library \"" + driver + "\" does not exist.");
+        return;
+    }
+    const bool known = std::any_of(installed.begin(), installed.end(),
+                                   [&](const std::string& name) { return sameKey(name, driver); });
+    if (!known)
+        throw EDatabaseError("The ODBC driver \"" + driver +
+                             "\" is not installed: unixODBC does not know it." +
+                             installHint(driver));
+}
+
+TADOConnection::TADOConnection() = default;
+
+TADOConnection::~TADOConnection() {
+    for (TCustomADODataSet* dataSet : dataSets_)
+        dataSet->ConnectionGone();
+}
+
+std::string TADOConnection::ConnectionString() const {
+    if (!hasOpened_ || persistSecurityInfo_)
+        return connectionString_;
+    try {
+        return withoutPassword(connectionString_);
+    } catch (const EDatabaseError&) {
+        return connectionString_;
+    }
+}
+
+void TADOConnection::SetConnectionString(const std::string& connectionString) {
+    if (Connected())
+        throw EDatabaseError(openMessage);
+    connectionString_ = connectionString;
+    hasOpened_ = false;
+}
+
+void TADOConnection::fire(const TNotifyEvent& event) {
+    if (event)
+        event(*this);
+}
+
+void TADOConnection::reportInfo(const Diagnostic& diagnostic) {
+    if (OnInfoMessage)
+        OnInfoMessage(*this, TADOError{providerText(diagnostic.message), diagnostic.sqlState,
+                                       diagnostic.nativeError});
+}
+
+std::string TADOConnection::providerText(const std::string& message) const {
+    return sqlServerProvider_ ? withoutComponentTags(message) : message;
+}
+
+void TADOConnection::rethrowWithProviderText() const {
+    try {
+        throw;
+    } catch (const EDatabaseError& error) {
+        throw EDatabaseError(providerText(error.what()));
+    }
+}
+
+InfoSink TADOConnection::infoSink() {
+    return [this](const Diagnostic& diagnostic) { reportInfo(diagnostic); };
+}
+
+void TADOConnection::Open() {
+    if (Connected())
+        return;
+    fire(OnBeforeConnect);
+    fire(OnWillConnect);
+    fire(OnLogin);
+    try {
+        connectToTarget();
+    } catch (...) {
+        odbc_.disconnect();
+        fire(OnConnectComplete);
+        rethrowWithProviderText();
+    }
+    fire(OnConnectComplete);
+    fire(OnAfterConnect);
+}
+
+void TADOConnection::connectToTarget() {
+    sqlServerProvider_ = false;
+    const OdbcTarget target = translateConnectionString(connectionString_);
+    sqlServerProvider_ = target.sqlServer;
+    ensureDriverInstalled(target.driver, OdbcEnvironment::shared()->driverNames());
+    for (const Diagnostic& info : odbc_.connect(target.odbcConnectionString))
+        reportInfo(info);
+    persistSecurityInfo_ = target.persistSecurityInfo;
+    hasOpened_ = true;
+    hasCatalogs_ = odbc_.infoText(SQL_CATALOG_NAME) == "Y";
+    const std::string quote = odbc_.infoText(SQL_IDENTIFIER_QUOTE_CHAR);
+    identifierQuote_ = quote == " " ? "" : quote;
+    getData_ = GetDataAbilities::fromMask(odbc_.infoMask(SQL_GETDATA_EXTENSIONS));
+    inTransaction_ = false;
+    applyDefaultDatabase();
+}
+
+void TADOConnection::applyDefaultDatabase() {
+    if (!hasCatalogs_ || defaultDatabase_.empty())
+        return;
+    if (odbc_.currentCatalog() != defaultDatabase_)
+        odbc_.setCurrentCatalog(defaultDatabase_);
+}
+
+void TADOConnection::Close() {
+    if (!Connected())
+        return;
+    fire(OnBeforeDisconnect);
+    for (TCustomADODataSet* dataSet : std::vector(dataSets_))
+        dataSet->Close();
+    odbc_.disconnect();
+    inTransaction_ = false;
+    fire(OnDisconnect);
+    fire(OnAfterDisconnect);
+}
+
+void TADOConnection::SetConnected(bool connected) {
+    if (connected)
+        Open();
+    else
+        Close();
+}
+
+std::string TADOConnection::DefaultDatabase() const {
+    if (Connected() && hasCatalogs_)
+        if (auto current = odbc_.currentCatalog())
+            return *current;
+    return defaultDatabase_;
+}
+
+void TADOConnection::SetDefaultDatabase(const std::string& name) {
+    if (Connected() && hasCatalogs_ && !name.empty() && odbc_.currentCatalog() != name)
+        odbc_.setCurrentCatalog(name);
+    defaultDatabase_ = name;
+}
+
+std::string TADOConnection::Version() const {
+    return odbc_.infoText(SQL_DM_VER);
+}
+
+std::string TADOConnection::Provider() const {
+    try {
+        return translateConnectionString(connectionString_).provider;
+    } catch (const EDatabaseError&) {
+        return {};
+    }
+}
+
+void TADOConnection::checkConnected() const {
+    if (!Connected())
+        throw EDatabaseError(closedMessage);
+}
+
+std::shared_ptr<OdbcStatement> TADOConnection::statement() {
+    checkConnected();
+    return odbc_.createStatement();
+}
+
+TRecordset TADOConnection::Execute(const std::string& commandText) {
+    checkConnected();
+    fire(OnWillExecute);
+    try {
+        TRecordset recordset = executeDirect(*statement(), commandText, getData_, infoSink());
+        fire(OnExecuteComplete);
+        return recordset;
+    } catch (...) {
+        fire(OnExecuteComplete);
+        rethrowWithProviderText();
+    }
+}
+
+void TADOConnection::OpenSchema(TSchemaInfo schema, TCustomADODataSet& dataSet) {
+    const auto catalogStatement = statement();
+    const SQLHSTMT handle = catalogStatement->handle();
+    if (schema == siTables) {
+        catalogStatement->check(SQLTablesW(handle, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
+                                "Reading the tables");
+        dataSet.SetRecordset(readCurrentResult(*catalogStatement, getData_, infoSink()));
+        return;
+    }
+    catalogStatement->check(SQLProceduresW(handle, nullptr, 0, nullptr, 0, nullptr, 0),
+                            "Reading the procedures");
+    TRecordset procedures = readCurrentResult(*catalogStatement, getData_, infoSink());
+    // Callers take the name up to its ";" and group number, as SQL Server reports it; other
+    // engines report the bare name, which gets group 1.
+    const size_t nameColumn = 2;
+    RecordStore named(procedures.columns.size());
+    RowBuilder row;
+    for (size_t i = 0; i < procedures.rows.rowCount(); ++i) {
+        procedures.rows.loadRow(i, row);
+        RowBuilder fixed;
+        for (size_t column = 0; column < procedures.columns.size(); ++column) {
+            std::string value(row.value(column));
+            if (column == nameColumn && value.find(';') == std::string::npos)
+                value += ";1";
+            if (row.isNull(column) && column != nameColumn)
+                fixed.addNull();
+            else
+                fixed.addValue(value);
+        }
+        named.appendRow(fixed);
+    }
+    procedures.rows = std::move(named);
+    dataSet.SetRecordset(std::move(procedures));
+}
+
+TRecordset TADOConnection::ProcedureColumns(const std::string& procedureName) {
+    const auto catalogStatement = statement();
+    std::vector<std::string> parts = nameParts(bareProcedureName(procedureName));
+    SqlWString name = toSqlWide(parts.back());
+    SqlWString schema = parts.size() > 1 ? toSqlWide(parts[parts.size() - 2]) : SqlWString();
+    catalogStatement->check(
+        SQLProcedureColumnsW(catalogStatement->handle(), nullptr, 0, textOrNull(schema),
+                             static_cast<SQLSMALLINT>(schema.size()), name.data(),
+                             static_cast<SQLSMALLINT>(name.size()), nullptr, 0),
+        "Reading the procedure's parameters");
+    return readCurrentResult(*catalogStatement, getData_, infoSink());
+}
+
+std::vector<std::string> TADOConnection::PrimaryKeyColumns(const std::string& tableName) {
+    const auto catalogStatement = statement();
+    std::vector<std::string> parts = nameParts(tableName);
+    SqlWString table = toSqlWide(parts.back());
+    SqlWString schema = parts.size() > 1 ? toSqlWide(parts[parts.size() - 2]) : SqlWString();
+    catalogStatement->check(SQLPrimaryKeysW(catalogStatement->handle(), nullptr, 0,
+                                            textOrNull(schema),
+                                            static_cast<SQLSMALLINT>(schema.size()), table.data(),
+                                            static_cast<SQLSMALLINT>(table.size())),
+                            "Reading the primary key");
+    const TRecordset keys = readCurrentResult(*catalogStatement, getData_, {});
+    const size_t columnName = 3;
+    const size_t keySequence = 4;
+    std::vector<std::pair<int, std::string>> ordered;
+    for (size_t row = 0; row < keys.rows.rowCount(); ++row)
+        ordered.emplace_back(std::atoi(std::string(keys.rows.value(row, keySequence)).c_str()),
+                             std::string(keys.rows.value(row, columnName)));
+    std::sort(ordered.begin(), ordered.end());
+    std::vector<std::string> names;
+    for (auto& [sequence, name] : ordered)
+        names.push_back(std::move(name));
+    return names;
+}
+
+void TADOConnection::BeginTrans() {
+    checkConnected();
+    if (inTransaction_)
+        throw EDatabaseError("A transaction is already in progress.");
+    odbc_.setAutoCommit(false);
+    inTransaction_ = true;
+    fire(OnBeginTransComplete);
+}
+
+void TADOConnection::CommitTrans() {
+    endTransaction(true, OnCommitTransComplete);
+}
+
+void TADOConnection::RollbackTrans() {
+    endTransaction(false, OnRollbackTransComplete);
+}
+
+void TADOConnection::endTransaction(bool commit, const TNotifyEvent& completed) {
+    checkConnected();
+    if (!inTransaction_)
+        throw EDatabaseError("No transaction is active.");
+    odbc_.endTransaction(commit);
+    odbc_.setAutoCommit(true);
+    inTransaction_ = false;
+    fire(completed);
+}
+
+void TADOConnection::RunInTransaction(const std::function<void()>& work) {
+    checkConnected();
+    if (inTransaction_)
+        return work();
+    odbc_.setAutoCommit(false);
+    try {
+        work();
+        odbc_.endTransaction(true);
+    } catch (...) {
+        try {
+            odbc_.endTransaction(false);
+        } catch (const EDatabaseError&) {
+            // The first error is the one worth reporting.
+        }
+        odbc_.setAutoCommit(true);
+        throw;
+    }
+    odbc_.setAutoCommit(true);
+}
+
+long TADOConnection::ExecuteWithValues(const std::string& sql,
+                                       const std::vector<TStatementValue>& values) {
+    const auto writeStatement = statement();
+    const SQLHSTMT handle = writeStatement->handle();
+    std::vector<SqlWString> texts(values.size());
+    std::vector<SQLLEN> lengths(values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        const TStatementValue& value = values[i];
+        SQLPOINTER data = nullptr;
+        SQLLEN bytes = 0;
+        if (value.isBinary) {
+            data = const_cast<char*>(value.bytes.data());
+            bytes = static_cast<SQLLEN>(value.bytes.size());
+        } else {
+            texts[i] = toSqlWide(value.bytes);
+            data = texts[i].data();
+            bytes = static_cast<SQLLEN>(texts[i].size() * sizeof(SQLWCHAR));
+        }
+        lengths[i] = value.isNull ? SQL_NULL_DATA : bytes;
+        SQLSMALLINT sqlType = value.column.sqlType;
+        if (sqlType == SQL_UNKNOWN_TYPE)
+            sqlType = value.isBinary ? SQL_VARBINARY : SQL_WVARCHAR;
+        const SQLULEN size =
+            std::max<SQLULEN>({value.column.columnSize,
+                               static_cast<SQLULEN>(value.isBinary ? bytes : texts[i].size()), 1});
+        writeStatement->check(
+            SQLBindParameter(handle, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
+                             value.isBinary ? SQL_C_BINARY : SQL_C_WCHAR, sqlType, size,
+                             value.column.decimalDigits, data, bytes, &lengths[i]),
+            "Binding a value");
+    }
+    const SqlWString text = toSqlWide(sql);
+    writeStatement->check(SQLExecDirectW(handle, const_cast<SQLWCHAR*>(text.c_str()),
+                                         static_cast<SQLINTEGER>(text.size())),
+                          "Writing the row");
+    SQLLEN count = 0;
+    writeStatement->check(SQLRowCount(handle, &count), "Counting the written rows");
+    return static_cast<long>(count);
+}
+
+std::string TADOConnection::QuoteIdentifier(const std::string& name) const {
+    if (identifierQuote_.empty() || name.empty() || name.front() == '[' ||
+        name.front() == identifierQuote_.front())
+        return name;
+    std::string quoted = identifierQuote_;
+    for (char c : name) {
+        quoted += c;
+        if (c == identifierQuote_.front())
+            quoted += c;
+    }
+    return quoted + identifierQuote_;
+}
+
+std::string TADOConnection::QuoteTableName(const std::string& name) const {
+    std::string quoted;
+    for (const std::string& part : nameParts(name)) {
+        if (!quoted.empty())
+            quoted += '.';
+        quoted += QuoteIdentifier(part);
+    }
+    return quoted;
+}
+
+void TADOConnection::AttachDataSet(TCustomADODataSet* dataSet) {
+    if (std::find(dataSets_.begin(), dataSets_.end(), dataSet) == dataSets_.end())
+        dataSets_.push_back(dataSet);
+}
+
+void TADOConnection::DetachDataSet(TCustomADODataSet* dataSet) {
+    std::erase(dataSets_, dataSet);
+}
+
+} // namespace velmora::ado

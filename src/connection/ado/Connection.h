@@ -1,0 +1,124 @@
+#pragma once
+// TADOConnection: the one database connection, opened from an OLE DB connection string, with
+// ADO's connection notifications.
+#include "OdbcHandles.h"
+#include "Recordset.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmora::ado {
+
+class TCustomADODataSet;
+
+// The error object that comes with an info message.
+struct TADOError {
+    std::string Description;
+    std::string SQLState;
+    int NativeError = 0;
+};
+
+enum TSchemaInfo { siTables, siProcedures };
+
+// A value sent with a statement: text (UTF-8) or bytes, or null.
+struct TStatementValue {
+    bool isNull = false;
+    bool isBinary = false;
+    std::string bytes;
+    ColumnDescription column; // the column it is compared with or written to
+};
+
+class TADOConnection {
+public:
+    using TNotifyEvent = std::function<void(TADOConnection& sender)>;
+    using TInfoMessageEvent = std::function<void(TADOConnection& sender, const TADOError& error)>;
+
+    TADOConnection();
+    ~TADOConnection();
+    TADOConnection(const TADOConnection&) = delete;
+    TADOConnection& operator=(const TADOConnection&) = delete;
+
+    // As set; once the connection has opened, without its password unless the string says
+    // "Persist Security Info=True".
+    std::string ConnectionString() const;
+    // Refused while the connection is open.
+    void SetConnectionString(const std::string& connectionString);
+
+    void Open();
+    void Close();
+    bool Connected() const { return odbc_.connected(); }
+    void SetConnected(bool connected);
+
+    // The server's current database when the driver has catalogs, else the name kept here. A
+    // name set while closed is applied when the connection opens; an empty name changes nothing.
+    std::string DefaultDatabase() const;
+    void SetDefaultDatabase(const std::string& name);
+
+    std::string Version() const;  // the ODBC driver manager's version
+    std::string Provider() const; // as the connection string names it
+
+    // Runs a statement (a whole batch) and returns its first result.
+    TRecordset Execute(const std::string& commandText);
+    // Fills `dataSet` with a schema rowset: tables (TABLE_NAME, TABLE_TYPE) or procedures
+    // (PROCEDURE_NAME, as "name;number").
+    void OpenSchema(TSchemaInfo schema, TCustomADODataSet& dataSet);
+    // The parameter rows of a procedure (SQLProcedureColumns).
+    TRecordset ProcedureColumns(const std::string& procedureName);
+    // The primary key's columns of a table, in key order.
+    std::vector<std::string> PrimaryKeyColumns(const std::string& tableName);
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool InTransaction() const { return inTransaction_; }
+
+    // Runs a statement with parameters without notifications, returning the row count; used to
+    // write edited rows back.
+    long ExecuteWithValues(const std::string& sql, const std::vector<TStatementValue>& values);
+    // Runs `work` in a transaction of its own unless one is already open.
+    void RunInTransaction(const std::function<void()>& work);
+    // The table name (possibly "schema.table") quoted for the driver.
+    std::string QuoteTableName(const std::string& name) const;
+    std::string QuoteIdentifier(const std::string& name) const;
+
+    void AttachDataSet(TCustomADODataSet* dataSet);
+    void DetachDataSet(TCustomADODataSet* dataSet);
+
+    TNotifyEvent OnBeforeConnect, OnWillConnect, OnLogin, OnConnectComplete, OnAfterConnect;
+    TNotifyEvent OnBeforeDisconnect, OnDisconnect, OnAfterDisconnect;
+    TNotifyEvent OnWillExecute, OnExecuteComplete;
+    TNotifyEvent OnBeginTransComplete, OnCommitTransComplete, OnRollbackTransComplete;
+    TInfoMessageEvent OnInfoMessage;
+
+private:
+    void fire(const TNotifyEvent& event);
+    void reportInfo(const Diagnostic& diagnostic);
+    InfoSink infoSink();
+    void connectToTarget();
+    void applyDefaultDatabase();
+    void checkConnected() const;
+    std::string providerText(const std::string& message) const;
+    [[noreturn]] void rethrowWithProviderText() const;
+    void endTransaction(bool commit, const TNotifyEvent& completed);
+    std::shared_ptr<OdbcStatement> statement();
+
+    OdbcConnection odbc_;
+    std::string connectionString_;
+    bool persistSecurityInfo_ = false;
+    bool sqlServerProvider_ = false;
+    bool hasOpened_ = false;
+    std::string defaultDatabase_;
+    bool hasCatalogs_ = false;
+    std::string identifierQuote_ = "\"";
+    GetDataAbilities getData_;
+    bool inTransaction_ = false;
+    std::vector<TCustomADODataSet*> dataSets_;
+};
+
+// Raises EDatabaseError naming the driver, and how to install it, when it is not among the
+// drivers unixODBC knows (or, given as a path, its library does not exist).
+void ensureDriverInstalled(const std::string& driver, const std::vector<std::string>& installed);
+
+} // namespace velmora::ado

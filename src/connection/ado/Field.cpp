@@ -1,0 +1,107 @@
+#include "Field.h"
+
+#include "BlobStream.h"
+#include "ConnectionString.h"
+#include "DataSet.h"
+#include "DatabaseError.h"
+
+#include <fstream>
+
+namespace velmora::ado {
+
+namespace {
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+const TFieldDef* TFieldDefs::Find(std::string_view name) const {
+    for (const TFieldDef& def : defs_)
+        if (sameKey(def.Name, name))
+            return &def;
+    return nullptr;
+}
+
+void TFieldDefs::Assign(const std::vector<ResultColumn>& columns) {
+    defs_.clear();
+    int number = 1;
+    for (const ResultColumn& column : columns)
+        defs_.push_back({column.name, column.fieldType, column.size, number++,
+                         !column.nullable && !column.description.autoIncrement, column});
+}
+
+bool TField::IsNull() const {
+    return dataSet_.CurrentIsNull(index_);
+}
+
+std::string_view TField::AsBytes() const {
+    return dataSet_.CurrentBytes(index_);
+}
+
+std::string TField::AsString() const {
+    return IsBinary() ? (IsNull() ? std::string() : bytesToHex(AsBytes())) : std::string(AsBytes());
+}
+
+void TField::SetAsString(const std::string& text) {
+    SetAsBytes(IsBinary() ? hexToBytes(text) : text);
+}
+
+void TField::SetAsBytes(std::string_view bytes) {
+    dataSet_.SetCurrentValue(index_, bytes);
+}
+
+void TField::Clear() {
+    dataSet_.SetCurrentNull(index_);
+}
+
+void TField::LoadFromFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw EDatabaseError("Cannot open file \"" + path + "\".");
+    TBlobStream stream(*this);
+    char buffer[64 * 1024];
+    while (file.read(buffer, sizeof buffer) || file.gcount() > 0)
+        stream.Write(buffer, static_cast<size_t>(file.gcount()));
+    if (file.bad())
+        throw EDatabaseError("Cannot read file \"" + path + "\".");
+    stream.Close();
+}
+
+std::string bytesToHex(std::string_view bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text = "0x";
+    text.reserve(2 + bytes.size() * 2);
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        text += digits[value >> 4];
+        text += digits[value & 0x0F];
+    }
+    return text;
+}
+
+std::string hexToBytes(std::string_view text) {
+    std::string_view digits = text;
+    if (digits.size() >= 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        digits.remove_prefix(2);
+    if (digits.size() % 2 != 0)
+        throw EDatabaseError("'" + std::string(text) + "' is not a valid hexadecimal value");
+    std::string bytes;
+    for (size_t i = 0; i < digits.size(); i += 2) {
+        const int high = hexDigit(digits[i]);
+        const int low = hexDigit(digits[i + 1]);
+        if (high < 0 || low < 0)
+            throw EDatabaseError("'" + std::string(text) + "' is not a valid hexadecimal value");
+        bytes += static_cast<char>(high << 4 | low);
+    }
+    return bytes;
+}
+
+} // namespace velmora::ado

@@ -1,0 +1,29 @@
+#pragma once
+// Diagnostic records of an ODBC handle, and the check that turns a failed call into an
+// EDatabaseError carrying the driver's own text.
+#include "DatabaseError.h"
+
+#include <sql.h>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::ado {
+
+struct Diagnostic {
+    std::string sqlState;
+    int nativeError = 0;
+    std::string message;
+};
+
+std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
+
+// The messages of the records, one per line; `fallback` when there are none.
+std::string diagnosticText(const std::vector<Diagnostic>& diagnostics, std::string_view fallback);
+
+// Throws EDatabaseError when `result` is a failure (the message is the handle's diagnostics, or
+// "<what> failed" when the driver left none). On success with info, returns those records.
+std::vector<Diagnostic> checkOdbc(SQLRETURN result, SQLSMALLINT handleType, SQLHANDLE handle,
+                                  std::string_view what);
+
+} // namespace velmora::ado

@@ -1,0 +1,217 @@
+#include "ProviderTranslation.h"
+
+#include "DataLinkFile.h"
+#include "DatabaseError.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+namespace velmora::ado {
+
+namespace {
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && sameKey(text.substr(0, prefix.size()), prefix);
+}
+
+bool isTrue(const std::optional<std::string>& value) {
+    return value && (sameKey(*value, "true") || sameKey(*value, "yes") || *value == "1");
+}
+
+std::string providerBaseName(const std::string& provider) {
+    return provider.substr(0, provider.find('.'));
+}
+
+bool isSqlServerProvider(const std::string& provider) {
+    static const std::array<std::string_view, 7> names = {
+        "SQLOLEDB", "SQLNCLI", "SQLNCLI10", "SQLNCLI11", "MSOLEDBSQL", "MSOLEDBSQL19", "SQLSERVER"};
+    const std::string base = providerBaseName(provider);
+    return std::any_of(names.begin(), names.end(), [&](auto name) { return sameKey(base, name); });
+}
+
+bool isOdbcProvider(const std::string& provider) {
+    return provider.empty() || sameKey(providerBaseName(provider), "MSDASQL");
+}
+
+// OLE DB keys of the SQL Server providers and the ODBC keys they become; an empty ODBC key means
+// the driver has no such setting.
+struct KeyTranslation {
+    std::initializer_list<std::string_view> oleDbKeys;
+    const char* freeTdsKey;
+    const char* otherDriverKey;
+};
+
+const std::array<KeyTranslation, 6> sqlServerKeys = {{
+    {{"User ID", "UID", "User"}, "UID", "UID"},
+    {{"Password", "PWD"}, "PWD", "PWD"},
+    {{"Initial Catalog", "Database"}, "Database", "Database"},
+    {{"Workstation ID", "WSID"}, "WSID", "WSID"},
+    {{"Application Name", "APP"}, "APP", "APP"},
+    {{"Current Language", "Language"}, "Language", "Language"},
+}};
+
+ConnectionStringItems translateSqlServer(const ConnectionStringItems& items,
+                                         const std::string& driver) {
+    const bool freeTds = sameKey(driver, defaultSqlServerDriver);
+    ConnectionStringItems odbc{{"Driver", driver}};
+    if (auto dataSource =
+            findValue(items, {"Data Source", "Server", "Address", "Addr", "Network Address"})) {
+        const SqlServerAddress address = translateDataSource(*dataSource, freeTds);
+        odbc.push_back({"Server", address.server});
+        if (address.port)
+            odbc.push_back({"Port", *address.port});
+    }
+    for (const KeyTranslation& key : sqlServerKeys)
+        if (auto value = findValue(items, key.oleDbKeys))
+            odbc.push_back({freeTds ? key.freeTdsKey : key.otherDriverKey, *value});
+    if (auto security = findValue(items, {"Integrated Security", "Trusted_Connection"});
+        security && (sameKey(*security, "SSPI") || isTrue(security)))
+        odbc.push_back({"Trusted_Connection", "Yes"});
+    if (auto packetSize = findValue(items, "Packet Size"); packetSize && freeTds)
+        odbc.push_back({"PacketSize", *packetSize});
+    if (isTrue(findValue(items, {"Use Encryption for Data", "Encrypt"})))
+        odbc.push_back(freeTds ? ConnectionStringItem{"Encryption", "require"}
+                               : ConnectionStringItem{"Encrypt", "yes"});
+    if (freeTds) {
+        odbc.push_back({"TDS_Version", "7.4"});
+        odbc.push_back({"ClientCharset", "UTF-8"});
+    }
+    return odbc;
+}
+
+// OLE DB properties that MSDASQL reads itself rather than passing on.
+bool isMsdasqlProperty(std::string_view key) {
+    static const std::array<std::string_view, 14> properties = {"Provider",
+                                                                "Persist Security Info",
+                                                                "Extended Properties",
+                                                                "Data Source",
+                                                                "User ID",
+                                                                "Password",
+                                                                "Initial Catalog",
+                                                                "Mode",
+                                                                "Prompt",
+                                                                "Connect Timeout",
+                                                                "Location",
+                                                                "Window Handle",
+                                                                "General Timeout",
+                                                                "OLE DB Services"};
+    return std::any_of(properties.begin(), properties.end(),
+                       [&](auto property) { return sameKey(key, property); });
+}
+
+ConnectionStringItems translateMsdasql(const ConnectionStringItems& items) {
+    ConnectionStringItems odbc;
+    if (auto extended = findValue(items, "Extended Properties"))
+        odbc = parseOdbcConnectionString(*extended);
+    auto addMissing = [&odbc](std::string key, std::string value) {
+        const bool present = std::any_of(odbc.begin(), odbc.end(),
+                                         [&](const auto& item) { return sameKey(item.key, key); });
+        if (!present)
+            odbc.push_back({std::move(key), std::move(value)});
+    };
+    for (const auto& item : items)
+        if (!isMsdasqlProperty(item.key))
+            addMissing(item.key, item.value);
+    if (auto dsn = findValue(items, "Data Source"))
+        addMissing("DSN", *dsn);
+    if (auto user = findValue(items, "User ID"))
+        addMissing("UID", *user);
+    if (auto password = findValue(items, "Password"))
+        addMissing("PWD", *password);
+    if (auto catalog = findValue(items, "Initial Catalog"))
+        addMissing("Database", *catalog);
+    if (odbc.empty())
+        throw EDatabaseError("The connection string names no ODBC data source or driver.");
+    return odbc;
+}
+
+ConnectionStringItems expandFileName(const ConnectionStringItems& items) {
+    const auto fileName = findValue(items, "File Name");
+    if (!fileName)
+        return items;
+    ConnectionStringItems expanded = parseConnectionString(readDataLinkFile(*fileName));
+    if (findValue(expanded, "File Name"))
+        throw EDatabaseError("The data link file \"" + *fileName +
+                             "\" refers to another data link file.");
+    for (const auto& item : items)
+        if (!sameKey(item.key, "File Name"))
+            expanded.push_back(item);
+    return expanded;
+}
+
+} // namespace
+
+std::optional<std::string> processEnvironment(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (value == nullptr || *value == '\0')
+        return std::nullopt;
+    return std::string(value);
+}
+
+SqlServerAddress translateDataSource(const std::string& dataSource, bool forFreeTds) {
+    std::string text = dataSource;
+    if (startsWithIgnoringCase(text, "tcp:"))
+        text.erase(0, 4);
+    SqlServerAddress address;
+    const size_t comma = text.find(',');
+    if (comma != std::string::npos) {
+        address.port = text.substr(comma + 1);
+        text.erase(comma);
+    }
+    const size_t backslash = text.find('\\');
+    std::string host = text.substr(0, backslash);
+    const std::string instance = backslash == std::string::npos ? "" : text.substr(backslash);
+    if (host.empty() || host == "." || sameKey(host, "(local)"))
+        host = "localhost";
+    address.server = host + instance;
+    if (address.port && !forFreeTds) {
+        address.server += "," + *address.port;
+        address.port.reset();
+    }
+    return address;
+}
+
+OdbcTarget translateConnectionString(const std::string& connectionString,
+                                     const EnvironmentLookup& environment) {
+    const ConnectionStringItems items = expandFileName(parseConnectionString(connectionString));
+    OdbcTarget target;
+    target.provider = findValue(items, "Provider").value_or("");
+    target.persistSecurityInfo = isTrue(findValue(items, "Persist Security Info"));
+    ConnectionStringItems odbc;
+    if (isSqlServerProvider(target.provider)) {
+        target.sqlServer = true;
+        target.driver = environment(sqlServerDriverVariable).value_or(defaultSqlServerDriver);
+        odbc = translateSqlServer(items, target.driver);
+    } else if (isOdbcProvider(target.provider)) {
+        odbc = translateMsdasql(items);
+        target.driver = findValue(odbc, "Driver").value_or("");
+    } else {
+        throw EDatabaseError("Provider \"" + target.provider +
+                             "\" is not supported: use SQLOLEDB for SQL Server or MSDASQL for "
+                             "an ODBC data source.");
+    }
+    target.odbcConnectionString = buildOdbcConnectionString(odbc);
+    return target;
+}
+
+std::string withoutPassword(const std::string& connectionString) {
+    ConnectionStringItems items = parseConnectionString(connectionString);
+    const size_t before = items.size();
+    removeKeys(items, {"Password", "PWD"});
+    bool changed = items.size() != before;
+    for (auto& item : items) {
+        if (!sameKey(item.key, "Extended Properties"))
+            continue;
+        ConnectionStringItems odbc = parseOdbcConnectionString(item.value);
+        const size_t odbcBefore = odbc.size();
+        removeKeys(odbc, {"PWD", "Password"});
+        if (odbc.size() != odbcBefore) {
+            item.value = buildOdbcConnectionString(odbc);
+            changed = true;
+        }
+    }
+    return changed ? buildConnectionString(items) : connectionString;
+}
+
+} // namespace velmora::ado

@@ -1,0 +1,46 @@
+#pragma once
+// Turns an OLE DB connection string into the ODBC connection string of the provider it names:
+//   SQLOLEDB (and the later SQL Server providers): a SQL Server driver, FreeTDS unless the
+//     environment variable VELMORA_SQLSERVER_DRIVER names another;
+//   MSDASQL (also the default when no provider is given): the ODBC string of Extended
+//     Properties, or DSN / Driver with their keys;
+//   FILE NAME=path: the connection string of that data link file.
+#include "ConnectionString.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace velmora::ado {
+
+struct OdbcTarget {
+    std::string provider;             // as the string names it, e.g. "SQLOLEDB.1"
+    std::string odbcConnectionString; // what goes to the driver manager
+    std::string driver;               // the Driver key's value, empty for a DSN
+    bool persistSecurityInfo = false;
+    bool sqlServer = false; // a SQL Server provider, whose messages carry no driver tags
+};
+
+using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
+
+std::optional<std::string> processEnvironment(const std::string& name);
+
+const char* const sqlServerDriverVariable = "VELMORA_SQLSERVER_DRIVER";
+const char* const defaultSqlServerDriver = "FreeTDS";
+
+OdbcTarget translateConnectionString(const std::string& connectionString,
+                                     const EnvironmentLookup& environment = processEnvironment);
+
+// The SQL Server "Data Source" in the form the named ODBC driver takes: the server and, for
+// FreeTDS, the port as a key of its own.
+struct SqlServerAddress {
+    std::string server;
+    std::optional<std::string> port;
+};
+SqlServerAddress translateDataSource(const std::string& dataSource, bool forFreeTds);
+
+// The connection string without its password (Password, PWD, and PWD inside Extended
+// Properties); the text itself when it holds none.
+std::string withoutPassword(const std::string& connectionString);
+
+} // namespace velmora::ado

@@ -1,0 +1,75 @@
+#pragma once
+// Compact in-memory storage of a result's rows. Each row is one block in a chunked arena: the
+// end offset of every cell (16-bit, or 32-bit for rows of 32 KiB and more; the top bit marks a
+// null), then the cells' bytes. The row index holds one pointer per row, so reading a cell is
+// two loads and rows never move once written.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::ado {
+
+// Collects the cells of one row before it is stored.
+class RowBuilder {
+public:
+    explicit RowBuilder(size_t columns = 0) { ends_.reserve(columns); }
+
+    void clear();
+    void addNull();
+    void addValue(std::string_view bytes);
+    // Room for a cell of at most `maxBytes`; finishCell says how many were used.
+    char* beginCell(size_t maxBytes);
+    void finishCell(size_t usedBytes);
+
+    bool isNull(size_t column) const;
+    std::string_view value(size_t column) const;
+
+private:
+    friend class RecordStore;
+    static constexpr uint32_t nullFlag = 0x80000000u;
+    std::vector<uint32_t> ends_;
+    // Grows and never shrinks, so that building rows does not clear memory again and again.
+    std::string buffer_;
+    size_t used_ = 0;
+};
+
+class RecordStore {
+public:
+    explicit RecordStore(size_t columns = 0) : columns_(columns) {}
+    RecordStore(RecordStore&&) noexcept = default;
+    RecordStore& operator=(RecordStore&&) noexcept = default;
+
+    size_t columnCount() const { return columns_; }
+    size_t rowCount() const { return rows_.size(); }
+
+    bool isNull(size_t row, size_t column) const;
+    // The cell's bytes (UTF-8 text or raw binary); empty for a null.
+    std::string_view value(size_t row, size_t column) const;
+
+    void appendRow(const RowBuilder& row);
+    void insertRow(size_t before, const RowBuilder& row);
+    void replaceRow(size_t row, const RowBuilder& cells);
+    void eraseRow(size_t row);
+    // Copies a stored row into a builder (for editing it).
+    void loadRow(size_t row, RowBuilder& cells) const;
+
+    // Bytes held: the arena's chunks and the row index.
+    size_t memoryUsage() const;
+
+private:
+    const char* store(const RowBuilder& row);
+    char* allocate(size_t bytes);
+
+    size_t columns_ = 0;
+    std::vector<const char*> rows_;
+    std::vector<std::unique_ptr<char[]>> chunks_;
+    size_t chunkBytes_ = 0;
+    char* free_ = nullptr;
+    size_t freeBytes_ = 0;
+    size_t allocatedBytes_ = 0;
+};
+
+} // namespace velmora::ado

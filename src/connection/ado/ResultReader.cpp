@@ -1,0 +1,228 @@
+#include "ResultReader.h"
+
+#include "WideText.h"
+
+#include <algorithm>
+#include <sqlext.h>
+
+namespace velmora::ado {
+
+namespace {
+
+constexpr size_t blockBufferBytes = 1 << 20;
+constexpr size_t maximumBlockRows = 1024;
+constexpr size_t longestBoundCharacters = 4000;
+// Text of numbers, dates and the like: generous room for any driver's formatting.
+constexpr size_t scalarTextCharacters = 64;
+constexpr size_t getDataChunkBytes = 64 * 1024;
+const char* const truncationState = "01004";
+
+bool isCharacterType(DataTypeEnum type) {
+    return type == adChar || type == adVarChar || type == adWChar || type == adVarWChar ||
+           type == adBSTR;
+}
+
+struct ColumnBinding {
+    bool bound = false;
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    SQLLEN width = 0; // bytes per row, terminator included
+    std::vector<char> buffer;
+    std::vector<SQLLEN> indicators;
+};
+
+class RowFetcher {
+public:
+    RowFetcher(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,
+               const GetDataAbilities& abilities, const InfoSink& onInfo)
+        : statement_(statement), handle_(statement.handle()), columns_(columns),
+          abilities_(abilities), onInfo_(onInfo), bindings_(columns.size()), row_(columns.size()),
+          store_(columns.size()) {}
+
+    ~RowFetcher() {
+        // The statement must not keep pointers into buffers that are about to go.
+        SQLFreeStmt(handle_, SQL_UNBIND);
+        SQLSetStmtAttrW(handle_, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+        SQLSetStmtAttrW(handle_, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+        SQLSetStmtAttrW(handle_, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+    }
+
+    RecordStore run() {
+        plan();
+        bind();
+        while (fetchBlock())
+            for (size_t row = 0; row < fetched_; ++row)
+                storeRow(row);
+        return std::move(store_);
+    }
+
+private:
+    void plan() {
+        const bool anyLong = std::any_of(columns_.begin(), columns_.end(),
+                                         [](const ResultColumn& c) { return c.isLong(); });
+        const bool blocks = abilities_.block && abilities_.bound && !anyLong;
+        size_t rowWidth = 0;
+        bool unboundSeen = false;
+        for (size_t i = 0; i < columns_.size(); ++i) {
+            ColumnBinding& binding = bindings_[i];
+            binding.cType = columns_[i].isBinary() ? SQL_C_BINARY : SQL_C_WCHAR;
+            binding.width = boundWidth(columns_[i]);
+            // Without SQL_GD_BOUND a truncated bound cell could not be read again; without
+            // SQL_GD_ANY_COLUMN nothing may be bound after a column read with SQLGetData.
+            binding.bound =
+                !columns_[i].isLong() && abilities_.bound && (abilities_.anyColumn || !unboundSeen);
+            unboundSeen = unboundSeen || !binding.bound;
+            if (binding.bound)
+                rowWidth += static_cast<size_t>(binding.width) + sizeof(SQLLEN);
+        }
+        blockRows_ = blocks ? std::clamp<size_t>(blockBufferBytes / std::max<size_t>(rowWidth, 1),
+                                                 1, maximumBlockRows)
+                            : 1;
+    }
+
+    static SQLLEN boundWidth(const ResultColumn& column) {
+        const size_t size = std::min<size_t>(column.description.columnSize, longestBoundCharacters);
+        if (column.isBinary())
+            return static_cast<SQLLEN>(std::max<size_t>(size, 1));
+        // A character column's size counts characters; one may take two UTF-16 units.
+        const size_t characters = isCharacterType(column.adoType)
+                                      ? std::max<size_t>(size * 2, 1)
+                                      : std::max(size + 2, scalarTextCharacters);
+        return static_cast<SQLLEN>((characters + 1) * sizeof(SQLWCHAR));
+    }
+
+    void bind() {
+        statement_.check(SQLSetStmtAttrW(handle_, SQL_ATTR_ROW_BIND_TYPE,
+                                         reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0),
+                         "Binding columns");
+        statement_.check(SQLSetStmtAttrW(handle_, SQL_ATTR_ROW_ARRAY_SIZE,
+                                         reinterpret_cast<SQLPOINTER>(blockRows_), 0),
+                         "Setting the row array size");
+        statement_.check(SQLSetStmtAttrW(handle_, SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0),
+                         "Binding columns");
+        rowStatus_.resize(blockRows_);
+        statement_.check(SQLSetStmtAttrW(handle_, SQL_ATTR_ROW_STATUS_PTR, rowStatus_.data(), 0),
+                         "Binding columns");
+        for (size_t i = 0; i < bindings_.size(); ++i) {
+            ColumnBinding& binding = bindings_[i];
+            if (!binding.bound)
+                continue;
+            binding.buffer.resize(static_cast<size_t>(binding.width) * blockRows_);
+            binding.indicators.resize(blockRows_);
+            statement_.check(SQLBindCol(handle_, static_cast<SQLUSMALLINT>(i + 1), binding.cType,
+                                        binding.buffer.data(), binding.width,
+                                        binding.indicators.data()),
+                             "Binding columns");
+        }
+    }
+
+    bool fetchBlock() {
+        fetched_ = 0;
+        const SQLRETURN result = SQLFetchScroll(handle_, SQL_FETCH_NEXT, 0);
+        if (result == SQL_NO_DATA)
+            return false;
+        reportInfo(statement_.check(result, "Fetching rows"));
+        return fetched_ > 0;
+    }
+
+    void storeRow(size_t row) {
+        if (rowStatus_[row] == SQL_ROW_ERROR)
+            throw EDatabaseError(diagnosticText(readDiagnostics(SQL_HANDLE_STMT, handle_),
+                                                "A row of the result could not be read"));
+        row_.clear();
+        for (size_t column = 0; column < columns_.size(); ++column)
+            storeCell(row, column);
+        store_.appendRow(row_);
+    }
+
+    void storeCell(size_t row, size_t column) {
+        const ColumnBinding& binding = bindings_[column];
+        if (!binding.bound)
+            return readWholeCell(column);
+        const SQLLEN indicator = binding.indicators[row];
+        if (indicator == SQL_NULL_DATA)
+            return row_.addNull();
+        const SQLLEN room = binding.cType == SQL_C_WCHAR
+                                ? binding.width - static_cast<SQLLEN>(sizeof(SQLWCHAR))
+                                : binding.width;
+        if (indicator == SQL_NO_TOTAL || indicator > room) {
+            if (blockRows_ > 1)
+                statement_.check(SQLSetPos(handle_, static_cast<SQLSETPOSIROW>(row + 1),
+                                           SQL_POSITION, SQL_LOCK_NO_CHANGE),
+                                 "Positioning on a row");
+            return readWholeCell(column);
+        }
+        const char* data = binding.buffer.data() + static_cast<size_t>(binding.width) * row;
+        if (binding.cType == SQL_C_BINARY)
+            return row_.addValue({data, static_cast<size_t>(indicator)});
+        addText(reinterpret_cast<const SQLWCHAR*>(data),
+                static_cast<size_t>(indicator) / sizeof(SQLWCHAR));
+    }
+
+    void addText(const SQLWCHAR* text, size_t units) {
+        char* out = row_.beginCell(units * 3);
+        row_.finishCell(utf16ToUtf8(text, units, out));
+    }
+
+    // Reads a cell from its start to its end in pieces.
+    void readWholeCell(size_t column) {
+        const bool binary = bindings_[column].cType == SQL_C_BINARY;
+        const size_t terminator = binary ? 0 : sizeof(SQLWCHAR);
+        chunk_.resize(getDataChunkBytes);
+        whole_.clear();
+        while (true) {
+            SQLLEN indicator = 0;
+            const SQLRETURN result =
+                SQLGetData(handle_, static_cast<SQLUSMALLINT>(column + 1), bindings_[column].cType,
+                           chunk_.data(), static_cast<SQLLEN>(chunk_.size()), &indicator);
+            if (result == SQL_NO_DATA)
+                break;
+            statement_.check(result, "Reading a value");
+            if (indicator == SQL_NULL_DATA)
+                return row_.addNull();
+            const size_t room = chunk_.size() - terminator;
+            const bool more = result == SQL_SUCCESS_WITH_INFO &&
+                              (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) > room);
+            const size_t piece = more ? room : static_cast<size_t>(indicator);
+            whole_.append(chunk_.data(), piece);
+            if (!more)
+                break;
+        }
+        if (binary)
+            return row_.addValue(whole_);
+        addText(reinterpret_cast<const SQLWCHAR*>(whole_.data()), whole_.size() / sizeof(SQLWCHAR));
+    }
+
+    void reportInfo(const std::vector<Diagnostic>& diagnostics) {
+        for (const Diagnostic& diagnostic : diagnostics)
+            if (diagnostic.sqlState != truncationState && onInfo_)
+                onInfo_(diagnostic);
+    }
+
+    const OdbcStatement& statement_;
+    SQLHSTMT handle_;
+    const std::vector<ResultColumn>& columns_;
+    GetDataAbilities abilities_;
+    const InfoSink& onInfo_;
+    std::vector<ColumnBinding> bindings_;
+    size_t blockRows_ = 1;
+    SQLULEN fetched_ = 0;
+    std::vector<SQLUSMALLINT> rowStatus_;
+    RowBuilder row_;
+    RecordStore store_;
+    std::vector<char> chunk_;
+    std::string whole_;
+};
+
+} // namespace
+
+GetDataAbilities GetDataAbilities::fromMask(SQLUINTEGER mask) {
+    return {(mask & SQL_GD_ANY_COLUMN) != 0, (mask & SQL_GD_BLOCK) != 0,
+            (mask & SQL_GD_BOUND) != 0};
+}
+
+RecordStore readAllRows(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,
+                        const GetDataAbilities& abilities, const InfoSink& onInfo) {
+    return RowFetcher(statement, columns, abilities, onInfo).run();
+}
+
+} // namespace velmora::ado

@@ -1,0 +1,32 @@
+#pragma once
+// Reads every row of a statement's current result into a RecordStore.
+//
+// Columns are bound to row arrays and fetched with SQLFetchScroll. A driver may send a value
+// longer than the size it declared (SQLite does not enforce sizes; PostgreSQL reports 255 for an
+// unlimited varchar), so a truncated cell is read again whole with SQLGetData: in blocks of
+// rows when the driver can position inside a block (SQL_GD_BLOCK), else one row at a time.
+// Long columns are always read with SQLGetData. No value is ever cut.
+#include "OdbcHandles.h"
+#include "RecordStore.h"
+#include "ResultColumns.h"
+
+#include <functional>
+#include <vector>
+
+namespace velmora::ado {
+
+// What SQLGetData can do on this driver (SQL_GETDATA_EXTENSIONS).
+struct GetDataAbilities {
+    bool anyColumn = false;
+    bool block = false;
+    bool bound = false;
+
+    static GetDataAbilities fromMask(SQLUINTEGER mask);
+};
+
+using InfoSink = std::function<void(const Diagnostic&)>;
+
+RecordStore readAllRows(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,
+                        const GetDataAbilities& abilities, const InfoSink& onInfo);
+
+} // namespace velmora::ado

@@ -1,0 +1,183 @@
+#include "untConnect.h"
+
+#include "ConnectStrings.h"
+#include "ConnectionCommands.h"
+#include "Dialogs.h"
+#include "ErrorHandler.h"
+#include "ImageList.h"
+#include "ServerHistory.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QSysInfo>
+
+TfrmConnect* frmConnect = nullptr;
+
+namespace {
+
+// Passwords show one "*" per character, whatever the desktop style would draw.
+class TAsteriskPasswordStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint Hint, const QStyleOption* Option, const QWidget* Widget,
+                  QStyleHintReturn* ReturnData) const override {
+        if (Hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(Hint, Option, Widget, ReturnData);
+    }
+};
+
+bool IsEnter(const QEvent* Event) {
+    if (Event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(Event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+} // namespace
+
+TfrmConnect::TfrmConnect(QWidget* Owner, TConnectionCommands& Commands)
+    : QDialog(Owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      FCommands(Commands) {
+    frmConnect = this;
+    setObjectName("frmConnect");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("Velmora 2 - Connect");
+    QFont font("MS Sans Serif");
+    font.setPixelSize(11);
+    setFont(font);
+    CreateControls();
+    FormCreate();
+}
+
+TfrmConnect::~TfrmConnect() {
+    if (frmConnect == this)
+        frmConnect = nullptr;
+}
+
+void TfrmConnect::CreateControls() {
+    Label1 = new QLabel("Server", this);
+    cbServer = new QComboBox(this);
+    cbServer->setObjectName("cbServer");
+    cbServer->setEditable(true);
+    cbServer->setInsertPolicy(QComboBox::NoInsert);
+    cbServer->setMaxVisibleItems(8);
+    cbServer->setEditText(".");
+
+    GroupBox1 = new QGroupBox("Login Details ", this);
+    GroupBox1->setObjectName("GroupBox1");
+    Label2 = new QLabel("Username", GroupBox1);
+    edtUsername = new QLineEdit("sa", GroupBox1);
+    edtUsername->setObjectName("edtUsername");
+    Label3 = new QLabel("Password", GroupBox1);
+    edtPassword = new QLineEdit(GroupBox1);
+    edtPassword->setObjectName("edtPassword");
+    auto* asterisks = new TAsteriskPasswordStyle;
+    asterisks->setParent(edtPassword);
+    edtPassword->setStyle(asterisks);
+    edtPassword->setEchoMode(QLineEdit::Password);
+    cbWindowAuth = new QCheckBox("Windows Authentication", GroupBox1);
+    cbWindowAuth->setObjectName("cbWindowAuth");
+
+    btnConnect = new QPushButton("Connect", this);
+    btnConnect->setObjectName("btnConnect");
+    btnCancel = new QPushButton("Cancel", this);
+    btnCancel->setObjectName("btnCancel");
+
+    auto* login = new QGridLayout(GroupBox1);
+    login->addWidget(Label2, 0, 0);
+    login->addWidget(edtUsername, 0, 1);
+    login->addWidget(Label3, 1, 0);
+    login->addWidget(edtPassword, 1, 1);
+    login->addWidget(cbWindowAuth, 2, 0, 1, 2);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Label1, 0, 0, 1, 2);
+    layout->addWidget(cbServer, 1, 0, 1, 2);
+    layout->addWidget(GroupBox1, 2, 0, 1, 2);
+    layout->addWidget(btnConnect, 3, 0);
+    layout->addWidget(btnCancel, 3, 1);
+    setFixedSize(234, 214);
+
+    QWidget::setTabOrder(edtUsername, edtPassword);
+    QWidget::setTabOrder(edtPassword, cbServer);
+    QWidget::setTabOrder(cbServer, cbWindowAuth);
+    QWidget::setTabOrder(cbWindowAuth, btnCancel);
+    QWidget::setTabOrder(btnCancel, btnConnect);
+
+    for (QWidget* control : {static_cast<QWidget*>(edtUsername), static_cast<QWidget*>(edtPassword),
+                             static_cast<QWidget*>(cbServer), static_cast<QWidget*>(cbWindowAuth)})
+        control->installEventFilter(this);
+    // The combo's typing goes to its edit part, so Enter arrives there.
+    cbServer->lineEdit()->installEventFilter(this);
+
+    connect(btnConnect, &QPushButton::clicked, this, Guarded([this] { btnConnectClick(); }));
+    connect(btnCancel, &QPushButton::clicked, this, Guarded([this] { btnCancelClick(); }));
+    connect(cbWindowAuth, &QCheckBox::clicked, this, Guarded([this] { cbWindowAuthClick(); }));
+}
+
+void TfrmConnect::FormCreate() {
+    const QString text = cbServer->currentText();
+    for (const QString& name : ReadServerHistory(ServerHistoryPath()))
+        cbServer->addItem(ImageList1(ServerImage), name);
+    cbServer->setEditText(text);
+}
+
+bool TfrmConnect::eventFilter(QObject* Watched, QEvent* Event) {
+    if (!IsEnter(Event))
+        return QDialog::eventFilter(Watched, Event);
+    RunCommand([this] { btnConnectClick(); });
+    return true;
+}
+
+QString TfrmConnect::BuildConnectionString() const {
+    const QString server = cbServer->currentText();
+    if (cbWindowAuth->isChecked())
+        return WindowsAuthenticationString(server, QSysInfo::machineHostName());
+    return SqlServerLoginString(server, edtUsername->text(), edtPassword->text());
+}
+
+bool TfrmConnect::DoConnection() {
+    const QString connectionString = BuildConnectionString();
+    try {
+        FCommands.CloseConnection();
+        FCommands.SetDefaultDatabase("master");
+        FCommands.OpenConnection(connectionString, false);
+        return true;
+    } catch (const std::exception& error) {
+        Dialogs().MessageDlg(QString::fromUtf8(error.what()), TMsgDlgType::mtError,
+                             QMessageBox::Ok);
+        return false;
+    }
+}
+
+void TfrmConnect::btnConnectClick() {
+    if (!DoConnection())
+        return;
+    close();
+    RecordServer();
+}
+
+void TfrmConnect::RecordServer() {
+    QStringList known;
+    for (int i = 0; i < cbServer->count(); ++i)
+        known << cbServer->itemText(i);
+    ::RecordServer(ServerHistoryPath(), known, cbServer->currentText());
+}
+
+void TfrmConnect::btnCancelClick() {
+    close();
+}
+
+void TfrmConnect::cbWindowAuthClick() {
+    const bool loginByPassword = !cbWindowAuth->isChecked();
+    edtUsername->setEnabled(loginByPassword);
+    edtPassword->setEnabled(loginByPassword);
+}

@@ -1,0 +1,122 @@
+#pragma once
+// Shared pieces of the data layer's tests: throw-away SQLite databases and a recorder of the
+// connection's notifications.
+#include "Ado.h"
+#include "RequireComponent.h"
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace velmora::test {
+
+inline bool odbcDriverInstalled(const std::string& name) {
+    const auto drivers = ado::OdbcEnvironment::shared()->driverNames();
+    return std::find(drivers.begin(), drivers.end(), name) != drivers.end();
+}
+
+// The message of the EDatabaseError an action raises, or "no error".
+inline std::string errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ado::EDatabaseError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+// A fresh directory under the system's temporary folder, removed with its content.
+class TempDirectory {
+public:
+    TempDirectory() {
+        static std::atomic<int> counter = 0;
+        path_ = std::filesystem::temp_directory_path() /
+                ("velmora-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDirectory(const TempDirectory&) = delete;
+    TempDirectory& operator=(const TempDirectory&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string sqliteConnectionString(const std::filesystem::path& database) {
+    return "Provider=MSDASQL.1;Persist Security Info=False;Extended Properties=\"Driver=SQLite3;"
+           "Database=" +
+           database.string() + "\"";
+}
+
+// Names every notification the connection raises, in order ("Info Message (text)" for infos).
+class NotificationRecorder {
+public:
+    explicit NotificationRecorder(ado::TADOConnection& connection) : connection_(connection) {
+        auto record = [this](const char* name) {
+            return [this, name](ado::TADOConnection&) { events.emplace_back(name); };
+        };
+        connection.OnBeforeConnect = record("Before Connect");
+        connection.OnWillConnect = record("Will Connect");
+        connection.OnLogin = record("Login");
+        connection.OnConnectComplete = record("Connect Complete");
+        connection.OnAfterConnect = record("After Connect");
+        connection.OnBeforeDisconnect = record("Before Disconnect");
+        connection.OnDisconnect = record("Disconnect");
+        connection.OnAfterDisconnect = record("After Disconnect");
+        connection.OnWillExecute = record("Will Execute");
+        connection.OnExecuteComplete = record("Execute Complete");
+        connection.OnBeginTransComplete = record("Begin Transaction Complete");
+        connection.OnCommitTransComplete = record("Commit Transaction Complete");
+        connection.OnRollbackTransComplete = record("Rollback Transaction Complete");
+        connection.OnInfoMessage = [this](ado::TADOConnection&, const ado::TADOError& error) {
+            events.push_back("Info Message (" + error.Description + ")");
+        };
+    }
+    // The handlers must not outlive the recorder they write to.
+    ~NotificationRecorder() {
+        for (auto* event :
+             {&connection_.OnBeforeConnect, &connection_.OnWillConnect, &connection_.OnLogin,
+              &connection_.OnConnectComplete, &connection_.OnAfterConnect,
+              &connection_.OnBeforeDisconnect, &connection_.OnDisconnect,
+              &connection_.OnAfterDisconnect, &connection_.OnWillExecute,
+              &connection_.OnExecuteComplete, &connection_.OnBeginTransComplete,
+              &connection_.OnCommitTransComplete, &connection_.OnRollbackTransComplete})
+            *event = nullptr;
+        connection_.OnInfoMessage = nullptr;
+    }
+    NotificationRecorder(const NotificationRecorder&) = delete;
+    NotificationRecorder& operator=(const NotificationRecorder&) = delete;
+
+    std::vector<std::string> take() { return std::exchange(events, {}); }
+
+    std::vector<std::string> events;
+
+private:
+    ado::TADOConnection& connection_;
+};
+
+// A connection to a new SQLite database in a temporary folder.
+class SqliteFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VELMORA_REQUIRE(odbcDriverInstalled("SQLite3"), "the SQLite3 ODBC driver");
+        connection.SetConnectionString(sqliteConnectionString(databasePath()));
+        connection.Open();
+    }
+    std::filesystem::path databasePath() const { return directory.path() / "test.db"; }
+    void run(const std::string& sql) { connection.Execute(sql); }
+
+    TempDirectory directory;
+    ado::TADOConnection connection;
+};
+
+} // namespace velmora::test
