@@ -2,6 +2,7 @@
 // The main window: schema browser, script editor, result grid, menus and status bars, and the
 // state every command shares.
 #include "ConnectionCommands.h"
+#include "DataSource.h"
 #include "Dialogs.h"
 
 #include <QMainWindow>
@@ -124,6 +125,9 @@ public:
     QAction* miLastSP;
     QAction* SPHELPTEXT1;
     QAction* SPHELPTEXTEx1;
+
+    // Feeds the result grid and the navigator with whichever dataset showed the last result.
+    velmora::ado::TDataSource DataSource1;
 
     TFileDialog OpenDialog1;
     TFileDialog SaveDialog1;
