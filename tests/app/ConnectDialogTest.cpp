@@ -1,0 +1,276 @@
+// The connect dialog on the real main window: its controls, the connection strings it builds,
+// the server history, and what a connect attempt leaves in the status bar.
+#include "ConnectStrings.h"
+#include "ConnectionString.h"
+#include "Cursor.h"
+#include "DemoWorkspace.h"
+#include "OdbcHandles.h"
+#include "ProviderTranslation.h"
+#include "QtPrinting.h"
+#include "RequireComponent.h"
+#include "ScriptedDialogs.h"
+#include "StatusBar.h"
+#include "untConnect.h"
+#include "untMain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSysInfo>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <netinet/in.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// "127.0.0.1,port" for a loopback port nobody listens on: a SQL Server that refuses at once.
+QString UnreachableServer() {
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    close(probe);
+    return QString("127.0.0.1,%1").arg(ntohs(address.sin_port));
+}
+
+bool FreeTdsInstalled() {
+    const auto drivers = velmora::ado::OdbcEnvironment::shared()->driverNames();
+    return std::find(drivers.begin(), drivers.end(), "FreeTDS") != drivers.end();
+}
+
+QByteArray FileBytes(const QString& Path) {
+    QFile file(Path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+class ConnectDialogTest : public testing::Test {
+protected:
+    // A fresh dialog on the main window, as Connections > Connect makes it.
+    TfrmConnect* NewDialog() {
+        auto* dialog = new TfrmConnect(Window.get(), *Window);
+        dialog->show();
+        return dialog;
+    }
+
+    // Connects to a server that refuses, the way a user does: type the name, press Connect.
+    void ConnectTo(const QString& Server) {
+        TfrmConnect* dialog = NewDialog();
+        dialog->cbServer->setEditText(Server);
+        QTest::mouseClick(dialog->btnConnect, Qt::LeftButton);
+    }
+
+    TDemoWorkspace Workspace;
+    TScriptedDialogs Dialogs;
+    std::unique_ptr<TfrmMain> Window = std::make_unique<TfrmMain>();
+};
+
+TEST_F(ConnectDialogTest, OpensWithItsDefaults) {
+    TfrmConnect* dialog = NewDialog();
+    EXPECT_EQ(dialog->windowTitle(), "Velmora 2 - Connect");
+    EXPECT_EQ(dialog->cbServer->currentText(), ".");
+    EXPECT_EQ(dialog->cbServer->count(), 0);
+    EXPECT_EQ(dialog->GroupBox1->title(), "Login Details ");
+    EXPECT_EQ(dialog->edtUsername->text(), "sa");
+    EXPECT_EQ(dialog->edtPassword->text(), "");
+    EXPECT_EQ(dialog->edtPassword->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(dialog->edtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter), '*');
+    EXPECT_FALSE(dialog->cbWindowAuth->isChecked());
+    EXPECT_EQ(dialog->cbWindowAuth->text(), "Windows Authentication");
+    EXPECT_EQ(dialog->btnConnect->text(), "Connect");
+    EXPECT_EQ(dialog->btnCancel->text(), "Cancel");
+    EXPECT_TRUE(dialog->testAttribute(Qt::WA_DeleteOnClose));
+}
+
+TEST_F(ConnectDialogTest, TabMovesThroughTheLoginThenServerCheckBoxCancelConnect) {
+    TfrmConnect* dialog = NewDialog();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    dialog->edtUsername->setFocus();
+    const QList<QWidget*> expected = {dialog->edtPassword, dialog->cbServer, dialog->cbWindowAuth,
+                                      dialog->btnCancel, dialog->btnConnect};
+    for (QWidget* next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focused = QApplication::focusWidget();
+        EXPECT_TRUE(focused == next || next->isAncestorOf(focused))
+            << "expected " << next->objectName().toStdString() << ", focus on "
+            << (focused ? focused->objectName().toStdString() : "nothing");
+    }
+}
+
+TEST_F(ConnectDialogTest, WindowsAuthenticationDisablesTheLoginEditsAndKeepsTheirTexts) {
+    TfrmConnect* dialog = NewDialog();
+    dialog->edtPassword->setText("secret");
+    QTest::mouseClick(dialog->cbWindowAuth, Qt::LeftButton);
+    EXPECT_FALSE(dialog->edtUsername->isEnabled());
+    EXPECT_FALSE(dialog->edtPassword->isEnabled());
+    EXPECT_EQ(dialog->edtPassword->text(), "secret");
+    QTest::mouseClick(dialog->cbWindowAuth, Qt::LeftButton);
+    EXPECT_TRUE(dialog->edtUsername->isEnabled());
+    EXPECT_TRUE(dialog->edtPassword->isEnabled());
+    EXPECT_EQ(dialog->edtUsername->text(), "sa");
+}
+
+TEST_F(ConnectDialogTest, EnterInEachOfTheFourControlsConnects) {
+    VELMORA_REQUIRE(FreeTdsInstalled(), "the FreeTDS ODBC driver");
+    const QString server = UnreachableServer();
+    for (const char* name : {"edtUsername", "edtPassword", "cbServer", "cbWindowAuth"}) {
+        TfrmConnect* dialog = NewDialog();
+        dialog->cbServer->setEditText(server);
+        QPointer<TfrmConnect> alive(dialog);
+        QWidget* control = dialog->findChild<QWidget*>(name);
+        QWidget* target = control == dialog->cbServer ? dialog->cbServer->lineEdit() : control;
+        QTest::keyClick(target, Qt::Key_Return);
+        EXPECT_FALSE(dialog->isVisible()) << name;
+        EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connect Error") << name;
+        Window->StatusBar1->SetPanelText(0, "");
+        QTest::qWait(0); // the closed dialog frees itself
+        EXPECT_TRUE(alive.isNull()) << name;
+    }
+}
+
+TEST_F(ConnectDialogTest, UnreachableServerClosesTheDialogAndReportsTheDriversMessage) {
+    VELMORA_REQUIRE(FreeTdsInstalled(), "the FreeTDS ODBC driver");
+    TfrmConnect* dialog = NewDialog();
+    dialog->cbServer->setEditText(UnreachableServer());
+    QTest::mouseClick(dialog->btnConnect, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connect Error");
+    EXPECT_FALSE(Window->StatusBar1->PanelText(1).isEmpty());
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    EXPECT_FALSE(HourglassCursorShown());
+}
+
+TEST_F(ConnectDialogTest, CancelClosesAndChangesNothing) {
+    TfrmConnect* dialog = NewDialog();
+    QTest::mouseClick(dialog->btnCancel, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "");
+    EXPECT_FALSE(QFile::exists(Workspace.FilePath("conhist.dat")));
+}
+
+TEST_F(ConnectDialogTest, ServerHistoryRecordsEachNameOnceInFirstUseOrder) {
+    ConnectTo(".");
+    EXPECT_EQ(FileBytes(Workspace.FilePath("conhist.dat")), ".\r\n");
+    ConnectTo(".");
+    ConnectTo("Db1");
+    ConnectTo("DB1");
+    ConnectTo("Db1");
+    ConnectTo("Zoë");
+    EXPECT_EQ(FileBytes(Workspace.FilePath("conhist.dat")),
+              QString::fromUtf8(".\r\nDb1\r\nDB1\r\nZoë\r\n").toUtf8());
+
+    TfrmConnect* dialog = NewDialog();
+    ASSERT_EQ(dialog->cbServer->count(), 4);
+    EXPECT_EQ(dialog->cbServer->itemText(3), QString::fromUtf8("Zoë"));
+    EXPECT_FALSE(dialog->cbServer->itemIcon(0).isNull());
+    EXPECT_EQ(dialog->cbServer->currentText(), ".");
+}
+
+TEST_F(ConnectDialogTest, HistoryWithoutItsLastLineBreakGetsTheNewNameOnALineOfItsOwn) {
+    QFile file(Workspace.FilePath("conhist.dat"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("alpha\r\nbeta");
+    file.close();
+    ConnectTo("gamma");
+    EXPECT_EQ(FileBytes(Workspace.FilePath("conhist.dat")), "alpha\r\nbeta\r\ngamma\r\n");
+}
+
+TEST_F(ConnectDialogTest, ConnectionsCloseLeavesTheConnectedPanel) {
+    Window->OpenConnection("demo.udl", true);
+    ASSERT_EQ(Window->StatusBar1->PanelText(0), "Connected");
+    ASSERT_TRUE(Window->ConnectionOpen());
+    Window->Close1->trigger();
+    EXPECT_FALSE(Window->ConnectionOpen());
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connected");
+}
+
+TEST_F(ConnectDialogTest, AtStartUpTheDialogIsModalAndCancellingLeavesThePanelsEmpty) {
+    bool wasModal = false;
+    QTimer::singleShot(0, [&wasModal] {
+        wasModal = frmConnect != nullptr && frmConnect->isModal();
+        if (frmConnect != nullptr)
+            frmConnect->btnCancel->click();
+    });
+    SetHourglassCursor();
+    Window->ConnectAtStartup();
+    EXPECT_TRUE(wasModal);
+    EXPECT_FALSE(HourglassCursorShown());
+    for (int panel = 0; panel < 4; ++panel)
+        EXPECT_EQ(Window->StatusBar1->PanelText(panel), "") << panel;
+}
+
+// Stands in for a connection whose closing fails, which no engine here can be made to do.
+class TFailingCloseCommands final : public TConnectionCommands {
+public:
+    void CloseConnection() override { throw std::runtime_error("Operation is not allowed"); }
+    void SetDefaultDatabase(const QString&) override {}
+    bool ConnectionOpen() const override { return true; }
+    void OpenConnection(const QString&, bool) override { ADD_FAILURE() << "must not open"; }
+};
+
+TEST_F(ConnectDialogTest, FailureBeforeOpeningShowsAnErrorBoxAndKeepsTheDialog) {
+    TFailingCloseCommands commands;
+    auto* dialog = new TfrmConnect(Window.get(), commands);
+    dialog->show();
+    QTest::mouseClick(dialog->btnConnect, Qt::LeftButton);
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, "Operation is not allowed");
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(QFile::exists(Workspace.FilePath("conhist.dat")));
+}
+
+TEST(ConnectStrings, DefaultsGiveTheSqlServerLoginString) {
+    EXPECT_EQ(SqlServerLoginString(".", "sa", ""),
+              "Provider=SQLOLEDB.1;Password=;Persist Security Info=True;User ID=sa;Data Source=.");
+}
+
+TEST(ConnectStrings, WindowsAuthenticationNamesTheWorkstation) {
+    EXPECT_EQ(WindowsAuthenticationString("db1\\SQLEXPRESS", "ws7"),
+              "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+              "Initial Catalog=master;Data Source=db1\\SQLEXPRESS;Use Procedure for Prepare=1;"
+              "Auto Translate=True;Packet Size=4096;Workstation ID=ws7;Use Encryption for "
+              "Data=False;Tag with column collation when possible=False;");
+}
+
+TEST(ConnectStrings, APasswordWithSemicolonsStaysAPasswordAndInjectsNoKey) {
+    const QString password = "x;Data Source=evil";
+    const std::string built = SqlServerLoginString("db1", "sa", password).toStdString();
+    const auto items = velmora::ado::parseConnectionString(built);
+    EXPECT_EQ(velmora::ado::findValue(items, "Password"), password.toStdString());
+    EXPECT_EQ(velmora::ado::findValue(items, "Data Source"), "db1");
+
+    const auto noOverride = [](const std::string&) { return std::optional<std::string>(); };
+    const std::string odbc =
+        velmora::ado::translateConnectionString(built, noOverride).odbcConnectionString;
+    const auto odbcItems = velmora::ado::parseOdbcConnectionString(odbc);
+    EXPECT_EQ(velmora::ado::findValue(odbcItems, "PWD"), password.toStdString());
+    EXPECT_EQ(velmora::ado::findValue(odbcItems, "Server"), "db1");
+}
+
+TEST(ConnectStrings, QuotesEveryTypedValueThatNeedsIt) {
+    for (const QString& value : {QString("a'b\"c"), QString(" lead"), QString("x;y"),
+                                 QString("\"q\""), QString("semi;'")}) {
+        const auto items = velmora::ado::parseConnectionString(
+            SqlServerLoginString(value, value, value).toStdString());
+        EXPECT_EQ(velmora::ado::findValue(items, "Password"), value.toStdString());
+        EXPECT_EQ(velmora::ado::findValue(items, "User ID"), value.toStdString());
+        EXPECT_EQ(velmora::ado::findValue(items, "Data Source"), value.toStdString());
+        EXPECT_EQ(velmora::ado::findValue(items, "Persist Security Info"), "True");
+    }
+}
+
+} // namespace
