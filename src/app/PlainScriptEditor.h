@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 
 class TPlainScriptEditor final : public QPlainTextEdit, public TScriptEditor {
+    Q_OBJECT
+
 public:
     explicit TPlainScriptEditor(QWidget* Parent);
 

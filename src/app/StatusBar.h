@@ -8,6 +8,8 @@
 class QLabel;
 
 class TStatusBar final : public QStatusBar {
+    Q_OBJECT
+
 public:
     TStatusBar(QWidget* Parent, std::initializer_list<int> PanelWidths);
 

@@ -2,8 +2,7 @@
 #include "untMain.h"
 
 #include <QApplication>
-#include <QScreen>
-#include <QStyle>
+#include <QCommandLineParser>
 
 namespace {
 
@@ -23,19 +22,31 @@ public:
     }
 };
 
+TfrmMain::TStartupConnection ParseCommandLine(const QApplication& App) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Velmora 2, a query tool for Microsoft SQL Server.");
+    parser.addHelpOption();
+    const QCommandLineOption connectionFile(
+        "connect",
+        "Connect through the connection file <file> of the current directory "
+        "instead of asking in the connect dialog.",
+        "file");
+    const QCommandLineOption server("server", "Offer <name> as the server to connect to.", "name");
+    parser.addOptions({connectionFile, server});
+    parser.process(App);
+    return {parser.value(connectionFile), parser.value(server)};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     TVelmoraApplication app(argc, argv);
     QApplication::setApplicationName("Velmora 2");
-    QApplication::setApplicationDisplayName("Velmora 2");
+    const TfrmMain::TStartupConnection startup = ParseCommandLine(app);
 
     auto* window = new TfrmMain;
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->ConnectAtStartup();
-    const QRect screen = QApplication::primaryScreen()->availableGeometry();
-    window->setGeometry(
-        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, QSize(1010, 739), screen));
-    window->showMaximized();
+    window->ConnectAtStartup(startup);
+    window->ShowAtStartup();
     return QApplication::exec();
 }

@@ -15,6 +15,8 @@ struct TConnectionDetails {
 };
 
 class TfrmAbout final : public QDialog {
+    Q_OBJECT
+
 public:
     // The box frees itself when closed.
     TfrmAbout(QWidget* Owner, const TConnectionDetails& Details);

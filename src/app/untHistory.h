@@ -10,6 +10,8 @@ class QToolButton;
 struct TFileDialog;
 
 class TfrmHistory final : public QWidget {
+    Q_OBJECT
+
 public:
     // SaveDialog is the main window's, shared with the script files so it remembers the name.
     TfrmHistory(QWidget* Owner, TFileDialog& SaveDialog);

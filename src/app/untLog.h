@@ -5,6 +5,8 @@
 class QTextEdit;
 
 class TfrmLog final : public QWidget {
+    Q_OBJECT
+
 public:
     explicit TfrmLog(QWidget* Owner);
 

@@ -1,5 +1,6 @@
 #include "untMain.h"
 
+#include "ConnectionFiles.h"
 #include "ConnectionString.h"
 #include "ContextMenuShortcuts.h"
 #include "Cursor.h"
@@ -9,17 +10,21 @@
 #include "untAbout.h"
 #include "untConnect.h"
 #include "untDataModule1.h"
+#include "untEditConnections.h"
 #include "untHistory.h"
 #include "untLog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCursor>
 #include <QDateTime>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -62,17 +67,47 @@ void TfrmMain::FormCreate() {
     FDataModule->SetLogSink([this](const QString& Line) { WriteLog(Line); });
     frmLog = new TfrmLog(this);
     frmHistory = new TfrmHistory(this, SaveDialog1);
+    FillConnectionMenu();
 }
 
-void TfrmMain::ConnectAtStartup() {
-    RunCommand([this] { ShowConnectDialog(); });
+void TfrmMain::ConnectAtStartup(const TStartupConnection& Startup) {
+    RunCommand([this, &Startup] {
+        if (Startup.ConnectionFile.isEmpty())
+            ShowConnectDialog(Startup.Server);
+        else
+            OpenConnection(Startup.ConnectionFile, true);
+    });
     // The connection's events set the hourglass; whatever happened, the user gets the arrow.
     SetArrowCursor();
 }
 
-void TfrmMain::ShowConnectDialog() {
+void TfrmMain::ShowAtStartup() {
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, QSize(1010, 739), screen));
+    showMaximized();
+}
+
+void TfrmMain::ShowConnectDialog(const QString& Server) {
     auto* dialog = new TfrmConnect(this, *this);
+    if (!Server.isEmpty())
+        dialog->cbServer->setEditText(Server);
     dialog->exec();
+}
+
+void TfrmMain::ShowConnectionFilesDialog() {
+    // Closing only hides the dialog: data link dialogs opened from it live on.
+    auto* dialog = new TfrmEditConnections(this, *this);
+    dialog->exec();
+    FillConnectionMenu();
+}
+
+void TfrmMain::FillConnectionMenu() {
+    Open2->clear();
+    for (const QString& name : ConnectionFileNames(QDir::currentPath())) {
+        QAction* item = Open2->addAction(MenuCaptionFor(name));
+        connect(item, &QAction::triggered, this,
+                Guarded([this, item] { btnInvisibleClick(item); }));
+    }
 }
 
 void TfrmMain::ConnectHandlers() {
@@ -99,6 +134,7 @@ void TfrmMain::ConnectHandlers() {
     connect(ToolButton4, &QToolButton::clicked, CopySelectedOver1, &QAction::trigger);
     connect(Connect1, &QAction::triggered, this, Guarded([this] { Connect1Click(); }));
     connect(Close1, &QAction::triggered, this, Guarded([this] { Close1Click(); }));
+    connect(New2, &QAction::triggered, this, Guarded([this] { New2Click(); }));
     connect(Exit1, &QAction::triggered, this, Guarded([this] { Exit1Click(); }));
     connect(Log1, &QAction::triggered, this, Guarded([this] { Log1Click(); }));
     connect(History1, &QAction::triggered, this, Guarded([this] { History1Click(); }));
@@ -153,6 +189,10 @@ void TfrmMain::Connect1Click() {
 
 void TfrmMain::Close1Click() {
     CloseConnection();
+}
+
+void TfrmMain::New2Click() {
+    ShowConnectionFilesDialog();
 }
 
 void TfrmMain::SourceEdit1Change() {
@@ -210,6 +250,7 @@ void TfrmMain::btnInvisibleClick(QObject* Sender) {
     if (item == nullptr || !Open2->actions().contains(item))
         return;
     CloseConnection();
+    OpenConnection(FileNameOfMenuCaption(item->text()), true);
 }
 
 void TfrmMain::popTableSQLPopup() {

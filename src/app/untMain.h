@@ -24,18 +24,30 @@ class TScriptEditor;
 class TStatusBar;
 
 class TfrmMain final : public QMainWindow, public TConnectionCommands {
+    Q_OBJECT
+
 public:
     // Builds the window and runs its creation handler up to the connect dialog; the program
-    // entry then calls ConnectAtStartup before showing the window.
+    // entry then calls ConnectAtStartup and ShowAtStartup.
     TfrmMain();
     ~TfrmMain() override;
 
-    void ConnectAtStartup();
+    // The start-up connection: the connect dialog (its server box preset to Server when one is
+    // given), or straight through a connection file of the current directory.
+    struct TStartupConnection {
+        QString ConnectionFile;
+        QString Server;
+    };
+    void ConnectAtStartup(const TStartupConnection& Startup = {});
+    // Maximized, restoring to 1010 by 739 centred on the screen.
+    void ShowAtStartup();
 
     // Operations the other parts of the program call.
     void AppendToScript(const QString& Text);
     void WriteLog(const QString& Message);
-    void ShowConnectDialog();
+    void ShowConnectDialog(const QString& Server = {});
+    void ShowConnectionFilesDialog();
+    void FillConnectionMenu();
     void OpenConnection(const QString& Text, bool IsFileName) override;
     void CloseConnection() override;
     void SetDefaultDatabase(const QString& Name) override;
@@ -44,6 +56,7 @@ public:
     // Handlers.
     void Connect1Click();
     void Close1Click();
+    void New2Click();
     void Exit1Click();
     void Log1Click();
     void History1Click();

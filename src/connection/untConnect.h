@@ -11,6 +11,8 @@ class QPushButton;
 class TConnectionCommands;
 
 class TfrmConnect final : public QDialog {
+    Q_OBJECT
+
 public:
     // The dialog frees itself when it closes.
     TfrmConnect(QWidget* Owner, TConnectionCommands& Commands);

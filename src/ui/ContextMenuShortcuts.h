@@ -13,6 +13,8 @@ class QMenu;
 class QWidget;
 
 class TContextMenuShortcuts final : public QObject {
+    Q_OBJECT
+
 public:
     explicit TContextMenuShortcuts(QObject* Parent);
     ~TContextMenuShortcuts() override;

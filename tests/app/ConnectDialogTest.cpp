@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSysInfo>
 #include <QTest>
 #include <QTimer>
@@ -210,6 +211,33 @@ TEST_F(ConnectDialogTest, AtStartUpTheDialogIsModalAndCancellingLeavesThePanelsE
     EXPECT_FALSE(HourglassCursorShown());
     for (int panel = 0; panel < 4; ++panel)
         EXPECT_EQ(Window->StatusBar1->PanelText(panel), "") << panel;
+}
+
+TEST_F(ConnectDialogTest, AtStartUpTheDialogOffersTheServerGiven) {
+    QString offered;
+    QTimer::singleShot(0, [&offered] {
+        offered = frmConnect->cbServer->currentText();
+        frmConnect->btnCancel->click();
+    });
+    Window->ConnectAtStartup({"", "db7,1500"});
+    EXPECT_EQ(offered, "db7,1500");
+}
+
+TEST_F(ConnectDialogTest, AtStartUpAConnectionFileConnectsWithoutTheDialog) {
+    Window->ConnectAtStartup({"demo.udl", ""});
+    EXPECT_EQ(frmConnect, nullptr);
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connected");
+    EXPECT_FALSE(HourglassCursorShown());
+}
+
+TEST_F(ConnectDialogTest, TheWindowOpensMaximizedAndRestoresToItsDesignSizeCentred) {
+    Window->ShowAtStartup();
+    EXPECT_TRUE(Window->windowState() & Qt::WindowMaximized);
+    const QRect normal = Window->normalGeometry();
+    EXPECT_EQ(normal.size(), QSize(1010, 739));
+    // Centred up to the rounding of an odd size.
+    EXPECT_LE((normal.center() - Window->screen()->availableGeometry().center()).manhattanLength(),
+              1);
 }
 
 // Stands in for a connection whose closing fails, which no engine here can be made to do.

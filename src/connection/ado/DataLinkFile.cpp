@@ -4,6 +4,7 @@
 #include "WideText.h"
 
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -115,9 +116,21 @@ void writeDataLinkFile(const std::string& path, const std::string& connectionStr
         bytes += static_cast<char>(unit & 0xFF);
         bytes += static_cast<char>(unit >> 8);
     }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file || !file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+    // Written beside the file and then put in its place, so that a failed write never leaves
+    // a connection file half written.
+    const std::string temporary = path + ".saving";
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    const bool written = file &&
+                         file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) &&
+                         file.flush();
+    file.close();
+    std::error_code renameError;
+    if (written)
+        std::filesystem::rename(temporary, path, renameError);
+    if (!written || renameError) {
+        std::filesystem::remove(temporary, renameError);
         throw fileError(path, "cannot be written.");
+    }
 }
 
 } // namespace velmora::ado

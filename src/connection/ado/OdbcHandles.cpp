@@ -23,19 +23,40 @@ OdbcEnvironment::~OdbcEnvironment() {
     SQLFreeHandle(SQL_HANDLE_ENV, handle_);
 }
 
-std::vector<std::string> OdbcEnvironment::driverNames() const {
+namespace {
+
+// Walks one of the driver manager's name lists (drivers, data sources) from first to last.
+template <typename FetchName>
+std::vector<std::string> listNames(FetchName fetch) {
     std::vector<std::string> names;
     SQLWCHAR name[512];
-    SQLWCHAR attributes[2048];
+    SQLWCHAR description[2048];
     SQLSMALLINT nameLength = 0;
-    SQLSMALLINT attributesLength = 0;
+    SQLSMALLINT descriptionLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDriversW(handle_, direction, name, 512, &nameLength, attributes, 2048,
-                                     &attributesLength))) {
+    while (SQL_SUCCEEDED(fetch(direction, name, &nameLength, description, &descriptionLength))) {
         names.push_back(fromSqlWide(name, static_cast<size_t>(nameLength)));
         direction = SQL_FETCH_NEXT;
     }
     return names;
+}
+
+} // namespace
+
+std::vector<std::string> OdbcEnvironment::driverNames() const {
+    return listNames([this](SQLUSMALLINT direction, SQLWCHAR* name, SQLSMALLINT* nameLength,
+                            SQLWCHAR* description, SQLSMALLINT* descriptionLength) {
+        return SQLDriversW(handle_, direction, name, 512, nameLength, description, 2048,
+                           descriptionLength);
+    });
+}
+
+std::vector<std::string> OdbcEnvironment::dataSourceNames() const {
+    return listNames([this](SQLUSMALLINT direction, SQLWCHAR* name, SQLSMALLINT* nameLength,
+                            SQLWCHAR* description, SQLSMALLINT* descriptionLength) {
+        return SQLDataSourcesW(handle_, direction, name, 512, nameLength, description, 2048,
+                               descriptionLength);
+    });
 }
 
 OdbcStatement::OdbcStatement(SQLHDBC connection) {

@@ -23,6 +23,8 @@ public:
     SQLHENV handle() const { return handle_; }
     // The names of the drivers the driver manager knows.
     std::vector<std::string> driverNames() const;
+    // The names of the data sources (DSNs) it knows, user and system.
+    std::vector<std::string> dataSourceNames() const;
 
 private:
     OdbcEnvironment();

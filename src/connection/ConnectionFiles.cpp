@@ -1,0 +1,32 @@
+#include "ConnectionFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <stdexcept>
+
+QStringList ConnectionFileNames(const QString& Directory) {
+    return QDir(Directory).entryList({"*.udl"}, QDir::Files | QDir::Hidden | QDir::System,
+                                     QDir::Unsorted);
+}
+
+QString MenuCaptionFor(const QString& FileName) {
+    return QString(FileName).replace("&", "&&");
+}
+
+QString FileNameOfMenuCaption(const QString& Caption) {
+    return QString(Caption).replace("&&", "&");
+}
+
+bool HoldsConnectionString(const QString& Path) {
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(QString("Cannot open file \"%1\". %2")
+                                     .arg(QDir::toNativeSeparators(Path), file.errorString())
+                                     .toStdString());
+    // Lines end at LF; a last line needs no line break of its own.
+    const QByteArray bytes = file.readAll();
+    qsizetype lines = bytes.count('\n');
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        ++lines;
+    return lines > 2;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Connection files: the data link files (*.udl) of the current directory, and how their names
+// appear as menu captions.
+#include <QString>
+#include <QStringList>
+
+// The *.udl files of Directory (letter case of the extension does not matter, hidden files
+// count), by name without directory, in the order the directory lists them.
+QStringList ConnectionFileNames(const QString& Directory);
+
+// A menu caption that shows FileName literally: "&" would otherwise mark a mnemonic.
+QString MenuCaptionFor(const QString& FileName);
+QString FileNameOfMenuCaption(const QString& Caption);
+
+// Whether the file holds more than its two header lines, read as 8-bit text. Throws
+// std::runtime_error when it cannot be read.
+bool HoldsConnectionString(const QString& Path);
