@@ -141,6 +141,7 @@ void TfrmMain::ConnectHandlers() {
     connect(About1, &QAction::triggered, this, Guarded([this] { About1Click(); }));
     connect(btnInvisible, &QPushButton::clicked, this,
             Guarded([this] { btnInvisibleClick(btnInvisible); }));
+    ConnectSchemaBrowser();
 }
 
 void TfrmMain::AppendToScript(const QString& Text) {
@@ -163,6 +164,8 @@ void TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
             IsFileName ? "FILE NAME=" + velmora::ado::quoteConnectionStringValue(path)
                        : Text.toStdString());
         connection.Open();
+        FillDatabases();
+        FillStoredProcedures();
         StatusBar1->SetPanelText(0, "Connected");
         StatusBar1->SetPanelText(1, "");
     } catch (const std::exception& error) {

@@ -18,6 +18,9 @@ class QTableView;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
+class QModelIndex;
+class QStyleOptionViewItem;
 class TContextMenuShortcuts;
 class TDataModule1;
 class TScriptEditor;
@@ -64,6 +67,24 @@ public:
     void btnInvisibleClick(QObject* Sender);
     void popTableSQLPopup();
     void popStoreProcSQLPopup();
+
+    // Schema browser (MainWindowSchema.cpp).
+    void FillDatabases();
+    void FillTableNodes(QTreeWidgetItem* DatabaseNode);
+    void FillFieldNodes(const QString& TableName, QTreeWidgetItem* TableNode);
+    void ShowTableInGrid(const QString& TableName);
+    void FillStoredProcedures();
+    void FillParameterNodes(const QString& ProcedureName, QTreeWidgetItem* ProcedureNode);
+    int FindDatabaseIndex(const QString& Name) const;
+    void tvTablesViewsClick();
+    void tvTablesViewsDblClick();
+    void tvTablesViewsCustomDrawItem(const QModelIndex& Node, QStyleOptionViewItem& Option);
+    void tvStoredProceduresClick();
+    void tvStoredProceduresDblClick();
+    void tvStoredProceduresCustomDrawItem(const QModelIndex& Node, QStyleOptionViewItem& Option);
+    void Tables1Click();
+    void StoredProcedures1Click();
+    void cbDatabasesChange();
 
     // State shared by the commands.
     QString ScriptFileName;
@@ -161,6 +182,12 @@ private:
 
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
+
+    // Schema browser (MainWindowSchema.cpp).
+    void ConnectSchemaBrowser();
+    void OpenDatabaseNode(QTreeWidgetItem* DatabaseNode);
+    void OpenTableNode(QTreeWidgetItem* TableNode);
+    void SelectDatabaseEntry(int Index);
 
     std::unique_ptr<TDataModule1> FDataModule;
     TContextMenuShortcuts* FContextMenuShortcuts;

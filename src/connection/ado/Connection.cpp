@@ -77,6 +77,28 @@ std::string withoutComponentTags(const std::string& text) {
     return result;
 }
 
+// The rows with every cell of one column replaced by what `cell` makes of its row.
+RecordStore rewriteColumn(const RecordStore& rows, size_t column,
+                          const std::function<std::string(const RowBuilder&)>& cell) {
+    RecordStore rewritten(rows.columnCount());
+    RowBuilder row;
+    RowBuilder changed;
+    for (size_t i = 0; i < rows.rowCount(); ++i) {
+        rows.loadRow(i, row);
+        changed.clear();
+        for (size_t c = 0; c < rows.columnCount(); ++c) {
+            if (c == column)
+                changed.addValue(cell(row));
+            else if (row.isNull(c))
+                changed.addNull();
+            else
+                changed.addValue(row.value(c));
+        }
+        rewritten.appendRow(changed);
+    }
+    return rewritten;
+}
+
 } // namespace
 
 void ensureDriverInstalled(const std::string& driver, const std::vector<std::string>& installed) {
@@ -257,10 +279,22 @@ TRecordset TADOConnection::Execute(const std::string& commandText) {
 void TADOConnection::OpenSchema(TSchemaInfo schema, TCustomADODataSet& dataSet) {
     const auto catalogStatement = statement();
     const SQLHSTMT handle = catalogStatement->handle();
+    // Catalog functions' result columns (0-based) that are rewritten below.
+    const size_t nameColumn = 2;
+    const size_t tableTypeColumn = 3;
     if (schema == siTables) {
         catalogStatement->check(SQLTablesW(handle, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
                                 "Reading the tables");
-        dataSet.SetRecordset(readCurrentResult(*catalogStatement, getData_, infoSink()));
+        TRecordset tables = readCurrentResult(*catalogStatement, getData_, infoSink());
+        // SQLite's driver reports its own bookkeeping tables (sqlite_sequence, sqlite_stat1, ...)
+        // as plain tables; users cannot create names with that prefix, so they are system tables.
+        if (odbc_.infoText(SQL_DBMS_NAME) == "SQLite")
+            tables.rows = rewriteColumn(tables.rows, tableTypeColumn, [&](const RowBuilder& row) {
+                return row.value(nameColumn).starts_with("sqlite_")
+                           ? std::string("SYSTEM TABLE")
+                           : std::string(row.value(tableTypeColumn));
+            });
+        dataSet.SetRecordset(std::move(tables));
         return;
     }
     catalogStatement->check(SQLProceduresW(handle, nullptr, 0, nullptr, 0, nullptr, 0),
@@ -268,24 +302,10 @@ void TADOConnection::OpenSchema(TSchemaInfo schema, TCustomADODataSet& dataSet) 
     TRecordset procedures = readCurrentResult(*catalogStatement, getData_, infoSink());
     // Callers take the name up to its ";" and group number, as SQL Server reports it; other
     // engines report the bare name, which gets group 1.
-    const size_t nameColumn = 2;
-    RecordStore named(procedures.columns.size());
-    RowBuilder row;
-    for (size_t i = 0; i < procedures.rows.rowCount(); ++i) {
-        procedures.rows.loadRow(i, row);
-        RowBuilder fixed;
-        for (size_t column = 0; column < procedures.columns.size(); ++column) {
-            std::string value(row.value(column));
-            if (column == nameColumn && value.find(';') == std::string::npos)
-                value += ";1";
-            if (row.isNull(column) && column != nameColumn)
-                fixed.addNull();
-            else
-                fixed.addValue(value);
-        }
-        named.appendRow(fixed);
-    }
-    procedures.rows = std::move(named);
+    procedures.rows = rewriteColumn(procedures.rows, nameColumn, [&](const RowBuilder& row) {
+        std::string name(row.value(nameColumn));
+        return name.find(';') == std::string::npos ? name + ";1" : name;
+    });
     dataSet.SetRecordset(std::move(procedures));
 }
 

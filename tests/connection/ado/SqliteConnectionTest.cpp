@@ -3,6 +3,7 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace velmora::ado;
 using namespace velmora::test;
@@ -122,6 +123,19 @@ TEST_F(SqliteConnection, SchemaRowsetsListTablesViewsInDriverOrder) {
     connection.OpenSchema(siProcedures, procedures);
     EXPECT_TRUE(procedures.Active());
     EXPECT_NE(procedures.FindField("PROCEDURE_NAME"), nullptr);
+}
+
+TEST_F(SqliteConnection, SqlitesOwnTablesAreSystemTables) {
+    run("create table counted(id integer primary key autoincrement); create table plain(x int)");
+    TADODataSet tables("tables");
+    connection.OpenSchema(siTables, tables);
+    std::map<std::string, std::string> types;
+    for (tables.First(); !tables.Eof(); tables.Next())
+        types[tables.FieldByName("TABLE_NAME").AsString()] =
+            tables.FieldByName("TABLE_TYPE").AsString();
+    EXPECT_EQ(types["sqlite_sequence"], "SYSTEM TABLE");
+    EXPECT_EQ(types["counted"], "TABLE");
+    EXPECT_EQ(types["plain"], "TABLE");
 }
 
 TEST_F(SqliteConnection, TransactionsNotifyAndRollBack) {

@@ -1,0 +1,95 @@
+#include "SchemaCatalog.h"
+
+namespace velmora::schema {
+
+namespace {
+
+// A schema rowset's column, row by row, for the rows that `keep` accepts.
+template <typename Keep>
+std::vector<std::string> ColumnOfRows(ado::TCustomADODataSet& rows, std::string_view column,
+                                      Keep keep) {
+    std::vector<std::string> values;
+    for (rows.First(); !rows.Eof(); rows.Next())
+        if (keep(rows))
+            values.push_back(rows.FieldByName(column).AsString());
+    return values;
+}
+
+bool IsTableOrView(const ado::TCustomADODataSet& row) {
+    const std::string type = row.FieldByName("TABLE_TYPE").AsString();
+    return type == "TABLE" || type == "VIEW";
+}
+
+// "name [Type] (size)"
+std::string TypedNameText(const std::string& name, ado::TFieldType type, int size) {
+    return name + " [" + ado::fieldTypeName(type) + "] (" + std::to_string(size) + ")";
+}
+
+} // namespace
+
+std::vector<std::string> ReadDatabaseNames(ado::TADOQuery& query) {
+    query.Close();
+    query.SetSQL("select * from sysdatabases");
+    query.Open();
+    std::vector<std::string> names = ColumnOfRows(query, "Name", [](auto&) { return true; });
+    query.Close();
+    return names;
+}
+
+int CurrentDatabasePosition(const std::vector<std::string>& names, const std::string& current) {
+    int position = 0;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == current)
+            position = static_cast<int>(i);
+    return position;
+}
+
+std::vector<std::string> ReadTableNames(ado::TADOConnection& connection) {
+    ado::TADODataSet tables("tables");
+    connection.OpenSchema(ado::siTables, tables);
+    return ColumnOfRows(tables, "TABLE_NAME", IsTableOrView);
+}
+
+std::vector<std::string> ReadFieldNodeTexts(ado::TADOTable& table, const std::string& tableName) {
+    table.Close();
+    table.SetTableName(tableName);
+    std::vector<std::string> texts;
+    for (const ado::TFieldDef& field : table.FieldDefs())
+        texts.push_back(FieldNodeText(field));
+    return texts;
+}
+
+std::vector<std::string> ReadProcedureNames(ado::TADOConnection& connection) {
+    ado::TADODataSet procedures("procedures");
+    connection.OpenSchema(ado::siProcedures, procedures);
+    std::vector<std::string> names =
+        ColumnOfRows(procedures, "PROCEDURE_NAME", [](auto&) { return true; });
+    for (std::string& name : names)
+        name = ProcedureNodeText(name);
+    return names;
+}
+
+std::vector<std::string> ReadParameterNodeTexts(ado::TADOStoredProc& procedure,
+                                                const std::string& procedureName) {
+    procedure.SetProcedureName(procedureName);
+    procedure.RefreshParameters();
+    std::vector<std::string> texts;
+    for (const ado::TParameter& parameter : procedure.Parameters())
+        texts.push_back(ParameterNodeText(parameter));
+    return texts;
+}
+
+std::string FieldNodeText(const ado::TFieldDef& field) {
+    return TypedNameText(field.Name, field.DataType, field.Size);
+}
+
+std::string ParameterNodeText(const ado::TParameter& parameter) {
+    return TypedNameText(parameter.Name, parameter.DataType, parameter.Size) + " " +
+           ado::parameterDirectionName(parameter.Direction);
+}
+
+std::string ProcedureNodeText(std::string_view reportedName) {
+    return std::string(reportedName.substr(0, reportedName.find(';')));
+}
+
+} // namespace velmora::schema

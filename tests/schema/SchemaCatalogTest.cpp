@@ -1,0 +1,96 @@
+// Reading the browser's lists from SQLite databases the tests make, and the node texts.
+#include "SchemaCatalog.h"
+
+#include "AdoTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmora::ado;
+using namespace velmora::schema;
+using namespace velmora::test;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+class SchemaCatalog : public SqliteFixture {};
+
+} // namespace
+
+TEST_F(SchemaCatalog, DatabaseNamesComeInTheServersOrderAndTheQueryIsClosedAgain) {
+    run("create table names(Name varchar(30)); "
+        "insert into names values ('zeta'), ('alpha'), ('Alpha'); "
+        "create view sysdatabases as select Name from names");
+    TADOQuery query;
+    query.SetConnection(&connection);
+    EXPECT_EQ(ReadDatabaseNames(query), (Texts{"zeta", "alpha", "Alpha"}));
+    EXPECT_FALSE(query.Active());
+    EXPECT_EQ(query.SQL(), "select * from sysdatabases");
+}
+
+TEST_F(SchemaCatalog, AServerWithoutTheDatabaseListFails) {
+    TADOQuery query;
+    query.SetConnection(&connection);
+    EXPECT_NE(errorOf([&] { ReadDatabaseNames(query); }).find("sysdatabases"), std::string::npos);
+}
+
+TEST(CurrentDatabasePosition, IsTheLastExactlyEqualNameOrTheFirstPosition) {
+    EXPECT_EQ(CurrentDatabasePosition({"a", "shop", "b"}, "shop"), 1);
+    EXPECT_EQ(CurrentDatabasePosition({"shop", "Shop", "SHOP"}, "Shop"), 1);
+    EXPECT_EQ(CurrentDatabasePosition({"x", "y"}, "Shop"), 0);
+    EXPECT_EQ(CurrentDatabasePosition({"shop", "x", "shop"}, "shop"), 2);
+    EXPECT_EQ(CurrentDatabasePosition({}, "shop"), 0);
+}
+
+TEST_F(SchemaCatalog, TablesAndViewsInProviderOrderWithoutSystemTables) {
+    EXPECT_EQ(ReadTableNames(connection), Texts{});
+    run("create table zebra(id integer primary key autoincrement); create table apple(x int); "
+        "create view middle as select x from apple; insert into zebra default values");
+    const Texts names = ReadTableNames(connection);
+    EXPECT_EQ(names, (Texts{"zebra", "apple", "middle"}));
+}
+
+TEST_F(SchemaCatalog, FieldTextsNameTypeAndSizeWithoutOpeningTheTable) {
+    run("create table items(id integer primary key autoincrement, name varchar(60) not null, "
+        "code char(4), qty int, price float, added datetime, note text, photo longvarbinary); "
+        "insert into items(name) values ('pen')");
+    TADOTable table;
+    table.SetConnection(&connection);
+    EXPECT_EQ(ReadFieldNodeTexts(table, "items"),
+              (Texts{"id [AutoInc] (0)", "name [String] (60)", "code [String] (4)",
+                     "qty [Integer] (0)", "price [Float] (0)", "added [DateTime] (0)",
+                     "note [Memo] (0)", "photo [Blob] (0)"}));
+    EXPECT_FALSE(table.Active());
+    EXPECT_EQ(table.TableName(), "items");
+}
+
+TEST_F(SchemaCatalog, FieldTextsCloseTheTableFirstAndFailForAMissingTable) {
+    run("create table a(x int); create table b(y varchar(5))");
+    TADOTable table;
+    table.SetConnection(&connection);
+    table.SetTableName("a");
+    table.Open();
+    EXPECT_EQ(ReadFieldNodeTexts(table, "b"), Texts{"y [String] (5)"});
+    EXPECT_NE(errorOf([&] { ReadFieldNodeTexts(table, "missing"); }), "no error");
+}
+
+TEST(NodeTexts, FieldsAndParametersShowTypeSizeAndDirection) {
+    TFieldDef field;
+    field.Name = "Amount";
+    field.DataType = ftBCD;
+    field.Size = 4;
+    EXPECT_EQ(FieldNodeText(field), "Amount [BCD] (4)");
+    field.DataType = static_cast<TFieldType>(99);
+    EXPECT_EQ(FieldNodeText(field), "Amount [Unknown] (4)");
+    EXPECT_EQ(ParameterNodeText({"@RETURN_VALUE", pdReturnValue, ftInteger, 0}),
+              "@RETURN_VALUE [Integer] (0) ReturnValue");
+    EXPECT_EQ(ParameterNodeText({"@Name", pdInputOutput, ftString, 50}),
+              "@Name [String] (50) InputOutput");
+    EXPECT_EQ(ParameterNodeText({"", pdReturnValue, ftInteger, 4}), " [Integer] (4) ReturnValue");
+}
+
+TEST(NodeTexts, ProcedureNamesEndBeforeTheFirstSemicolon) {
+    EXPECT_EQ(ProcedureNodeText("p_Orders;1"), "p_Orders");
+    EXPECT_EQ(ProcedureNodeText("odd;name;2"), "odd");
+    EXPECT_EQ(ProcedureNodeText("bare"), "bare");
+    EXPECT_EQ(ProcedureNodeText(""), "");
+}
