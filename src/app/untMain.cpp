@@ -5,6 +5,7 @@
 #include "Cursor.h"
 #include "ErrorHandler.h"
 #include "ScriptEditor.h"
+#include "ScriptRunner.h"
 #include "StatusBar.h"
 #include "untAbout.h"
 #include "untConnect.h"
@@ -40,6 +41,7 @@ TfrmMain::TfrmMain() {
     CreateFileDialogs();
     ConnectHandlers();
     FormCreate();
+    ConnectScriptCommands();
 }
 
 TfrmMain::~TfrmMain() {

@@ -9,19 +9,23 @@
 #include <memory>
 
 class QAction;
-class QComboBox;
 class QMenu;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
-class QTableView;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class TContextMenuShortcuts;
+class TDBGrid;
+class TDBNavigator;
 class TDataModule1;
+class TDatabaseChooser;
 class TScriptEditor;
 class TStatusBar;
+namespace velmora::query {
+class TScriptRunner;
+}
 
 class TfrmMain final : public QMainWindow, public TConnectionCommands {
 public:
@@ -52,6 +56,14 @@ public:
     void popTableSQLPopup();
     void popStoreProcSQLPopup();
 
+    // Running scripts and showing their results.
+    void ExecuteScript(const QString& Script);
+    void ShowResultMessage(const QString& Message);
+    void SelectedOnly1Click();
+    void EntireScript1Click();
+    void DataSource1DataChange(velmora::ado::TDataSource& Sender);
+    void DataSource1StateChange(velmora::ado::TDataSource& Sender);
+
     // State shared by the commands.
     QString ScriptFileName;
     bool ScriptModified = false;
@@ -73,12 +85,12 @@ public:
     QToolButton* ToolButton1;
     QToolButton* ToolButton3;
     QToolButton* ToolButton9;
-    QComboBox* cbDatabases;
+    TDatabaseChooser* cbDatabases;
     TScriptEditor* SourceEdit1;
     TStatusBar* StatusBar2;
     QSplitter* Splitter2;
-    QTableView* DBGrid1;
-    QWidget* DBNavigator1;
+    TDBGrid* DBGrid1;
+    TDBNavigator* DBNavigator1;
     QPushButton* btnInvisible;
     TStatusBar* StatusBar1;
 
@@ -145,11 +157,14 @@ private:
     void CreatePopupMenus();
     void CreateFileDialogs();
     void ConnectHandlers();
+    void ConnectScriptCommands();
 
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
 
     std::unique_ptr<TDataModule1> FDataModule;
+    // Works on the data module's objects: declared after it, so it goes first.
+    std::unique_ptr<velmora::query::TScriptRunner> FScriptRunner;
     TContextMenuShortcuts* FContextMenuShortcuts;
 };
 
