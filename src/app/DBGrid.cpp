@@ -26,9 +26,10 @@ TDBGrid::TDBGrid(QWidget* Parent) : QTableView(Parent), FModel(new TDataSetTable
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QHeaderView* rows = verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(fontMetrics().height() + 4);
     rows->setFixedWidth(14);
     rows->setDefaultAlignment(Qt::AlignCenter);
+
+    FitRowsToFont();
 
     connect(FModel, &TDataSetTableModel::PositionChanged, this, [this] { FollowCurrentRecord(); });
     connect(FModel, &TDataSetTableModel::modelReset, this, [this] { SizeColumns(); });
@@ -36,6 +37,17 @@ TDBGrid::TDBGrid(QWidget* Parent) : QTableView(Parent), FModel(new TDataSetTable
             [](const QString& Message) { ShowGeneralError(Message); });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this](int Value) { ScrollBarMoved(Value); });
+}
+
+void TDBGrid::FitRowsToFont() {
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+}
+
+void TDBGrid::changeEvent(QEvent* Event) {
+    QTableView::changeEvent(Event);
+    if (Event->type() == QEvent::FontChange)
+        FitRowsToFont();
 }
 
 void TDBGrid::SetDataSource(velmora::ado::TDataSource* Source) {

@@ -23,12 +23,14 @@ public:
     velmora::ado::TField* SelectedField() const;
 
 protected:
+    void changeEvent(QEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
     void currentChanged(const QModelIndex& Current, const QModelIndex& Previous) override;
     void updateGeometries() override;
     void scrollContentsBy(int Dx, int Dy) override;
 
 private:
+    void FitRowsToFont();
     std::optional<int> RowForKey(const QKeyEvent& Event) const;
     void FollowCurrentRecord();
     void MoveToRow(int Row);

@@ -121,6 +121,8 @@ TEST_F(ResultGrid, TheGridIsWhiteWithArialCellsAndTahomaTitles) {
     EXPECT_EQ(Window->DBGrid1->font().family(), "Arial");
     EXPECT_EQ(Window->DBGrid1->font().pixelSize(), 11);
     EXPECT_EQ(Window->DBGrid1->horizontalHeader()->font().family(), "Tahoma");
+    EXPECT_EQ(Window->DBGrid1->verticalHeader()->defaultSectionSize(),
+              QFontMetrics(Window->DBGrid1->font()).height() + 4); // rows fit the cells' font
     EXPECT_EQ(Window->DBNavigator1->height(), 18);
 }
 
