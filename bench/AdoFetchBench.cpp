@@ -5,22 +5,20 @@
 // Prints rows per second of both, their ratio, and the dataset's memory against the raw bytes
 // of the values. Never fails on the figures.
 #include "Ado.h"
+#include "BigTable.h"
 #include "WideText.h"
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <sql.h>
 #include <sqlext.h>
-#include <unistd.h>
 
 using namespace velmora::ado;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr long rowCount = 1'000'000;
-const char* const selectAll = "select * from big";
+using velmora::bench::SelectAll;
 
 struct BareResult {
     long rows = 0;
@@ -49,7 +47,7 @@ BareResult bareLoop(const std::string& odbcConnectionString) {
 
     BareResult result;
     const auto start = Clock::now();
-    SqlWString query = toSqlWide(selectAll);
+    SqlWString query = toSqlWide(SelectAll);
     check(SQLExecDirectW(stmt, query.data(), SQL_NTS), SQL_HANDLE_STMT, stmt);
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
@@ -81,7 +79,7 @@ struct LayerResult {
 LayerResult throughTheLayer(TADOConnection& connection) {
     TADOQuery query;
     query.SetConnection(&connection);
-    query.SetSQL(selectAll);
+    query.SetSQL(SelectAll);
     const auto start = Clock::now();
     query.Open();
     LayerResult result;
@@ -91,27 +89,15 @@ LayerResult throughTheLayer(TADOConnection& connection) {
     return result;
 }
 
-void makeTable(TADOConnection& connection) {
-    connection.Execute("create table big(id integer primary key, name varchar(40), qty int, "
-                       "price float, created datetime)");
-    connection.Execute("with recursive c(i) as (select 1 union all select i + 1 from c where i < " +
-                       std::to_string(rowCount) +
-                       ") insert into big select i, 'customer name ' || i, i % 1000, i * 0.25, "
-                       "datetime(1700000000 + i, 'unixepoch') from c");
-}
-
 } // namespace
 
 int main() {
-    const auto directory =
-        std::filesystem::temp_directory_path() / ("velmora-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(directory);
-    const std::string odbc = "Driver=SQLite3;Database=" + (directory / "bench.db").string() + ";";
     try {
+        const velmora::bench::TBigTable big;
+        const std::string odbc = big.OdbcConnectionString();
         TADOConnection connection;
-        connection.SetConnectionString("Provider=MSDASQL;Extended Properties=\"" + odbc + "\"");
+        connection.SetConnectionString(big.ConnectionString());
         connection.Open();
-        makeTable(connection);
 
         // Each way twice, alternating; the better time of each counts.
         BareResult bare = bareLoop(odbc);
@@ -140,9 +126,7 @@ int main() {
                     static_cast<double>(layer.memory) <= budget ? "within" : "over");
     } catch (const EDatabaseError& error) {
         std::fprintf(stderr, "benchmark failed: %s\n", error.what());
-        std::filesystem::remove_all(directory);
         return 1;
     }
-    std::filesystem::remove_all(directory);
     return 0;
 }

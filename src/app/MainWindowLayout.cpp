@@ -1,4 +1,7 @@
 // The main window's components and their settings.
+#include "DBGrid.h"
+#include "DBNavigator.h"
+#include "DatabaseChooser.h"
 #include "ImageList.h"
 #include "PlainScriptEditor.h"
 #include "StatusBar.h"
@@ -126,9 +129,8 @@ void TfrmMain::CreateScriptPanel() {
     ToolButton9 = AddToolButton(ToolBar1, "ToolButton9", RunImage);
     ToolButton9->setToolTip("Execute");
     ToolBar1->addSeparator();
-    cbDatabases = new QComboBox(ToolBar1);
+    cbDatabases = new TDatabaseChooser(ToolBar1);
     cbDatabases->setObjectName("cbDatabases");
-    cbDatabases->setEditable(true);
     cbDatabases->setInsertPolicy(QComboBox::NoInsert);
     cbDatabases->setFixedWidth(145);
     cbDatabases->setMaxVisibleItems(8);
@@ -154,7 +156,7 @@ void TfrmMain::CreateScriptPanel() {
     silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
     StatusBar2->setPalette(silver);
 
-    DBGrid1 = new QTableView(Panel1);
+    DBGrid1 = new TDBGrid(Panel1);
     DBGrid1->setObjectName("DBGrid1");
     DBGrid1->setFont(PixelFont("Arial", 11));
     DBGrid1->horizontalHeader()->setFont(PixelFont("Tahoma", 11));
@@ -162,7 +164,7 @@ void TfrmMain::CreateScriptPanel() {
     white.setColor(QPalette::Base, Qt::white);
     DBGrid1->setPalette(white);
 
-    DBNavigator1 = new QWidget(Panel1);
+    DBNavigator1 = new TDBNavigator(Panel1);
     DBNavigator1->setObjectName("DBNavigator1");
     DBNavigator1->setFixedHeight(18);
 

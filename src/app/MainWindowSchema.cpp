@@ -1,6 +1,7 @@
 // The schema browser: the databases combo, the tree of databases with their tables, views and
 // fields, and the tree of the current database's procedures with their parameters.
 #include "CustomDrawDelegate.h"
+#include "DatabaseChooser.h"
 #include "ErrorHandler.h"
 #include "ImageList.h"
 #include "SchemaCatalog.h"
@@ -86,9 +87,6 @@ void TfrmMain::ConnectSchemaBrowser() {
         tvStoredProcedures, [this](const QModelIndex& Node, QStyleOptionViewItem& Option) {
             tvStoredProceduresCustomDrawItem(Node, Option);
         }));
-    // The highlighted part of the combo's text is the database switched to; a completion
-    // highlighted while the user types would switch to a fragment of a name.
-    cbDatabases->setCompleter(nullptr);
 
     connect(tvTablesViews, &QTreeWidget::itemClicked, this,
             Guarded([this] { tvTablesViewsClick(); }));
@@ -101,11 +99,8 @@ void TfrmMain::ConnectSchemaBrowser() {
     connect(Tables1, &QAction::triggered, this, Guarded([this] { Tables1Click(); }));
     connect(StoredProcedures1, &QAction::triggered, this,
             Guarded([this] { StoredProcedures1Click(); }));
-    // An entry picked from the list is highlighted whole, so its whole name is switched to.
-    connect(cbDatabases, &QComboBox::activated, this, Guarded([this] {
-                cbDatabases->lineEdit()->selectAll();
-                cbDatabasesChange();
-            }));
+    // The chooser highlights an entry picked from the list whole, so its whole name is used.
+    connect(cbDatabases, &QComboBox::activated, this, Guarded([this] { cbDatabasesChange(); }));
     connect(cbDatabases->lineEdit(), &QLineEdit::textEdited, this,
             Guarded([this] { cbDatabasesChange(); }));
 }
@@ -124,7 +119,7 @@ void TfrmMain::FillDatabases() {
             cbDatabases->addItem(ImageList1(DatabaseImage), QString::fromStdString(name));
         const int position = schema::CurrentDatabasePosition(names, remembered);
         if (QTreeWidgetItem* node = tvTablesViews->topLevelItem(position)) {
-            SelectDatabaseEntry(position);
+            cbDatabases->SetEntry(position);
             tvTablesViews->setCurrentItem(node);
             OpenDatabaseNode(node);
         }
@@ -178,19 +173,13 @@ int TfrmMain::FindDatabaseIndex(const QString& Name) const {
     return cbDatabases->findText(Name, Qt::MatchExactly | Qt::MatchCaseSensitive);
 }
 
-void TfrmMain::SelectDatabaseEntry(int Index) {
-    cbDatabases->setCurrentIndex(Index);
-    // The entry's whole name is the selected text that the next run switches to.
-    cbDatabases->lineEdit()->selectAll();
-}
-
 void TfrmMain::OpenDatabaseNode(QTreeWidgetItem* DatabaseNode) {
     const QString name = DatabaseNode->text(0);
     SetDefaultDatabase(name);
     DeleteChildren(DatabaseNode);
     FillTableNodes(DatabaseNode);
     FillStoredProcedures();
-    SelectDatabaseEntry(FindDatabaseIndex(name));
+    cbDatabases->SetEntry(FindDatabaseIndex(name));
     ExpandWithDescendants(DatabaseNode);
 }
 
@@ -263,6 +252,6 @@ void TfrmMain::StoredProcedures1Click() {
 }
 
 void TfrmMain::cbDatabasesChange() {
-    SetDefaultDatabase(cbDatabases->lineEdit()->selectedText());
+    SetDefaultDatabase(cbDatabases->SelectedText());
     FDataModule->ADOConnection1.SetConnected(true);
 }

@@ -6,6 +6,7 @@
 #include "Cursor.h"
 #include "ErrorHandler.h"
 #include "ScriptEditor.h"
+#include "ScriptRunner.h"
 #include "StatusBar.h"
 #include "untAbout.h"
 #include "untConnect.h"
@@ -45,6 +46,7 @@ TfrmMain::TfrmMain() {
     CreateFileDialogs();
     ConnectHandlers();
     FormCreate();
+    ConnectScriptCommands();
 }
 
 TfrmMain::~TfrmMain() {

@@ -9,12 +9,10 @@
 #include <memory>
 
 class QAction;
-class QComboBox;
 class QMenu;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
-class QTableView;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
@@ -22,9 +20,15 @@ class QTreeWidgetItem;
 class QModelIndex;
 class QStyleOptionViewItem;
 class TContextMenuShortcuts;
+class TDBGrid;
+class TDBNavigator;
 class TDataModule1;
+class TDatabaseChooser;
 class TScriptEditor;
 class TStatusBar;
+namespace velmora::query {
+class TScriptRunner;
+}
 
 class TfrmMain final : public QMainWindow, public TConnectionCommands {
     Q_OBJECT
@@ -86,6 +90,14 @@ public:
     void StoredProcedures1Click();
     void cbDatabasesChange();
 
+    // Running scripts and showing their results.
+    void ExecuteScript(const QString& Script);
+    void ShowResultMessage(const QString& Message);
+    void SelectedOnly1Click();
+    void EntireScript1Click();
+    void DataSource1DataChange(velmora::ado::TDataSource& Sender);
+    void DataSource1StateChange(velmora::ado::TDataSource& Sender);
+
     // State shared by the commands.
     QString ScriptFileName;
     bool ScriptModified = false;
@@ -107,12 +119,12 @@ public:
     QToolButton* ToolButton1;
     QToolButton* ToolButton3;
     QToolButton* ToolButton9;
-    QComboBox* cbDatabases;
+    TDatabaseChooser* cbDatabases;
     TScriptEditor* SourceEdit1;
     TStatusBar* StatusBar2;
     QSplitter* Splitter2;
-    QTableView* DBGrid1;
-    QWidget* DBNavigator1;
+    TDBGrid* DBGrid1;
+    TDBNavigator* DBNavigator1;
     QPushButton* btnInvisible;
     TStatusBar* StatusBar1;
 
@@ -179,6 +191,7 @@ private:
     void CreatePopupMenus();
     void CreateFileDialogs();
     void ConnectHandlers();
+    void ConnectScriptCommands();
 
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
@@ -187,9 +200,10 @@ private:
     void ConnectSchemaBrowser();
     void OpenDatabaseNode(QTreeWidgetItem* DatabaseNode);
     void OpenTableNode(QTreeWidgetItem* TableNode);
-    void SelectDatabaseEntry(int Index);
 
     std::unique_ptr<TDataModule1> FDataModule;
+    // Works on the data module's objects: declared after it, so it goes first.
+    std::unique_ptr<velmora::query::TScriptRunner> FScriptRunner;
     TContextMenuShortcuts* FContextMenuShortcuts;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // Drives the main window's schema browser with the mouse and reads its trees, for GUI tests.
 #include "CustomDrawDelegate.h"
+#include "DatabaseChooser.h"
 #include "ImageList.h"
 #include "QtPrinting.h"
 #include "ScriptedDialogs.h"

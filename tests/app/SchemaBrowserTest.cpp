@@ -270,12 +270,11 @@ TEST_F(SchemaBrowser, PickingADatabaseInTheComboMakesItCurrentWithoutRebuilding)
     EXPECT_EQ(selected->text(0), "shop");
 
     // Typed text is not highlighted, nor is a completion offered, so the name set is empty and
-    // never a fragment such as "op" (a server ignores an empty name; SQLite's connection keeps
-    // it).
+    // never a fragment such as "op"; an empty name leaves the current database as it is.
     Window->cbDatabases->lineEdit()->clear();
     QTest::keyClicks(Window->cbDatabases->lineEdit(), "sh");
     EXPECT_EQ(Window->cbDatabases->currentText(), "sh");
-    EXPECT_EQ(CurrentDatabase(), "");
+    EXPECT_EQ(CurrentDatabase(), "archive");
 
     // A closed connection is opened again, in the database picked.
     Window->CloseConnection();

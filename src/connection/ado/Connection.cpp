@@ -236,7 +236,9 @@ std::string TADOConnection::DefaultDatabase() const {
 }
 
 void TADOConnection::SetDefaultDatabase(const std::string& name) {
-    if (Connected() && hasCatalogs_ && !name.empty() && odbc_.currentCatalog() != name)
+    if (name.empty())
+        return;
+    if (Connected() && hasCatalogs_ && odbc_.currentCatalog() != name)
         odbc_.setCurrentCatalog(name);
     defaultDatabase_ = name;
 }

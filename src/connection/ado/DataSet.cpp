@@ -181,6 +181,15 @@ void TCustomADODataSet::SetRecNo(int recordNumber) {
     moveTo(row, false, false);
 }
 
+void TCustomADODataSet::Refresh() {
+    checkBrowseMode();
+    const int recordNumber = RecNo();
+    Close();
+    Open();
+    if (recordNumber > 1)
+        SetRecNo(std::min(recordNumber, RecordCount()));
+}
+
 int TCustomADODataSet::RecordCount() const {
     return Active() ? static_cast<int>(rows_.rowCount()) : 0;
 }

@@ -54,6 +54,12 @@ public:
     int RecNo() const; // 1-based; 0 with no records
     void SetRecNo(int recordNumber);
     int RecordCount() const;
+    // Runs the dataset's statement again (posting an edit first) and goes back to the same
+    // record number, or the last record when there are fewer now.
+    void Refresh();
+    // Whether the dataset has a statement of its own to run again; a result handed over from a
+    // command has none.
+    virtual bool CanRefresh() const { return !commandText_.empty(); }
     bool IsEmpty() const { return RecordCount() == 0; }
 
     TFieldDefs& FieldDefs();
@@ -138,7 +144,11 @@ class TADOQuery : public TCustomADODataSet {
 public:
     explicit TADOQuery(std::string name = "ADOQuery1") : TCustomADODataSet(std::move(name)) {}
     const std::string& SQL() const { return commandText_; }
-    void SetSQL(const std::string& text) { commandText_ = text; }
+    // A new statement closes the result of the old one.
+    void SetSQL(const std::string& text) {
+        Close();
+        commandText_ = text;
+    }
 };
 
 // A dataset that shows a result handed over from a command, or runs its own command text.
@@ -146,7 +156,10 @@ class TADODataSet : public TCustomADODataSet {
 public:
     explicit TADODataSet(std::string name = "ADODataSet1") : TCustomADODataSet(std::move(name)) {}
     const std::string& CommandText() const { return commandText_; }
-    void SetCommandText(const std::string& text) { commandText_ = text; }
+    void SetCommandText(const std::string& text) {
+        Close();
+        commandText_ = text;
+    }
 };
 
 // A dataset over one table: its field definitions without reading rows, all its rows when open,
@@ -157,6 +170,7 @@ public:
     const std::string& TableName() const { return tableName_; }
     // Refused while the table is open.
     void SetTableName(const std::string& name);
+    bool CanRefresh() const override { return !tableName_.empty(); }
 
 protected:
     TRecordset OpenRecordset() override;

@@ -1,10 +1,14 @@
 #include "DataSource.h"
 
+#include <algorithm>
+
 namespace velmora::ado {
 
 TDataSource::~TDataSource() {
     if (dataSet_)
         dataSet_->RemoveDataSource(this);
+    for (TDataLink* link : links_)
+        link->source_ = nullptr;
 }
 
 void TDataSource::SetDataSet(TCustomADODataSet* dataSet) {
@@ -19,37 +23,50 @@ void TDataSource::SetDataSet(TCustomADODataSet* dataSet) {
     DataChanged(TDataChange::Data);
 }
 
-TDataSource::ListenerId TDataSource::AddListener(TDataChangeEvent onDataChange,
-                                                 TStateChangeEvent onStateChange) {
-    const ListenerId id = nextId_++;
-    listeners_[id] = {std::move(onDataChange), std::move(onStateChange)};
-    return id;
-}
-
-void TDataSource::RemoveListener(ListenerId id) {
-    listeners_.erase(id);
-}
-
 void TDataSource::DataChanged(TDataChange change) {
     if (OnDataChange)
         OnDataChange(*this, change);
-    for (auto& [id, listener] : std::map(listeners_))
-        if (listener.onDataChange)
-            listener.onDataChange(*this, change);
+    forEachLink([&](TDataLink& link) {
+        if (link.OnDataChange)
+            link.OnDataChange(*this, change);
+    });
 }
 
 void TDataSource::StateChanged() {
     if (OnStateChange)
         OnStateChange(*this);
-    for (auto& [id, listener] : std::map(listeners_))
-        if (listener.onStateChange)
-            listener.onStateChange(*this);
+    forEachLink([&](TDataLink& link) {
+        if (link.OnStateChange)
+            link.OnStateChange(*this);
+    });
+}
+
+// A handler may unlink a view (or link one) while the others are told: each link is checked
+// against the current list before it is called.
+void TDataSource::forEachLink(const std::function<void(TDataLink&)>& call) {
+    for (TDataLink* link : std::vector(links_))
+        if (std::find(links_.begin(), links_.end(), link) != links_.end())
+            call(*link);
 }
 
 void TDataSource::DataSetGone() {
     dataSet_ = nullptr;
     StateChanged();
     DataChanged(TDataChange::Data);
+}
+
+TDataLink::~TDataLink() {
+    SetDataSource(nullptr);
+}
+
+void TDataLink::SetDataSource(TDataSource* source) {
+    if (source == source_)
+        return;
+    if (source_)
+        std::erase(source_->links_, this);
+    source_ = source;
+    if (source_)
+        source_->links_.push_back(this);
 }
 
 } // namespace velmora::ado

@@ -2,10 +2,12 @@
 // Shared pieces of the data layer's tests: throw-away SQLite databases and a recorder of the
 // connection's notifications.
 #include "Ado.h"
+#include "PostgresServer.h"
 #include "RequireComponent.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -117,6 +119,37 @@ protected:
 
     TempDirectory directory;
     ado::TADOConnection connection;
+};
+
+// A connection to the postgres_server fixture's database, working in a schema of its own (named
+// for the test) that is dropped afterwards.
+class PostgresFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VELMORA_REQUIRE(odbcDriverInstalled("PostgreSQL Unicode"), "the PostgreSQL ODBC driver");
+        VELMORA_REQUIRE(postgresPort().has_value(), "the postgres_server test fixture");
+        connection.SetConnectionString(postgresConnectionString());
+        connection.Open();
+        // Lower case: the table names written unquoted name it so.
+        schema = "t" + std::to_string(getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::transform(schema.begin(), schema.end(), schema.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        run("drop schema if exists " + schema + " cascade; create schema " + schema +
+            "; set search_path to " + schema);
+    }
+    void TearDown() override {
+        if (connection.Connected())
+            run("drop schema if exists " + schema + " cascade");
+    }
+    void run(const std::string& sql) { connection.Execute(sql); }
+
+    std::string errorOf(const std::string& sql) {
+        return test::errorOf([&] { run(sql); });
+    }
+
+    ado::TADOConnection connection;
+    std::string schema;
 };
 
 } // namespace velmora::test

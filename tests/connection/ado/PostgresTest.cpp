@@ -1,6 +1,5 @@
 // The data layer against a real PostgreSQL server through its ODBC driver.
 #include "AdoTestSupport.h"
-#include "PostgresServer.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -12,39 +11,7 @@ using Events = std::vector<std::string>;
 
 namespace {
 
-class Postgres : public ::testing::Test {
-protected:
-    void SetUp() override {
-        VELMORA_REQUIRE(odbcDriverInstalled("PostgreSQL Unicode"), "the PostgreSQL ODBC driver");
-        VELMORA_REQUIRE(postgresPort().has_value(), "the postgres_server test fixture");
-        connection.SetConnectionString(postgresConnectionString());
-        connection.Open();
-        // Lower case: the table names written below unquoted name it so.
-        schema = "t" + std::to_string(getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::transform(schema.begin(), schema.end(), schema.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        run("drop schema if exists " + schema + " cascade; create schema " + schema +
-            "; set search_path to " + schema);
-    }
-    void TearDown() override {
-        if (connection.Connected())
-            run("drop schema if exists " + schema + " cascade");
-    }
-    void run(const std::string& sql) { connection.Execute(sql); }
-
-    std::string errorOf(const std::string& sql) {
-        try {
-            run(sql);
-        } catch (const EDatabaseError& error) {
-            return error.what();
-        }
-        return "no error";
-    }
-
-    TADOConnection connection;
-    std::string schema;
-};
+using Postgres = PostgresFixture;
 
 } // namespace
 

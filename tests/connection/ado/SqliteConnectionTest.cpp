@@ -104,6 +104,13 @@ TEST_F(SqliteConnection, DefaultDatabaseIsKeptClientSideWithoutCatalogs) {
     connection.SetDefaultDatabase("other");
     connection.Open();
     EXPECT_EQ(connection.DefaultDatabase(), "other");
+    // An empty name (a chooser with nothing highlighted) keeps the database, open or closed.
+    connection.SetDefaultDatabase("");
+    EXPECT_EQ(connection.DefaultDatabase(), "other");
+    connection.Close();
+    connection.SetDefaultDatabase("");
+    connection.Open();
+    EXPECT_EQ(connection.DefaultDatabase(), "other");
 }
 
 TEST_F(SqliteConnection, SchemaRowsetsListTablesViewsInDriverOrder) {

@@ -273,6 +273,65 @@ TEST_F(SqliteDataSet, ResultsOfJoinsAreReadOnly) {
     EXPECT_TRUE(query.CanModify()); // one base table: edits go back to it
 }
 
+TEST_F(SqliteDataSet, ANewStatementClosesTheOldResult) {
+    openQuery("select name from people");
+    query.SetSQL("select age, height from people");
+    EXPECT_FALSE(query.Active());
+    query.Open();
+    EXPECT_EQ(query.GetFieldNames(), (std::vector<std::string>{"age", "height"}));
+}
+
+TEST_F(SqliteDataSet, RefreshRunsTheStatementAgainAndKeepsTheRecordNumber) {
+    openQuery("select name from people order by id");
+    query.Last();
+    run("delete from people where name = 'Cy'");
+    ASSERT_TRUE(query.CanRefresh());
+    query.Refresh();
+    EXPECT_EQ(query.RecordCount(), 2);
+    EXPECT_EQ(query.RecNo(), 2); // record 3 is gone: the last one now
+    query.First();
+    run("insert into people(name) values ('Dee')");
+    query.Refresh();
+    EXPECT_EQ(query.RecNo(), 1);
+    EXPECT_EQ(column(query, "name"), (std::vector<std::string>{"Ann", "Bob", "Dee"}));
+
+    TADODataSet handedOver;
+    handedOver.SetRecordset(connection.Execute("select 1 as one"));
+    EXPECT_FALSE(handedOver.CanRefresh()); // nothing of its own to run again
+    table.SetTableName("people");
+    EXPECT_TRUE(table.CanRefresh());
+}
+
+TEST_F(SqliteDataSet, DataLinksAndSourcesMayGoInEitherOrder) {
+    int heard = 0;
+    auto link = std::make_unique<TDataLink>();
+    link->OnStateChange = [&](TDataSource&) { ++heard; };
+    {
+        TDataSource source;
+        link->SetDataSource(&source);
+        source.SetDataSet(&query);
+        EXPECT_EQ(link->DataSet(), &query);
+        EXPECT_EQ(heard, 1);
+    }
+    EXPECT_EQ(link->DataSource(), nullptr); // the source told the link it went
+    EXPECT_EQ(link->DataSet(), nullptr);
+    link.reset();
+
+    TDataSource source;
+    {
+        TDataLink first;
+        TDataLink second;
+        first.SetDataSource(&source);
+        second.SetDataSource(&source);
+        // A link that unlinks another while the source tells them both.
+        first.OnStateChange = [&](TDataSource&) { second.SetDataSource(nullptr); };
+        second.OnStateChange = [&](TDataSource&) { ++heard; };
+        source.SetDataSet(&query);
+        EXPECT_EQ(heard, 1);
+    }
+    source.SetDataSet(nullptr); // the links are gone: nothing is called
+}
+
 TEST_F(SqliteDataSet, DataSourceAnnouncesStateAndDataChanges) {
     TDataSource source;
     std::vector<std::string> seen;

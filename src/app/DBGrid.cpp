@@ -1,0 +1,170 @@
+#include "DBGrid.h"
+
+#include "DataSetTableModel.h"
+#include "ErrorHandler.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <algorithm>
+#include <optional>
+
+using velmora::query::TDataSetTableModel;
+
+namespace {
+
+// A column no wider than this when it is sized to its content.
+constexpr int WidestColumn = 300;
+
+} // namespace
+
+TDBGrid::TDBGrid(QWidget* Parent) : QTableView(Parent), FModel(new TDataSetTableModel(this)) {
+    setModel(FModel);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QHeaderView* rows = verticalHeader();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setFixedWidth(14);
+    rows->setDefaultAlignment(Qt::AlignCenter);
+
+    FitRowsToFont();
+
+    connect(FModel, &TDataSetTableModel::PositionChanged, this, [this] { FollowCurrentRecord(); });
+    connect(FModel, &TDataSetTableModel::modelReset, this, [this] { SizeColumns(); });
+    connect(FModel, &TDataSetTableModel::EditFailed, this,
+            [](const QString& Message) { ShowGeneralError(Message); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int Value) { ScrollBarMoved(Value); });
+}
+
+void TDBGrid::FitRowsToFont() {
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+}
+
+void TDBGrid::changeEvent(QEvent* Event) {
+    QTableView::changeEvent(Event);
+    if (Event->type() == QEvent::FontChange)
+        FitRowsToFont();
+}
+
+void TDBGrid::SetDataSource(velmora::ado::TDataSource* Source) {
+    FModel->SetDataSource(Source);
+}
+
+velmora::ado::TField* TDBGrid::SelectedField() const {
+    velmora::ado::TCustomADODataSet* dataSet = FModel->DataSet();
+    if (dataSet == nullptr || FModel->CurrentRow() < 0 || FCurrentColumn >= dataSet->FieldCount())
+        return nullptr;
+    return &dataSet->Fields(FCurrentColumn);
+}
+
+// The rows above and below the window are not in the model: moving up or down, a page or to
+// either end moves the dataset's record, and the window follows it.
+std::optional<int> TDBGrid::RowForKey(const QKeyEvent& Event) const {
+    const int current = FModel->CurrentRow();
+    const int page = FModel->WindowRows();
+    const bool control = Event.modifiers() & Qt::ControlModifier;
+    switch (Event.key()) {
+    case Qt::Key_Up:
+        return current - 1;
+    case Qt::Key_Down:
+        return current + 1;
+    case Qt::Key_PageUp:
+        return current - page;
+    case Qt::Key_PageDown:
+        return current + page;
+    case Qt::Key_Home:
+        return control ? std::optional(0) : std::nullopt;
+    case Qt::Key_End:
+        return control ? std::optional(FModel->RowTotal() - 1) : std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent* Event) {
+    const std::optional<int> row = RowForKey(*Event);
+    if (!row)
+        return QTableView::keyPressEvent(Event);
+    Event->accept();
+    if (FModel->CurrentRow() >= 0)
+        MoveToRow(std::clamp(*row, 0, FModel->RowTotal() - 1));
+}
+
+void TDBGrid::currentChanged(const QModelIndex& Current, const QModelIndex& Previous) {
+    QTableView::currentChanged(Current, Previous);
+    if (!Current.isValid())
+        return;
+    FCurrentColumn = Current.column();
+    // While the model changes its rows Qt moves the current cell about; the model says where
+    // the record is once it is done.
+    if (!FFollowing && !FModel->IsUpdating())
+        MoveToRow(FModel->FirstRow() + Current.row());
+}
+
+// Moving to another row posts an edit of the current one first; when that fails the grid
+// goes back to the record that is still current.
+void TDBGrid::MoveToRow(int Row) {
+    velmora::ado::TCustomADODataSet* dataSet = FModel->DataSet();
+    if (dataSet == nullptr || Row == FModel->CurrentRow())
+        return;
+    RunCommand([&] { dataSet->SetRecNo(Row + 1); });
+    FollowCurrentRecord();
+}
+
+void TDBGrid::FollowCurrentRecord() {
+    const QScopedValueRollback following(FFollowing, true);
+    UpdateScrollBar();
+    const int row = FModel->CurrentRow() - FModel->FirstRow();
+    if (row < 0 || row >= FModel->rowCount()) {
+        selectionModel()->clear();
+        return;
+    }
+    const int column = std::min(FCurrentColumn, FModel->columnCount() - 1);
+    const QModelIndex cell = FModel->index(row, std::max(column, 0));
+    if (cell != currentIndex())
+        setCurrentIndex(cell);
+}
+
+// The view's own vertical scrolling is replaced by moving the window: the rows in the model
+// always fit the viewport, so the view never scrolls them itself.
+void TDBGrid::scrollContentsBy(int Dx, int /*Dy*/) {
+    QTableView::scrollContentsBy(Dx, 0);
+}
+
+void TDBGrid::updateGeometries() {
+    const QScopedValueRollback following(FFollowing, true);
+    QTableView::updateGeometries();
+    FitWindowToViewport();
+    UpdateScrollBar();
+}
+
+void TDBGrid::FitWindowToViewport() {
+    const int rowHeight = std::max(verticalHeader()->defaultSectionSize(), 1);
+    FModel->SetWindowRows(viewport()->height() / rowHeight);
+}
+
+void TDBGrid::UpdateScrollBar() {
+    QScrollBar* bar = verticalScrollBar();
+    const QSignalBlocker quiet(bar);
+    bar->setRange(0, std::max(FModel->RowTotal() - FModel->WindowRows(), 0));
+    bar->setPageStep(FModel->WindowRows());
+    bar->setSingleStep(1);
+    bar->setValue(FModel->FirstRow());
+}
+
+void TDBGrid::ScrollBarMoved(int Value) {
+    if (!FFollowing)
+        FModel->SetFirstRow(Value);
+}
+
+void TDBGrid::SizeColumns() {
+    for (int column = 0; column < FModel->columnCount(); ++column) {
+        const int content =
+            std::max(sizeHintForColumn(column), horizontalHeader()->sectionSizeHint(column));
+        setColumnWidth(column, std::min(content, WidestColumn));
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+// DBGrid1: the result grid. A table view over a window of the bound dataset's rows: its
+// vertical scroll bar runs over the whole result, the model holds only the rows in sight, and
+// the current cell and the dataset's current record follow each other.
+#include <QTableView>
+#include <optional>
+
+namespace velmora::ado {
+class TDataSource;
+class TField;
+} // namespace velmora::ado
+namespace velmora::query {
+class TDataSetTableModel;
+}
+
+class TDBGrid final : public QTableView {
+public:
+    explicit TDBGrid(QWidget* Parent);
+
+    void SetDataSource(velmora::ado::TDataSource* Source);
+    velmora::query::TDataSetTableModel* Model() const { return FModel; }
+    // The field of the current column in the current record; null without one.
+    velmora::ado::TField* SelectedField() const;
+
+protected:
+    void changeEvent(QEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+    void currentChanged(const QModelIndex& Current, const QModelIndex& Previous) override;
+    void updateGeometries() override;
+    void scrollContentsBy(int Dx, int Dy) override;
+
+private:
+    void FitRowsToFont();
+    std::optional<int> RowForKey(const QKeyEvent& Event) const;
+    void FollowCurrentRecord();
+    void MoveToRow(int Row);
+    void FitWindowToViewport();
+    void UpdateScrollBar();
+    void ScrollBarMoved(int Value);
+    void SizeColumns();
+
+    velmora::query::TDataSetTableModel* FModel;
+    int FCurrentColumn = 0;
+    bool FFollowing = false;
+};

@@ -1,0 +1,235 @@
+// The result grid and the record navigator on the demo database: the window of rows over a
+// large result, the current record following the grid and the navigator, short forms of long
+// values, and editing a table.
+#include "ResultsFixture.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QToolButton>
+
+namespace {
+
+using velmora::ado::TADOTable;
+
+class ResultGrid : public ResultsFixture {
+protected:
+    void Run(const QString& Script) {
+        SetScript(Script);
+        Window->EntireScript1->trigger();
+    }
+
+    // The grid's rows as the dataset's row numbers they show, by the first column's value.
+    int FirstShownId() const { return Grid().index(0, 0).data().toInt(); }
+
+    void Press(int Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
+        QTest::keyClick(Window->DBGrid1, static_cast<Qt::Key>(Key), Modifiers);
+    }
+
+    bool Enabled(TDBNavigator::TNavigateBtn Which) const {
+        return Window->DBNavigator1->Button(Which)->isEnabled();
+    }
+
+    // Which of the ten buttons are enabled, as a string of 1s and 0s from First to Refresh.
+    std::string EnabledButtons() const {
+        std::string flags;
+        for (int i = 0; i < TDBNavigator::ButtonCount; ++i)
+            flags += Enabled(static_cast<TDBNavigator::TNavigateBtn>(i)) ? '1' : '0';
+        return flags;
+    }
+
+    void Click(TDBNavigator::TNavigateBtn Which) { Window->DBNavigator1->Button(Which)->click(); }
+
+    TADOTable& ShowTable(const std::string& Name) {
+        TADOTable& table = DataModule1->ADOTable1;
+        table.Close();
+        table.SetTableName(Name);
+        table.Open();
+        Window->DataSource1.SetDataSet(&table);
+        return table;
+    }
+
+    QString Query(const QString& Script) {
+        Run(Script);
+        return ShownRow(0);
+    }
+};
+
+TEST_F(ResultGrid, ALargeResultKeepsOnlyTheRowsInSightInTheModel) {
+    Show();
+    Run("create table big as with recursive c(i) as (select 1 union all select i + 1 from c "
+        "where i < 10000) select i as id, 'row ' || i as name from c");
+    Run("select * from big order by id");
+    const int window = Grid().WindowRows();
+    ASSERT_GT(window, 3);
+    EXPECT_EQ(Grid().rowCount(), window);
+    EXPECT_EQ(Grid().RowTotal(), 10000);
+    EXPECT_EQ(Window->DBGrid1->verticalScrollBar()->maximum(), 10000 - window);
+    EXPECT_EQ(Window->DBGrid1->viewport()->height() / Window->DBGrid1->rowHeight(0), window);
+
+    Window->DBGrid1->setFocus();
+    Press(Qt::Key_PageDown);
+    EXPECT_EQ(Counter(), QString("%1 of 10000 records").arg(window + 1));
+    EXPECT_EQ(Window->DBGrid1->currentIndex().row(), window - 1); // the window follows it
+    EXPECT_EQ(FirstShownId(), 2);
+    Press(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(Counter(), "10000 of 10000 records");
+    EXPECT_EQ(FirstShownId(), 10000 - window + 1);
+    EXPECT_EQ(Window->DBGrid1->verticalScrollBar()->value(), 10000 - window);
+    Press(Qt::Key_Up);
+    EXPECT_EQ(Counter(), "9999 of 10000 records");
+    Press(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(Counter(), "1 of 10000 records");
+    EXPECT_EQ(Window->DBGrid1->currentIndex().row(), 0);
+
+    // The scroll bar moves the window, not the record; a click then picks a record in sight.
+    Window->DBGrid1->verticalScrollBar()->setValue(5000);
+    EXPECT_EQ(FirstShownId(), 5001);
+    EXPECT_EQ(Counter(), "1 of 10000 records");
+    EXPECT_FALSE(Window->DBGrid1->currentIndex().isValid());
+    const QRect cell = Window->DBGrid1->visualRect(Grid().index(2, 1));
+    QTest::mouseClick(Window->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(Counter(), "5003 of 10000 records");
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Counter(), "5004 of 10000 records");
+    EXPECT_EQ(Window->DBGrid1->currentIndex().row(), 3);
+}
+
+TEST_F(ResultGrid, TheRowIndicatorMarksTheCurrentRecord) {
+    Show();
+    Run("select name from products order by product_id");
+    Click(TDBNavigator::nbNext);
+    EXPECT_EQ(Grid().headerData(1, Qt::Vertical).toString(), QString(QChar(0x25BA)));
+    EXPECT_EQ(Grid().headerData(0, Qt::Vertical).toString(), "");
+}
+
+TEST_F(ResultGrid, LongTextAndBytesShowInAShortFormButKeepTheirWholeValue) {
+    Show();
+    Run("select picture, description, replace(hex(zeroblob(300)), '00', 'ab') as long_text, "
+        "'a' || char(13) || char(10) || 'b' as two_lines from products order by product_id");
+    EXPECT_EQ(Grid().index(0, 0).data().toString(), "0x89504E470D0A1A0A");
+    EXPECT_EQ(Grid().index(1, 0).data().toString(), ""); // null
+    const QString shown = Grid().index(0, 2).data().toString();
+    EXPECT_EQ(shown.size(), 201);
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
+    EXPECT_EQ(Grid().index(0, 2).data(Qt::EditRole).toString().size(), 600);
+    EXPECT_EQ(Grid().index(0, 3).data().toString(), QString("a") + QChar(0x00B6) + "b");
+    EXPECT_EQ(DataModule1->ADOQuery1.FieldByName("long_text").AsString().size(), 600u);
+}
+
+TEST_F(ResultGrid, TheGridIsWhiteWithArialCellsAndTahomaTitles) {
+    EXPECT_EQ(Window->DBGrid1->palette().color(QPalette::Base), QColor(Qt::white));
+    EXPECT_EQ(Window->DBGrid1->font().family(), "Arial");
+    EXPECT_EQ(Window->DBGrid1->font().pixelSize(), 11);
+    EXPECT_EQ(Window->DBGrid1->horizontalHeader()->font().family(), "Tahoma");
+    EXPECT_EQ(Window->DBGrid1->verticalHeader()->defaultSectionSize(),
+              QFontMetrics(Window->DBGrid1->font()).height() + 4); // rows fit the cells' font
+    EXPECT_EQ(Window->DBNavigator1->height(), 18);
+}
+
+TEST_F(ResultGrid, TheNavigatorMovesThroughAQueryResultAndCannotChangeIt) {
+    EXPECT_EQ(EnabledButtons(), "0000000000"); // nothing bound yet
+    Run("select name from customers order by customer_id");
+    EXPECT_EQ(Counter(), "1 of 5 records");
+    EXPECT_EQ(EnabledButtons(), "0011000001"); // at the start; read-only; can run again
+    Click(TDBNavigator::nbNext);
+    EXPECT_EQ(Counter(), "2 of 5 records");
+    EXPECT_EQ(EnabledButtons(), "1111000001");
+    Click(TDBNavigator::nbLast);
+    EXPECT_EQ(Counter(), "5 of 5 records");
+    EXPECT_EQ(EnabledButtons(), "1100000001");
+    Click(TDBNavigator::nbPrior);
+    EXPECT_EQ(Counter(), "4 of 5 records");
+    Click(TDBNavigator::nbFirst);
+    EXPECT_EQ(Counter(), "1 of 5 records");
+    EXPECT_EQ(Window->DBGrid1->currentIndex().row(), 0);
+    EXPECT_EQ(Grid().flags(Grid().index(0, 0)) & Qt::ItemIsEditable, Qt::NoItemFlags);
+
+    Run("select\r\nname from customers"); // handed over from a command: nothing to run again
+    EXPECT_EQ(EnabledButtons(), "0011000000");
+}
+
+TEST_F(ResultGrid, RefreshRunsTheQueryAgain) {
+    Run("select count(*) as n from orders");
+    EXPECT_EQ(ShownRow(0), "4");
+    DataModule1->ADOConnection1.Execute("delete from order_lines where order_id = 4");
+    DataModule1->ADOConnection1.Execute("delete from orders where order_id = 4");
+    Click(TDBNavigator::nbRefresh);
+    EXPECT_EQ(ShownRow(0), "3");
+}
+
+TEST_F(ResultGrid, ATableIsEditedThroughTheGridAndTheNavigator) {
+    Show();
+    TADOTable& table = ShowTable("customers");
+    EXPECT_EQ(EnabledButtons(), "0011111001");
+    Click(TDBNavigator::nbLast);
+
+    Click(TDBNavigator::nbInsert); // before the last record, which moves down
+    EXPECT_EQ(Counter(), "5 of 5 records");
+    EXPECT_EQ(Grid().RowTotal(), 6);
+    EXPECT_EQ(EnabledButtons(), "1100110111");
+    const int row = Grid().CurrentRow() - Grid().FirstRow();
+    EXPECT_EQ(Grid().headerData(row, Qt::Vertical).toString(), "*");
+    ASSERT_TRUE(Grid().flags(Grid().index(row, 1)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(Grid().setData(Grid().index(row, 1), "Fay Ng"));
+    EXPECT_TRUE(Grid().setData(Grid().index(row, 4), "2025-06-01 10:00:00"));
+    EXPECT_TRUE(Grid().setData(Grid().index(row, 5), "1"));
+    EXPECT_EQ(ShownRow(row), "|Fay Ng|||2025-06-01 10:00:00|1");
+    Click(TDBNavigator::nbPost);
+    EXPECT_EQ(table.RecordCount(), 6);
+    EXPECT_EQ(Query("select count(*) from customers where name = 'Fay Ng'"), "1");
+
+    ShowTable("customers");
+    Click(TDBNavigator::nbEdit);
+    EXPECT_EQ(Grid().headerData(0, Qt::Vertical).toString(), "I");
+    Grid().setData(Grid().index(0, 2), "Stockholm");
+    EXPECT_EQ(Grid().index(0, 2).data().toString(), "Stockholm");
+    Click(TDBNavigator::nbCancel);
+    EXPECT_EQ(Grid().index(0, 2).data().toString(), "Uppsala");
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(ResultGrid, MovingToAnotherRowPostsTheEditAndAFailedPostStaysOnTheRecord) {
+    Show();
+    ShowTable("customers");
+    Grid().setData(Grid().index(0, 2), "Stockholm");
+    EXPECT_EQ(DataModule1->ADOTable1.State(), velmora::ado::dsEdit);
+    Window->DBGrid1->setFocus();
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Counter(), "2 of 5 records");
+    EXPECT_EQ(Query("select city from customers where customer_id = 1"), "Stockholm");
+
+    ShowTable("customers");
+    Press(Qt::Key_Down);
+    Grid().setData(Grid().index(1, 4), ""); // no date: joined is NOT NULL, the post fails
+    Press(Qt::Key_Up);
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
+    EXPECT_EQ(DataModule1->ADOTable1.RecNo(), 2);
+    EXPECT_EQ(Window->DBGrid1->currentIndex().row(), 1);
+    Click(TDBNavigator::nbCancel);
+    EXPECT_EQ(ShownRow(1).section('|', 1, 1), "Bruno Castell");
+}
+
+TEST_F(ResultGrid, DeleteAsksFirst) {
+    TADOTable& table = ShowTable("order_lines");
+    Dialogs.Answers = {QMessageBox::Cancel, QMessageBox::Ok};
+    Click(TDBNavigator::nbDelete);
+    EXPECT_EQ(table.RecordCount(), 6);
+    Click(TDBNavigator::nbDelete);
+    EXPECT_EQ(table.RecordCount(), 5);
+    ASSERT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, "Delete record?");
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtConfirmation);
+    EXPECT_EQ(Query("select count(*) from order_lines"), "5");
+}
+
+TEST_F(ResultGrid, BlobsAreNotTypedIntoCells) {
+    ShowTable("products");
+    const int picture = Titles().indexOf("picture");
+    const int name = Titles().indexOf("name");
+    EXPECT_FALSE(Grid().flags(Grid().index(0, picture)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(Grid().flags(Grid().index(0, name)) & Qt::ItemIsEditable);
+    EXPECT_EQ(Window->DBGrid1->SelectedField()->FieldName(), "product_id");
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+#pragma once
+// The main window connected to a copy of the demo database, with what the result tests read
+// off it: the grid's cells and titles, the record counter, the history.
+#include "DBGrid.h"
+#include "DBNavigator.h"
+#include "DataSetTableModel.h"
+#include "DemoWorkspace.h"
+#include "QtPrinting.h"
+#include "ScriptEditor.h"
+#include "ScriptedDialogs.h"
+#include "StatusBar.h"
+#include "untDataModule1.h"
+#include "untHistory.h"
+#include "untMain.h"
+
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextCursor>
+#include <gtest/gtest.h>
+#include <memory>
+
+class ResultsFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        Window = std::make_unique<TfrmMain>();
+        Window->resize(1000, 700);
+        Window->OpenConnection("demo.udl", true);
+        ASSERT_EQ(Window->StatusBar1->PanelText(0), "Connected")
+            << Window->StatusBar1->PanelText(1).toStdString();
+    }
+
+    velmora::query::TDataSetTableModel& Grid() const { return *Window->DBGrid1->Model(); }
+
+    QStringList Titles() const {
+        QStringList titles;
+        for (int column = 0; column < Grid().columnCount(); ++column)
+            titles << Grid().headerData(column, Qt::Horizontal).toString();
+        return titles;
+    }
+
+    // What the grid shows in a row of its window, the cells joined by "|".
+    QString ShownRow(int Row) const {
+        QStringList cells;
+        for (int column = 0; column < Grid().columnCount(); ++column)
+            cells << Grid().index(Row, column).data().toString();
+        return cells.join('|');
+    }
+
+    QString Counter() const { return Window->StatusBar1->PanelText(2); }
+
+    // Replaces the script and selects Length characters from Start (none: no selection).
+    void SetScript(const QString& Script, int Start = 0, int Length = 0) {
+        auto* editor = qobject_cast<QPlainTextEdit*>(Window->SourceEdit1->Widget());
+        editor->setPlainText(Script);
+        QTextCursor cursor(editor->document());
+        cursor.setPosition(Start);
+        cursor.setPosition(Start + Length, QTextCursor::KeepAnchor);
+        editor->setTextCursor(cursor);
+    }
+
+    // Shown, the grid's window has as many rows as fit (a hidden grid has room for one).
+    void Show() {
+        Window->show();
+        Window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+    }
+
+    TDemoWorkspace Workspace;
+    TScriptedDialogs Dialogs;
+    std::unique_ptr<TfrmMain> Window;
+};

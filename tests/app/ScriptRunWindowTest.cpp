@@ -1,0 +1,199 @@
+// The run commands of the main window on the demo database: what runs, what the grid and the
+// record counter show, what the history keeps, and the errors that reach the error box.
+#include "DatabaseChooser.h"
+#include "ResultsFixture.h"
+#include "untLog.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
+
+namespace {
+
+const char* const Separator = "========================";
+
+class ScriptRunWindow : public ResultsFixture {
+protected:
+    // The chooser's entries in place of those the browser listed on connecting.
+    void ListDatabases(const QStringList& Names) {
+        Window->cbDatabases->clear();
+        Window->cbDatabases->addItems(Names);
+    }
+};
+
+TEST_F(ScriptRunWindow, EntireScriptRunsTheWholeTextAndShowsItsRows) {
+    Show();
+    SetScript("select name, email from customers order by customer_id");
+    Window->EntireScript1->trigger();
+    EXPECT_EQ(Titles(), (QStringList{"name", "email"}));
+    EXPECT_EQ(ShownRow(0), "Ada Lindqvist|ada@example.org");
+    EXPECT_EQ(ShownRow(2), "Chiara Monti|"); // a null shows empty
+    EXPECT_EQ(Counter(), "1 of 5 records");
+    EXPECT_EQ(frmHistory->Text(),
+              QString("select name, email from customers order by customer_id\n") + Separator);
+    EXPECT_TRUE(frmLog->Text().contains("ADO Connection : Will Execute"));
+    EXPECT_TRUE(frmLog->Text().contains("ADO Connection : Execute Complete"));
+}
+
+TEST_F(ScriptRunWindow, EntireScriptWithASelectionRunsOnlyTheSelection) {
+    const QString script = "update products set stock = 0\nselect name from products";
+    SetScript(script, script.indexOf("select"), QString("select name from products").size());
+    Window->EntireScript1->trigger();
+    EXPECT_EQ(Titles(), QStringList{"name"});
+    EXPECT_EQ(Grid().index(0, 0).data().toString(), "Fountain pen");
+    EXPECT_TRUE(frmHistory->Text().startsWith("select name from products\n"));
+}
+
+TEST_F(ScriptRunWindow, F5AndTheToolbarButtonRunTheEntireScript) {
+    Show();
+    SetScript("select 1 as one");
+    Window->SourceEdit1->Widget()->setFocus();
+    QTest::keyClick(Window->SourceEdit1->Widget(), Qt::Key_F5);
+    EXPECT_EQ(Titles(), QStringList{"one"});
+    SetScript("select 2 as two");
+    Window->ToolButton9->click();
+    EXPECT_EQ(Titles(), QStringList{"two"});
+    EXPECT_EQ(frmHistory->Text().count(Separator), 2);
+}
+
+TEST_F(ScriptRunWindow, SelectedOnlyWithNothingSelectedRunsAnEmptyScript) {
+    SetScript("select 1 as one");
+    Window->SelectedOnly1->trigger();
+    EXPECT_EQ(Titles(), QStringList{"Result"});
+    EXPECT_FALSE(ShownRow(0).trimmed().isEmpty()); // the provider's complaint
+    EXPECT_EQ(frmHistory->Text(), QString("\n") + Separator);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(ScriptRunWindow, CommandsShowTheirCountOrThatTheyRan) {
+    SetScript("update products set stock = stock + 1 where price < 20");
+    Window->EntireScript1->trigger();
+    EXPECT_EQ(Titles(), QStringList{"Result"});
+    EXPECT_EQ(ShownRow(0), "Executed : 3 affected ");
+    SetScript("delete from products where price > 1000");
+    Window->EntireScript1->trigger();
+    EXPECT_EQ(ShownRow(0), "Command Executed. ");
+}
+
+TEST_F(ScriptRunWindow, ASelectFollowedByALineBreakStillShowsItsRows) {
+    SetScript("select\r\nname from customers");
+    Window->EntireScript1->trigger();
+    EXPECT_EQ(Window->DataSource1.DataSet(), &DataModule1->ADODataSet1);
+    EXPECT_EQ(Titles(), QStringList{"name"});
+    EXPECT_EQ(Counter(), "1 of 5 records");
+}
+
+TEST_F(ScriptRunWindow, ASyntaxErrorShowsTheDriversMessageWithoutApostrophes) {
+    SetScript("select * from 'nowhere'");
+    Window->EntireScript1->trigger();
+    EXPECT_EQ(Titles(), QStringList{"Result"});
+    const QString shown = ShownRow(0);
+    EXPECT_TRUE(shown.contains("no such table: nowhere")) << shown.toStdString();
+    EXPECT_FALSE(shown.contains('\''));
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(ScriptRunWindow, TheHistorysRunButtonRunsThePartSelectedThere) {
+    SetScript("select name from customers where city = 'Lyon'\nselect 1 as one");
+    Window->EntireScript1->trigger(); // fails: two statements, but goes into the history
+    SetScript("select 2 as two");
+    Window->EntireScript1->trigger();
+    QTextEdit* history = frmHistory->reHistory;
+    const QString older = "select name from customers where city = 'Lyon'";
+    QTextCursor cursor(history->document());
+    cursor.setPosition(history->toPlainText().indexOf(older));
+    cursor.setPosition(cursor.position() + older.size(), QTextCursor::KeepAnchor);
+    history->setTextCursor(cursor);
+    frmHistory->ToolButton3->click();
+    EXPECT_EQ(ShownRow(0), QString::fromUtf8("Émile Fournier"));
+    EXPECT_TRUE(frmHistory->Text().startsWith(older + "\n" + Separator + "\nselect 2 as two\n"));
+}
+
+TEST_F(ScriptRunWindow, WithoutAConnectionTheErrorBoxShowsAndTheHistoryEntryStays) {
+    Window->CloseConnection();
+    SetScript("select name from customers");
+    Window->EntireScript1->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
+    EXPECT_FALSE(Dialogs.Messages[0].Text.isEmpty());
+    EXPECT_EQ(frmHistory->Text(), QString("select name from customers\n") + Separator);
+}
+
+TEST_F(ScriptRunWindow, TheDatabaseRunIsTheChoosersHighlightedText) {
+    const velmora::ado::TADOConnection& connection = DataModule1->ADOConnection1;
+    ListDatabases({"main", "temp"});
+    Window->cbDatabases->SetEntry(1);
+    EXPECT_EQ(Window->cbDatabases->SelectedText(), "temp");
+    SetScript("select 1 as one");
+    Window->EntireScript1->trigger();
+    EXPECT_EQ(connection.DefaultDatabase(), "temp");
+
+    Window->cbDatabases->setEditText("maintenance");
+    Window->cbDatabases->lineEdit()->setSelection(0, 4);
+    Window->EntireScript1->trigger();
+    EXPECT_EQ(connection.DefaultDatabase(), "main");
+
+    Window->cbDatabases->lineEdit()->deselect(); // nothing highlighted: the database stays
+    Window->EntireScript1->trigger();
+    EXPECT_EQ(connection.DefaultDatabase(), "main");
+}
+
+TEST_F(ScriptRunWindow, TheChoosersHighlightOutlivesTheFocus) {
+    Show();
+    ListDatabases({"main", "temp"});
+    Window->cbDatabases->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Window->cbDatabases->hasFocus(); }));
+    Window->cbDatabases->SetEntry(0);
+    QWidget* editor = Window->SourceEdit1->Widget();
+    editor->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([editor] { return editor->hasFocus(); }));
+    EXPECT_EQ(Window->cbDatabases->SelectedText(), "main");
+}
+
+TEST_F(ScriptRunWindow, AnEntryPickedFromTheListIsHighlightedWhole) {
+    ListDatabases({"main", "temp"});
+    Window->cbDatabases->lineEdit()->deselect();
+    emit Window->cbDatabases->activated(0);
+    EXPECT_EQ(Window->cbDatabases->SelectedText(), Window->cbDatabases->currentText());
+}
+
+TEST_F(ScriptRunWindow, TheProgramsOwnSettingOfTheChooserIsNoUsersSwitch) {
+    ListDatabases({"main", "temp"});
+    int changes = 0;
+    QObject::connect(Window->cbDatabases, &QComboBox::currentTextChanged, [&] { ++changes; });
+    QObject::connect(Window->cbDatabases, &QComboBox::editTextChanged, [&] { ++changes; });
+    Window->cbDatabases->SetEntry(1);
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(Window->cbDatabases->currentText(), "temp");
+}
+
+TEST_F(ScriptRunWindow, NoSecondCommandStartsWhileTheMessageRepaints) {
+    Show();
+    QWidget* editor = Window->SourceEdit1->Widget();
+    editor->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([editor] { return editor->hasFocus(); }));
+    SetScript("update products set stock = 1");
+    // F5 pressed while the first run is busy, as the window system delivers it: it waits for
+    // the first run to end.
+    QWindow* window = Window->windowHandle();
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        window, QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        window, QEvent::KeyRelease, Qt::Key_F5, Qt::NoModifier);
+    Window->EntireScript1->trigger();
+    EXPECT_EQ(frmHistory->Text().count(Separator), 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frmHistory->Text().count(Separator), 2);
+}
+
+TEST_F(ScriptRunWindow, TheWindowGoesCleanlyWithAResultOnShow) {
+    SetScript("select * from products");
+    Window->EntireScript1->trigger();
+    Window->DBNavigator1->BtnClick(TDBNavigator::nbLast);
+    Window.reset(); // the grid and the navigator outlive DataSource1 inside the window
+    EXPECT_EQ(DataModule1, nullptr);
+}
+
+} // namespace
