@@ -23,6 +23,22 @@ bool HasLoneLineBreak(std::u32string_view Text) {
 
 } // namespace
 
+void TMemoComponent::KeepLineBreaksWhole(int& S, int& F) const {
+    auto splitsPair = [this](int pos) { return CharAt(pos - 1) == U'\r' && CharAt(pos) == U'\n'; };
+    if (F < S) {
+        // An insertion between CR and LF goes before the line break.
+        if (splitsPair(S)) {
+            --S;
+            --F;
+        }
+        return;
+    }
+    if (splitsPair(S))
+        --S;
+    if (splitsPair(F + 1))
+        ++F;
+}
+
 void TMemoComponent::ReplaceRangeText(TCustomRange* Range, std::u32string_view NewText) {
     if (Range == nullptr)
         return;
@@ -42,6 +58,7 @@ void TMemoComponent::ReplaceRangeText(TCustomRange* Range, std::u32string_view N
     // replacement inside it.
     s = std::clamp(s, 1, FTextLength + 1);
     f = std::clamp(f, s - 1, FTextLength);
+    KeepLineBreaksWhole(s, f);
     int oldLength = f - s + 1;
 
     if (!FUndoing)

@@ -213,6 +213,8 @@ private:
     friend class TCustomRange;
 
     void RecordUndo(TCustomRange* Range, int S, int F, int L);
+    // Widens S … F so that an edit never splits a CR LF pair: line breaks stay whole.
+    void KeepLineBreaksWhole(int& S, int& F) const;
     // Part of the edit primitive: text, line starts and widths; returns the line delta.
     int ReplaceTextAndLineIndex(int S, int F, std::u32string_view NewText);
     int MeasureLine(int Line) const;

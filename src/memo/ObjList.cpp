@@ -86,8 +86,11 @@ TContainerItem::~TContainerItem() {
 }
 
 void TContainerItem::Notify(void* Param, int Value) {
-    if (auto* event = NotifyEvents::Find(this))
-        (*event)(this, Param, Value);
+    // A copy: the handler may free this item, and with it the event.
+    if (auto* event = NotifyEvents::Find(this)) {
+        TItemNotifyEvent handler = *event;
+        handler(this, Param, Value);
+    }
 }
 
 const TItemNotifyEvent* TContainerItem::OnNotify() const { return NotifyEvents::Find(this); }

@@ -97,14 +97,19 @@ void TCustomRange::CancelUpdate() {
         UpdateCancelled();
 }
 
+// Events are copied before they run: a handler may free its range, and with it the event.
 void TCustomRange::Changed() {
-    if (auto* event = ChangeEvents::Find(this))
-        (*event)(this);
+    if (auto* event = ChangeEvents::Find(this)) {
+        TNotifyEvent handler = *event;
+        handler(this);
+    }
 }
 
 void TCustomRange::DoOverwrite() {
-    if (auto* event = OverwriteEvents::Find(this))
-        (*event)(this);
+    if (auto* event = OverwriteEvents::Find(this)) {
+        TNotifyEvent handler = *event;
+        handler(this);
+    }
 }
 
 const TNotifyEvent* TCustomRange::OnChange() const { return ChangeEvents::Find(this); }
