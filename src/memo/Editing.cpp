@@ -116,9 +116,13 @@ void TMemoComponent::SelectionChange() {
         OnSelectionChange(this);
 }
 
-void TMemoComponent::SetText(std::u32string_view S) { FWholeText->SetText(S); }
+void TMemoComponent::SetText(std::u32string_view S) {
+    FWholeText->SetText(S);
+}
 
-void TMemoComponent::Clear() { SetText(std::u32string_view()); }
+void TMemoComponent::Clear() {
+    SetText(std::u32string_view());
+}
 
 void TMemoComponent::IndentSelection(int Amount) {
     if (Amount == 0)
@@ -177,7 +181,8 @@ int TMemoComponent::SetTextMessage(const char32_t* S) {
 int TMemoComponent::GetTextMessage(char32_t* Buffer, size_t BufferSize) const {
     if (Buffer == nullptr || BufferSize == 0)
         return 0;
-    int count = static_cast<int>(std::min<size_t>(BufferSize - 1, static_cast<size_t>(FTextLength)));
+    int count =
+        static_cast<int>(std::min<size_t>(BufferSize - 1, static_cast<size_t>(FTextLength)));
     std::u32string text = FText.Substr(0, count);
     std::copy(text.begin(), text.end(), Buffer);
     Buffer[count] = U'\0';
@@ -201,6 +206,8 @@ void TMemoComponent::PasteFromClipboard() {
         FSelection->SetText(FHost->ClipboardText());
 }
 
-void TMemoComponent::ClearSelection() { FSelection->Delete(); }
+void TMemoComponent::ClearSelection() {
+    FSelection->Delete();
+}
 
 } // namespace memo

@@ -29,8 +29,7 @@ protected:
 // Stores its own colour and owns its own font.
 class TFormattedRange : public TCustomFormattedRange {
 public:
-    explicit TFormattedRange(TMCRanges* Collection = nullptr)
-        : TCustomFormattedRange(Collection) {}
+    explicit TFormattedRange(TMCRanges* Collection = nullptr) : TCustomFormattedRange(Collection) {}
     TColor GetColor() const override { return FColor; }
     TFont* GetFont() const override { return &FFont; }
     void SetColor(TColor Value) override { FColor = Value; }

@@ -26,11 +26,21 @@ inline constexpr TColor clHighlight = 0xFF00000D;
 inline constexpr TColor clHighlightText = 0xFF00000E;
 inline constexpr TColor clBtnFace = 0xFF00000F;
 
-constexpr bool IsSystemColor(TColor Color) { return (Color & 0xFF000000u) == 0xFF000000u; }
-constexpr int SystemColorIndex(TColor Color) { return static_cast<int>(Color & 0xFFu); }
-constexpr int RedOf(TColor Color) { return static_cast<int>(Color & 0xFFu); }
-constexpr int GreenOf(TColor Color) { return static_cast<int>((Color >> 8) & 0xFFu); }
-constexpr int BlueOf(TColor Color) { return static_cast<int>((Color >> 16) & 0xFFu); }
+constexpr bool IsSystemColor(TColor Color) {
+    return (Color & 0xFF000000u) == 0xFF000000u;
+}
+constexpr int SystemColorIndex(TColor Color) {
+    return static_cast<int>(Color & 0xFFu);
+}
+constexpr int RedOf(TColor Color) {
+    return static_cast<int>(Color & 0xFFu);
+}
+constexpr int GreenOf(TColor Color) {
+    return static_cast<int>((Color >> 8) & 0xFFu);
+}
+constexpr int BlueOf(TColor Color) {
+    return static_cast<int>((Color >> 16) & 0xFFu);
+}
 
 enum TFontStyle : std::uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = std::uint8_t; // a set of TFontStyle bits

@@ -28,7 +28,7 @@ private:
     void MoveStepTo(int Index);
 
     SplitVector<std::int32_t> FBody;
-    int FStepFrom = 0;            // entries from here on still lack FStepDelta
+    int FStepFrom = 0; // entries from here on still lack FStepDelta
     std::int32_t FStepDelta = 0;
 };
 

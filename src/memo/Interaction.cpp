@@ -79,18 +79,34 @@ void TMemoComponent::ScrollBy(TScrollBarKind Bar, TScrollCode Code, int Pos) {
                            : FVisibleRange->LeftCol();
     std::int64_t target = current;
     switch (Code) {
-    case TScrollCode::scLineUp: target = std::int64_t{current} - 1; break;
-    case TScrollCode::scLineDown: target = std::int64_t{current} + 1; break;
-    case TScrollCode::scPageUp: target = std::int64_t{current} - page; break;
-    case TScrollCode::scPageDown: target = std::int64_t{current} + page; break;
+    case TScrollCode::scLineUp:
+        target = std::int64_t{current} - 1;
+        break;
+    case TScrollCode::scLineDown:
+        target = std::int64_t{current} + 1;
+        break;
+    case TScrollCode::scPageUp:
+        target = std::int64_t{current} - page;
+        break;
+    case TScrollCode::scPageDown:
+        target = std::int64_t{current} + page;
+        break;
     // The whole position: a 16-bit one would wrap on scripts of more than 65,535 lines.
     case TScrollCode::scPosition:
-    case TScrollCode::scTrack: target = Pos; break;
-    case TScrollCode::scTop: target = 1; break;
-    case TScrollCode::scBottom: target = std::int64_t{extent} - page + 1; break;
-    case TScrollCode::scEndScroll: break;
+    case TScrollCode::scTrack:
+        target = Pos;
+        break;
+    case TScrollCode::scTop:
+        target = 1;
+        break;
+    case TScrollCode::scBottom:
+        target = std::int64_t{extent} - page + 1;
+        break;
+    case TScrollCode::scEndScroll:
+        break;
     }
-    target = std::max<std::int64_t>(std::min<std::int64_t>(target, std::int64_t{extent} - page + 1), 1);
+    target =
+        std::max<std::int64_t>(std::min<std::int64_t>(target, std::int64_t{extent} - page + 1), 1);
     if (target == current) {
         FVisibleRange->CancelUpdate();
         return;
@@ -134,7 +150,9 @@ void TMemoComponent::FocusOut() {
     DestroyEditCaret();
 }
 
-void TMemoComponent::ScrollCaretIntoView() { FSelection->MakeVisible(4); }
+void TMemoComponent::ScrollCaretIntoView() {
+    FSelection->MakeVisible(4);
+}
 
 void TMemoComponent::SetScrollBars(TScrollStyle Value) {
     if (Value == FScrollBars)

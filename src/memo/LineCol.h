@@ -11,7 +11,9 @@ struct TLineCol {
     friend bool operator==(const TLineCol&, const TLineCol&) = default;
 };
 
-inline TLineCol LineCol(int Line, int Col) { return TLineCol{Line, Col}; }
+inline TLineCol LineCol(int Line, int Col) {
+    return TLineCol{Line, Col};
+}
 
 // Positions are 32-bit; arithmetic on out-of-range input saturates instead of wrapping.
 inline int ClampToInt(std::int64_t Value) {

@@ -231,8 +231,8 @@ private:
     TMemoHost* FHost;
     std::unique_ptr<TMCRanges> FRanges;
     std::unique_ptr<TWholeTextRange> FWholeText;
-    TVisibleRange* FVisibleRange = nullptr;   // owned by FRanges
-    TSelectionRange* FSelection = nullptr;    // owned by FRanges
+    TVisibleRange* FVisibleRange = nullptr; // owned by FRanges
+    TSelectionRange* FSelection = nullptr;  // owned by FRanges
     std::unique_ptr<TMemoComponentStrings> FLines;
     TLineWidths FLineWidths;
 

@@ -46,11 +46,17 @@ void TMemoComponentStrings::Delete(int Index) {
         Replace(FEditor->LineColToPos(line, -1), FEditor->LineColToPos(line + 1, -2), U"");
 }
 
-void TMemoComponentStrings::Clear() { FEditor->Clear(); }
+void TMemoComponentStrings::Clear() {
+    FEditor->Clear();
+}
 
-std::u32string TMemoComponentStrings::GetTextStr() const { return FEditor->GetText(); }
+std::u32string TMemoComponentStrings::GetTextStr() const {
+    return FEditor->GetText();
+}
 
-void TMemoComponentStrings::SetTextStr(std::u32string_view S) { FEditor->SetText(S); }
+void TMemoComponentStrings::SetTextStr(std::u32string_view S) {
+    FEditor->SetText(S);
+}
 
 void TMemoComponentStrings::Assign(const std::vector<std::u32string>& Lines) {
     std::u32string text;

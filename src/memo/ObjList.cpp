@@ -23,18 +23,26 @@ void TPersistent::Assign(const TPersistent* Source) {
     Source->AssignTo(this);
 }
 
-void TPersistent::AssignTo(TPersistent* Dest) const { Dest->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* Dest) const {
+    Dest->AssignError(this);
+}
 
 void TPersistent::AssignError(const TPersistent* Source) const {
     std::string source = Source ? Source->ClassName() : "nil";
     throw EConvertError("Cannot assign a " + source + " to a " + ClassName());
 }
 
-TOwnedPersistent::TOwnedPersistent(TPersistent* AOwner) { SetOwner(AOwner); }
+TOwnedPersistent::TOwnedPersistent(TPersistent* AOwner) {
+    SetOwner(AOwner);
+}
 
-TOwnedPersistent::~TOwnedPersistent() { TOwnedPersistent::SetOwner(nullptr); }
+TOwnedPersistent::~TOwnedPersistent() {
+    TOwnedPersistent::SetOwner(nullptr);
+}
 
-TObjectContainer::~TObjectContainer() { Clear(); }
+TObjectContainer::~TObjectContainer() {
+    Clear();
+}
 
 TContainerItem* TObjectContainer::Items(int Index) const {
     if (Index < 0 || Index >= static_cast<int>(FItems.size()))
@@ -53,9 +61,13 @@ void TObjectContainer::Clear() {
         delete Items(Count() - 1);
 }
 
-std::uint32_t& TObjectContainer::IndexOf(TContainerItem* Item) { return Item->FIndex; }
+std::uint32_t& TObjectContainer::IndexOf(TContainerItem* Item) {
+    return Item->FIndex;
+}
 
-std::uint32_t TObjectContainer::IndexOf(const TContainerItem* Item) { return Item->FIndex; }
+std::uint32_t TObjectContainer::IndexOf(const TContainerItem* Item) {
+    return Item->FIndex;
+}
 
 void TObjectContainer::InsertItem(TContainerItem* Item) {
     Item->FIndex = static_cast<std::uint32_t>(FItems.size());
@@ -93,8 +105,12 @@ void TContainerItem::Notify(void* Param, int Value) {
     }
 }
 
-const TItemNotifyEvent* TContainerItem::OnNotify() const { return NotifyEvents::Find(this); }
+const TItemNotifyEvent* TContainerItem::OnNotify() const {
+    return NotifyEvents::Find(this);
+}
 
-void TContainerItem::SetOnNotify(TItemNotifyEvent Event) { NotifyEvents::Set(this, std::move(Event)); }
+void TContainerItem::SetOnNotify(TItemNotifyEvent Event) {
+    NotifyEvents::Set(this, std::move(Event));
+}
 
 } // namespace memo

@@ -172,8 +172,8 @@ void TMCRanges::Pack(Chunk& C) {
             continue;
         bool tracked = IsTracked(item);
         slots[kept] = item;
-        IndexOf(item) = (C.Id << FChunkShift) | static_cast<std::uint32_t>(kept) |
-                        (tracked ? TrackedBit : 0u);
+        IndexOf(item) =
+            (C.Id << FChunkShift) | static_cast<std::uint32_t>(kept) | (tracked ? TrackedBit : 0u);
         ++kept;
     }
     slots.resize(kept);

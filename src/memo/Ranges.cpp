@@ -37,7 +37,9 @@ void TCustomRange::SetRLength(int Value) {
     SetREnd(ClampToInt(std::int64_t{RStart()} + Value - 1));
 }
 
-int TCustomRange::GetRLength() const { return REnd() - RStart() + 1; }
+int TCustomRange::GetRLength() const {
+    return REnd() - RStart() + 1;
+}
 
 void TCustomRange::GetEndLineCol(TLineCol& LC) const {
     if (FEditor)
@@ -112,7 +114,9 @@ void TCustomRange::DoOverwrite() {
     }
 }
 
-const TNotifyEvent* TCustomRange::OnChange() const { return ChangeEvents::Find(this); }
+const TNotifyEvent* TCustomRange::OnChange() const {
+    return ChangeEvents::Find(this);
+}
 
 void TCustomRange::SetOnChange(TNotifyEvent Event) {
     bool observing = static_cast<bool>(Event);
@@ -121,7 +125,9 @@ void TCustomRange::SetOnChange(TNotifyEvent Event) {
         ranges->SetObserving(this, observing);
 }
 
-const TNotifyEvent* TCustomRange::OnOverwrite() const { return OverwriteEvents::Find(this); }
+const TNotifyEvent* TCustomRange::OnOverwrite() const {
+    return OverwriteEvents::Find(this);
+}
 
 void TCustomRange::SetOnOverwrite(TNotifyEvent Event) {
     OverwriteEvents::Set(this, std::move(Event));
@@ -259,6 +265,8 @@ void TMCRange::SetRStart(int Value) {
 
 // --- TWholeTextRange -------------------------------------------------------------------------
 
-int TWholeTextRange::GetREnd() const { return Editor() ? Editor()->TextLength() : 0; }
+int TWholeTextRange::GetREnd() const {
+    return Editor() ? Editor()->TextLength() : 0;
+}
 
 } // namespace memo

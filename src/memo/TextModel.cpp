@@ -138,7 +138,9 @@ int TMemoComponent::DisplayToCharColStart(TLineCol& LC) const {
     return start;
 }
 
-void TMemoComponent::DisplayToCharCol(TLineCol& LC) const { DisplayToCharColStart(LC); }
+void TMemoComponent::DisplayToCharCol(TLineCol& LC) const {
+    DisplayToCharColStart(LC);
+}
 
 int TMemoComponent::TabWidthAt(int Pos) const {
     if (FTabSize < 2)

@@ -34,9 +34,13 @@ bool TMemoComponent::IsUndoSeparator(const TUndoOperation& Op) const {
     return Op.Start == -1 && Op.Finish == -1 && Op.Text.empty();
 }
 
-void TMemoComponent::PushUndo(TUndoOperation* Op) { FUndoStack.Push(Op); }
+void TMemoComponent::PushUndo(TUndoOperation* Op) {
+    FUndoStack.Push(Op);
+}
 
-void TMemoComponent::PushRedo(TUndoOperation* Op) { FRedoStack.Push(Op); }
+void TMemoComponent::PushRedo(TUndoOperation* Op) {
+    FRedoStack.Push(Op);
+}
 
 void TMemoComponent::ClearRedo() {
     TUndoOperation discarded;

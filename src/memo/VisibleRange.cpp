@@ -55,7 +55,9 @@ int TVisibleRange::GetREnd() const {
     return std::min(end, e->TextLength());
 }
 
-void TVisibleRange::GetStartLineCol(TLineCol& LC) const { LC = LineCol(FTopLine, FLeftCol); }
+void TVisibleRange::GetStartLineCol(TLineCol& LC) const {
+    LC = LineCol(FTopLine, FLeftCol);
+}
 
 void TVisibleRange::GetEndLineCol(TLineCol& LC) const {
     int lines = Editor() ? Editor()->VisibleLines() : 1;

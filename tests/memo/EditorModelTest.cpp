@@ -4,9 +4,8 @@
 #include "MemoComponentUnit.h"
 #include "RecordingHost.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <memory>
 #include <random>
 #include <string>
@@ -212,8 +211,8 @@ private:
     bool Chance(int Percent) { return Pick(1, 100) <= Percent; }
 
     std::u32string RandomText(int MaxLength) {
-        static const char32_t alphabet[] = {U'a', U'b', U' ', U'\t', U'\r', U'\n', U'\0',
-                                            U'é', U'\x10FFFF', U'x', U';', U'z'};
+        static const char32_t alphabet[] = {U'a',  U'b', U' ',        U'\t', U'\r', U'\n',
+                                            U'\0', U'é', U'\x10FFFF', U'x',  U';',  U'z'};
         std::u32string s;
         int n = Pick(0, MaxLength);
         for (int i = 0; i < n; ++i)
@@ -228,7 +227,9 @@ private:
         int len = FEditor->TextLength();
         int s = std::clamp(Start, 1, len + 1);
         int f = std::clamp(End, s - 1, len);
-        auto at = [&](int p) { return p >= 1 && p <= len ? FModel.Text[static_cast<size_t>(p - 1)] : U'\0'; };
+        auto at = [&](int p) {
+            return p >= 1 && p <= len ? FModel.Text[static_cast<size_t>(p - 1)] : U'\0';
+        };
         auto splits = [&](int p) { return at(p - 1) == U'\r' && at(p) == U'\n'; };
         if (f < s) {
             if (splits(s)) {
@@ -275,7 +276,8 @@ private:
 
     void WireEvents(int Id, TMCRange* Range, bool Observed, bool FreeOnOverwrite) {
         if (Observed)
-            Range->SetOnChange([this, Id](TObject*) { FEvents.push_back("change " + std::to_string(Id)); });
+            Range->SetOnChange(
+                [this, Id](TObject*) { FEvents.push_back("change " + std::to_string(Id)); });
         else
             Range->SetOnChange(nullptr);
         Range->SetOnOverwrite([this, Id, FreeOnOverwrite](TObject* Sender) {
@@ -363,10 +365,18 @@ private:
             auto& lines = FEditor->Lines();
             int index = Pick(-1, lines.Count() + 1);
             switch (Pick(0, 3)) {
-            case 0: lines.Insert(index, RandomText(4)); break;
-            case 1: lines.Delete(index); break;
-            case 2: lines.Put(index, RandomText(4)); break;
-            default: lines.Add(RandomText(3)); break;
+            case 0:
+                lines.Insert(index, RandomText(4));
+                break;
+            case 1:
+                lines.Delete(index);
+                break;
+            case 2:
+                lines.Put(index, RandomText(4));
+                break;
+            default:
+                lines.Add(RandomText(3));
+                break;
             }
         } else if (kind <= 69) {
             FLastOp = "whole text";
