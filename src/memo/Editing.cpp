@@ -62,7 +62,7 @@ void TMemoComponent::ReplaceRangeText(TCustomRange* Range, std::u32string_view N
     int oldLength = f - s + 1;
 
     if (!FUndoing)
-        RecordUndo(Range, s, f, l);
+        RecordUndo(s, f, l);
 
     int oldLineCount = LineCount();
     int oldMaxWidth = FMaxLineWidth;

@@ -13,7 +13,8 @@ public:
     explicit TCustomFormattedRange(TMCRanges* Collection = nullptr) : TMCRange(Collection) {}
 
     // Set on a range made for one painting pass: the painter frees it once it has dealt with it.
-    bool FreeAfterPaint = false;
+    bool FreeAfterPaint() const { return Flag(FreeAfterPaintFlag); }
+    void SetFreeAfterPaint(bool Value) { SetFlag(FreeAfterPaintFlag, Value); }
 
     TColor Color() const { return GetColor(); }
     TFont* Font() const { return GetFont(); }
@@ -24,6 +25,9 @@ public:
 
 protected:
     void AssignTo(TPersistent* Dest) const override;
+
+private:
+    static constexpr unsigned FreeAfterPaintFlag = 1;
 };
 
 // Stores its own colour and owns its own font.

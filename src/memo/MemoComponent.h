@@ -42,6 +42,9 @@ class TMemoComponent : public TObject {
 public:
     static constexpr int SelectionTimerId = 1;
     static constexpr int SelectionTimerInterval = 20;
+    // What the hosting window starts with.
+    static constexpr TSize DefaultSize{129, 129};
+    static constexpr TSize MinimumSize{64, 64};
 
     explicit TMemoComponent(TMemoHost* Host = nullptr,
                             int RangeChunkShift = TMCRanges::DefaultChunkShift);
@@ -212,7 +215,7 @@ private:
     friend class TSelectionRange;
     friend class TCustomRange;
 
-    void RecordUndo(TCustomRange* Range, int S, int F, int L);
+    void RecordUndo(int S, int F, int L);
     // Widens S … F so that an edit never splits a CR LF pair: line breaks stay whole.
     void KeepLineBreaksWhole(int& S, int& F) const;
     // Part of the edit primitive: text, line starts and widths; returns the line delta.

@@ -132,7 +132,7 @@ void TMemoComponent::PaintRangeText(TCustomRange* Range, int X, int FirstTabWidt
             }
             left = right;
         }
-        if (piece->FreeAfterPaint)
+        if (piece->FreeAfterPaint())
             delete piece;
     }
     if (Range->REnd() >= FTextLength)
@@ -141,7 +141,7 @@ void TMemoComponent::PaintRangeText(TCustomRange* Range, int X, int FirstTabWidt
 
 void TMemoComponent::GetFormattedRanges(TCustomRange* Range, TFormattedRangeArray& Pieces) {
     auto add = [&](TCustomFormattedRange* piece, int start, int end) {
-        piece->FreeAfterPaint = true;
+        piece->SetFreeAfterPaint(true);
         piece->SetEditor(this);
         piece->SetRStart(start);
         piece->SetREnd(end);

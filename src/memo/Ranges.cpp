@@ -82,20 +82,23 @@ void TCustomRange::Delete() {
 void TCustomRange::BeginUpdate() {
     if (FUpdateCount == 0)
         UpdateStarted();
-    ++FUpdateCount;
+    if (FUpdateCount < MaxUpdateCount)
+        FUpdateCount = FUpdateCount + 1;
 }
 
 void TCustomRange::EndUpdate() {
     if (FUpdateCount <= 0)
         return; // an unbalanced end changes nothing
-    if (--FUpdateCount == 0)
+    FUpdateCount = FUpdateCount - 1;
+    if (FUpdateCount == 0)
         Changed();
 }
 
 void TCustomRange::CancelUpdate() {
     if (FUpdateCount <= 0)
         return;
-    if (--FUpdateCount == 0)
+    FUpdateCount = FUpdateCount - 1;
+    if (FUpdateCount == 0)
         UpdateCancelled();
 }
 

@@ -79,9 +79,16 @@ protected:
     // not move it, calls this in its constructor; the collection then visits it every time.
     void ObserveEveryEdit();
 
+    // A few yes/no facts for descendants, kept beside the update count so that a range stays
+    // small (millions of them exist).
+    bool Flag(unsigned Bit) const { return (FFlags & Bit) != 0; }
+    void SetFlag(unsigned Bit, bool Value) { FFlags = Value ? (FFlags | Bit) : (FFlags & ~Bit); }
+
 private:
     friend class TMCRanges;
-    int FUpdateCount = 0;
+    static constexpr int MaxUpdateCount = (1 << 23) - 1;
+    int FUpdateCount : 24 = 0;
+    unsigned FFlags : 8 = 0;
     TMemoComponent* FEditor = nullptr;
 };
 

@@ -188,20 +188,29 @@ int TMemoComponent::ReplaceTextAndLineIndex(int S, int F, std::u32string_view Ne
     FText.Replace(S - 1, oldLength, NewText);
     FTextLength += delta;
 
+    // New line starts, and the widths of the lines that lie wholly inside the new text, in one
+    // pass over it; the first and last new lines also hold old text and are measured after.
     int inserted = 0;
-    for (size_t i = 0; i + 1 < NewText.size(); ++i) {
-        if (NewText[i] == U'\r' && NewText[i + 1] == U'\n') {
+    int width = 0;
+    for (size_t i = 0; i < NewText.size(); ++i) {
+        char32_t c = NewText[i];
+        if (c == U'\r' && i + 1 < NewText.size() && NewText[i + 1] == U'\n') {
+            if (inserted > 0)
+                FLineWidths.Put(ls + inserted - 1, width);
             FLineStarts.Insert(ls + inserted, S + static_cast<int>(i) + 2);
             FLineWidths.Insert(ls + inserted, 0);
             ++inserted;
             ++i;
+            width = 0;
+        } else {
+            width = c == U'\t' && FTabSize > 1 ? FTabSize * (width / FTabSize + 1) : width + 1;
         }
     }
     FLineStarts.AddFrom(ls + inserted, delta);
 
     FLineWidths.Put(ls - 1, MeasureLine(ls));
-    for (int k = ls + 1; k <= ls + inserted; ++k)
-        FLineWidths.Put(k - 1, MeasureLine(k));
+    if (inserted > 0)
+        FLineWidths.Put(ls + inserted - 1, MeasureLine(ls + inserted));
     FMaxLineWidth = FLineWidths.Max();
     return LineCount() - oldLines;
 }

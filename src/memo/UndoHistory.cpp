@@ -52,7 +52,7 @@ bool TMemoComponent::CanUndoMessage(int WParam) const {
     return WParam == 1 ? !FRedoStack.Empty() : !FUndoStack.Empty();
 }
 
-void TMemoComponent::RecordUndo(TCustomRange* Range, int S, int F, int L) {
+void TMemoComponent::RecordUndo(int S, int F, int L) {
     ClearRedo();
     int rangeLength = F - S + 1;
     TUndoOperation* h = FUndoStack.Top();
@@ -81,7 +81,6 @@ void TMemoComponent::RecordUndo(TCustomRange* Range, int S, int F, int L) {
             return;
         }
     }
-    (void)Range;
     auto* op = new TUndoOperation();
     op->Start = S;
     op->Finish = S + L - 1;

@@ -392,7 +392,7 @@ public:
     std::unique_ptr<Piece> Lasting;
     void GetFormattedRanges(TCustomRange* Range, TFormattedRangeArray& Pieces) override {
         auto* empty = new Piece(&Freed);
-        empty->FreeAfterPaint = true;
+        empty->SetFreeAfterPaint(true);
         empty->SetEditor(this);
         empty->SetRStart(Range->RStart());
         empty->SetREnd(Range->RStart() - 1);
