@@ -14,7 +14,7 @@ namespace bench {
 namespace {
 
 constexpr int Keystrokes = 10000;
-// QScintilla spends time proportional to the line count on every keystroke (about 25 ms at
+// QScintilla spends time proportional to the line count on every keystroke (about 35 ms at
 // 200,000 lines here): a sample of keystrokes keeps the run within minutes.
 constexpr int ScintillaKeystrokes = 300;
 
@@ -22,58 +22,63 @@ QString ToQString(const std::u32string& Text) {
     return QString::fromUcs4(Text.data(), static_cast<qsizetype>(Text.size()));
 }
 
-} // namespace
-
-void RunPlainTextEditBaseline(const std::u32string& Script) {
-    std::printf("QPlainTextEdit (baseline):\n");
-    QString text = ToQString(Script);
-    QPlainTextEdit edit;
-    edit.resize(1280, 1024);
+// Times one load of the script, Keys keystrokes at the middle and as many backspaces.
+template <class Load, class Type, class Backspace>
+void RunBaseline(const char* Name, int Keys, Load&& LoadScript, Type&& TypeKey,
+                 Backspace&& DeleteBack) {
+    std::printf("%s (baseline):\n", Name);
     Samples load;
-    load.Time([&] { edit.setPlainText(text); });
+    load.Time(LoadScript);
     load.Print("set the whole text");
-
-    QTextCursor cursor(edit.document());
-    cursor.setPosition(edit.document()->characterCount() / 2);
     Samples typing;
-    for (int i = 0; i < Keystrokes; ++i) {
+    for (int i = 0; i < Keys; ++i) {
         std::u32string key = Keystroke(i);
-        QString typed = key == U"\r\n" ? QStringLiteral("\n") : ToQString(key);
-        typing.Time([&] { cursor.insertText(typed); });
+        typing.Time([&] { TypeKey(key); });
     }
     typing.Print("one keystroke at the middle");
     Samples backspaces;
-    for (int i = 0; i < Keystrokes; ++i)
-        backspaces.Time([&] { cursor.deletePreviousChar(); });
+    for (int i = 0; i < Keys; ++i)
+        backspaces.Time(DeleteBack);
     backspaces.Print("one backspace at the middle");
+}
+
+} // namespace
+
+void RunPlainTextEditBaseline(const std::u32string& Script) {
+    QString text = ToQString(Script);
+    QPlainTextEdit edit;
+    edit.resize(1280, 1024);
+    QTextCursor cursor(edit.document());
+    RunBaseline(
+        "QPlainTextEdit", Keystrokes,
+        [&] {
+            edit.setPlainText(text);
+            cursor.setPosition(edit.document()->characterCount() / 2);
+        },
+        [&](const std::u32string& key) {
+            cursor.insertText(key == U"\r\n" ? QStringLiteral("\n") : ToQString(key));
+        },
+        [&] { cursor.deletePreviousChar(); });
 }
 
 void RunScintillaBaseline(const std::u32string& Script) {
 #ifdef VELMORA_HAVE_QSCINTILLA
-    std::printf("QScintilla (baseline):\n");
     QString text = ToQString(Script);
     QsciScintilla edit;
     edit.resize(1280, 1024);
-    Samples load;
-    load.Time([&] { edit.setText(text); });
-    load.Print("set the whole text");
-
-    long middle = edit.SendScintilla(QsciScintilla::SCI_GETLENGTH) / 2;
-    edit.SendScintilla(QsciScintilla::SCI_GOTOPOS, middle);
-    Samples typing;
-    for (int i = 0; i < ScintillaKeystrokes; ++i) {
-        std::u32string key = Keystroke(i);
-        std::string bytes(key.begin(), key.end());
-        typing.Time([&] {
+    RunBaseline(
+        "QScintilla", ScintillaKeystrokes,
+        [&] {
+            edit.setText(text);
+            long middle = edit.SendScintilla(QsciScintilla::SCI_GETLENGTH) / 2;
+            edit.SendScintilla(QsciScintilla::SCI_GOTOPOS, middle);
+        },
+        [&](const std::u32string& key) {
+            std::string bytes(key.begin(), key.end());
             edit.SendScintilla(QsciScintilla::SCI_ADDTEXT, static_cast<unsigned long>(bytes.size()),
                                bytes.c_str());
-        });
-    }
-    typing.Print("one keystroke at the middle");
-    Samples backspaces;
-    for (int i = 0; i < ScintillaKeystrokes; ++i)
-        backspaces.Time([&] { edit.SendScintilla(QsciScintilla::SCI_DELETEBACK); });
-    backspaces.Print("one backspace at the middle");
+        },
+        [&] { edit.SendScintilla(QsciScintilla::SCI_DELETEBACK); });
 #else
     (void)Script;
     std::printf("QScintilla (baseline): not installed (libqscintilla2-qt6-dev); skipped\n");
