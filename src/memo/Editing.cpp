@@ -53,13 +53,17 @@ void TMemoComponent::ReplaceRangeText(TCustomRange* Range, std::u32string_view N
         normalized = NormalizeLineBreaks(NewText);
         NewText = normalized;
     }
-    int l = static_cast<int>(NewText.size());
     // A range may report positions outside the text (one set before an edit): keep the
     // replacement inside it.
     s = std::clamp(s, 1, FTextLength + 1);
     f = std::clamp(f, s - 1, FTextLength);
     KeepLineBreaksWhole(s, f);
     int oldLength = f - s + 1;
+    // Positions are 32-bit: a text may not grow past MaxTextLength characters.
+    size_t room = static_cast<size_t>(MaxTextLength - (FTextLength - oldLength));
+    if (NewText.size() > room)
+        NewText = NewText.substr(0, room);
+    int l = static_cast<int>(NewText.size());
 
     if (!FUndoing)
         RecordUndo(s, f, l);

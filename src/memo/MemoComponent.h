@@ -11,6 +11,7 @@
 #include "TextBuffer.h"
 #include "Undo.h"
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,6 +41,8 @@ std::u32string NormalizeLineBreaks(std::u32string_view Text);
 
 class TMemoComponent : public TObject {
 public:
+    // The longest text: positions and their sums with small offsets stay 32-bit.
+    static constexpr int MaxTextLength = std::numeric_limits<int>::max() - 16;
     static constexpr int SelectionTimerId = 1;
     static constexpr int SelectionTimerInterval = 20;
     // What the hosting window starts with.
@@ -211,8 +214,6 @@ protected:
     TUndoStack FRedoStack;
 
 private:
-    friend class TVisibleRange;
-    friend class TSelectionRange;
     friend class TCustomRange;
 
     void RecordUndo(int S, int F, int L);

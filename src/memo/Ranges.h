@@ -153,7 +153,6 @@ protected:
 
 private:
     friend class TMemoComponent;
-    void ScrollOrRepaint();
     void MovePixelsAndPaintStrip(int OldTop);
 
     int FLeftCol = 1;

@@ -146,6 +146,34 @@ struct Model {
     }
 };
 
+// A range that keeps its positions itself: the collection cannot bound it, so it is visited by
+// the literal rules on every edit, interleaved with the ranges the collection bounds.
+class PlainRange : public TCustomRange {
+public:
+    explicit PlainRange(TMCRanges* Collection) : TCustomRange(Collection) {}
+    int GetRStart() const override { return FStart; }
+    int GetREnd() const override { return FEnd; }
+    void SetRStart(int Value) override {
+        BeginUpdate();
+        FStart = std::max(Value, 1);
+        if (Editor() && FStart > Editor()->TextLength() + 1)
+            FStart = Editor()->TextLength() + 1;
+        SetREnd(FEnd);
+        EndUpdate();
+    }
+    void SetREnd(int Value) override {
+        BeginUpdate();
+        FEnd = std::max(Value, FStart - 1);
+        if (Editor() && FEnd > Editor()->TextLength())
+            FEnd = Editor()->TextLength();
+        EndUpdate();
+    }
+
+private:
+    int FStart = 1;
+    int FEnd = 0;
+};
+
 // The editor under test reports every edit to the model, which then applies it on its own.
 class ModelledEditor : public TMemoComponent {
 public:
@@ -260,7 +288,9 @@ private:
 
     void AddRange() {
         int id = FNextId++;
-        auto* range = new TMCRange(FEditor->Ranges());
+        TCustomRange* range = Chance(10)
+                                  ? static_cast<TCustomRange*>(new PlainRange(FEditor->Ranges()))
+                                  : new TMCRange(FEditor->Ranges());
         range->BeginUpdate();
         range->SetRStart(RandomPos());
         range->SetREnd(Pick(range->RStart() - 2, range->RStart() + 8));
@@ -274,7 +304,7 @@ private:
         WireEvents(id, range, m.Observed, m.FreeOnOverwrite);
     }
 
-    void WireEvents(int Id, TMCRange* Range, bool Observed, bool FreeOnOverwrite) {
+    void WireEvents(int Id, TCustomRange* Range, bool Observed, bool FreeOnOverwrite) {
         if (Observed)
             Range->SetOnChange(
                 [this, Id](TObject*) { FEvents.push_back("change " + std::to_string(Id)); });
@@ -289,7 +319,7 @@ private:
         });
     }
 
-    std::pair<int, TMCRange*>* RandomRange() {
+    std::pair<int, TCustomRange*>* RandomRange() {
         if (FRanges.empty())
             return nullptr;
         return &FRanges[static_cast<size_t>(Pick(0, static_cast<int>(FRanges.size()) - 1))];
@@ -453,7 +483,7 @@ private:
     test::RecordingHost FHost;
     Model FModel;
     std::unique_ptr<ModelledEditor> FEditor;
-    std::vector<std::pair<int, TMCRange*>> FRanges; // owned by the editor's collection
+    std::vector<std::pair<int, TCustomRange*>> FRanges; // owned by the editor's collection
     std::vector<std::string> FEvents;
     int FNextId = 0;
     std::string FLastOp;

@@ -119,6 +119,46 @@ TEST_F(View, ScrollRequestsClampAndKeepFullPositions) {
     EXPECT_EQ(Editor->VisibleRange()->LeftCol(), 71);
 }
 
+TEST_F(View, SelectionChangesRepaintOnlyWhatChangedTheirHighlight) {
+    Editor->SetText(U"abcdefgh");
+    Select(2, 3);
+    Host.ClearPaint();
+    Editor->Selection()->SetREnd(5);
+    ASSERT_EQ(Host.Texts.size(), 1u);
+    EXPECT_EQ(Host.Texts[0].Text, U"de");
+    EXPECT_EQ(Host.Texts[0].X, 26);
+    EXPECT_EQ(Host.Texts[0].Background, clHighlight);
+    Host.ClearPaint();
+    Editor->Selection()->CollapseTo(7);
+    ASSERT_EQ(Host.Texts.size(), 1u);
+    EXPECT_EQ(Host.Texts[0].Text, U"bcde");
+    EXPECT_EQ(Host.Texts[0].Background, clWindow);
+}
+
+TEST_F(View, ScrollingSidewaysOrByAPageRepaintsTheWholeView) {
+    Editor->SetText(ManyLines(30, std::u32string(200, U'w')));
+    Host.ClearPaint();
+    Editor->HScroll(TScrollCode::scLineDown, 0);
+    EXPECT_EQ(Editor->VisibleRange()->LeftCol(), 2);
+    EXPECT_TRUE(Host.Scrolls.empty());
+    EXPECT_GE(Host.Texts.size(), 10u);
+    Host.ClearPaint();
+    Editor->VScroll(TScrollCode::scPageDown, 0);
+    EXPECT_EQ(Editor->VisibleRange()->TopLine(), 11);
+    EXPECT_TRUE(Host.Scrolls.empty());
+    EXPECT_GE(Host.Texts.size(), 10u);
+}
+
+TEST_F(View, ABitmappedEditorScrollsItsBitmap) {
+    Editor->SetText(ManyLines(30, U"text"));
+    Editor->SetBitmapped(true);
+    Host.ClearPaint();
+    Editor->VScroll(TScrollCode::scLineDown, 0);
+    ASSERT_EQ(Host.Scrolls.size(), 1u);
+    EXPECT_EQ(Host.Scrolls[0].Target, TPaintTarget::ptBitmap);
+    EXPECT_GT(Host.Invalidations, 0);
+}
+
 TEST_F(View, GettingTextIntoABoundedBuffer) {
     Editor->SetText(U"abcdefg");
     char32_t buffer[5] = {U'?', U'?', U'?', U'?', U'?'};
