@@ -154,20 +154,21 @@ void TMemoComponent::ScrollCaretIntoView() {
     FSelection->MakeVisible(4);
 }
 
-void TMemoComponent::SetScrollBars(TScrollStyle Value) {
-    if (Value == FScrollBars)
+template <class T>
+void TMemoComponent::SetWindowStyle(T& Field, T Value) {
+    if (Value == Field)
         return;
-    FScrollBars = Value;
+    Field = Value;
     if (FHost)
         FHost->RecreateWindow();
 }
 
+void TMemoComponent::SetScrollBars(TScrollStyle Value) {
+    SetWindowStyle(FScrollBars, Value);
+}
+
 void TMemoComponent::SetBorderStyle(TBorderStyle Value) {
-    if (Value == FBorderStyle)
-        return;
-    FBorderStyle = Value;
-    if (FHost)
-        FHost->RecreateWindow();
+    SetWindowStyle(FBorderStyle, Value);
 }
 
 void TMemoComponent::SetBitmapped(bool Value) {

@@ -228,6 +228,9 @@ private:
     // One undo step, or one redo step: replays records until a group closes.
     void UndoStep(bool FromRedo);
     void RepaintVisible();
+    // Sets a property that the window is built from, and has the host rebuild it.
+    template <class T>
+    void SetWindowStyle(T& Field, T Value);
     void PaintLines(int Start, int End);
     void FillIfVisible(const TRect& Rect);
     void PaintMarginsOn(TPaintTarget Canvas);

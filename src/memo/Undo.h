@@ -39,6 +39,15 @@ public:
         }
         return top;
     }
+    // Copies the top record into Op and frees it; Op keeps its contents when the stack is empty.
+    void Pop(TUndoOperation& Op) {
+        if (TUndoOperation* top = Take()) {
+            Op.Start = top->Start;
+            Op.Finish = top->Finish;
+            Op.Text = std::move(top->Text);
+            delete top;
+        }
+    }
     // Frees every record, one by one (the history may be long).
     void Clear() {
         while (!Empty())

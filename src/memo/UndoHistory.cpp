@@ -6,21 +6,11 @@
 namespace memo {
 
 void TMemoComponent::PopUndo(TUndoOperation& Op) {
-    if (TUndoOperation* top = FUndoStack.Take()) {
-        Op.Start = top->Start;
-        Op.Finish = top->Finish;
-        Op.Text = std::move(top->Text);
-        delete top;
-    }
+    FUndoStack.Pop(Op);
 }
 
 void TMemoComponent::PopRedo(TUndoOperation& Op) {
-    if (TUndoOperation* top = FRedoStack.Take()) {
-        Op.Start = top->Start;
-        Op.Finish = top->Finish;
-        Op.Text = std::move(top->Text);
-        delete top;
-    }
+    FRedoStack.Pop(Op);
 }
 
 TUndoOperation* TMemoComponent::NewUndoSeparator() {

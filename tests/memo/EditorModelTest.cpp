@@ -37,7 +37,6 @@ struct Model {
         end = std::min(end, Length());
     }
     void SetStart(int& start, int& end, int value) const {
-        start = std::clamp(value, 1, std::max(1, Length() + 1));
         start = std::min(std::max(value, 1), Length() + 1);
         SetEnd(start, end, end);
     }
@@ -281,6 +280,25 @@ private:
         FModel.SelEnd = FEditor->Selection()->REnd();
     }
 
+    // 2 for a line break character at Pos, else 1.
+    int BreakWidth(int Pos) const {
+        char32_t c = FEditor->CharAt(Pos);
+        return c == U'\r' || c == U'\n' ? 2 : 1;
+    }
+
+    // Widens the selection without announcing it, as the delete keys do, then deletes it.
+    void DeleteQuietlyWidened(int Start, int End) {
+        auto* sel = FEditor->Selection();
+        sel->BeginUpdate();
+        sel->SetRStart(Start);
+        sel->SetREnd(End);
+        sel->CancelUpdate();
+        FModel.SelStart = sel->RStart();
+        FModel.SelEnd = sel->REnd();
+        FEditor->EditedId = Model::SelectionId;
+        sel->Delete();
+    }
+
     void EditSelection(const std::u32string& S) {
         FEditor->EditedId = Model::SelectionId;
         FEditor->Selection()->SetText(S);
@@ -292,11 +310,14 @@ private:
                                   ? static_cast<TCustomRange*>(new PlainRange(FEditor->Ranges()))
                                   : new TMCRange(FEditor->Ranges());
         range->BeginUpdate();
-        range->SetRStart(RandomPos());
-        range->SetREnd(Pick(range->RStart() - 2, range->RStart() + 8));
+        int start = RandomPos();
+        int end = Pick(start - 2, start + 8);
+        range->SetRStart(start);
+        range->SetREnd(end);
         range->EndUpdate();
-        Model::Range m{id, range->RStart(), range->REnd()};
-        // Recompute the expected clamps independently.
+        Model::Range m{id};
+        FModel.SetStart(m.Start, m.End, start);
+        FModel.SetEnd(m.Start, m.End, end);
         m.Observed = Chance(15);
         m.FreeOnOverwrite = Chance(50);
         FModel.Ranges.push_back(m);
@@ -341,33 +362,18 @@ private:
             FLastOp = "backspace";
             // Backspace: the character before the caret, a line break as a whole.
             int caret = sel->CaretPos();
-            if (sel->RLength() == 0 && caret > 1) {
-                char32_t before = FEditor->CharAt(caret - 1);
-                int width = (before == U'\r' || before == U'\n') ? 2 : 1;
-                sel->BeginUpdate();
-                sel->SetRStart(caret - width);
-                sel->SetREnd(caret - 1);
-                sel->CancelUpdate();
-                FModel.SelStart = sel->RStart();
-                FModel.SelEnd = sel->REnd();
-            }
-            FEditor->EditedId = Model::SelectionId;
-            sel->Delete();
+            if (sel->RLength() == 0 && caret > 1)
+                DeleteQuietlyWidened(caret - BreakWidth(caret - 1), caret - 1);
+            else
+                DeleteQuietlyWidened(sel->RStart(), sel->REnd());
         } else if (kind <= 40) {
             FLastOp = "delete";
             // Delete forward.
             int caret = sel->CaretPos();
-            if (sel->RLength() == 0 && caret <= FEditor->TextLength()) {
-                char32_t at = FEditor->CharAt(caret);
-                int width = (at == U'\r' || at == U'\n') ? 2 : 1;
-                sel->BeginUpdate();
-                sel->SetREnd(caret + width - 1);
-                sel->CancelUpdate();
-                FModel.SelStart = sel->RStart();
-                FModel.SelEnd = sel->REnd();
-            }
-            FEditor->EditedId = Model::SelectionId;
-            sel->Delete();
+            if (sel->RLength() == 0 && caret <= FEditor->TextLength())
+                DeleteQuietlyWidened(caret, caret + BreakWidth(caret) - 1);
+            else
+                DeleteQuietlyWidened(sel->RStart(), sel->REnd());
         } else if (kind <= 50) {
             FLastOp = "selecting";
             // Selecting.
