@@ -86,15 +86,27 @@ struct NotifyTag {};
 using NotifyEvents = TSparseEvents<NotifyTag, TItemNotifyEvent>;
 } // namespace
 
-TContainerItem::TContainerItem(TObjectContainer* ACollection) : FCollection(ACollection) {
-    if (FCollection)
-        FCollection->InsertItem(this);
+TContainerItem::TContainerItem(TObjectContainer* ACollection) : FCollection(nullptr) {
+    JoinCollection(ACollection);
+}
+
+void TContainerItem::JoinCollection(TObjectContainer* ACollection) {
+    if (FCollection != nullptr || ACollection == nullptr)
+        return;
+    FCollection = ACollection;
+    FCollection->InsertItem(this);
 }
 
 TContainerItem::~TContainerItem() {
     NotifyEvents::Erase(this);
-    if (FCollection)
-        FCollection->RemoveItem(this);
+    LeaveCollection();
+}
+
+void TContainerItem::LeaveCollection() {
+    if (FCollection == nullptr)
+        return;
+    FCollection->RemoveItem(this);
+    FCollection = nullptr;
 }
 
 void TContainerItem::Notify(void* Param, int Value) {

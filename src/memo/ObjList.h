@@ -97,6 +97,12 @@ public:
     const TItemNotifyEvent* OnNotify() const;
     void SetOnNotify(TItemNotifyEvent Event);
 
+protected:
+    // For descendants that join their collection only once their own part is built, and leave
+    // it while their own part still exists.
+    void JoinCollection(TObjectContainer* ACollection);
+    void LeaveCollection();
+
 private:
     friend class TObjectContainer;
     TObjectContainer* FCollection;

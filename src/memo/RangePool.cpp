@@ -58,8 +58,16 @@ Pools& ThePools() {
 
 } // namespace
 
+// Under the address sanitizer every range gets its own block, so that a range used after it was
+// freed is caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool Pooling = false;
+#else
+constexpr bool Pooling = true;
+#endif
+
 void* TRangePool::Allocate(std::size_t Size) {
-    if (Size > LargestPooled)
+    if (!Pooling || Size > LargestPooled)
         return ::operator new(Size);
     return ThePools().Allocate(Size);
 }
@@ -67,7 +75,7 @@ void* TRangePool::Allocate(std::size_t Size) {
 void TRangePool::Release(void* Block, std::size_t Size) noexcept {
     if (Block == nullptr)
         return;
-    if (Size > LargestPooled)
+    if (!Pooling || Size > LargestPooled)
         ::operator delete(Block);
     else
         ThePools().Release(Block, Size);

@@ -16,11 +16,15 @@ using OverwriteEvents = TSparseEvents<OverwriteTag, TNotifyEvent>;
 // --- TCustomRange ----------------------------------------------------------------------------
 
 TCustomRange::TCustomRange(TMCRanges* Collection)
-    : TContainerItem(Collection), FEditor(Collection ? Collection->Editor() : nullptr) {}
+    : TContainerItem(nullptr), FEditor(Collection ? Collection->Editor() : nullptr) {
+    // The collection handles its items as ranges: join once this part is built.
+    JoinCollection(Collection);
+}
 
 TCustomRange::~TCustomRange() {
     ChangeEvents::Erase(this);
     OverwriteEvents::Erase(this);
+    LeaveCollection();
 }
 
 std::u32string TCustomRange::Text() const {
