@@ -1,0 +1,216 @@
+// Mouse selection, scrolling, the caret, focus and the properties that change the view.
+#include "MemoComponent.h"
+
+#include <algorithm>
+
+namespace memo {
+
+void TMemoComponent::PixelToCell(const TPoint& P, TLineCol& Cell) const {
+    Cell.Line = (P.y - FTopMargin) / FLineHeight + 1;
+    Cell.Col = (P.x + FCharWidth / 2 - FLeftMargin) / FCharWidth + 1;
+}
+
+void TMemoComponent::CellToPixel(const TLineCol& Cell, TPoint& P) const {
+    P.x = (Cell.Col - 1) * FCharWidth + FLeftMargin;
+    P.y = (Cell.Line - 1) * FLineHeight + FTopMargin;
+}
+
+int TMemoComponent::PositionAtPixel(int X, int Y) const {
+    TLineCol cell;
+    PixelToCell(TPoint{X, Y}, cell);
+    cell.Line += FVisibleRange->TopLine() - 1;
+    cell.Col += FVisibleRange->LeftCol() - 1;
+    DisplayToCharCol(cell);
+    return LineColToPos(cell);
+}
+
+void TMemoComponent::MouseDown(TMouseButton Button, int X, int Y) {
+    if (FHost)
+        FHost->SetFocus(); // a window that cannot take the focus still selects
+    if (Button == TMouseButton::mbRight && FSelection->RLength() > 0)
+        return; // keep the selection for the context menu
+    if (Button != TMouseButton::mbLeft && Button != TMouseButton::mbRight)
+        return;
+    FSelection->CollapseTo(PositionAtPixel(X, Y));
+    FMouseSelecting = true;
+    if (FHost)
+        FHost->StartTimer(SelectionTimerId, SelectionTimerInterval);
+}
+
+void TMemoComponent::MouseMove(int X, int Y) {
+    if (!FMouseSelecting)
+        return;
+    TSize client = ClientSize();
+    if (X < 0 || Y < 0 || X >= client.cx || Y >= client.cy)
+        return;
+    FSelection->ExtendTo(PositionAtPixel(X, Y));
+}
+
+void TMemoComponent::MouseUp(TMouseButton Button, int, int) {
+    if (!FMouseSelecting || Button == TMouseButton::mbMiddle)
+        return;
+    if (FHost)
+        FHost->StopTimer(SelectionTimerId);
+    FMouseSelecting = false;
+}
+
+void TMemoComponent::Timer(int Id) {
+    if (Id != SelectionTimerId || !FMouseSelecting || !FHost)
+        return;
+    TPoint p = FHost->CursorPos();
+    FSelection->ExtendTo(PositionAtPixel(p.x, p.y));
+    FSelection->MakeVisible(0);
+}
+
+void TMemoComponent::VScroll(TScrollCode Code, int Pos) {
+    ScrollBy(TScrollBarKind::sbVertical, Code, Pos);
+}
+
+void TMemoComponent::HScroll(TScrollCode Code, int Pos) {
+    ScrollBy(TScrollBarKind::sbHorizontal, Code, Pos);
+}
+
+void TMemoComponent::ScrollBy(TScrollBarKind Bar, TScrollCode Code, int Pos) {
+    bool vertical = Bar == TScrollBarKind::sbVertical;
+    int page = vertical ? FVisibleLines : FVisibleCols;
+    int extent = vertical ? LineCount() : FMaxLineWidth;
+    FVisibleRange->BeginUpdate();
+    int current = vertical ? (FHost ? FHost->GetScrollPos(Bar) : FVisibleRange->TopLine())
+                           : FVisibleRange->LeftCol();
+    std::int64_t target = current;
+    switch (Code) {
+    case TScrollCode::scLineUp:
+        target = std::int64_t{current} - 1;
+        break;
+    case TScrollCode::scLineDown:
+        target = std::int64_t{current} + 1;
+        break;
+    case TScrollCode::scPageUp:
+        target = std::int64_t{current} - page;
+        break;
+    case TScrollCode::scPageDown:
+        target = std::int64_t{current} + page;
+        break;
+    // The whole position: a 16-bit one would wrap on scripts of more than 65,535 lines.
+    case TScrollCode::scPosition:
+    case TScrollCode::scTrack:
+        target = Pos;
+        break;
+    case TScrollCode::scTop:
+        target = 1;
+        break;
+    case TScrollCode::scBottom:
+        target = std::int64_t{extent} - page + 1;
+        break;
+    case TScrollCode::scEndScroll:
+        break;
+    }
+    target =
+        std::max<std::int64_t>(std::min<std::int64_t>(target, std::int64_t{extent} - page + 1), 1);
+    if (target == current) {
+        FVisibleRange->CancelUpdate();
+        return;
+    }
+    int value = static_cast<int>(target);
+    if (FHost)
+        FHost->SetScrollPos(Bar, value);
+    if (vertical)
+        FVisibleRange->SetTopLine(value);
+    else
+        FVisibleRange->SetLeftCol(value);
+    FVisibleRange->EndUpdate();
+    if (FHost)
+        FHost->RepaintNow();
+}
+
+void TMemoComponent::CreateEditCaret() {
+    if (!FFocused || !WindowExists())
+        return;
+    DestroyEditCaret();
+    FHost->CreateCaret(2, FLineHeight - 2);
+    FCaretCreated = true;
+    FSelection->PlaceCaret();
+    FSelection->ShowEditCaret();
+}
+
+void TMemoComponent::DestroyEditCaret() {
+    FSelection->HideEditCaret();
+    if (FCaretCreated && FHost)
+        FHost->DestroyCaret();
+    FCaretCreated = false;
+}
+
+void TMemoComponent::FocusIn() {
+    FFocused = true;
+    CreateEditCaret();
+}
+
+void TMemoComponent::FocusOut() {
+    FFocused = false;
+    DestroyEditCaret();
+}
+
+void TMemoComponent::ScrollCaretIntoView() {
+    FSelection->MakeVisible(4);
+}
+
+template <class T>
+void TMemoComponent::SetWindowStyle(T& Field, T Value) {
+    if (Value == Field)
+        return;
+    Field = Value;
+    if (FHost)
+        FHost->RecreateWindow();
+}
+
+void TMemoComponent::SetScrollBars(TScrollStyle Value) {
+    SetWindowStyle(FScrollBars, Value);
+}
+
+void TMemoComponent::SetBorderStyle(TBorderStyle Value) {
+    SetWindowStyle(FBorderStyle, Value);
+}
+
+void TMemoComponent::SetBitmapped(bool Value) {
+    if (Value == FBitmapped)
+        return;
+    FBitmapped = Value;
+    UpdateBitmap();
+}
+
+void TMemoComponent::SetReadOnly(bool Value) {
+    FReadOnly = Value;
+    FSelection->ShowEditCaret();
+}
+
+void TMemoComponent::SetAlwaysShowCaret(bool Value) {
+    FAlwaysShowCaret = Value;
+    FSelection->ShowEditCaret();
+}
+
+void TMemoComponent::SetTabSize(int Value) {
+    Value = std::max(Value, 1);
+    if (Value == FTabSize)
+        return;
+    FSelection->BeginUpdate();
+    FTabSize = Value;
+    RemeasureAllLines();
+    FVisibleRange->Clamp();
+    // Tabs are drawn anew and the horizontal range follows the new widths.
+    UpdateView();
+    FSelection->EndUpdate();
+}
+
+void TMemoComponent::SetColor(TColor Value) {
+    if (Value == FColor)
+        return;
+    FColor = Value;
+    UpdateView();
+}
+
+void TMemoComponent::SetFont(const TFont& Value) {
+    FFont = Value;
+    UpdateFontMetrics();
+}
+
+} // namespace memo

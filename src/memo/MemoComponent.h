@@ -1,0 +1,259 @@
+#pragma once
+// TMemoComponent: a fixed-pitch plain-text editor core. It owns the text and its line index, the
+// live ranges, the undo history, and paints, scrolls and places its caret through a host.
+#include "FormattedRanges.h"
+#include "IntegerList.h"
+#include "LineCol.h"
+#include "LineWidths.h"
+#include "MemoHost.h"
+#include "RangeCollection.h"
+#include "Ranges.h"
+#include "TextBuffer.h"
+#include "Undo.h"
+
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace memo {
+
+class TMemoComponentStrings;
+
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum class TBorderStyle { bsNone, bsSingle };
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+// Scroll bar requests, as the bars (and the read-only keys) send them.
+enum class TScrollCode {
+    scLineUp,
+    scLineDown,
+    scPageUp,
+    scPageDown,
+    scPosition,
+    scTrack,
+    scTop,
+    scBottom,
+    scEndScroll
+};
+
+// Every text that enters the editor: lone CR, lone LF and CR LF all become CR LF.
+std::u32string NormalizeLineBreaks(std::u32string_view Text);
+
+class TMemoComponent : public TObject {
+public:
+    // The longest text: positions and their sums with small offsets stay 32-bit.
+    static constexpr int MaxTextLength = std::numeric_limits<int>::max() - 16;
+    static constexpr int SelectionTimerId = 1;
+    static constexpr int SelectionTimerInterval = 20;
+    // What the hosting window starts with.
+    static constexpr TSize DefaultSize{129, 129};
+    static constexpr TSize MinimumSize{64, 64};
+
+    explicit TMemoComponent(TMemoHost* Host = nullptr,
+                            int RangeChunkShift = TMCRanges::DefaultChunkShift);
+    ~TMemoComponent() override;
+
+    TMemoHost* Host() const { return FHost; }
+    void SetHost(TMemoHost* Host) { FHost = Host; }
+
+    // --- Text and line index ---
+    const TTextBuffer& Text() const { return FText; }
+    int TextLength() const { return FTextLength; }
+    // The character at a 1-based position; 0 outside the text.
+    char32_t CharAt(int Pos) const;
+    // Characters Start … End (clamped to the text).
+    std::u32string Chars(int Start, int End) const;
+    std::u32string GetText() const { return FText.ToString(); }
+    void SetText(std::u32string_view S);
+    const TIntegerList& LineStarts() const { return FLineStarts; }
+    int LineCount() const { return FLineStarts.Count(); }
+    int LineLength(int Line) const;
+    int LineDisplayWidth(int Line) const;
+    int MaxLineWidth() const { return FMaxLineWidth; }
+    TMemoComponentStrings& Lines() { return *FLines; }
+
+    // --- Ranges ---
+    TMCRanges* Ranges() const { return FRanges.get(); }
+    TWholeTextRange* WholeText() const { return FWholeText.get(); }
+    TVisibleRange* VisibleRange() const { return FVisibleRange; }
+    TSelectionRange* Selection() const { return FSelection; }
+    int SelStart() const { return FSelection->RStart() - 1; }
+    int SelLength() const { return FSelection->RLength(); }
+
+    // --- Virtual operations ---
+    virtual void ReplaceRangeText(TCustomRange* Range, std::u32string_view NewText);
+    virtual void PaintRangeText(TCustomRange* Range, int X, int FirstTabWidth, int Y);
+    virtual void GetFormattedRanges(TCustomRange* Range, TFormattedRangeArray& Pieces);
+    virtual void PaintMargins(const TRect& LeftRect, const TRect& TopRect, TPaintTarget Canvas);
+    virtual void UpdateFontMetrics();
+    virtual void UpdateView();
+    virtual void UpdateBitmap();
+    virtual void CreateEditCaret();
+    virtual void DestroyEditCaret();
+    virtual void PopUndo(TUndoOperation& Op);
+    virtual void PopRedo(TUndoOperation& Op);
+    virtual TUndoOperation* NewUndoSeparator();
+    virtual bool IsUndoSeparator(const TUndoOperation& Op) const;
+    virtual void PushUndo(TUndoOperation* Op);
+    virtual void PushRedo(TUndoOperation* Op);
+    virtual void Clear();
+    virtual void PosToLineCol(int Pos, TLineCol& LC) const;
+    virtual int LineColToPos(const TLineCol& LC) const;
+    virtual void PixelToCell(const TPoint& P, TLineCol& Cell) const;
+    virtual void CellToPixel(const TLineCol& Cell, TPoint& P) const;
+    virtual int TabWidthAt(int Pos) const;
+    virtual int CharColToDisplayCol(const TLineCol& LC) const;
+    virtual void DisplayToCharCol(TLineCol& LC) const;
+    virtual int DisplayToCharColStart(TLineCol& LC) const;
+    virtual void ScrollCaretIntoView();
+    virtual void IndentSelection(int Amount);
+
+    // Convenience forms of the conversions.
+    TLineCol PosToLineCol(int Pos) const {
+        TLineCol lc;
+        PosToLineCol(Pos, lc);
+        return lc;
+    }
+    int LineColToPos(int Line, int Col) const { return LineColToPos(LineCol(Line, Col)); }
+
+    // --- Notifications (public so that ranges and hosts can raise them) ---
+    virtual void Change();
+    virtual void SelectionChange();
+
+    // --- Messages ---
+    // WM_SETTEXT: the text up to its terminating NUL; the result is 1.
+    int SetTextMessage(const char32_t* S);
+    // WM_GETTEXT: at most BufferSize − 1 characters and a NUL; the result is the count copied.
+    int GetTextMessage(char32_t* Buffer, size_t BufferSize) const;
+    int GetTextLengthMessage() const { return FTextLength; }
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    void ClearSelection(); // WM_CLEAR
+    // EM_CANUNDO / EM_UNDO: WParam 1 means the redo history.
+    bool CanUndoMessage(int WParam) const;
+    void UndoMessage(int WParam);
+    void Undo() { UndoMessage(0); }
+    void Redo() { UndoMessage(1); }
+    bool CanUndo() const { return CanUndoMessage(0); }
+    bool CanRedo() const { return CanUndoMessage(1); }
+    void ClearRedo();
+
+    // --- Window events, as the host reports them ---
+    void Paint();
+    void Resize() { UpdateView(); }
+    void FocusIn();
+    void FocusOut();
+    void MouseDown(TMouseButton Button, int X, int Y);
+    void MouseMove(int X, int Y);
+    void MouseUp(TMouseButton Button, int X, int Y);
+    void Timer(int Id);
+    void VScroll(TScrollCode Code, int Pos);
+    void HScroll(TScrollCode Code, int Pos);
+    bool Focused() const { return FFocused; }
+    bool CaretCreated() const { return FCaretCreated; }
+    bool MouseSelecting() const { return FMouseSelecting; }
+    bool Undoing() const { return FUndoing; }
+    bool ChangesSuspended() const { return FChangesSuspended; }
+
+    // --- Metrics ---
+    int LineHeight() const { return FLineHeight; }
+    int CharWidth() const { return FCharWidth; }
+    int VisibleLines() const { return FVisibleLines; }
+    int VisibleCols() const { return FVisibleCols; }
+    bool WindowExists() const { return FHost != nullptr && FHost->WindowExists(); }
+    TSize ClientSize() const { return FHost ? FHost->ClientSize() : TSize{}; }
+
+    // --- Properties ---
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle Value);
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    bool Bitmapped() const { return FBitmapped; }
+    void SetBitmapped(bool Value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value);
+    bool AlwaysShowCaret() const { return FAlwaysShowCaret; }
+    void SetAlwaysShowCaret(bool Value);
+    int LeftMargin() const { return FLeftMargin; }
+    void SetLeftMargin(int Value) { FLeftMargin = Value; }
+    int TopMargin() const { return FTopMargin; }
+    void SetTopMargin(int Value) { FTopMargin = Value; }
+    int TabSize() const { return FTabSize; }
+    void SetTabSize(int Value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    TFont* Font() { return &FFont; }
+    const TFont& GetFontValue() const { return FFont; }
+    void SetFont(const TFont& Value);
+    TNotifyEvent OnChange;
+    TNotifyEvent OnSelectionChange;
+
+    // Bytes held by the text, line index, widths and range collection (for measurements).
+    size_t MemoryBytes() const;
+
+protected:
+    // Overridable edit notifications: right after every edit, and after its repaint.
+    virtual void TextReplaced(int Start, int OldLength, int NewLength);
+    virtual void ReplaceFinished();
+
+    TTextBuffer FText;
+    int FTextLength = 0;
+    TIntegerList FLineStarts;
+    int FMaxLineWidth = 0;
+    int FLineHeight = 13;
+    int FCharWidth = 8;
+    int FVisibleLines = 1;
+    int FVisibleCols = 1;
+    bool FFocused = false;
+    bool FCaretCreated = false;
+    bool FMouseSelecting = false;
+    bool FUndoing = false;
+    bool FChangesSuspended = false;
+    TUndoStack FUndoStack;
+    TUndoStack FRedoStack;
+
+private:
+    friend class TCustomRange;
+
+    void RecordUndo(int S, int F, int L);
+    // Widens S … F so that an edit never splits a CR LF pair: line breaks stay whole.
+    void KeepLineBreaksWhole(int& S, int& F) const;
+    // Part of the edit primitive: text, line starts and widths; returns the line delta.
+    int ReplaceTextAndLineIndex(int S, int F, std::u32string_view NewText);
+    int MeasureLine(int Line) const;
+    void RemeasureAllLines();
+    int PositionAtPixel(int X, int Y) const;
+    void ScrollBy(TScrollBarKind Bar, TScrollCode Code, int Pos);
+    // One undo step, or one redo step: replays records until a group closes.
+    void UndoStep(bool FromRedo);
+    void RepaintVisible();
+    // Sets a property that the window is built from, and has the host rebuild it.
+    template <class T>
+    void SetWindowStyle(T& Field, T Value);
+    void PaintLines(int Start, int End);
+    void FillIfVisible(const TRect& Rect);
+    void PaintMarginsOn(TPaintTarget Canvas);
+
+    TMemoHost* FHost;
+    std::unique_ptr<TMCRanges> FRanges;
+    std::unique_ptr<TWholeTextRange> FWholeText;
+    TVisibleRange* FVisibleRange = nullptr; // owned by FRanges
+    TSelectionRange* FSelection = nullptr;  // owned by FRanges
+    std::unique_ptr<TMemoComponentStrings> FLines;
+    TLineWidths FLineWidths;
+
+    TScrollStyle FScrollBars = TScrollStyle::ssBoth;
+    TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
+    bool FBitmapped = false;
+    bool FReadOnly = false;
+    bool FAlwaysShowCaret = false;
+    int FLeftMargin = 2;
+    int FTopMargin = 0;
+    int FTabSize = 2;
+    TColor FColor = clWindow;
+    TFont FFont;
+    TPaintTarget FCanvas = TPaintTarget::ptWindow; // where the painting under way draws
+};
+
+} // namespace memo

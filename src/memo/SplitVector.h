@@ -1,0 +1,111 @@
+#pragma once
+// A gap buffer: a vector with a movable hole, so that a run of edits at one place costs little
+// however long the content is.
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <type_traits>
+#include <vector>
+
+namespace memo {
+
+template <class T>
+class SplitVector {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    std::ptrdiff_t Length() const { return FLength; }
+
+    T ValueAt(std::ptrdiff_t Index) const {
+        return Index < FPart1 ? FBody[static_cast<size_t>(Index)]
+                              : FBody[static_cast<size_t>(Index + FGap)];
+    }
+    T& operator[](std::ptrdiff_t Index) {
+        return Index < FPart1 ? FBody[static_cast<size_t>(Index)]
+                              : FBody[static_cast<size_t>(Index + FGap)];
+    }
+
+    void Clear() {
+        FBody.clear();
+        FBody.shrink_to_fit();
+        FPart1 = FGap = FLength = 0;
+    }
+
+    void Insert(std::ptrdiff_t Index, T Value) { InsertRange(Index, &Value, 1); }
+
+    void InsertRange(std::ptrdiff_t Index, const T* Values, std::ptrdiff_t Count) {
+        if (Count <= 0)
+            return;
+        RoomFor(Count);
+        GapTo(Index);
+        std::memcpy(FBody.data() + FPart1, Values, static_cast<size_t>(Count) * sizeof(T));
+        FPart1 += Count;
+        FGap -= Count;
+        FLength += Count;
+    }
+
+    void DeleteRange(std::ptrdiff_t Index, std::ptrdiff_t Count) {
+        if (Count <= 0)
+            return;
+        if (Index == 0 && Count == FLength) {
+            // Dropping everything: keep no stale capacity around.
+            Clear();
+            return;
+        }
+        GapTo(Index);
+        FGap += Count;
+        FLength -= Count;
+    }
+
+    // Copies Count elements from Index into Out.
+    void CopyOut(std::ptrdiff_t Index, std::ptrdiff_t Count, T* Out) const {
+        std::ptrdiff_t first = std::clamp<std::ptrdiff_t>(FPart1 - Index, 0, Count);
+        if (first > 0)
+            std::memcpy(Out, FBody.data() + Index, static_cast<size_t>(first) * sizeof(T));
+        if (Count > first)
+            std::memcpy(Out + first, FBody.data() + Index + first + FGap,
+                        static_cast<size_t>(Count - first) * sizeof(T));
+    }
+
+    // Adds Delta to the elements From … To − 1.
+    void AddToRange(std::ptrdiff_t From, std::ptrdiff_t To, T Delta) {
+        std::ptrdiff_t split = std::clamp(FPart1, From, To);
+        for (std::ptrdiff_t i = From; i < split; ++i)
+            FBody[static_cast<size_t>(i)] += Delta;
+        for (std::ptrdiff_t i = split; i < To; ++i)
+            FBody[static_cast<size_t>(i + FGap)] += Delta;
+    }
+
+    size_t CapacityBytes() const { return FBody.capacity() * sizeof(T); }
+
+private:
+    void GapTo(std::ptrdiff_t Index) {
+        if (Index == FPart1)
+            return;
+        T* body = FBody.data();
+        if (Index < FPart1)
+            std::memmove(body + Index + FGap, body + Index,
+                         static_cast<size_t>(FPart1 - Index) * sizeof(T));
+        else
+            std::memmove(body + FPart1, body + FPart1 + FGap,
+                         static_cast<size_t>(Index - FPart1) * sizeof(T));
+        FPart1 = Index;
+    }
+
+    void RoomFor(std::ptrdiff_t Count) {
+        if (FGap >= Count)
+            return;
+        // Grow by an eighth: big texts stay close to their own size.
+        std::ptrdiff_t newSize = FLength + Count + std::max<std::ptrdiff_t>(FLength / 8, 1024);
+        GapTo(FLength);
+        FBody.resize(static_cast<size_t>(newSize));
+        FGap = newSize - FLength;
+    }
+
+    std::vector<T> FBody;
+    std::ptrdiff_t FPart1 = 0; // elements before the gap
+    std::ptrdiff_t FGap = 0;   // size of the gap
+    std::ptrdiff_t FLength = 0;
+};
+
+} // namespace memo
