@@ -29,9 +29,9 @@ struct Clock {
     using duration = std::chrono::duration<double>;
     using time_point = std::chrono::time_point<Clock, duration>;
     static time_point now() {
-        timespec spec{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &spec);
-        return time_point(duration(static_cast<double>(spec.tv_sec) + spec.tv_nsec * 1e-9));
+        timespec used{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+        return time_point(duration(static_cast<double>(used.tv_sec) + used.tv_nsec * 1e-9));
     }
 };
 

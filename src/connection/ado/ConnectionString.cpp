@@ -9,8 +9,10 @@ namespace velmora::ado {
 
 namespace {
 
+// Close to the provider's own wording, which users of other tools recognise.
 const char* const malformedOleDbString =
-    "Format of the initialization string does not conform to the OLE DB specification.";
+    "Format of the initialization string does not conform to the OLE DB rules: a key needs "
+    "\"=\" and a value, and a quoted value its closing quote.";
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
