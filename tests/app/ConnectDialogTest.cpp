@@ -1,5 +1,6 @@
 // The connect dialog on the real main window: its controls, the connection strings it builds,
 // the server history, and what a connect attempt leaves in the status bar.
+#include "ClosedLoopbackPort.h"
 #include "ConnectStrings.h"
 #include "ConnectionString.h"
 #include "Cursor.h"
@@ -24,27 +25,15 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <memory>
-#include <netinet/in.h>
 #include <stdexcept>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
-// "127.0.0.1,port" for a loopback port nobody listens on: a SQL Server that refuses at once.
+// A SQL Server address that refuses at once.
 QString UnreachableServer() {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    close(probe);
-    return QString("127.0.0.1,%1").arg(ntohs(address.sin_port));
+    return QString("127.0.0.1,%1").arg(velmora::test::closedLoopbackPort());
 }
 
 bool FreeTdsInstalled() {

@@ -1,11 +1,9 @@
 // SQL Server connection strings: their translation for FreeTDS and other drivers, and a real
 // FreeTDS connect attempt against a closed loopback port.
 #include "AdoTestSupport.h"
+#include "ClosedLoopbackPort.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 using namespace velmora::ado;
 using namespace velmora::test;
@@ -27,19 +25,6 @@ struct TranslationCase {
     const char* oleDb;
     std::string odbc;
 };
-
-// A port on the loopback interface on which nothing listens.
-int closedLoopbackPort() {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    close(probe);
-    return ntohs(address.sin_port);
-}
 
 } // namespace
 
