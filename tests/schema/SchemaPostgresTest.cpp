@@ -14,27 +14,10 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-class SchemaPostgres : public ::testing::Test {
+class SchemaPostgres : public PostgresFixture {
 protected:
-    void SetUp() override {
-        VELMORA_REQUIRE(odbcDriverInstalled("PostgreSQL Unicode"), "the PostgreSQL ODBC driver");
-        VELMORA_REQUIRE(postgresPort().has_value(), "the postgres_server test fixture");
-        connection.SetConnectionString(postgresConnectionString());
-        connection.Open();
-        schema = "schema_catalog_" + std::to_string(getpid());
-        run("drop schema if exists " + schema + " cascade; create schema " + schema +
-            "; set search_path to " + schema);
-    }
-    void TearDown() override {
-        if (connection.Connected())
-            run("drop schema if exists " + schema + " cascade");
-    }
-    void run(const std::string& sql) { connection.Execute(sql); }
     // A name of this test's own, so that other tests' objects cannot be mistaken for it.
     std::string own(const std::string& name) const { return name + "_" + std::to_string(getpid()); }
-
-    TADOConnection connection;
-    std::string schema;
 };
 
 bool Contains(const Texts& texts, const std::string& text) {
