@@ -3,6 +3,7 @@
 // live ranges, the undo history, and paints, scrolls and places its caret through a host.
 #include "FormattedRanges.h"
 #include "IntegerList.h"
+#include "Keys.h"
 #include "LineCol.h"
 #include "LineWidths.h"
 #include "MemoHost.h"
@@ -138,6 +139,14 @@ public:
     bool CanUndo() const { return CanUndoMessage(0); }
     bool CanRedo() const { return CanUndoMessage(1); }
     void ClearRedo();
+
+    // --- Keys ---
+    // The key-down stage: navigation, deletion, clipboard and undo keys with their modifiers.
+    virtual void KeyDown(TKey Key, TShiftState Shift);
+    // The character stage: one typed character.
+    virtual void KeyPress(char32_t Key);
+    // Whether the key-down stage gives the key a meaning in the current mode.
+    bool HandlesKey(TKey Key, TShiftState Shift) const;
 
     // --- Window events, as the host reports them ---
     void Paint();
