@@ -279,8 +279,12 @@ void TMemoComponent::KeyDown(TKey Key, TShiftState Shift) {
         FSelection->MakeVisible(0);
 }
 
+bool TMemoComponent::TakesCharacter(char32_t Key) const {
+    return !FReadOnly && IsTypedCharacter(Key);
+}
+
 void TMemoComponent::KeyPress(char32_t Key) {
-    if (FReadOnly || !IsTypedCharacter(Key))
+    if (!TakesCharacter(Key))
         return;
     FSelection->SetText(Key == U'\r' ? std::u32string_view(U"\r\n") : std::u32string_view(&Key, 1));
     FSelection->MakeVisible(4);

@@ -147,6 +147,8 @@ public:
     virtual void KeyPress(char32_t Key);
     // Whether the key-down stage gives the key a meaning in the current mode.
     bool HandlesKey(TKey Key, TShiftState Shift) const;
+    // Whether the character stage types Key in the current mode.
+    bool TakesCharacter(char32_t Key) const;
 
     // --- Window events, as the host reports them ---
     void Paint();

@@ -390,7 +390,10 @@ TEST_F(Keyboard, TheEditorClaimsOnlyKeysItGivesAMeaning) {
     EXPECT_FALSE(Editor->HandlesKey(TKey::kInsert, 0)); // left to the window's menu
     EXPECT_FALSE(Editor->HandlesKey(TKey::kOther, ssCtrl));
     EXPECT_FALSE(Editor->HandlesKey(TKey::kBackspace, ssCtrl));
+    EXPECT_TRUE(Editor->TakesCharacter(U'\t'));
+    EXPECT_FALSE(Editor->TakesCharacter(U'\x1b'));
     Editor->SetReadOnly(true);
+    EXPECT_FALSE(Editor->TakesCharacter(U'a'));
     EXPECT_FALSE(Editor->HandlesKey(TKey::kV, ssCtrl));
     EXPECT_FALSE(Editor->HandlesKey(TKey::kBackspace, 0));
     EXPECT_TRUE(Editor->HandlesKey(TKey::kInsert, ssCtrl));
