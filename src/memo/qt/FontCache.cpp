@@ -1,7 +1,6 @@
 #include "FontCache.h"
 
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetricsF>
 #include <algorithm>
 
@@ -30,12 +29,19 @@ void ApplyHeight(QFont& Font, int Height) {
     }
 }
 
+// Measured rather than asked: some fixed-pitch families do not say so.
+bool IsFixedPitch(const QFont& Font) {
+    QFontMetricsF metrics(Font);
+    qreal m = metrics.horizontalAdvance(QChar('M'));
+    return metrics.horizontalAdvance(QChar('i')) == m && metrics.horizontalAdvance(QChar('W')) == m;
+}
+
 QFont Resolve(const TFont& From) {
     const QString family = QString::fromStdString(From.Name);
     QFont font(family);
     ApplyStyle(font, From);
     ApplyHeight(font, From.Height);
-    if (!QFontDatabase::hasFamily(family) || !QFontInfo(font).fixedPitch()) {
+    if (!QFontDatabase::hasFamily(family) || !IsFixedPitch(font)) {
         QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         font.setFamily(fixed.family());
         font.setStyleHint(QFont::TypeWriter);
