@@ -88,9 +88,13 @@ void TMemoComponent::ReplaceRangeText(TCustomRange* Range, std::u32string_view N
 
     TextReplaced(s, oldLength, l);
 
-    if (LineCount() != oldLineCount || FMaxLineWidth != oldMaxWidth) {
+    if (LineCount() != oldLineCount || FMaxLineWidth < oldMaxWidth) {
         UpdateView();
     } else {
+        // A line that grew past the widest one changes nothing on screen but itself and the
+        // horizontal range: typing at the end of a long line stays incremental.
+        if (FMaxLineWidth != oldMaxWidth && WindowExists())
+            SetHorizontalScrollInfo();
         TMCRange tail(this, s - 1, LineColToPos(editLine + 1, 0));
         tail.Paint();
     }

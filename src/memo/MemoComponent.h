@@ -239,6 +239,7 @@ private:
     // One undo step, or one redo step: replays records until a group closes.
     void UndoStep(bool FromRedo);
     void RepaintVisible();
+    void SetHorizontalScrollInfo();
     // Sets a property that the window is built from, and has the host rebuild it.
     template <class T>
     void SetWindowStyle(T& Field, T Value);

@@ -83,6 +83,21 @@ TEST_F(View, TypingOnTheWidestLineRaisesTheHorizontalRangeAtOnce) {
     Editor->Selection()->CollapseTo(3);
     Type(U"xyz");
     EXPECT_EQ(Host.Bars[TScrollBarKind::sbHorizontal].Max, 5);
+    // Growing past the widest line still repaints only the tail of the line typed on.
+    Host.ClearPaint();
+    Type(U"w");
+    EXPECT_EQ(Host.Bars[TScrollBarKind::sbHorizontal].Max, 6);
+    EXPECT_EQ(Host.DrawnTexts(), std::vector<std::u32string>{U"zw"});
+}
+
+TEST_F(View, DeletingFromTheWidestLineLaysTheViewOutAgain) {
+    Editor->SetText(std::u32string(60, U'x') + U"\r\nab");
+    Editor->VisibleRange()->SetLeftCol(5);
+    ASSERT_EQ(Editor->VisibleRange()->LeftCol(), 5);
+    Select(1, 50);
+    Editor->Selection()->Delete();
+    EXPECT_EQ(Host.Bars[TScrollBarKind::sbHorizontal].Max, 10);
+    EXPECT_EQ(Editor->VisibleRange()->LeftCol(), 1);
 }
 
 TEST_F(View, ScrollingDownOneLineMovesPixelsAndPaintsOnlyTheNewLines) {

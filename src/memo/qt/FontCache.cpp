@@ -75,14 +75,16 @@ const TQtFont& TFontCache::Get(const TFont& Font) {
     return EntryFor(Font).Metrics;
 }
 
-const QFont& TFontCache::OnCells(const TFont& Font, int CellWidth) {
+const TCellFont& TFontCache::OnCells(const TFont& Font, int CellWidth) {
     TEntry& entry = EntryFor(Font);
-    if (entry.SpacedCell != CellWidth) {
-        entry.Spaced = entry.Metrics.Font;
-        entry.Spaced.setLetterSpacing(QFont::AbsoluteSpacing, CellWidth - entry.Metrics.Advance);
-        entry.SpacedCell = CellWidth;
+    TCellFont& cells = entry.OnCells;
+    if (cells.Cell != CellWidth) {
+        cells.Cell = CellWidth;
+        cells.Glyphs = QRawFont::fromFont(entry.Metrics.Font);
+        cells.Spaced = entry.Metrics.Font;
+        cells.Spaced.setLetterSpacing(QFont::AbsoluteSpacing, CellWidth - entry.Metrics.Advance);
     }
-    return entry.Spaced;
+    return cells;
 }
 
 } // namespace memo

@@ -1,5 +1,6 @@
 #include "MemoCanvas.h"
 
+#include <QGlyphRun>
 #include <cmath>
 
 namespace memo {
@@ -58,16 +59,41 @@ void TMemoCanvas::Fill(TPaintTarget Target, const QRect& Rect, const QColor& Col
 }
 
 void TMemoCanvas::DrawText(TPaintTarget Target, QPoint Baseline, const QRect& Clip,
-                           const QString& Text, const QFont& Font, const QColor& Color,
+                           const QString& Text, const TCellFont& Font, const QColor& Color,
                            const QColor& Background) {
     QPainter* painter = PainterOn(Target);
     if (painter == nullptr)
         return;
-    painter->setClipRect(Clip);
+    painter->setClipping(false); // a plain fill is the fastest
     painter->fillRect(Clip, Background);
-    painter->setFont(Font);
+    painter->setClipRect(Clip);
     painter->setPen(Color);
-    painter->drawText(Baseline, Text);
+    if (!DrawOnCells(*painter, Baseline, Text, Font)) {
+        // Glyphs from other fonts: Qt finds them, the spacing keeps the cells.
+        painter->setFont(Font.Spaced);
+        painter->drawText(Baseline, Text);
+    }
+}
+
+bool TMemoCanvas::DrawOnCells(QPainter& Painter, QPoint Baseline, const QString& Text,
+                              const TCellFont& Font) {
+    if (!Font.Glyphs.isValid())
+        return false;
+    QList<quint32> glyphs = Font.Glyphs.glyphIndexesForString(Text);
+    // One glyph per character: no surrogate pairs, and none missing.
+    if (glyphs.size() != Text.size() || glyphs.contains(0u))
+        return false;
+    FGlyphPositions.resize(glyphs.size());
+    for (qsizetype i = 0; i < glyphs.size(); ++i)
+        FGlyphPositions[i] = QPointF(static_cast<qreal>(i * Font.Cell), 0);
+    QGlyphRun run;
+    run.setRawFont(Font.Glyphs);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(FGlyphPositions);
+    run.setUnderline(Font.Spaced.underline());
+    run.setStrikeOut(Font.Spaced.strikeOut());
+    Painter.drawGlyphRun(Baseline, run);
+    return true;
 }
 
 void TMemoCanvas::Scroll(TPaintTarget Target, int Dy, const QRect& Area) {

@@ -2,6 +2,7 @@
 // The pixels the editor draws on: the window's back buffer (what the view shows) and the editor's
 // own off-screen bitmap (Bitmapped), both at the device pixel ratio. One painter stays open across
 // the drawing calls of an event and is closed before pixels move or are shown.
+#include "FontCache.h"
 #include "MemoHost.h"
 
 #include <QPainter>
@@ -24,9 +25,10 @@ public:
     const QPixmap& WindowPixels();
 
     void Fill(TPaintTarget Target, const QRect& Rect, const QColor& Color);
-    // Fills Clip with Background, then draws Text from Baseline in Color, clipped to Clip.
+    // Fills Clip with Background, then draws Text from Baseline in Color, clipped to Clip, one
+    // character a cell.
     void DrawText(TPaintTarget Target, QPoint Baseline, const QRect& Clip, const QString& Text,
-                  const QFont& Font, const QColor& Color, const QColor& Background);
+                  const TCellFont& Font, const QColor& Color, const QColor& Background);
     // Moves the pixels inside Area by Dy.
     void Scroll(TPaintTarget Target, int Dy, const QRect& Area);
 
@@ -43,6 +45,9 @@ private:
     // The painter on Target's pixels; nullptr while they do not exist.
     QPainter* PainterOn(TPaintTarget Target);
     QPixmap NewPixmap(QSize Size) const;
+    // Places the glyphs of Text on the cells; false when Font lacks one of them.
+    bool DrawOnCells(QPainter& Painter, QPoint Baseline, const QString& Text,
+                     const TCellFont& Font);
 
     QPixmap FWindow;
     QSize FWindowSize;
@@ -52,6 +57,7 @@ private:
     qreal FDpr = 1;
     QPainter FPainter;
     const QPixmap* FPainted = nullptr; // what FPainter is open on
+    QList<QPointF> FGlyphPositions;    // kept: a line of text is drawn with each keystroke
 };
 
 } // namespace memo

@@ -226,6 +226,7 @@ void TMemoWidget::changeEvent(QEvent* Event) {
 
 void TMemoWidget::paintEvent(QPaintEvent*) {
     FShowing = true;
+    FPendingArea = QRect();
     FitBackBuffer();
     if (FPaintRequested) {
         FPaintRequested = false;
@@ -251,8 +252,12 @@ void TMemoWidget::FitBackBuffer() {
 }
 
 void TMemoWidget::ShowArea(const QRect& Area) {
-    if (!FShowing)
-        viewport()->update(Area);
+    if (FShowing)
+        return;
+    // One rectangle around everything drawn since the last paint: a region of many line pieces
+    // would cost more to show than the few pixels it saves.
+    FPendingArea |= Area;
+    viewport()->update(FPendingArea);
 }
 
 void TMemoWidget::ScrollBarAction(TScrollBarKind Kind, int Action) {

@@ -112,6 +112,7 @@ private:
     QPoint FWheelRest;                  // wheel turns short of a step
     bool FPaintRequested = true;        // the editor paints the whole view at the next paint
     bool FShowing = false;              // inside paintEvent
+    QRect FPendingArea;                 // drawn since the last paint
 };
 
 } // namespace memo
