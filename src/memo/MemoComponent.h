@@ -240,6 +240,10 @@ private:
     void UndoStep(bool FromRedo);
     void RepaintVisible();
     void SetHorizontalScrollInfo();
+    // An edit added or removed lines: moves the pixels of the lines below it instead of drawing
+    // them again. False when the view itself moves; then the whole view is laid out anew.
+    bool MoveLinesBelowEdit(int EditLine, int LastLine, int LineDelta, int OldTopLine);
+    void PaintWholeLines(int FirstLine, int LastLine);
     // Sets a property that the window is built from, and has the host rebuild it.
     template <class T>
     void SetWindowStyle(T& Field, T Value);

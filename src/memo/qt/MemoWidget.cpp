@@ -113,7 +113,8 @@ bool TMemoWidget::event(QEvent* Event) {
     } else if (Event->type() == QEvent::KeyPress) {
         // Tab types a tab instead of moving the focus.
         auto* key = static_cast<QKeyEvent*>(Event);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+        bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             keyPressEvent(key);
             return true;
         }
@@ -234,9 +235,7 @@ void TMemoWidget::paintEvent(QPaintEvent*) {
     }
     FShowing = false;
     QPainter painter(viewport());
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawPixmap(0, 0, FCanvas.WindowPixels()); // clipped to the area being shown
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     FCaret.Paint(painter);
 }
 

@@ -425,6 +425,34 @@ TEST_F(MemoWidgetTest, ScrollingByTheBarMovesPixelsAndPaintsWhatARepaintWould) {
     EXPECT_EQ(TopLine(), 10);
 }
 
+TEST_F(MemoWidgetTest, EditsThatAddOrRemoveLinesShowWhatARepaintWould) {
+    SetText(Numbered(100));
+    auto showsAsRepainted = [this] {
+        QImage shown = Shown();
+        Editor().UpdateView();
+        return shown == Shown();
+    };
+    Editor().Selection()->CollapseTo(Editor().LineColToPos(3, 3));
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(showsAsRepainted());
+    Key(Qt::Key_Backspace);
+    EXPECT_TRUE(showsAsRepainted());
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    QApplication::clipboard()->setText("one\ntwo\nthree\nfour");
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(showsAsRepainted());
+    Key(Qt::Key_Up, Qt::ShiftModifier);
+    Key(Qt::Key_Up, Qt::ShiftModifier);
+    Key(Qt::Key_Delete);
+    EXPECT_TRUE(showsAsRepainted());
+    Key(Qt::Key_End, Qt::ControlModifier);
+    Key(Qt::Key_Up, Qt::ShiftModifier | Qt::ControlModifier);
+    Key(Qt::Key_Up, Qt::ShiftModifier);
+    Key(Qt::Key_Delete);
+    EXPECT_TRUE(showsAsRepainted());
+}
+
 TEST_F(MemoWidgetTest, ScrollBarsAreGreyedWhenEverythingShows) {
     QScrollBar* vertical = Widget->verticalScrollBar();
     QScrollBar* horizontal = Widget->horizontalScrollBar();
