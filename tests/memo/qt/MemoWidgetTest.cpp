@@ -451,6 +451,22 @@ TEST_F(MemoWidgetTest, EditsThatAddOrRemoveLinesShowWhatARepaintWould) {
     Key(Qt::Key_Up, Qt::ShiftModifier);
     Key(Qt::Key_Delete);
     EXPECT_TRUE(showsAsRepainted());
+    // A text shorter than the view, with margins.
+    Editor().SetTopMargin(3);
+    Editor().SetLeftMargin(7);
+    SetText("a\r\nb\r\nc\r\nd");
+    Editor().UpdateView();
+    Editor().Selection()->CollapseTo(Editor().LineColToPos(2, 2));
+    Key(Qt::Key_Delete);
+    EXPECT_TRUE(showsAsRepainted());
+    Key(Qt::Key_Return);
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(showsAsRepainted());
+    Editor().SetBitmapped(true); // the pixels move inside the editor's own bitmap
+    Key(Qt::Key_Backspace);
+    EXPECT_TRUE(showsAsRepainted());
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(showsAsRepainted());
 }
 
 TEST_F(MemoWidgetTest, ScrollBarsAreGreyedWhenEverythingShows) {
