@@ -3,7 +3,7 @@
 #include "DBNavigator.h"
 #include "DatabaseChooser.h"
 #include "ImageList.h"
-#include "PlainScriptEditor.h"
+#include "MemoScriptEditor.h"
 #include "StatusBar.h"
 #include "untMain.h"
 
@@ -136,13 +136,17 @@ void TfrmMain::CreateScriptPanel() {
     cbDatabases->setMaxVisibleItems(8);
     ToolBar1->addWidget(cbDatabases);
 
-    auto* editor = new TPlainScriptEditor(Panel1);
+    auto* editor = new TMemoScriptEditor(Panel1);
     editor->setObjectName("SourceEdit1");
-    QFont editorFont = PixelFont("Courier New", 13);
-    editorFont.setStyleHint(QFont::TypeWriter);
-    editorFont.setFixedPitch(true);
-    editor->setFont(editorFont);
-    editor->setTabStopDistance(8 * QFontMetricsF(editorFont).horizontalAdvance('M'));
+    memo::TMemoComponent& core = editor->Editor();
+    memo::TFont editorFont = core.GetFontValue();
+    editorFont.Name = "Courier New";
+    editorFont.Height = -13; // a character height of 13 pixels
+    core.SetFont(editorFont);
+    core.SetTabSize(8);
+    core.SetLeftMargin(2);
+    core.SetTopMargin(0);
+    core.SetScrollBars(memo::TScrollStyle::ssBoth);
     editor->setFocusPolicy(Qt::ClickFocus); // not a tab stop
     editor->setMinimumSize(64, 64);
     editor->setContextMenuPolicy(Qt::CustomContextMenu);

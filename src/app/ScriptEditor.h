@@ -16,6 +16,10 @@ public:
     virtual int SelLength() const = 0;
     virtual QString SelectedText() const = 0;
     virtual QString Text() const = 0; // line breaks are CR LF
+    // Replaces the whole text (one edit, which can be undone).
+    virtual void SetText(const QString& Text) = 0;
+    // Selects Length characters from the zero-based Start (0: places the caret there).
+    virtual void SetSelection(int Start, int Length) = 0;
     // Adds Text as a new last line: into an empty editor it becomes the whole text, otherwise
     // a line break and Text follow the last character.
     virtual void AppendLine(const QString& Text) = 0;

@@ -3,6 +3,7 @@
 #include "MemoComponent.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace memo {
 
@@ -70,6 +71,7 @@ void TMemoComponent::ReplaceRangeText(TCustomRange* Range, std::u32string_view N
 
     int oldLineCount = LineCount();
     int oldMaxWidth = FMaxLineWidth;
+    int oldTopLine = FVisibleRange->TopLine();
     int editLine = PosToLineCol(s).Line;
     int lineDelta = ReplaceTextAndLineIndex(s, f, NewText);
 
@@ -88,16 +90,59 @@ void TMemoComponent::ReplaceRangeText(TCustomRange* Range, std::u32string_view N
 
     TextReplaced(s, oldLength, l);
 
-    if (LineCount() != oldLineCount || FMaxLineWidth != oldMaxWidth) {
-        UpdateView();
-    } else {
-        TMCRange tail(this, s - 1, LineColToPos(editLine + 1, 0));
+    // Only what changed is drawn again, unless the view itself has to move: a narrower text may
+    // push it left. The last line the new text reaches: a replacement of several lines
+    // repaints them all.
+    int lastLine = PosToLineCol(s + l).Line;
+    bool shown = FVisibleRange->LeftCol() <= std::max(FMaxLineWidth - FVisibleCols + 1, 1);
+    if (shown && LineCount() != oldLineCount) {
+        shown = MoveLinesBelowEdit(editLine, lastLine, lineDelta, oldTopLine);
+    } else if (shown) {
+        TMCRange tail(this, s - 1, LineColToPos(lastLine + 1, 0));
         tail.Paint();
     }
+    if (!shown)
+        UpdateView();
+    else if (FMaxLineWidth != oldMaxWidth && WindowExists())
+        SetHorizontalScrollInfo();
 
     ReplaceFinished();
     FSelection->EndUpdate();
     Change();
+}
+
+bool TMemoComponent::MoveLinesBelowEdit(int EditLine, int LastLine, int LineDelta, int OldTopLine) {
+    const TVisibleRange& view = *FVisibleRange;
+    int top = view.TopLine();
+    bool viewMoves = top != OldTopLine || top > std::max(LineCount() - FVisibleLines + 1, 1);
+    if (!WindowExists() || view.UpdateCount() > 0 || viewMoves ||
+        std::abs(LineDelta) > FVisibleLines)
+        return false;
+    int lastShown = top + FVisibleLines + 1; // the partly visible line and the one below it
+    if (EditLine <= lastShown) {
+        TSize client = ClientSize();
+        int rowBelow = (EditLine - top + 1) * FLineHeight + FTopMargin;
+        int dy = LineDelta * FLineHeight;
+        TRect below{FLeftMargin, rowBelow, client.cx, client.cy};
+        if (!below.IsEmpty()) {
+            bool onBitmap = FBitmapped && FHost->HasBitmap();
+            FHost->ScrollPixels(onBitmap ? TPaintTarget::ptBitmap : TPaintTarget::ptWindow, dy,
+                                below);
+        }
+        PaintWholeLines(EditLine, LastLine);
+        if (LineDelta < 0) {
+            // The strip the lines below uncovered at the bottom.
+            int stripTop = std::max(client.cy + dy, rowBelow) - FTopMargin;
+            PaintWholeLines(top + stripTop / FLineHeight, lastShown);
+        }
+    }
+    FHost->SetScrollInfo(TScrollBarKind::sbVertical, 1, LineCount(), FVisibleLines, top);
+    return true;
+}
+
+void TMemoComponent::PaintWholeLines(int FirstLine, int LastLine) {
+    TMCRange lines(this, LineColToPos(FirstLine, 1), LineColToPos(LastLine + 1, 0));
+    lines.Paint();
 }
 
 void TMemoComponent::TextReplaced(int, int, int) {}

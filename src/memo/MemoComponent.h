@@ -3,6 +3,7 @@
 // live ranges, the undo history, and paints, scrolls and places its caret through a host.
 #include "FormattedRanges.h"
 #include "IntegerList.h"
+#include "Keys.h"
 #include "LineCol.h"
 #include "LineWidths.h"
 #include "MemoHost.h"
@@ -139,6 +140,16 @@ public:
     bool CanRedo() const { return CanUndoMessage(1); }
     void ClearRedo();
 
+    // --- Keys ---
+    // The key-down stage: navigation, deletion, clipboard and undo keys with their modifiers.
+    virtual void KeyDown(TKey Key, TShiftState Shift);
+    // The character stage: one typed character.
+    virtual void KeyPress(char32_t Key);
+    // Whether the key-down stage gives the key a meaning in the current mode.
+    bool HandlesKey(TKey Key, TShiftState Shift) const;
+    // Whether the character stage types Key in the current mode.
+    bool TakesCharacter(char32_t Key) const;
+
     // --- Window events, as the host reports them ---
     void Paint();
     void Resize() { UpdateView(); }
@@ -228,6 +239,11 @@ private:
     // One undo step, or one redo step: replays records until a group closes.
     void UndoStep(bool FromRedo);
     void RepaintVisible();
+    void SetHorizontalScrollInfo();
+    // An edit added or removed lines: moves the pixels of the lines below it instead of drawing
+    // them again. False when the view itself moves; then the whole view is laid out anew.
+    bool MoveLinesBelowEdit(int EditLine, int LastLine, int LineDelta, int OldTopLine);
+    void PaintWholeLines(int FirstLine, int LastLine);
     // Sets a property that the window is built from, and has the host rebuild it.
     template <class T>
     void SetWindowStyle(T& Field, T Value);

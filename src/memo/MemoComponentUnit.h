@@ -3,6 +3,7 @@
 // against a host.
 #include "FormattedRanges.h"
 #include "Graphics.h"
+#include "Keys.h"
 #include "LineCol.h"
 #include "MemoComponent.h"
 #include "MemoComponentStrings.h"

@@ -218,6 +218,10 @@ void TMemoComponent::UpdateView() {
     RepaintVisible();
     FHost->SetScrollInfo(TScrollBarKind::sbVertical, 1, LineCount(), FVisibleLines,
                          FVisibleRange->TopLine());
+    SetHorizontalScrollInfo();
+}
+
+void TMemoComponent::SetHorizontalScrollInfo() {
     FHost->SetScrollInfo(TScrollBarKind::sbHorizontal, 1, FMaxLineWidth, FVisibleCols,
                          FVisibleRange->LeftCol());
 }

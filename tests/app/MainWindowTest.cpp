@@ -1,5 +1,6 @@
 // The main window driven offscreen: menus, shortcuts, the script's state, closing.
 #include "ErrorHandler.h"
+#include "MemoWidget.h"
 #include "QtPrinting.h"
 #include "ScriptEditor.h"
 #include "ScriptedDialogs.h"
@@ -9,6 +10,8 @@
 #include "untMain.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSignalSpy>
@@ -213,6 +216,60 @@ TEST_F(MainWindowTest, EveryChangeOfTheScriptSetsModifiedAndShowsTheSelection) {
     QTest::keyClick(Editor(), Qt::Key_X);
     EXPECT_TRUE(Window->ScriptModified);
     EXPECT_EQ(Window->StatusBar2->PanelText(0), "1:0");
+}
+
+TEST_F(MainWindowTest, TheScriptEditorHasTheWindowsSettings) {
+    auto* widget = qobject_cast<memo::TMemoWidget*>(Editor());
+    ASSERT_NE(widget, nullptr);
+    const memo::TMemoComponent& editor = widget->Editor();
+    EXPECT_EQ(editor.GetFontValue().Name, "Courier New");
+    EXPECT_EQ(editor.GetFontValue().Height, -13);
+    EXPECT_EQ(editor.TabSize(), 8);
+    EXPECT_EQ(editor.LeftMargin(), 2);
+    EXPECT_EQ(editor.TopMargin(), 0);
+    EXPECT_EQ(editor.ScrollBars(), memo::TScrollStyle::ssBoth);
+    EXPECT_EQ(widget->focusPolicy(), Qt::ClickFocus); // not a tab stop
+    EXPECT_GE(widget->minimumWidth(), 64);
+    EXPECT_GE(widget->minimumHeight(), 64);
+}
+
+TEST_F(MainWindowTest, TheStatusBarCountsTheEditorsCharactersAndOnlyTextChangesCount) {
+    ShowAndFocus(Editor());
+    QTest::keyClicks(Editor(), "ab");
+    QTest::keyClick(Editor(), Qt::Key_Return);
+    QTest::keyClick(Editor(), Qt::Key_C);
+    EXPECT_EQ(Window->StatusBar2->PanelText(0), "5:0"); // a line break is two characters
+    Window->ScriptModified = false;
+    QTest::keyClick(Editor(), Qt::Key_Home, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_FALSE(Window->ScriptModified); // selecting changes no text
+    EXPECT_EQ(Window->SourceEdit1->SelLength(), 5);
+    QTest::keyClick(Editor(), Qt::Key_X);
+    EXPECT_TRUE(Window->ScriptModified);
+    EXPECT_EQ(Window->StatusBar2->PanelText(0), "1:0");
+    QTest::keyClick(Editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Window->SourceEdit1->Text(), "ab\r\nc");
+}
+
+TEST_F(MainWindowTest, InTheEditorInsertCopiesOverAndShiftInsertPastes) {
+    ShowAndFocus(Editor());
+    QSignalSpy copiesOver(Window->CopySelectedOver1, &QAction::triggered);
+    QApplication::clipboard()->setText("pasted");
+    QTest::keyClick(Editor(), Qt::Key_Insert);
+    EXPECT_EQ(copiesOver.count(), 1);
+    QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(copiesOver.count(), 1);
+    EXPECT_EQ(Window->SourceEdit1->Text(), "pasted");
+}
+
+TEST_F(MainWindowTest, TheEditorsContextMenuIsTheTableMenu) {
+    ShowAndFocus(Editor());
+    auto* widget = qobject_cast<memo::TMemoWidget*>(Editor());
+    ASSERT_NE(widget, nullptr);
+    const QPoint at(20, 10);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, widget->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(widget->viewport(), &menu);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Window->popTableSQL->isVisible(); }));
+    Window->popTableSQL->close();
 }
 
 TEST_F(MainWindowTest, WriteLogPutsTheNewestStampedLineFirst) {

@@ -13,9 +13,7 @@
 #include "untHistory.h"
 #include "untMain.h"
 
-#include <QPlainTextEdit>
 #include <QTest>
-#include <QTextCursor>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -50,12 +48,8 @@ protected:
 
     // Replaces the script and selects Length characters from Start (none: no selection).
     void SetScript(const QString& Script, int Start = 0, int Length = 0) {
-        auto* editor = qobject_cast<QPlainTextEdit*>(Window->SourceEdit1->Widget());
-        editor->setPlainText(Script);
-        QTextCursor cursor(editor->document());
-        cursor.setPosition(Start);
-        cursor.setPosition(Start + Length, QTextCursor::KeepAnchor);
-        editor->setTextCursor(cursor);
+        Window->SourceEdit1->SetText(Script);
+        Window->SourceEdit1->SetSelection(Start, Length);
     }
 
     // Shown, the grid's window has as many rows as fit (a hidden grid has room for one).

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QWindow>
 #include <qpa/qwindowsysteminterface.h>
@@ -38,7 +39,7 @@ TEST_F(ScriptRunWindow, EntireScriptRunsTheWholeTextAndShowsItsRows) {
 }
 
 TEST_F(ScriptRunWindow, EntireScriptWithASelectionRunsOnlyTheSelection) {
-    const QString script = "update products set stock = 0\nselect name from products";
+    const QString script = "update products set stock = 0\r\nselect name from products";
     SetScript(script, script.indexOf("select"), QString("select name from products").size());
     Window->EntireScript1->trigger();
     EXPECT_EQ(Titles(), QStringList{"name"});

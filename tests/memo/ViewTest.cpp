@@ -65,16 +65,72 @@ TEST_F(View, TypingRepaintsOnlyTheTailOfItsLine) {
     EXPECT_TRUE(Host.Bars.empty());                      // no new layout
 }
 
-TEST_F(View, ANewLineLaysOutAndRepaintsTheView) {
-    Editor->SetText(U"ab\r\ncd");
-    Editor->Selection()->CollapseTo(2);
-    Host.ClearPaint();
-    Type(U"\r");
+std::vector<int> DrawnRows(const test::RecordingHost& Host) {
     std::vector<int> rows;
     for (auto& t : Host.Texts)
-        rows.push_back(t.Y);
-    EXPECT_EQ(rows, (std::vector<int>{0, 16, 32}));
+        if (rows.empty() || rows.back() != t.Y)
+            rows.push_back(t.Y);
+    return rows;
+}
+
+TEST_F(View, ANewLineMovesTheLinesBelowAndPaintsOnlyTheEditedOnes) {
+    Editor->SetText(U"abcdefgh\r\nab"); // splitting the widest line narrows the range
+    Editor->Selection()->CollapseTo(5);
+    Host.ClearPaint();
+    Type(U"\r");
+    ASSERT_EQ(Host.Scrolls.size(), 1u);
+    EXPECT_EQ(Host.Scrolls[0].Dy, 16);
+    EXPECT_EQ(Host.Scrolls[0].Area, (TRect{2, 16, 402, 160}));
+    EXPECT_EQ(DrawnRows(Host), (std::vector<int>{0, 16}));
     EXPECT_EQ(Host.Bars[TScrollBarKind::sbVertical].Max, 3);
+    EXPECT_EQ(Host.Bars[TScrollBarKind::sbHorizontal].Max, 4);
+}
+
+TEST_F(View, JoiningLinesMovesTheLinesBelowUpAndPaintsTheBottomStrip) {
+    Editor->SetText(ManyLines(30, U"text"));
+    Editor->Selection()->CollapseTo(Editor->LineColToPos(3, 5));
+    Host.ClearPaint();
+    Editor->KeyDown(TKey::kDelete, 0);
+    ASSERT_EQ(Host.Scrolls.size(), 1u);
+    EXPECT_EQ(Host.Scrolls[0].Dy, -16);
+    EXPECT_EQ(Host.Scrolls[0].Area, (TRect{2, 48, 402, 160}));
+    EXPECT_EQ(DrawnRows(Host), (std::vector<int>{32, 144, 160, 176}));
+    EXPECT_EQ(Host.Bars[TScrollBarKind::sbVertical].Max, 29);
+}
+
+TEST_F(View, ReplacingLinesByAsManyRepaintsThemAll) {
+    Editor->SetText(U"ab\r\ncd\r\nef");
+    Select(1, 6);
+    Host.ClearPaint();
+    Editor->Selection()->SetText(U"x\r\ny");
+    EXPECT_EQ(DrawnRows(Host), (std::vector<int>{0, 16}));
+    EXPECT_EQ(Host.DrawnTexts().back(), U"y");
+}
+
+TEST_F(View, LinesAddedBelowTheViewPaintNothing) {
+    Editor->SetText(ManyLines(30, U"text"));
+    Host.ClearPaint();
+    Editor->Lines().Add(U"more");
+    EXPECT_TRUE(Host.Texts.empty());
+    EXPECT_TRUE(Host.Scrolls.empty());
+    EXPECT_EQ(Host.Bars[TScrollBarKind::sbVertical].Max, 31);
+}
+
+TEST_F(View, LinesRemovedAboveOrPastTheViewLayItOutAgain) {
+    Editor->SetText(ManyLines(30, U"text"));
+    Editor->VScroll(TScrollCode::scBottom, 0);
+    ASSERT_EQ(Editor->VisibleRange()->TopLine(), 21);
+    Host.ClearPaint();
+    Editor->Lines().Delete(0); // above: the view stays on its text
+    EXPECT_EQ(Editor->VisibleRange()->TopLine(), 20);
+    EXPECT_TRUE(Host.Scrolls.empty());
+    Select(Editor->LineColToPos(25, 0), Editor->TextLength()); // the last lines
+    Host.ClearPaint();
+    Editor->Selection()->Delete();
+    EXPECT_EQ(Editor->LineCount(), 24);
+    EXPECT_EQ(Editor->VisibleRange()->TopLine(), 15);
+    EXPECT_EQ(DrawnRows(Host).front(), 0); // everything drawn anew
+    EXPECT_EQ(Host.Bars[TScrollBarKind::sbVertical].Pos, 15);
 }
 
 TEST_F(View, TypingOnTheWidestLineRaisesTheHorizontalRangeAtOnce) {
@@ -83,6 +139,21 @@ TEST_F(View, TypingOnTheWidestLineRaisesTheHorizontalRangeAtOnce) {
     Editor->Selection()->CollapseTo(3);
     Type(U"xyz");
     EXPECT_EQ(Host.Bars[TScrollBarKind::sbHorizontal].Max, 5);
+    // Growing past the widest line still repaints only the tail of the line typed on.
+    Host.ClearPaint();
+    Type(U"w");
+    EXPECT_EQ(Host.Bars[TScrollBarKind::sbHorizontal].Max, 6);
+    EXPECT_EQ(Host.DrawnTexts(), std::vector<std::u32string>{U"zw"});
+}
+
+TEST_F(View, DeletingFromTheWidestLineLaysTheViewOutAgain) {
+    Editor->SetText(std::u32string(60, U'x') + U"\r\nab");
+    Editor->VisibleRange()->SetLeftCol(5);
+    ASSERT_EQ(Editor->VisibleRange()->LeftCol(), 5);
+    Select(1, 50);
+    Editor->Selection()->Delete();
+    EXPECT_EQ(Host.Bars[TScrollBarKind::sbHorizontal].Max, 10);
+    EXPECT_EQ(Editor->VisibleRange()->LeftCol(), 1);
 }
 
 TEST_F(View, ScrollingDownOneLineMovesPixelsAndPaintsOnlyTheNewLines) {

@@ -1,0 +1,20 @@
+#pragma once
+// The script editor: the editor widget seen through what the main window needs of it.
+#include "MemoWidget.h"
+#include "ScriptEditor.h"
+
+class TMemoScriptEditor final : public memo::TMemoWidget, public TScriptEditor {
+    Q_OBJECT
+
+public:
+    explicit TMemoScriptEditor(QWidget* Parent);
+
+    QWidget* Widget() override { return this; }
+    int SelStart() const override { return Editor().SelStart(); }
+    int SelLength() const override { return Editor().SelLength(); }
+    QString SelectedText() const override;
+    QString Text() const override;
+    void SetText(const QString& Text) override;
+    void SetSelection(int Start, int Length) override;
+    void AppendLine(const QString& Text) override;
+};

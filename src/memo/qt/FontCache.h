@@ -1,0 +1,47 @@
+#pragma once
+// The editor's fonts in Qt terms. The editor lays its text out on a grid of equal cells: a family
+// that is not installed, or not fixed-pitch, gives way to the system's fixed-pitch family at the
+// same pixel height, and every glyph is drawn at its cell so that fractional advances never drift
+// off the grid.
+#include "Graphics.h"
+
+#include <QFont>
+#include <QRawFont>
+#include <deque>
+
+namespace memo {
+
+struct TQtFont {
+    QFont Font;
+    int Ascent = 0;
+    int Height = 0;    // ascent plus descent: the height of a line
+    qreal Advance = 0; // of one character ("M")
+};
+
+// A font for drawing on cells of one width.
+struct TCellFont {
+    int Cell = -1;
+    QRawFont Glyphs; // for placing glyphs on the cells one by one
+    QFont Spaced;    // letter-spaced to the cells, for text that needs other fonts' glyphs
+};
+
+class TFontCache {
+public:
+    // The font for measuring (the font's colour plays no part).
+    const TQtFont& Get(const TFont& Font);
+    // The font for drawing on cells CellWidth pixels wide.
+    const TCellFont& OnCells(const TFont& Font, int CellWidth);
+
+private:
+    struct TEntry {
+        TFont Key;
+        TQtFont Metrics;
+        TCellFont OnCells;
+    };
+    TEntry& EntryFor(const TFont& Font);
+
+    // A handful: the editor's font and its styled variants. A deque keeps references valid.
+    std::deque<TEntry> FEntries;
+};
+
+} // namespace memo
