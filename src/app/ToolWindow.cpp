@@ -1,5 +1,6 @@
 #include "ToolWindow.h"
 
+#include <QTextCursor>
 #include <QTextEdit>
 
 QTextEdit* CreateToolWindowPane(QWidget* Parent, const QString& Name, int FontPixelHeight) {
@@ -17,4 +18,12 @@ QTextEdit* CreateToolWindowPane(QWidget* Parent, const QString& Name, int FontPi
     palette.setColor(QPalette::Text, Qt::black);
     pane->setPalette(palette);
     return pane;
+}
+
+void InsertAtTopOfPane(QTextEdit* Pane, const QString& Text) {
+    QString lines = Text;
+    lines.replace("\r\n", "\n").replace('\r', '\n');
+    QTextCursor top(Pane->document());
+    top.movePosition(QTextCursor::Start);
+    top.insertText(Pane->document()->isEmpty() ? lines : lines + '\n');
 }

@@ -7,3 +7,6 @@ class QTextEdit;
 class QWidget;
 
 QTextEdit* CreateToolWindowPane(QWidget* Parent, const QString& Name, int FontPixelHeight);
+
+// Puts Text above everything Pane holds, as lines of their own (any line breaks in it).
+void InsertAtTopOfPane(QTextEdit* Pane, const QString& Text);

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "ErrorHandler.h"
+#include "FileError.h"
 #include "ImageList.h"
 #include "RtfWriter.h"
 #include "ToolWindow.h"
@@ -12,7 +13,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <stdexcept>
 
 TfrmHistory* frmHistory = nullptr;
 
@@ -53,11 +53,7 @@ TfrmHistory::TfrmHistory(QWidget* Owner, TFileDialog& SaveDialog)
 }
 
 void TfrmHistory::InsertAtTop(const QString& Text) {
-    QString lines = Text;
-    lines.replace("\r\n", "\n").replace('\r', '\n');
-    QTextCursor top(reHistory->document());
-    top.movePosition(QTextCursor::Start);
-    top.insertText(reHistory->document()->isEmpty() ? lines : lines + '\n');
+    InsertAtTopOfPane(reHistory, Text);
 }
 
 QString TfrmHistory::Text() const {
@@ -72,9 +68,7 @@ void TfrmHistory::ToolButton1Click() {
     const QFont font = reHistory->font();
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(PlainTextToRtf(Text(), font.family(), font.pixelSize())) < 0 || !file.commit())
-        throw std::runtime_error(QString("Cannot write file \"%1\". %2")
-                                     .arg(FSaveDialog.FileName, file.errorString())
-                                     .toStdString());
+        FileError(file, "write");
 }
 
 void TfrmHistory::ToolButton3Click() {

@@ -2,7 +2,6 @@
 
 #include "ToolWindow.h"
 
-#include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -20,9 +19,7 @@ TfrmLog::TfrmLog(QWidget* Owner) : QWidget(Owner, Qt::Tool) {
 }
 
 void TfrmLog::InsertFirstLine(const QString& Line) {
-    QTextCursor top(reLog->document());
-    top.movePosition(QTextCursor::Start);
-    top.insertText(reLog->document()->isEmpty() ? Line : Line + '\n');
+    InsertAtTopOfPane(reLog, Line);
 }
 
 QString TfrmLog::Text() const {

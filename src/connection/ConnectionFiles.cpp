@@ -1,8 +1,9 @@
 #include "ConnectionFiles.h"
 
+#include "FileError.h"
+
 #include <QDir>
 #include <QFile>
-#include <stdexcept>
 
 QStringList ConnectionFileNames(const QString& Directory) {
     return QDir(Directory).entryList({"*.udl"}, QDir::Files | QDir::Hidden | QDir::System,
@@ -20,9 +21,7 @@ QString FileNameOfMenuCaption(const QString& Caption) {
 bool HoldsConnectionString(const QString& Path) {
     QFile file(Path);
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QString("Cannot open file \"%1\". %2")
-                                     .arg(QDir::toNativeSeparators(Path), file.errorString())
-                                     .toStdString());
+        FileError(file, "open");
     // Lines end at LF; a last line needs no line break of its own.
     const QByteArray bytes = file.readAll();
     qsizetype lines = bytes.count('\n');

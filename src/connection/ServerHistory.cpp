@@ -1,18 +1,12 @@
 #include "ServerHistory.h"
 
+#include "FileError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
-#include <stdexcept>
 
 namespace {
-
-[[noreturn]] void FileError(const QFile& File, const char* What) {
-    throw std::runtime_error(
-        QString("Cannot %1 file \"%2\". %3")
-            .arg(What, QDir::toNativeSeparators(File.fileName()), File.errorString())
-            .toStdString());
-}
 
 // Names are written as UTF-8; a file written by other tools may hold 8-bit Windows text.
 QString DecodeText(const QByteArray& Bytes) {

@@ -4,6 +4,7 @@
 #include "ConnectionFiles.h"
 #include "Dialogs.h"
 #include "ErrorHandler.h"
+#include "FileError.h"
 #include "untDataLink.h"
 
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <stdexcept>
 
 TfrmEditConnections* frmEditConnections = nullptr;
 
@@ -128,9 +128,7 @@ void TfrmEditConnections::btnCreateClick() {
     }
     QFile file(path);
     if (!file.open(QIODevice::NewOnly))
-        throw std::runtime_error(QString("Cannot create file \"%1\". %2")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString())
-                                     .toStdString());
+        FileError(file, "create");
     file.close();
     if (FCommands.ConnectionOpen())
         FCommands.CloseConnection();
@@ -157,10 +155,7 @@ void TfrmEditConnections::Delete1Click() {
         return;
     QFile file(PathInCurrentDirectory(name));
     if (!file.remove())
-        throw std::runtime_error(
-            QString("Cannot delete file \"%1\". %2")
-                .arg(QDir::toNativeSeparators(file.fileName()), file.errorString())
-                .toStdString());
+        FileError(file, "delete");
     ListConnectionFiles();
 }
 

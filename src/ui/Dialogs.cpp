@@ -5,32 +5,23 @@
 
 namespace {
 
-QString CaptionFor(TMsgDlgType DlgType) {
-    switch (DlgType) {
-    case TMsgDlgType::mtWarning:
-        return "Warning";
-    case TMsgDlgType::mtError:
-        return "Error";
-    case TMsgDlgType::mtInformation:
-        return "Information";
-    case TMsgDlgType::mtConfirmation:
-        return "Confirm";
-    }
-    return {};
-}
+struct TMessageKind {
+    const char* Caption;
+    QMessageBox::Icon Icon;
+};
 
-QMessageBox::Icon IconFor(TMsgDlgType DlgType) {
+TMessageKind KindOf(TMsgDlgType DlgType) {
     switch (DlgType) {
     case TMsgDlgType::mtWarning:
-        return QMessageBox::Warning;
+        return {"Warning", QMessageBox::Warning};
     case TMsgDlgType::mtError:
-        return QMessageBox::Critical;
+        return {"Error", QMessageBox::Critical};
     case TMsgDlgType::mtInformation:
-        return QMessageBox::Information;
+        return {"Information", QMessageBox::Information};
     case TMsgDlgType::mtConfirmation:
-        return QMessageBox::Question;
+        return {"Confirm", QMessageBox::Question};
     }
-    return QMessageBox::NoIcon;
+    return {"", QMessageBox::NoIcon};
 }
 
 // On Linux "*.*" would hide files without an extension; "All Files" must show them all.
@@ -43,8 +34,8 @@ class TRealDialogs final : public TDialogService {
 public:
     QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType DlgType,
                                            QMessageBox::StandardButtons Buttons) override {
-        QMessageBox box(IconFor(DlgType), CaptionFor(DlgType), Msg, Buttons,
-                        QApplication::activeWindow());
+        const TMessageKind kind = KindOf(DlgType);
+        QMessageBox box(kind.Icon, kind.Caption, Msg, Buttons, QApplication::activeWindow());
         return static_cast<QMessageBox::StandardButton>(box.exec());
     }
 
