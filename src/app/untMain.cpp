@@ -36,6 +36,12 @@ namespace {
 const char* const ScriptFilter =
     "SQL Files (*.sql)|*.sql|Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 
+// "FILE NAME=" and the path of a connection file of the current directory.
+std::string ConnectionFileString(const QString& FileName) {
+    const QString path = QDir::toNativeSeparators(QDir::current().filePath(FileName));
+    return "FILE NAME=" + velmora::ado::quoteConnectionStringValue(path.toStdString());
+}
+
 } // namespace
 
 TfrmMain::TfrmMain() {
@@ -160,11 +166,8 @@ void TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
     try {
         velmora::ado::TADOConnection& connection = FDataModule->ADOConnection1;
         connection.Close();
-        const std::string path =
-            QDir::toNativeSeparators(QDir::current().filePath(Text)).toStdString();
-        connection.SetConnectionString(
-            IsFileName ? "FILE NAME=" + velmora::ado::quoteConnectionStringValue(path)
-                       : Text.toStdString());
+        connection.SetConnectionString(IsFileName ? ConnectionFileString(Text)
+                                                  : Text.toStdString());
         connection.Open();
         FillDatabases();
         FillStoredProcedures();
