@@ -3,6 +3,7 @@
 #include "LineMatching.h"
 #include "SafeFile.h"
 
+#include <algorithm>
 #include <array>
 
 namespace velmora::files {
@@ -62,23 +63,27 @@ TBreakCounts CountBreaks(std::u32string_view Text) {
     return counts;
 }
 
-// Text with every line break made CR LF; Breaks gets each break as it was.
-std::u32string WithCrLfBreaks(std::u32string_view Text, std::size_t LoneBreaks,
-                              std::vector<TLineBreak>& Breaks) {
-    std::u32string result;
-    result.reserve(Text.size() + LoneBreaks);
-    for (std::size_t i = 0; i < Text.size(); ++i) {
-        const char32_t c = Text[i];
+// Makes every line break of Text CR LF, in place, from the end back: Text has LoneBreaks lone CRs
+// and LFs, and room for as many more characters. Breaks gets each break as it was.
+void MakeLineBreaksCrLf(std::u32string& Text, std::size_t LoneBreaks,
+                        std::vector<TLineBreak>& Breaks) {
+    std::size_t from = Text.size();
+    std::size_t to = from + LoneBreaks;
+    Text.resize(to);
+    while (from > 0) {
+        const char32_t c = Text[--from];
         if (c != CR && c != LF) {
-            result.push_back(c);
+            Text[--to] = c;
             continue;
         }
-        const bool pair = c == CR && i + 1 < Text.size() && Text[i + 1] == LF;
+        // A CR met here is a lone one: a CR before an LF goes with the LF.
+        const bool pair = c == LF && from > 0 && Text[from - 1] == CR;
         Breaks.push_back(pair ? TLineBreak::lbCrLf : c == LF ? TLineBreak::lbLf : TLineBreak::lbCr);
-        result += CrLf;
-        i += pair ? 1 : 0;
+        Text[--to] = LF;
+        Text[--to] = CR;
+        from -= pair ? 1 : 0;
     }
-    return result;
+    std::reverse(Breaks.begin(), Breaks.end());
 }
 
 // Calls OnLine(line, index) for every line of Text, whose line breaks are CR LF; a text has one
@@ -143,20 +148,21 @@ TScriptFormat FormatOf(TTextEncoding Encoding, TLineBreak Fallback, std::vector<
 } // namespace
 
 TScriptText DecodeScript(std::string_view Bytes) {
-    TDecodedText decoded = DecodeText(Bytes);
+    // Room for a CR LF in place of each lone break: the text is not copied to make them.
+    const auto breakBytes = static_cast<std::size_t>(
+        std::count_if(Bytes.begin(), Bytes.end(), [](char c) { return c == '\r' || c == '\n'; }));
+    TDecodedText decoded = DecodeText(Bytes, breakBytes);
     const TBreakCounts counts = CountBreaks(decoded.Text);
-    const TLineBreak common = MostCommon(counts);
     TScriptText script;
     script.Format.Encoding = decoded.Encoding;
-    script.Format.LineBreak = common;
+    script.Format.LineBreak = MostCommon(counts);
+    script.Text = std::move(decoded.Text);
     const std::size_t loneBreaks =
         counts[std::size_t(TLineBreak::lbLf)] + counts[std::size_t(TLineBreak::lbCr)];
-    if (loneBreaks == 0) {
-        script.Text = std::move(decoded.Text);
+    if (loneBreaks == 0)
         return script;
-    }
     std::vector<TLineBreak> breaks;
-    script.Text = WithCrLfBreaks(decoded.Text, loneBreaks, breaks);
+    MakeLineBreaksCrLf(script.Text, loneBreaks, breaks);
     if (KindsPresent(counts) > 1)
         script.Format.Mixed = {LineHashes(script.Text), std::move(breaks)};
     return script;

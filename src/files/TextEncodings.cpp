@@ -45,9 +45,9 @@ bool CanEncode(char32_t C, TTextEncoding Encoding) {
                                 EncodingName(Encoding));
 }
 
-std::optional<std::u32string> DecodeUtf8(std::string_view Bytes) {
+std::optional<std::u32string> DecodeUtf8(std::string_view Bytes, std::size_t Spare) {
     std::u32string text;
-    text.reserve(Bytes.size());
+    text.reserve(Bytes.size() + Spare);
     std::size_t i = 0;
     while (i < Bytes.size()) {
         const auto lead = static_cast<unsigned char>(Bytes[i]);
@@ -85,7 +85,8 @@ std::optional<std::u32string> DecodeUtf8(std::string_view Bytes) {
     return text;
 }
 
-std::optional<std::u32string> DecodeUtf16(std::string_view Bytes, bool BigEndian) {
+std::optional<std::u32string> DecodeUtf16(std::string_view Bytes, bool BigEndian,
+                                          std::size_t Spare) {
     if (Bytes.size() % 2 != 0)
         return std::nullopt;
     auto unit = [&](std::size_t i) -> char32_t {
@@ -94,7 +95,7 @@ std::optional<std::u32string> DecodeUtf16(std::string_view Bytes, bool BigEndian
         return BigEndian ? (first << 8) | second : (second << 8) | first;
     };
     std::u32string text;
-    text.reserve(Bytes.size() / 2);
+    text.reserve(Bytes.size() / 2 + Spare);
     for (std::size_t i = 0; i < Bytes.size(); i += 2) {
         const char32_t c = unit(i);
         if (c < 0xD800 || c > 0xDFFF) {
@@ -112,8 +113,9 @@ std::optional<std::u32string> DecodeUtf16(std::string_view Bytes, bool BigEndian
     return text;
 }
 
-std::u32string DecodeWindows1252(std::string_view Bytes) {
+std::u32string DecodeWindows1252(std::string_view Bytes, std::size_t Spare) {
     std::u32string text;
+    text.reserve(Bytes.size() + Spare);
     text.resize(Bytes.size());
     for (std::size_t i = 0; i < Bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(Bytes[i]);
@@ -189,19 +191,21 @@ const char* EncodingName(TTextEncoding Encoding) {
     return "";
 }
 
-TDecodedText DecodeText(std::string_view Bytes) {
+TDecodedText DecodeText(std::string_view Bytes, std::size_t SpareCapacity) {
     for (const bool bigEndian : {false, true}) {
         const std::string_view bom = bigEndian ? Utf16BEBom : Utf16LEBom;
         if (!Bytes.starts_with(bom))
             continue;
-        if (std::optional<std::u32string> text = DecodeUtf16(Bytes.substr(bom.size()), bigEndian))
+        if (std::optional<std::u32string> text =
+                DecodeUtf16(Bytes.substr(bom.size()), bigEndian, SpareCapacity))
             return {std::move(*text),
                     bigEndian ? TTextEncoding::teUtf16BE : TTextEncoding::teUtf16LE};
     }
     const bool marked = Bytes.starts_with(Utf8Bom);
-    if (std::optional<std::u32string> text = DecodeUtf8(Bytes.substr(marked ? Utf8Bom.size() : 0)))
+    if (std::optional<std::u32string> text =
+            DecodeUtf8(Bytes.substr(marked ? Utf8Bom.size() : 0), SpareCapacity))
         return {std::move(*text), marked ? TTextEncoding::teUtf8Bom : TTextEncoding::teUtf8};
-    return {DecodeWindows1252(Bytes), TTextEncoding::teWindows1252};
+    return {DecodeWindows1252(Bytes, SpareCapacity), TTextEncoding::teWindows1252};
 }
 
 std::size_t FindUnencodable(std::u32string_view Text, TTextEncoding Encoding) {

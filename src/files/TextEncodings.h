@@ -19,8 +19,9 @@ struct TDecodedText {
 
 // UTF-16 with a byte-order mark and no broken pairs; else valid UTF-8, with or without a
 // byte-order mark; else Windows-1252, where the five bytes it leaves undefined stand for the
-// control characters of the same number, so every byte has a character.
-TDecodedText DecodeText(std::string_view Bytes);
+// control characters of the same number, so every byte has a character. The text has room for
+// SpareCapacity more characters, so that adding them does not copy it.
+TDecodedText DecodeText(std::string_view Bytes, std::size_t SpareCapacity = 0);
 
 // The position of the first character of Text that Encoding cannot hold, or npos.
 std::size_t FindUnencodable(std::u32string_view Text, TTextEncoding Encoding);
