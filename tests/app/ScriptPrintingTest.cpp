@@ -210,3 +210,14 @@ TEST_F(ScriptPrintingTest, CancellingThePrintDialogPrintsNothing) {
     EXPECT_FALSE(std::filesystem::exists(Folder.PathOf("script.pdf")));
     EXPECT_TRUE(Dialogs.Messages.empty());
 }
+
+TEST_F(ScriptPrintingTest, APrinterThatCannotStartSaysSo) {
+    Window->SourceEdit1->SetText("select 1");
+    const std::string pdf = Folder.PathOf("missing/script.pdf");
+    Dialogs.PrintAnswers.push_back(QString::fromStdString(pdf));
+    Window->Print1->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text,
+              "Cannot print to file \"" + QString::fromStdString(pdf) + "\".");
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
+}
