@@ -143,7 +143,7 @@ TEST_F(InsertionsWindow, NoAnswerNoFileOrAnUnreadableFileChangesNothing) {
     ASSERT_EQ(Dialogs.Messages.size(), 4u);
     EXPECT_EQ(Dialogs.Messages[3].DlgType, TMsgDlgType::mtError);
     EXPECT_EQ(Dialogs.Messages[3].Text,
-              "Cannot read file \"" + Workspace.Path() + "\". It is not a regular file.");
+              "Cannot read file \"" + Workspace.Path() + "\". It is a folder, not a file.");
     Post();
     EXPECT_EQ(table.State(), velmora::ado::dsBrowse);
     EXPECT_EQ(StoredPicture(), "89504E470D0A1A0A");

@@ -4,12 +4,9 @@
 #include "ConnectionString.h"
 #include "DataSet.h"
 #include "DatabaseError.h"
+#include "SafeFile.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <new>
 
 namespace velmora::ado {
 
@@ -26,28 +23,7 @@ int hexDigit(char c) {
 }
 
 // The largest value a blob field holds on SQL Server, and a row here.
-constexpr std::uintmax_t largestBlob = 0x7FFFFFFF;
-
-[[noreturn]] void failReading(const std::string& path, const std::string& reason) {
-    throw EDatabaseError("Cannot read file \"" + path + "\". " + reason);
-}
-
-// The size of a regular file that a blob can hold, or an error that says why it cannot be read.
-std::uintmax_t blobFileSize(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (error)
-        failReading(path, error.message() + ".");
-    // A pipe or a device would block or never end.
-    if (!std::filesystem::is_regular_file(status))
-        failReading(path, "It is not a regular file.");
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error)
-        failReading(path, error.message() + ".");
-    if (size > largestBlob)
-        failReading(path, "It is larger than a blob field can hold (2 GB).");
-    return size;
-}
+constexpr std::size_t largestBlob = 0x7FFFFFFF;
 
 } // namespace
 
@@ -91,28 +67,18 @@ void TField::Clear() {
 }
 
 void TField::LoadFromFile(const std::string& path) {
-    const std::uintmax_t size = blobFileSize(path);
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw EDatabaseError("Cannot open file \"" + path + "\". " + std::strerror(errno) + ".");
-    // Any error below abandons the stream, which then leaves the field as it was.
-    TBlobStream stream(*this);
-    // One byte more than the size tells a file that grew; no more is read.
-    const std::uintmax_t limit = size + 1;
-    std::uintmax_t read = 0;
-    char buffer[64 * 1024];
-    while (read < limit) {
-        file.read(buffer, static_cast<std::streamsize>(
-                              std::min<std::uintmax_t>(sizeof buffer, limit - read)));
-        if (file.gcount() == 0)
-            break;
-        stream.Write(buffer, static_cast<size_t>(file.gcount()));
-        read += static_cast<std::uintmax_t>(file.gcount());
+    std::string content;
+    try {
+        content = files::ReadRegularFile(path, largestBlob);
+    } catch (const files::EFileError& error) {
+        throw EDatabaseError(error.what()); // the data layer reports its own kind of error
+    } catch (const std::bad_alloc&) {
+        throw EDatabaseError("Cannot read file \"" + path +
+                             "\". There is not enough memory for it.");
     }
-    if (file.bad())
-        failReading(path, std::strerror(errno) + std::string("."));
-    if (read != size)
-        failReading(path, "It changed while it was read.");
+    // Should writing fail, the abandoned stream leaves the field as it was.
+    TBlobStream stream(*this);
+    stream.Write(content.data(), content.size());
     stream.Close();
 }
 

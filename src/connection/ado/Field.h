@@ -60,7 +60,7 @@ public:
     void SetAsBytes(std::string_view bytes);
     void Clear();
     // Replaces the content with the bytes of a regular file; a file that cannot be read whole
-    // (missing, unreadable, not regular, changing, too large) leaves the field as it was.
+    // (missing, unreadable, not a regular file, over 2 GB) leaves the field as it was.
     void LoadFromFile(const std::string& path);
 
 private:
