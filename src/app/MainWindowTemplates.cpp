@@ -1,7 +1,6 @@
 // The generators of the table menu (popTableSQL, with Generate SP) and of the procedure menu
 // (popStoreProcSQL): statement skeletons and procedure templates for the remembered table or
 // procedure, appended to the script.
-#include "DataSource.h"
 #include "ErrorHandler.h"
 #include "ProcedureTemplates.h"
 #include "SchemaCatalog.h"
@@ -44,7 +43,7 @@ void TfrmMain::AppendSql(const std::string& Text) {
     AppendToScript(QString::fromStdString(Text));
 }
 
-// No table has no fields to read.
+// Without a table there are no fields to read.
 sqlgen::TFieldList TfrmMain::LastTableFields() {
     return LastTable.isEmpty() ? sqlgen::TFieldList() : ReadTableFields(LastTable);
 }

@@ -49,13 +49,3 @@ TEST(MapSqlType, OtherNamesByTheSqlServerTypeThatHoldsThem) {
     EXPECT_EQ(SqlTypeOf("Variant"), "sql_variant");
     EXPECT_EQ(SqlTypeOf("Unknown"), "sql_variant");
 }
-
-TEST(MapSqlType, OnlyTypesWithALengthAreDeclaredWithTheSize) {
-    for (const char* type :
-         {"varchar", "char", "nvarchar", "nchar", "binary", "varbinary", "bit", "uniqueidentifier"})
-        EXPECT_TRUE(DeclaredWithSize(type)) << type;
-    for (const char* type :
-         {"int", "datetime", "float", "smallint", "tinyint", "bigint", "money", "decimal(12,2)",
-          "decimal", "text", "ntext", "image", "date", "time", "datetime2", "sql_variant"})
-        EXPECT_FALSE(DeclaredWithSize(type)) << type;
-}
