@@ -39,10 +39,12 @@ constexpr std::array<TMapping, 15> ServerTypes = {{
     {"dbaseole", "image"},
 }};
 
-// Parameters of these types take no size.
-constexpr std::array<std::string_view, 14> TypesWithoutSize = {
-    "int",  "datetime",  "float", "smallint", "tinyint", "bigint", "money",
-    "date", "datetime2", "time",  "text",     "ntext",   "image",  "sql_variant"};
+// Parameters of these types take no size: SQL Server refuses a procedure that gives one (bit
+// and uniqueidentifier report 0 and 38, which would make every generated procedure fail).
+constexpr std::array<std::string_view, 16> TypesWithoutSize = {
+    "int",  "datetime",        "float", "smallint", "tinyint", "bigint", "money",
+    "date", "datetime2",       "time",  "text",     "ntext",   "image",  "sql_variant",
+    "bit",  "uniqueidentifier"};
 
 std::string Lower(std::string_view text) {
     std::string lower(text);

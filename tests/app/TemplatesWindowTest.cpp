@@ -110,7 +110,7 @@ TEST_F(TemplatesWindow, ProcedureTemplatesDeclareEveryFieldAndLeaveAnEmptyLineBe
         "\t,@name \t\t\t\tvarchar (60)\r\n"
         "\t,@price \t\t\t\tfloat\r\n"
         "\t,@stock \t\t\t\tint\r\n"
-        "\t,@discontinued \t\t\t\tbit (0)\r\n"
+        "\t,@discontinued \t\t\t\tbit\r\n"
         "\t,@description \t\t\t\ttext\r\n"
         "\t,@picture \t\t\t\timage\r\n"
         "AS \r\n";

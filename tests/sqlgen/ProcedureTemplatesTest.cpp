@@ -28,8 +28,8 @@ TEST(ProcedureHeader, DeclaresEveryFieldByItsSqlType) {
                                    "\t,@price \t\t\t\tfloat\r\n"
                                    "\t,@added \t\t\t\tdatetime\r\n"
                                    "\t,@qty \t\t\t\tint\r\n"
-                                   "\t,@active \t\t\t\tbit (0)\r\n"
-                                   "\t,@ref \t\t\t\tuniqueidentifier (38)\r\n"));
+                                   "\t,@active \t\t\t\tbit\r\n"
+                                   "\t,@ref \t\t\t\tuniqueidentifier\r\n"));
     EXPECT_EQ(ProcedureHeader("t", {}), Header("p_t", ""));
 }
 
