@@ -5,6 +5,7 @@
 #include "DataSource.h"
 #include "Dialogs.h"
 #include "ScriptFile.h"
+#include "TableField.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -107,6 +108,31 @@ public:
     void DataSource1DataChange(velmora::ado::TDataSource& Sender);
     void DataSource1StateChange(velmora::ado::TDataSource& Sender);
 
+    // Statement and procedure templates (MainWindowTemplates.cpp).
+    velmora::sqlgen::TFieldList ReadTableFields(const QString& Table);
+    void SELECT1Click();
+    void SELECTExtended1Click();
+    void INSERT1Click();
+    void UPDATE1Click();
+    void DELETE1Click();
+    void TRUNCATE1Click();
+    void CreateTable1Click();
+    void ALTERTABLE1Click();
+    void DROPTABLE1Click();
+    void Blank1Click();
+    void UPDATEINSERT1Click();
+    void SELECT2Click();
+    void SPHELPTEXT1Click();
+    void SPHELPTEXTEx1Click();
+
+    // Editor insertions (MainWindowInsertions.cpp) and the grid's file into a blob field
+    // (GridBlobFile.cpp).
+    void GUID1Click();
+    void yyyymmddhhmmss1Click();
+    void CopySelectedOver1Click();
+    void CopySelectedOver();
+    void DBGrid1CellClick(int Column);
+
     // State shared by the commands.
     QString ScriptFileName;
     bool ScriptModified = false;
@@ -202,6 +228,8 @@ private:
     void CreateFileDialogs();
     void ConnectHandlers();
     void ConnectScriptCommands();
+    void ConnectTemplateCommands();
+    void ConnectInsertionCommands();
 
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
@@ -219,6 +247,12 @@ private:
     bool SaveScriptTo(const QString& FileName);
     bool MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable);
     void SetScriptFileName(const QString& FileName);
+
+    // Templates (MainWindowTemplates.cpp).
+    void AppendSql(const std::string& Text);
+    velmora::sqlgen::TFieldList LastTableFields();
+    void AppendProcedureHeader();
+    bool CheckProcedureSelected();
 
     // Schema browser (MainWindowSchema.cpp).
     void ConnectSchemaBrowser();
