@@ -53,6 +53,7 @@ TfrmMain::TfrmMain() {
     ConnectHandlers();
     FormCreate();
     ConnectScriptCommands();
+    ConnectFileCommands();
 }
 
 TfrmMain::~TfrmMain() {
@@ -137,7 +138,6 @@ void TfrmMain::ConnectHandlers() {
     connect(popStoreProcSQL, &QMenu::aboutToShow, this,
             Guarded([this] { popStoreProcSQLPopup(); }));
 
-    connect(ToolButton7, &QToolButton::clicked, New1, &QAction::trigger);
     connect(ToolButton9, &QToolButton::clicked, EntireScript1, &QAction::trigger);
     // The button takes no focus, so the control it copies from keeps it.
     connect(ToolButton4, &QToolButton::clicked, CopySelectedOver1, &QAction::trigger);
@@ -227,9 +227,7 @@ void TfrmMain::Exit1Click() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* Event) {
-    const auto answer = Dialogs().MessageDlg("Exit Now?", TMsgDlgType::mtWarning,
-                                             QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes) {
+    if (!ConfirmClose()) {
         Event->ignore();
         return;
     }

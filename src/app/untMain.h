@@ -4,6 +4,7 @@
 #include "ConnectionCommands.h"
 #include "DataSource.h"
 #include "Dialogs.h"
+#include "ScriptFile.h"
 #include "TableField.h"
 
 #include <QMainWindow>
@@ -90,6 +91,14 @@ public:
     void Tables1Click();
     void StoredProcedures1Click();
     void cbDatabasesChange();
+
+    // Script files and printing (MainWindowFiles.cpp).
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Print1Click();
+    void ToolButton7Click();
 
     // Running scripts and showing their results.
     void ExecuteScript(const QString& Script);
@@ -204,6 +213,7 @@ public:
     TFileDialog OpenDialog1;
     TFileDialog SaveDialog1;
     TFileDialog OpenDialog2;
+    TPrintDialog PrintDialog1;
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
@@ -224,6 +234,20 @@ private:
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
 
+    // Script files (MainWindowFiles.cpp).
+    void ConnectFileCommands();
+    // "Save current script?" before New or Open: whether the command goes on.
+    bool MayReplaceScript();
+    // Before the window closes: whether it may.
+    bool ConfirmClose();
+    // Each is true when the script was written, false when the user cancelled; a failed write
+    // throws and changes nothing.
+    bool SaveScript();
+    bool SaveScriptAs();
+    bool SaveScriptTo(const QString& FileName);
+    bool MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable);
+    void SetScriptFileName(const QString& FileName);
+
     // Templates (MainWindowTemplates.cpp).
     void AppendSql(const std::string& Text);
     velmora::sqlgen::TFieldList LastTableFields();
@@ -235,6 +259,8 @@ private:
     void OpenDatabaseNode(QTreeWidgetItem* DatabaseNode);
     void OpenTableNode(QTreeWidgetItem* TableNode);
 
+    // The encoding and line breaks the script is saved with: its file's, or new ones.
+    velmora::files::TScriptFormat FScriptFormat;
     std::unique_ptr<TDataModule1> FDataModule;
     // Works on the data module's objects: declared after it, so it goes first.
     std::unique_ptr<velmora::query::TScriptRunner> FScriptRunner;
