@@ -150,6 +150,19 @@ TEST_F(Keyboard, ClipboardLettersNeedCtrlAlone) {
     EXPECT_EQ(Editor->GetText(), U"abc");
 }
 
+TEST_F(Keyboard, PastingAClipboardWithoutTextKeepsTheSelection) {
+    Editor->SetText(U"keep me");
+    Select(1, 4);
+    Host.Clipboard.clear();
+    Press(TKey::kV, ssCtrl);
+    Press(TKey::kInsert, ssShift);
+    Editor->PasteFromClipboard();
+    EXPECT_EQ(Editor->GetText(), U"keep me");
+    EXPECT_EQ(Sel(), std::make_pair(1, 4));
+    Editor->Undo(); // nothing but the text's arrival was recorded
+    EXPECT_EQ(Editor->GetText(), U"");
+}
+
 TEST_F(Keyboard, PastingALongTextShowsTheCaret) {
     Host.Clipboard = Numbered(30);
     Press(TKey::kV, ssCtrl);
