@@ -175,7 +175,12 @@ void TMemoComponent::SetBitmapped(bool Value) {
     if (Value == FBitmapped)
         return;
     FBitmapped = Value;
-    UpdateBitmap();
+    // A new bitmap holds nothing yet: the view is drawn into it whole, so that the pixels the
+    // next edit or scroll moves inside it are the text's.
+    if (FBitmapped && WindowExists())
+        UpdateView();
+    else
+        UpdateBitmap();
 }
 
 void TMemoComponent::SetReadOnly(bool Value) {

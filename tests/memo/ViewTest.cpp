@@ -220,6 +220,16 @@ TEST_F(View, ScrollingSidewaysOrByAPageRepaintsTheWholeView) {
     EXPECT_GE(Host.Texts.size(), 10u);
 }
 
+TEST_F(View, ANewBitmapHoldsTheWholeViewBeforeItsPixelsMove) {
+    Editor->SetText(ManyLines(30, U"text"));
+    Host.ClearPaint();
+    Editor->SetBitmapped(true);
+    int linesOnBitmap = 0;
+    for (auto& t : Host.Texts)
+        linesOnBitmap += t.Target == TPaintTarget::ptBitmap ? 1 : 0;
+    EXPECT_GE(linesOnBitmap, Editor->VisibleLines());
+}
+
 TEST_F(View, ABitmappedEditorScrollsItsBitmap) {
     Editor->SetText(ManyLines(30, U"text"));
     Editor->SetBitmapped(true);
