@@ -155,12 +155,20 @@ public:
     void Resize() { UpdateView(); }
     void FocusIn();
     void FocusOut();
-    void MouseDown(TMouseButton Button, int X, int Y);
+    // Clicks counts the presses of a double (2) or triple (3) click. Shift extends the
+    // selection to the click; a double click selects a word, a triple click the line.
+    void MouseDown(TMouseButton Button, int X, int Y, TShiftState Shift = 0, int Clicks = 1);
     void MouseMove(int X, int Y);
     void MouseUp(TMouseButton Button, int X, int Y);
     void Timer(int Id);
     void VScroll(TScrollCode Code, int Pos);
     void HScroll(TScrollCode Code, int Pos);
+    // The whole text selected, the caret at its end.
+    void SelectAll();
+    // The run of word characters, or of other characters on one line, around Pos.
+    void SelectWordAt(int Pos);
+    // Pos's line with its line break.
+    void SelectLineAt(int Pos);
     bool Focused() const { return FFocused; }
     bool CaretCreated() const { return FCaretCreated; }
     bool MouseSelecting() const { return FMouseSelecting; }
@@ -235,6 +243,8 @@ private:
     int MeasureLine(int Line) const;
     void RemeasureAllLines();
     int PositionAtPixel(int X, int Y) const;
+    // Selects Start … CaretPos − 1 with the caret at CaretPos, in one update, and shows it.
+    void SelectSpan(int Start, int CaretPos);
     void ScrollBy(TScrollBarKind Bar, TScrollCode Code, int Pos);
     // One undo step, or one redo step: replays records until a group closes.
     void UndoStep(bool FromRedo);

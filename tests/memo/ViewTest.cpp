@@ -325,6 +325,31 @@ TEST_F(View, DraggingTheMouseSelects) {
     EXPECT_EQ(Editor->Selection()->REnd(), 21);
 }
 
+TEST_F(View, ShiftClickExtendsDoubleClickSelectsAWordAndTripleClickTheLine) {
+    Editor->SetText(U"select  top_10 from t\r\nnext");
+    auto at = [](int Col) { return 2 + 8 * (Col - 1) + 3; }; // inside column Col
+    auto sel = [this] { return std::make_pair(Editor->SelStart(), Editor->SelLength()); };
+    Editor->MouseDown(TMouseButton::mbLeft, at(3), 2);
+    Editor->MouseUp(TMouseButton::mbLeft, at(3), 2);
+    Editor->MouseDown(TMouseButton::mbLeft, at(12), 2, ssShift);
+    EXPECT_EQ(sel(), std::make_pair(2, 9));
+    Editor->MouseUp(TMouseButton::mbLeft, at(12), 2);
+    Editor->MouseDown(TMouseButton::mbLeft, at(12), 2, 0, 2);
+    EXPECT_EQ(sel(), std::make_pair(8, 6)); // "top_10"
+    EXPECT_EQ(Editor->Selection()->CaretPos(), 15);
+    Editor->MouseDown(TMouseButton::mbLeft, at(7), 2, 0, 2);
+    EXPECT_EQ(sel(), std::make_pair(6, 2)); // the two blanks
+    Editor->MouseDown(TMouseButton::mbLeft, at(40), 2, 0, 2);
+    EXPECT_EQ(sel(), std::make_pair(20, 1)); // past the line's end: its last word
+    Editor->MouseDown(TMouseButton::mbLeft, at(12), 2, 0, 3);
+    EXPECT_EQ(sel(), std::make_pair(0, 23)); // the line and its line break
+    Editor->MouseDown(TMouseButton::mbLeft, at(2), 18, 0, 3);
+    EXPECT_EQ(sel(), std::make_pair(23, 4)); // the last line
+    EXPECT_FALSE(Editor->MouseSelecting());
+    Editor->MouseDown(TMouseButton::mbRight, at(1), 2, 0, 2); // keeps it for the context menu
+    EXPECT_EQ(sel(), std::make_pair(23, 4));
+}
+
 TEST_F(View, DraggingBelowTheWindowScrollsEveryTick) {
     Editor->SetText(ManyLines(30, U"abc"));
     Editor->MouseDown(TMouseButton::mbLeft, 2, 0);

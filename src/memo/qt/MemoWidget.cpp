@@ -157,7 +157,24 @@ QVariant TMemoWidget::inputMethodQuery(Qt::InputMethodQuery Query) const {
 
 void TMemoWidget::mousePressEvent(QMouseEvent* Event) {
     FMousePos = Event->position().toPoint();
-    FEditor->MouseDown(ButtonOf(Event->button()), FMousePos.x(), FMousePos.y());
+    // A press soon after a double click, where it was, is the third of a triple click.
+    bool third =
+        FDoubleClicked.isValid() &&
+        FDoubleClicked.elapsed() < QApplication::doubleClickInterval() &&
+        (FMousePos - FDoubleClickPos).manhattanLength() <= QApplication::startDragDistance();
+    FDoubleClicked.invalidate();
+    FEditor->MouseDown(ButtonOf(Event->button()), FMousePos.x(), FMousePos.y(),
+                       ShiftOf(Event->modifiers()), third ? 3 : 1);
+}
+
+void TMemoWidget::mouseDoubleClickEvent(QMouseEvent* Event) {
+    FMousePos = Event->position().toPoint();
+    if (Event->button() == Qt::LeftButton) {
+        FDoubleClicked.start();
+        FDoubleClickPos = FMousePos;
+    }
+    FEditor->MouseDown(ButtonOf(Event->button()), FMousePos.x(), FMousePos.y(),
+                       ShiftOf(Event->modifiers()), 2);
 }
 
 void TMemoWidget::mouseMoveEvent(QMouseEvent* Event) {

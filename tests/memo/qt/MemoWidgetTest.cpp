@@ -255,6 +255,35 @@ TEST_F(MemoWidgetTest, ClickingPlacesTheCaretAndDraggingSelects) {
     EXPECT_EQ(Widget->viewport()->cursor().shape(), Qt::IBeamCursor);
 }
 
+TEST_F(MemoWidgetTest, ShiftClickExtendsDoubleClickSelectsAWordTripleClickTheLine) {
+    SetText("alpha beta\r\ngamma");
+    QWidget* view = Widget->viewport();
+    QTest::mouseClick(view, Qt::LeftButton, {}, Cell(1, 2) - QPoint(3, 0));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, Cell(2, 3) - QPoint(3, 0));
+    EXPECT_EQ(Sel(), std::make_pair(2, Editor().LineColToPos(2, 3) - 1));
+    QTest::qWait(QApplication::doubleClickInterval() + 20); // two clicks, not a double click
+    QTest::mouseDClick(view, Qt::LeftButton, {}, Cell(1, 8));
+    EXPECT_EQ(ToQString(Editor().Selection()->Text()), "beta");
+    QTest::mousePress(view, Qt::LeftButton, {}, Cell(1, 8));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, Cell(1, 8));
+    EXPECT_EQ(ToQString(Editor().Selection()->Text()), "alpha beta\r\n");
+    QTest::qWait(QApplication::doubleClickInterval() + 20);
+    QTest::mouseClick(view, Qt::LeftButton, {}, Cell(1, 8) - QPoint(3, 0));
+    EXPECT_EQ(Editor().SelLength(), 0); // a later click is a click again
+}
+
+TEST_F(MemoWidgetTest, EscapeCtrlAAndCtrlYThroughRealKeys) {
+    Type("ab");
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Sel(), std::make_pair(1, 2));
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Sel(), std::make_pair(3, 2));
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Text(), "");
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Text(), "ab");
+}
+
 TEST_F(MemoWidgetTest, ADragBeyondTheBottomEdgeKeepsScrolling) {
     SetText(Numbered(200));
     QPoint lineStart = Cell(1, 1) - QPoint(3, 0);
