@@ -21,8 +21,17 @@ int TMemoComponent::PositionAtPixel(int X, int Y) const {
     PixelToCell(TPoint{X, Y}, cell);
     cell.Line += FVisibleRange->TopLine() - 1;
     cell.Col += FVisibleRange->LeftCol() - 1;
-    DisplayToCharCol(cell);
-    return LineColToPos(cell);
+    int column = cell.Col;
+    int start = DisplayToCharColStart(cell);
+    int pos = LineColToPos(cell);
+    // The nearest cell boundary may lie inside a wide character: the half of it the click
+    // fell on decides whether the caret goes before or after it.
+    if (start < column && CellsOf(CharAt(pos)) > 1) {
+        int middle = (start - FVisibleRange->LeftCol() + 1) * FCharWidth + FLeftMargin;
+        if (X >= middle)
+            ++pos;
+    }
+    return pos;
 }
 
 void TMemoComponent::MouseDown(TMouseButton Button, int X, int Y, TShiftState Shift, int Clicks) {

@@ -1,6 +1,7 @@
 #pragma once
 // TMemoComponent: a fixed-pitch plain-text editor core. It owns the text and its line index, the
 // live ranges, the undo history, and paints, scrolls and places its caret through a host.
+#include "CharCells.h"
 #include "FormattedRanges.h"
 #include "IntegerList.h"
 #include "Keys.h"
@@ -241,6 +242,12 @@ private:
     // Part of the edit primitive: text, line starts and widths; returns the line delta.
     int ReplaceTextAndLineIndex(int S, int F, std::u32string_view NewText);
     int MeasureLine(int Line) const;
+    // The display columns up to and including C, when Count columns lie before it: a tab
+    // reaches the next tab stop, a wide character takes two cells, any other one.
+    template <class T>
+    T NextDisplayCount(T Count, char32_t C) const {
+        return C == U'\t' ? T{FTabSize} * (Count / FTabSize + 1) : Count + CellsOf(C);
+    }
     void RemeasureAllLines();
     int PositionAtPixel(int X, int Y) const;
     // Selects Start … CaretPos − 1 with the caret at CaretPos, in one update, and shows it.

@@ -50,6 +50,33 @@ TEST_F(View, ATabIsDrawnAsSpacesToTheNextStop) {
     EXPECT_EQ(Host.Texts[0].Text, U"a       b");
 }
 
+TEST_F(View, WideCharactersArePaintedCaretedAndClickedOnTheirTwoCells) {
+    Editor->SetText(U"a\u4E2Db\t\u3042");
+    Editor->SetTabSize(8);
+    Host.ClearPaint();
+    Editor->Paint();
+    ASSERT_FALSE(Host.Texts.empty());
+    EXPECT_EQ(Host.Texts[0].Text, U"a\u4E2Db    \u3042");
+    EXPECT_EQ(Host.Texts[0].Clip.Right, 2 + 10 * 8); // 1 + 2 + 1 + 4 + 2 cells
+    Editor->FocusIn();
+    Editor->Selection()->CollapseTo(3); // after the ideograph
+    EXPECT_EQ(Host.Caret.x, 2 + 3 * 8 - 1);
+    auto clickAt = [this](int X) {
+        Editor->MouseDown(TMouseButton::mbLeft, X, 2);
+        Editor->MouseUp(TMouseButton::mbLeft, X, 2);
+        return Editor->Selection()->CaretPos();
+    };
+    EXPECT_EQ(clickAt(2 + 8 + 5), 2);  // the left half of the ideograph: before it
+    EXPECT_EQ(clickAt(2 + 8 + 11), 3); // its right half: after it
+    EXPECT_EQ(clickAt(2 + 16 + 7), 3);
+    EXPECT_EQ(clickAt(2 + 8 * 8 + 9), 6); // the right half of the last one: the end
+    // Selecting the ideograph repaints its two cells in the highlight.
+    Host.ClearPaint();
+    Select(2, 2);
+    ASSERT_EQ(Host.Texts.size(), 1u);
+    EXPECT_EQ(Host.Texts[0].Clip, (TRect{10, 0, 26, 16}));
+}
+
 TEST_F(View, TypingRepaintsOnlyTheTailOfItsLine) {
     Editor->SetText(U"the widest\r\nline2\r\nline3");
     Editor->Selection()->CollapseTo(15);

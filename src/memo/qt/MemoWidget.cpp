@@ -331,7 +331,7 @@ void TMemoWidget::TextOut(TPaintTarget Target, int X, int Y, const TRect& Clip,
     QRect clip = ToQRect(Clip);
     // Every piece of a line sits on the baseline of the editor's own font.
     int ascent = FFonts.Get(FEditor->GetFontValue()).Ascent;
-    FCanvas.DrawText(Target, QPoint(X, Y + ascent), clip, ToQString(Text),
+    FCanvas.DrawText(Target, QPoint(X, Y + ascent), clip, Text,
                      FFonts.OnCells(Font, FEditor->CharWidth()), ToQColor(Font.Color, palette()),
                      ToQColor(Background, palette()));
     if (Target == TPaintTarget::ptWindow)
