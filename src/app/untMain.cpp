@@ -140,6 +140,7 @@ void TfrmMain::ConnectHandlers() {
 
     connect(ToolButton7, &QToolButton::clicked, New1, &QAction::trigger);
     connect(ToolButton9, &QToolButton::clicked, EntireScript1, &QAction::trigger);
+    // The button takes no focus, so the control it copies from keeps it.
     connect(ToolButton4, &QToolButton::clicked, CopySelectedOver1, &QAction::trigger);
     connect(Connect1, &QAction::triggered, this, Guarded([this] { Connect1Click(); }));
     connect(Close1, &QAction::triggered, this, Guarded([this] { Close1Click(); }));
@@ -151,6 +152,8 @@ void TfrmMain::ConnectHandlers() {
     connect(btnInvisible, &QPushButton::clicked, this,
             Guarded([this] { btnInvisibleClick(btnInvisible); }));
     ConnectSchemaBrowser();
+    ConnectTemplateCommands();
+    ConnectInsertionCommands();
 }
 
 void TfrmMain::AppendToScript(const QString& Text) {

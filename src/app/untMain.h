@@ -4,6 +4,7 @@
 #include "ConnectionCommands.h"
 #include "DataSource.h"
 #include "Dialogs.h"
+#include "TableField.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -97,6 +98,31 @@ public:
     void EntireScript1Click();
     void DataSource1DataChange(velmora::ado::TDataSource& Sender);
     void DataSource1StateChange(velmora::ado::TDataSource& Sender);
+
+    // Statement and procedure templates (MainWindowTemplates.cpp).
+    velmora::sqlgen::TFieldList ReadTableFields(const QString& Table);
+    void SELECT1Click();
+    void SELECTExtended1Click();
+    void INSERT1Click();
+    void UPDATE1Click();
+    void DELETE1Click();
+    void TRUNCATE1Click();
+    void CreateTable1Click();
+    void ALTERTABLE1Click();
+    void DROPTABLE1Click();
+    void Blank1Click();
+    void UPDATEINSERT1Click();
+    void SELECT2Click();
+    void SPHELPTEXT1Click();
+    void SPHELPTEXTEx1Click();
+
+    // Editor insertions (MainWindowInsertions.cpp) and the grid's file into a blob field
+    // (GridBlobFile.cpp).
+    void GUID1Click();
+    void yyyymmddhhmmss1Click();
+    void CopySelectedOver1Click();
+    void CopySelectedOver();
+    void DBGrid1CellClick(int Column);
 
     // State shared by the commands.
     QString ScriptFileName;
@@ -192,9 +218,17 @@ private:
     void CreateFileDialogs();
     void ConnectHandlers();
     void ConnectScriptCommands();
+    void ConnectTemplateCommands();
+    void ConnectInsertionCommands();
 
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
+
+    // Templates (MainWindowTemplates.cpp).
+    void AppendSql(const std::string& Text);
+    velmora::sqlgen::TFieldList LastTableFields();
+    void AppendProcedureHeader();
+    bool CheckProcedureSelected();
 
     // Schema browser (MainWindowSchema.cpp).
     void ConnectSchemaBrowser();
