@@ -25,8 +25,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
-#include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 
