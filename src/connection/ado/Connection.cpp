@@ -206,7 +206,8 @@ void TADOConnection::applyDefaultDatabase() {
     if (!hasCatalogs_ || defaultDatabase_.empty())
         return;
     if (odbc_.currentCatalog() != defaultDatabase_)
-        odbc_.setCurrentCatalog(defaultDatabase_);
+        for (const Diagnostic& info : odbc_.setCurrentCatalog(defaultDatabase_))
+            reportInfo(info);
 }
 
 void TADOConnection::Close() {
@@ -239,7 +240,8 @@ void TADOConnection::SetDefaultDatabase(const std::string& name) {
     if (name.empty())
         return;
     if (Connected() && hasCatalogs_ && odbc_.currentCatalog() != name)
-        odbc_.setCurrentCatalog(name);
+        for (const Diagnostic& info : odbc_.setCurrentCatalog(name))
+            reportInfo(info);
     defaultDatabase_ = name;
 }
 

@@ -161,11 +161,12 @@ std::optional<std::string> OdbcConnection::currentCatalog() const {
     return fromSqlWide(buffer, static_cast<size_t>(length) / sizeof(SQLWCHAR));
 }
 
-void OdbcConnection::setCurrentCatalog(const std::string& catalog) {
+std::vector<Diagnostic> OdbcConnection::setCurrentCatalog(const std::string& catalog) {
     const SqlWString text = toSqlWide(catalog);
-    check(SQLSetConnectAttrW(handle_, SQL_ATTR_CURRENT_CATALOG, const_cast<SQLWCHAR*>(text.c_str()),
-                             static_cast<SQLINTEGER>(text.size() * sizeof(SQLWCHAR))),
-          "Changing the database");
+    return check(SQLSetConnectAttrW(handle_, SQL_ATTR_CURRENT_CATALOG,
+                                    const_cast<SQLWCHAR*>(text.c_str()),
+                                    static_cast<SQLINTEGER>(text.size() * sizeof(SQLWCHAR))),
+                 "Changing the database");
 }
 
 void OdbcConnection::setAutoCommit(bool on) {

@@ -67,7 +67,8 @@ public:
     std::string infoText(SQLUSMALLINT infoType) const;
     SQLUINTEGER infoMask(SQLUSMALLINT infoType) const;
     std::optional<std::string> currentCatalog() const;
-    void setCurrentCatalog(const std::string& catalog);
+    // Returns the driver's informational records ("Changed database context to ...").
+    std::vector<Diagnostic> setCurrentCatalog(const std::string& catalog);
     void setAutoCommit(bool on);
     void endTransaction(bool commit);
 
