@@ -99,6 +99,25 @@ RecordStore rewriteColumn(const RecordStore& rows, size_t column,
     return rewritten;
 }
 
+// The SQL type a value is sent as. A value of a long column goes as a long type: bound as a
+// plain (var)char or (var)binary, FreeTDS declares it with at most 8000 bytes and cuts it there
+// without a word.
+SQLSMALLINT parameterSqlType(const TStatementValue& value) {
+    switch (adoDataType(value.column)) {
+    case adLongVarChar:
+        return SQL_LONGVARCHAR;
+    case adLongVarWChar:
+        return SQL_WLONGVARCHAR;
+    case adLongVarBinary:
+        return SQL_LONGVARBINARY;
+    default:
+        break;
+    }
+    if (value.column.sqlType == SQL_UNKNOWN_TYPE)
+        return value.isBinary ? SQL_VARBINARY : SQL_WVARCHAR;
+    return value.column.sqlType;
+}
+
 } // namespace
 
 void ensureDriverInstalled(const std::string& driver, const std::vector<std::string>& installed) {
@@ -416,16 +435,13 @@ long TADOConnection::ExecuteWithValues(const std::string& sql,
             bytes = static_cast<SQLLEN>(texts[i].size() * sizeof(SQLWCHAR));
         }
         lengths[i] = value.isNull ? SQL_NULL_DATA : bytes;
-        SQLSMALLINT sqlType = value.column.sqlType;
-        if (sqlType == SQL_UNKNOWN_TYPE)
-            sqlType = value.isBinary ? SQL_VARBINARY : SQL_WVARCHAR;
         const SQLULEN size =
             std::max<SQLULEN>({value.column.columnSize,
                                static_cast<SQLULEN>(value.isBinary ? bytes : texts[i].size()), 1});
         writeStatement->check(
             SQLBindParameter(handle, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                             value.isBinary ? SQL_C_BINARY : SQL_C_WCHAR, sqlType, size,
-                             value.column.decimalDigits, data, bytes, &lengths[i]),
+                             value.isBinary ? SQL_C_BINARY : SQL_C_WCHAR, parameterSqlType(value),
+                             size, value.column.decimalDigits, data, bytes, &lengths[i]),
             "Binding a value");
     }
     const SqlWString text = toSqlWide(sql);
