@@ -1,0 +1,224 @@
+// The data layer through the real FreeTDS driver against the TDS test server: login and
+// database switching, batches with their rows, counts, messages and errors, the catalogue,
+// every SQL Server type through table editing, and servers that hang, drop or die.
+#include "AdoTestSupport.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+
+using namespace velmora::ado;
+using namespace velmora::test;
+using Events = std::vector<std::string>;
+
+namespace {
+
+using FreeTds = FreeTdsFixture;
+
+std::vector<std::string> columnValues(TCustomADODataSet& dataSet, const std::string& field) {
+    std::vector<std::string> values;
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next())
+        values.push_back(
+            dataSet.FieldByName(field).IsNull() ? "<null>" : dataSet.FieldByName(field).AsString());
+    return values;
+}
+
+} // namespace
+
+TEST_F(FreeTds, TheLoginOpensTheDatabaseAskedForAndSwitchingReportsTheServersMessage) {
+    EXPECT_EQ(connection.DefaultDatabase(), "sample");
+    NotificationRecorder recorder(connection);
+    connection.SetDefaultDatabase("master");
+    EXPECT_EQ(recorder.take(), (Events{"Info Message (Changed database context to 'master'.)"}));
+    EXPECT_EQ(connection.DefaultDatabase(), "master");
+    TADOQuery query;
+    query.SetConnection(&connection);
+    query.SetSQL("select name from sysdatabases order by dbid");
+    query.Open();
+    EXPECT_EQ(columnValues(query, "name"), (std::vector<std::string>{"master", "sample"}));
+    // Names resolve in the current database only, as on SQL Server.
+    EXPECT_NE(errorOf("select * from customers").find("no such table: customers"),
+              std::string::npos);
+    EXPECT_NE(errorOf("use nowhere").find("Database 'nowhere' does not exist."), std::string::npos);
+}
+
+TEST_F(FreeTds, ABatchAnswersEachStatementInOrder) {
+    const std::string table = ownTable("batch");
+    TADOCommand command;
+    command.SetConnection(&connection);
+    long affected = -1;
+    command.SetCommandText("create table " + table +
+                           " (id int identity primary key, label "
+                           "nvarchar(10), amount decimal(8,2))");
+    EXPECT_FALSE(command.Execute(affected).IsOpen());
+    EXPECT_EQ(affected, 0); // DDL reports no count
+    command.SetCommandText("insert into " + table +
+                           " (label, amount) values ('a', 1.5), "
+                           "(N'\xC3\xA9t\xC3\xA9', null), ('c', -2)");
+    command.Execute(affected);
+    EXPECT_EQ(affected, 3);
+    command.SetCommandText("update " + table + " set amount = amount * 2 where amount is not null");
+    command.Execute(affected);
+    EXPECT_EQ(affected, 2);
+
+    // A statement without rows, PRINT too, gives a closed result of its own; so the first
+    // statement is the query whose rows the command returns.
+    NotificationRecorder recorder(connection);
+    command.SetCommandText("select id, label, amount from " + table +
+                           " order by id; print 'done'; select count(*) from " + table);
+    TRecordset first = command.Execute(affected);
+    ASSERT_TRUE(first.IsOpen());
+    TADODataSet rows;
+    rows.SetRecordset(std::move(first));
+    EXPECT_EQ(columnValues(rows, "label"),
+              (std::vector<std::string>{"a", "\xC3\xA9t\xC3\xA9", "c"}));
+    EXPECT_EQ(columnValues(rows, "amount"), (std::vector<std::string>{"3.00", "<null>", "-4.00"}));
+    EXPECT_EQ(recorder.take(), (Events{"Will Execute", "Info Message (done)", "Execute Complete"}));
+}
+
+TEST_F(FreeTds, ErrorsCarryTheServersTextAndTheConnectionStaysUsable) {
+    EXPECT_EQ(errorOf("select * from nosuch"), "TDS test server (SQLite): no such table: nosuch");
+    EXPECT_EQ(errorOf("raiserror('Custom failure %d', 16, 3, 42)"), "Custom failure 42");
+    EXPECT_EQ(errorOf("throw 50001, 'Thrown', 1"), "Thrown");
+    TADOQuery query;
+    query.SetConnection(&connection);
+    query.SetSQL("select 41 + 1 as answer");
+    query.Open();
+    EXPECT_EQ(query.FieldByName("answer").AsString(), "42");
+}
+
+TEST_F(FreeTds, AWrongPasswordIsRefusedWithTheServersMessage) {
+    TADOConnection other;
+    other.SetConnectionString(tdsConnectionString(*tdsServerPort(), "sa", "not the password"));
+    // FreeTDS adds a line of its own to the server's message.
+    EXPECT_EQ(velmora::test::errorOf([&] { other.Open(); }),
+              "Login failed for user 'sa'.\nUnable to connect to data source");
+    EXPECT_FALSE(other.Connected());
+}
+
+TEST_F(FreeTds, TheCatalogueListsTablesViewsProceduresAndParameters) {
+    TADODataSet tables("tables");
+    connection.OpenSchema(siTables, tables);
+    std::vector<std::string> listed;
+    for (tables.First(); !tables.Eof(); tables.Next())
+        if (tables.FieldByName("TABLE_TYPE").AsString() != "SYSTEM TABLE")
+            listed.push_back(tables.FieldByName("TABLE_NAME").AsString() + " " +
+                             tables.FieldByName("TABLE_TYPE").AsString());
+    for (const char* expected :
+         {"customers TABLE", "orders TABLE", "products TABLE", "customer_totals VIEW"})
+        EXPECT_NE(std::find(listed.begin(), listed.end(), expected), listed.end()) << expected;
+
+    TADODataSet procedures("procedures");
+    connection.OpenSchema(siProcedures, procedures);
+    const std::vector<std::string> names = columnValues(procedures, "PROCEDURE_NAME");
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"add_customer;1", "customer_orders;1", "product_count;1"}));
+
+    TADOStoredProc procedure;
+    procedure.SetConnection(&connection);
+    procedure.SetProcedureName("add_customer;1");
+    procedure.RefreshParameters();
+    std::vector<std::string> parameters;
+    for (const TParameter& parameter : procedure.Parameters())
+        parameters.push_back(parameter.Name + " " + std::to_string(parameter.DataType) + " " +
+                             std::to_string(parameter.Size) + " " +
+                             std::to_string(parameter.Direction));
+    // SQL Server reports an OUTPUT parameter as input/output.
+    EXPECT_EQ(parameters,
+              (std::vector<std::string>{"@RETURN_VALUE 3 4 4", "@name 24 40 1", "@city 24 30 1",
+                                        "@credit 8 12 1", "@new_id 3 4 3"}));
+}
+
+TEST_F(FreeTds, EverySqlServerTypeHasItsFieldTypeAndRoundTripsThroughTableEditing) {
+    struct TypeCase {
+        std::string column;
+        std::string type;
+        TFieldType fieldType;
+        int size;
+        std::string typed; // what is set in the grid
+        std::string shown; // what the driver gives back
+    };
+    const std::string longText(9000, 'L');
+    std::string longWide;
+    for (int i = 0; i < 3000; ++i)
+        longWide += "\xC3\xA9\xE2\x82\xAC"; // é€
+    const std::string longBytes(20000, '\x5A');
+    const std::vector<TypeCase> cases = {
+        {"c_tinyint", "tinyint", ftWord, 0, "200", "200"},
+        {"c_smallint", "smallint", ftSmallint, 0, "-12345", "-12345"},
+        {"c_int", "int", ftInteger, 0, "2147483647", "2147483647"},
+        {"c_bigint", "bigint", ftLargeint, 0, "-9223372036854775808", "-9223372036854775808"},
+        {"c_bit", "bit", ftBoolean, 0, "1", "1"},
+        {"c_decimal", "decimal(12,2)", ftBCD, 2, "-1234567890.12", "-1234567890.12"},
+        {"c_numeric", "numeric(18,4)", ftBCD, 4, "12345678.5", "12345678.5000"},
+        {"c_money", "money", ftBCD, 4, "922337.5807", "922337.5807"},
+        {"c_float", "float", ftFloat, 0, "-2.5", "-2.5"},
+        {"c_real", "real", ftFloat, 0, "0.125", "0.125"},
+        {"c_datetime", "datetime", ftDateTime, 0, "2024-02-29 23:59:59.997",
+         "2024-02-29 23:59:59.997"},
+        {"c_datetime2", "datetime2", ftDateTime, 0, "1999-12-31 08:07:06.1234567",
+         "1999-12-31 08:07:06.1234567"},
+        {"c_date", "date", ftDate, 0, "1800-02-03", "1800-02-03"},
+        {"c_guid", "uniqueidentifier", ftGuid, 38, "6F9619FF-8B86-D011-B42D-00C04FC964FF",
+         "6F9619FF-8B86-D011-B42D-00C04FC964FF"},
+        {"c_char", "char(5)", ftFixedChar, 5, "ab", "ab   "},
+        {"c_varchar", "varchar(20)", ftString, 20,
+         "Gr\xC3\xBC\xC3\x9F"
+         "e \xE2\x82\xAC",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e \xE2\x82\xAC"},
+        {"c_nchar", "nchar(5)", ftWideString, 5, "\xCE\xB6", "\xCE\xB6    "},
+        {"c_nvarchar", "nvarchar(20)", ftWideString, 20,
+         "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80", "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"},
+        {"c_varchar_max", "varchar(max)", ftMemo, 0, longText, longText},
+        {"c_nvarchar_max", "nvarchar(max)", ftMemo, 0, longWide, longWide},
+        {"c_text", "text", ftMemo, 0, "plain text", "plain text"},
+        {"c_ntext", "ntext", ftMemo, 0, "\xCE\xA9mega", "\xCE\xA9mega"},
+        {"c_binary", "binary(4)", ftBytes, 4, "0102", "0x01020000"},
+        {"c_varbinary", "varbinary(10)", ftVarBytes, 10, "00FF10", "0x00FF10"},
+        {"c_varbinary_max", "varbinary(max)", ftBlob, 0, "", ""},
+        {"c_image", "image", ftBlob, 0, "", ""},
+    };
+    const std::string table = ownTable("types");
+    std::string columns;
+    for (const TypeCase& type : cases)
+        columns += ", " + type.column + " " + type.type;
+    run("create table " + table + " (id int identity(1,1) primary key" + columns + ")");
+    run("insert into " + table + " (c_int) values (null); insert into " + table +
+        " (c_int) values (null)");
+
+    TADOTable types;
+    types.SetConnection(&connection);
+    types.SetTableName(table);
+    EXPECT_EQ(types.FieldDefs()[0].DataType, ftAutoInc);
+    for (const TypeCase& type : cases) {
+        SCOPED_TRACE(type.type);
+        const TFieldDef* def = types.FieldDefs().Find(type.column);
+        ASSERT_NE(def, nullptr);
+        EXPECT_EQ(def->DataType, type.fieldType);
+        EXPECT_EQ(def->Size, type.size);
+    }
+
+    types.Open();
+    types.Edit();
+    for (const TypeCase& type : cases)
+        if (type.column == "c_varbinary_max" || type.column == "c_image")
+            types.FieldByName(type.column).SetAsBytes(longBytes);
+        else
+            types.FieldByName(type.column).SetAsString(type.typed);
+    types.Post();
+    types.Close();
+    types.Open();
+    ASSERT_EQ(types.RecordCount(), 2);
+    for (const TypeCase& type : cases) {
+        SCOPED_TRACE(type.type);
+        const TField& field = types.FieldByName(type.column);
+        if (type.column == "c_varbinary_max" || type.column == "c_image")
+            EXPECT_EQ(field.AsBytes(), longBytes);
+        else
+            EXPECT_EQ(field.AsString(), type.shown);
+    }
+    // The other row kept its nulls.
+    types.Last();
+    for (const TypeCase& type : cases)
+        EXPECT_TRUE(types.FieldByName(type.column).IsNull()) << type.column;
+}
