@@ -209,7 +209,8 @@ void TADOConnection::connectToTarget() {
     const OdbcTarget target = translateConnectionString(connectionString_);
     sqlServerProvider_ = target.sqlServer;
     ensureDriverInstalled(target.driver, OdbcEnvironment::shared()->driverNames());
-    for (const Diagnostic& info : odbc_.connect(target.odbcConnectionString))
+    for (const Diagnostic& info :
+         odbc_.connect(target.odbcConnectionString, target.connectTimeoutSeconds))
         reportInfo(info);
     persistSecurityInfo_ = target.persistSecurityInfo;
     hasOpened_ = true;

@@ -98,7 +98,12 @@ OdbcConnection::~OdbcConnection() {
     SQLFreeHandle(SQL_HANDLE_DBC, handle_);
 }
 
-std::vector<Diagnostic> OdbcConnection::connect(const std::string& connectionString) {
+std::vector<Diagnostic> OdbcConnection::connect(const std::string& connectionString,
+                                                int timeoutSeconds) {
+    // A driver that cannot time its login refuses the attribute; it then connects as before.
+    SQLSetConnectAttrW(handle_, SQL_ATTR_LOGIN_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds)),
+                       SQL_IS_UINTEGER);
     const SqlWString text = toSqlWide(connectionString);
     SQLSMALLINT outLength = 0;
     const SQLRETURN result = SQLDriverConnectW(

@@ -57,8 +57,9 @@ public:
     OdbcConnection(const OdbcConnection&) = delete;
     OdbcConnection& operator=(const OdbcConnection&) = delete;
 
-    // Connects with a full ODBC connection string; returns the informational records.
-    std::vector<Diagnostic> connect(const std::string& connectionString);
+    // Connects with a full ODBC connection string, giving up after the timeout (where the
+    // driver can time a login); returns the informational records.
+    std::vector<Diagnostic> connect(const std::string& connectionString, int timeoutSeconds);
     void disconnect();
     bool connected() const { return connected_; }
 

@@ -4,6 +4,7 @@
 #include "AdoTestSupport.h"
 
 #include <chrono>
+#include <future>
 #include <gtest/gtest.h>
 
 using namespace velmora::ado;
@@ -221,4 +222,31 @@ TEST_F(FreeTds, EverySqlServerTypeHasItsFieldTypeAndRoundTripsThroughTableEditin
     types.Last();
     for (const TypeCase& type : cases)
         EXPECT_TRUE(types.FieldByName(type.column).IsNull()) << type.column;
+}
+
+namespace {
+
+// A server of the test's own, for failures the shared one must not suffer.
+class FreeTdsFailures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VELMORA_REQUIRE(odbcDriverInstalled("FreeTDS"), "the FreeTDS ODBC driver");
+        VELMORA_REQUIRE(std::getenv("VELMORA_TDS_SERVER") != nullptr, "the TDS test server");
+    }
+};
+
+} // namespace
+
+TEST_F(FreeTdsFailures, AServerThatNeverAnswersFailsTheLoginAfterTheConnectTimeout) {
+    TTdsServerProcess stalled({"--stall"});
+    TADOConnection connection;
+    connection.SetConnectionString(tdsConnectionString(stalled.Port()) + ";Connect Timeout=1");
+    auto attempt = std::async(std::launch::async,
+                              [&] { return velmora::test::errorOf([&] { connection.Open(); }); });
+    if (attempt.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+        stalled.Kill(); // lets the login end, so the test can
+        FAIL() << "the login waits without bound: " << attempt.get();
+    }
+    EXPECT_EQ(attempt.get(), "Timeout expired\nUnable to connect to data source");
+    EXPECT_FALSE(connection.Connected());
 }

@@ -81,6 +81,24 @@ TEST(SqlServerConnectionString, AnotherDriverNamedByTheEnvironment) {
     EXPECT_EQ(target.provider, "SQLOLEDB.1");
 }
 
+TEST(ConnectionStringTranslation, ConnectTimeoutIsSecondsWithTheProvidersDefault) {
+    const auto timeout = [](const std::string& oleDb) {
+        return translateConnectionString(oleDb, noOverride).connectTimeoutSeconds;
+    };
+    EXPECT_EQ(timeout("Provider=SQLOLEDB.1;Data Source=db1"), 15);
+    EXPECT_EQ(timeout("Provider=SQLOLEDB.1;Data Source=db1;Connect Timeout=7"), 7);
+    EXPECT_EQ(timeout("Provider=SQLOLEDB.1;Connection Timeout=30"), 30);
+    // 0 means "wait for ever" to the providers; a login here always has a bound.
+    EXPECT_EQ(timeout("Provider=SQLOLEDB.1;Connect Timeout=0"), 15);
+    EXPECT_EQ(timeout("Provider=MSDASQL.1;Connect Timeout=3;Extended Properties=\"DSN=x\""), 3);
+    // It is the login's limit, not a key the drivers are given.
+    EXPECT_EQ(translated("Provider=MSDASQL.1;Connect Timeout=3;Extended Properties=\"DSN=x\""),
+              "DSN=x;");
+    EXPECT_EQ(translated("Provider=SQLOLEDB.1;Connect Timeout=3"), "Driver=FreeTDS;" + freeTdsTail);
+    EXPECT_THROW(timeout("Provider=SQLOLEDB.1;Connect Timeout=soon"), EDatabaseError);
+    EXPECT_THROW(timeout("Provider=SQLOLEDB.1;Connect Timeout=-1"), EDatabaseError);
+}
+
 TEST(OdbcProviderConnectionString, ExtendedPropertiesAndDirectKeysReachTheDriverManager) {
     EXPECT_EQ(
         translated("Provider=MSDASQL.1;Extended Properties=\"Driver=SQLite3;Database=a b.db\""),
