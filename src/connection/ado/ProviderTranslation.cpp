@@ -208,7 +208,7 @@ OdbcTarget translateConnectionString(const std::string& connectionString,
                              "\" is not supported: use SQLOLEDB for SQL Server or MSDASQL for "
                              "an ODBC data source.");
     }
-    target.odbcConnectionString = buildOdbcConnectionString(odbc);
+    target.odbcConnectionString = buildOdbcConnectionString(odbc, bracesOfDriver(target.driver));
     return target;
 }
 

@@ -226,6 +226,59 @@ TEST_F(FreeTds, EverySqlServerTypeHasItsFieldTypeAndRoundTripsThroughTableEditin
 
 namespace {
 
+std::string sqlLiteral(const std::string& text) {
+    std::string quoted = "N'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    return quoted + "'";
+}
+
+} // namespace
+
+TEST_F(FreeTds, APasswordReachesTheLoginPacketExactlyAsTyped) {
+    const std::vector<std::string> passwords = {"x;Data Source=evil",
+                                                "=secret",
+                                                "==abc",
+                                                "{braced}",
+                                                "a}b",
+                                                "a}}b",
+                                                "{",
+                                                "}",
+                                                "say \"hi\"",
+                                                "it's",
+                                                " pad ",
+                                                "\xC3\x9Cml\xC3\xA4ut \xE6\x97\xA5",
+                                                "all;={}'\"\xC3\xA9"};
+    const std::string user = "pw_" + std::to_string(getpid());
+    for (const std::string& password : passwords) {
+        SCOPED_TRACE(password);
+        run("delete from master..tds_users where name = " + sqlLiteral(user) +
+            "; insert into master..tds_users (name, password) values (" + sqlLiteral(user) + ", " +
+            sqlLiteral(password) + ")");
+        TADOConnection login;
+        login.SetConnectionString(buildConnectionString(
+            {{"Provider", "SQLOLEDB.1"},
+             {"Password", password},
+             {"User ID", user},
+             {"Data Source", "127.0.0.1," + std::to_string(*tdsServerPort())}}));
+        EXPECT_EQ(velmora::test::errorOf([&] { login.Open(); }), "no error");
+        TADOQuery received;
+        received.SetConnection(&connection);
+        received.SetSQL("select password from master..tds_logins where user_name = " +
+                        sqlLiteral(user) + " order by id desc");
+        received.Open();
+        EXPECT_EQ(received.FieldByName("password").AsString(), password);
+    }
+    // FreeTDS would read "};" as the end of the password: the login is refused, not sent.
+    TADOConnection refused;
+    refused.SetConnectionString(tdsConnectionString(*tdsServerPort(), user, "a};b"));
+    EXPECT_NE(velmora::test::errorOf([&] { refused.Open(); }).find("cannot take a value"),
+              std::string::npos);
+    run("delete from master..tds_users where name = " + sqlLiteral(user));
+}
+
+namespace {
+
 // A server of the test's own, for failures the shared one must not suffer.
 class FreeTdsFailures : public ::testing::Test {
 protected:

@@ -59,8 +59,12 @@ TEST(SqlServerConnectionString, EveryKeyTranslatesForFreeTds) {
 TEST(SqlServerConnectionString, ValuesAreQuotedNeverSpliced) {
     EXPECT_EQ(translated("Provider=SQLOLEDB.1;Password=\"x;Data Source=evil\";Data Source=good"),
               "Driver=FreeTDS;Server=good;PWD={x;Data Source=evil};" + freeTdsTail);
+    // FreeTDS keeps a doubled "}" doubled: braces hold the value as it is.
     EXPECT_EQ(translated("Provider=SQLOLEDB.1;Password='}{;'"),
-              "Driver=FreeTDS;PWD={}}{;};" + freeTdsTail);
+              "Driver=FreeTDS;PWD={}{;};" + freeTdsTail);
+    EXPECT_EQ(translated("Provider=SQLOLEDB.1;Password=a}b"),
+              "Driver=FreeTDS;PWD=a}b;" + freeTdsTail);
+    EXPECT_THROW(translated("Provider=SQLOLEDB.1;Password=\"a};b\""), EDatabaseError);
     // The last of a repeated key counts, and it is sent once.
     EXPECT_EQ(translated("Provider=SQLOLEDB.1;Data Source=a;User ID=u1;Data Source=b;user id=u2"),
               "Driver=FreeTDS;Server=b;UID=u2;" + freeTdsTail);
