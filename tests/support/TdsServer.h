@@ -77,8 +77,13 @@ public:
                   ("velmora-tds-" + std::to_string(getpid()) + "-" + std::to_string(counter()++));
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
-        std::vector<std::string> arguments = {program, "--data", (folder_ / "data").string(),
-                                              "--port-file", (folder_ / "port").string()};
+        std::vector<std::string> arguments = {program,
+                                              "--data",
+                                              (folder_ / "data").string(),
+                                              "--port-file",
+                                              (folder_ / "port").string(),
+                                              "--parent",
+                                              std::to_string(getpid())};
         arguments.insert(arguments.end(), options.begin(), options.end());
         std::vector<char*> argv;
         for (std::string& argument : arguments)

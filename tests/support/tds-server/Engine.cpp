@@ -440,9 +440,17 @@ void Engine::execStatement(std::string_view text, const Context& context, Reply&
     size_t i = 0;
     if (tokens.size() > 2 && tokens[0].kind == SqlTokenKind::Variable && tokens[1].isSymbol('='))
         i = 2; // EXEC @status = name: the status is not kept
+    // The name, with its database and schema when given ("master..sp_tables").
     std::string name;
-    for (; i < tokens.size() && (tokens[i].isName() || tokens[i].isSymbol('.')); ++i)
-        name += tokens[i].isSymbol('.') ? std::string(".") : nameText(tokens[i]);
+    for (bool expectName = true; i < tokens.size(); ++i) {
+        if (tokens[i].isSymbol('.'))
+            name += '.';
+        else if (expectName && tokens[i].isName())
+            name += nameText(tokens[i]);
+        else
+            break;
+        expectName = tokens[i].isSymbol('.');
+    }
     if (name.empty())
         throw ServerError(102, "Incorrect syntax near 'EXEC'.");
     std::vector<Argument> arguments;

@@ -3,13 +3,14 @@
 // cancel) over SQLite files; it is not SQL Server and not an SQL engine of its own.
 //
 //   velmora-tds-server --data DIR [--seeds DIR] [--port N] [--port-file FILE]
-//                      [--stall | --drop-after-rows N]
+//                      [--stall | --drop-after-rows N] [--parent PID]
 //
 //   --data DIR            the databases (made from the seed scripts when DIR has no master.db)
 //   --port N              the loopback port to listen on; 0 (the default) picks a free one
 //   --port-file FILE      where to write the port once the server listens
 //   --stall               accept connections and never answer (a server that hangs)
 //   --drop-after-rows N   close the connection once a result has sent N rows (a lost server)
+//   --parent PID          end when process PID (a test that started the server) has ended
 //
 // Logins are checked against master's tds_users (the seed gives sa the password in
 // seed/master.sql); every login attempt is recorded in master's tds_logins.
@@ -17,6 +18,7 @@
 #include "Session.h"
 
 #include <arpa/inet.h>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -39,12 +41,13 @@ struct Arguments {
     std::filesystem::path portFile;
     bool stall = false;
     std::optional<uint64_t> dropAfterRows;
+    pid_t parent = 0;
 };
 
 [[noreturn]] void usage(const std::string& problem) {
     std::fprintf(stderr,
                  "velmora-tds-server: %s\nusage: velmora-tds-server --data DIR [--seeds DIR] "
-                 "[--port N] [--port-file FILE] [--stall | --drop-after-rows N]\n",
+                 "[--port N] [--port-file FILE] [--stall | --drop-after-rows N] [--parent PID]\n",
                  problem.c_str());
     std::exit(2);
 }
@@ -70,6 +73,8 @@ Arguments parseArguments(int argc, char** argv) {
             arguments.stall = true;
         else if (option == "--drop-after-rows")
             arguments.dropAfterRows = std::stoull(value());
+        else if (option == "--parent")
+            arguments.parent = std::stoi(value());
         else
             usage("unknown option " + option);
     }
@@ -104,11 +109,22 @@ void writePortFile(const std::filesystem::path& file, int port) {
     std::filesystem::rename(temporary, file);
 }
 
+// A test that dies leaves no server behind.
+void endWithParent(pid_t parent) {
+    std::thread([parent] {
+        while (getppid() == parent)
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::_Exit(0);
+    }).detach();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const Arguments arguments = parseArguments(argc, argv);
     std::signal(SIGPIPE, SIG_IGN);
+    if (arguments.parent != 0)
+        endWithParent(arguments.parent);
     const ServerOptions options{DataDirectory(arguments.data), arguments.dropAfterRows};
     try {
         prepareDatabases(options.data, arguments.seeds);
