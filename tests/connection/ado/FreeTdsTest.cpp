@@ -2,10 +2,14 @@
 // database switching, batches with their rows, counts, messages and errors, the catalogue,
 // every SQL Server type through table editing, and servers that hang, drop or die.
 #include "AdoTestSupport.h"
+#include "SqlServerTypeCases.h"
+#include "WideText.h"
 
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
+#include <sqlext.h>
+#include <thread>
 
 using namespace velmora::ado;
 using namespace velmora::test;
@@ -129,61 +133,45 @@ TEST_F(FreeTds, TheCatalogueListsTablesViewsProceduresAndParameters) {
                                         "@credit 8 12 1", "@new_id 3 4 3"}));
 }
 
+TEST_F(FreeTds, ColumnsAndProcedureTextComeInSqlServersShapes) {
+    OdbcConnection odbc;
+    odbc.connect(tdsOdbcConnectionString(*tdsServerPort(), "sample"), 15);
+    const auto statement = odbc.createStatement();
+    const SqlWString table = toSqlWide("orders");
+    statement->check(SQLColumnsW(statement->handle(), nullptr, 0, nullptr, 0,
+                                 const_cast<SQLWCHAR*>(table.c_str()), SQL_NTS, nullptr, 0),
+                     "Reading the columns");
+    const TRecordset columns = readCurrentResult(*statement, {}, {});
+    ASSERT_EQ(columns.columns.size(), 19u); // ODBC's 18 and SQL Server's SS_DATA_TYPE
+    std::vector<std::string> described;
+    for (size_t row = 0; row < columns.rows.rowCount(); ++row)
+        described.push_back(std::string(columns.rows.value(row, 3)) + " " +
+                            std::string(columns.rows.value(row, 5)) + " " +
+                            std::string(columns.rows.value(row, 6)) + " " +
+                            std::string(columns.rows.value(row, 17)));
+    EXPECT_EQ(described,
+              (std::vector<std::string>{"id int identity 10 NO", "customer_id int 10 NO",
+                                        "product_id int 10 NO", "quantity tinyint 3 NO",
+                                        "ordered datetime2 23 YES", "shipped date 10 YES",
+                                        "reference uniqueidentifier 36 YES"}));
+
+    // sp_helptext: the text as created, in lines that keep their line breaks.
+    TADOQuery text;
+    text.SetConnection(&connection);
+    text.SetSQL("SP_HELPTEXT customer_orders");
+    text.Open();
+    std::string definition;
+    for (text.First(); !text.Eof(); text.Next())
+        definition += text.FieldByName("Text").AsString();
+    EXPECT_EQ(text.RecordCount(), 6); // as the seed wrote it
+    EXPECT_EQ(definition.rfind("create procedure customer_orders @customer_id int", 0), 0u);
+    EXPECT_EQ(errorOf("sp_helptext customers"), "There is no text for object 'customers'.");
+}
+
 TEST_F(FreeTds, EverySqlServerTypeHasItsFieldTypeAndRoundTripsThroughTableEditing) {
-    struct TypeCase {
-        std::string column;
-        std::string type;
-        TFieldType fieldType;
-        int size;
-        std::string typed; // what is set in the grid
-        std::string shown; // what the driver gives back
-    };
-    const std::string longText(9000, 'L');
-    std::string longWide;
-    for (int i = 0; i < 3000; ++i)
-        longWide += "\xC3\xA9\xE2\x82\xAC"; // é€
-    const std::string longBytes(20000, '\x5A');
-    const std::vector<TypeCase> cases = {
-        {"c_tinyint", "tinyint", ftWord, 0, "200", "200"},
-        {"c_smallint", "smallint", ftSmallint, 0, "-12345", "-12345"},
-        {"c_int", "int", ftInteger, 0, "2147483647", "2147483647"},
-        {"c_bigint", "bigint", ftLargeint, 0, "-9223372036854775808", "-9223372036854775808"},
-        {"c_bit", "bit", ftBoolean, 0, "1", "1"},
-        {"c_decimal", "decimal(12,2)", ftBCD, 2, "-1234567890.12", "-1234567890.12"},
-        {"c_numeric", "numeric(18,4)", ftBCD, 4, "12345678.5", "12345678.5000"},
-        {"c_money", "money", ftBCD, 4, "922337.5807", "922337.5807"},
-        {"c_float", "float", ftFloat, 0, "-2.5", "-2.5"},
-        {"c_real", "real", ftFloat, 0, "0.125", "0.125"},
-        {"c_datetime", "datetime", ftDateTime, 0, "2024-02-29 23:59:59.997",
-         "2024-02-29 23:59:59.997"},
-        {"c_datetime2", "datetime2", ftDateTime, 0, "1999-12-31 08:07:06.1234567",
-         "1999-12-31 08:07:06.1234567"},
-        {"c_date", "date", ftDate, 0, "1800-02-03", "1800-02-03"},
-        {"c_guid", "uniqueidentifier", ftGuid, 38, "6F9619FF-8B86-D011-B42D-00C04FC964FF",
-         "6F9619FF-8B86-D011-B42D-00C04FC964FF"},
-        {"c_char", "char(5)", ftFixedChar, 5, "ab", "ab   "},
-        {"c_varchar", "varchar(20)", ftString, 20,
-         "Gr\xC3\xBC\xC3\x9F"
-         "e \xE2\x82\xAC",
-         "Gr\xC3\xBC\xC3\x9F"
-         "e \xE2\x82\xAC"},
-        {"c_nchar", "nchar(5)", ftWideString, 5, "\xCE\xB6", "\xCE\xB6    "},
-        {"c_nvarchar", "nvarchar(20)", ftWideString, 20,
-         "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80", "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"},
-        {"c_varchar_max", "varchar(max)", ftMemo, 0, longText, longText},
-        {"c_nvarchar_max", "nvarchar(max)", ftMemo, 0, longWide, longWide},
-        {"c_text", "text", ftMemo, 0, "plain text", "plain text"},
-        {"c_ntext", "ntext", ftMemo, 0, "\xCE\xA9mega", "\xCE\xA9mega"},
-        {"c_binary", "binary(4)", ftBytes, 4, "0102", "0x01020000"},
-        {"c_varbinary", "varbinary(10)", ftVarBytes, 10, "00FF10", "0x00FF10"},
-        {"c_varbinary_max", "varbinary(max)", ftBlob, 0, "", ""},
-        {"c_image", "image", ftBlob, 0, "", ""},
-    };
+    const std::vector<SqlServerTypeCase> cases = sqlServerTypeCases();
     const std::string table = ownTable("types");
-    std::string columns;
-    for (const TypeCase& type : cases)
-        columns += ", " + type.column + " " + type.type;
-    run("create table " + table + " (id int identity(1,1) primary key" + columns + ")");
+    run(createTypesTable(table));
     run("insert into " + table + " (c_int) values (null); insert into " + table +
         " (c_int) values (null)");
 
@@ -191,7 +179,7 @@ TEST_F(FreeTds, EverySqlServerTypeHasItsFieldTypeAndRoundTripsThroughTableEditin
     types.SetConnection(&connection);
     types.SetTableName(table);
     EXPECT_EQ(types.FieldDefs()[0].DataType, ftAutoInc);
-    for (const TypeCase& type : cases) {
+    for (const SqlServerTypeCase& type : cases) {
         SCOPED_TRACE(type.type);
         const TFieldDef* def = types.FieldDefs().Find(type.column);
         ASSERT_NE(def, nullptr);
@@ -201,27 +189,47 @@ TEST_F(FreeTds, EverySqlServerTypeHasItsFieldTypeAndRoundTripsThroughTableEditin
 
     types.Open();
     types.Edit();
-    for (const TypeCase& type : cases)
-        if (type.column == "c_varbinary_max" || type.column == "c_image")
-            types.FieldByName(type.column).SetAsBytes(longBytes);
+    for (const SqlServerTypeCase& type : cases)
+        if (type.bytes)
+            types.FieldByName(type.column).SetAsBytes(type.typed);
         else
             types.FieldByName(type.column).SetAsString(type.typed);
     types.Post();
     types.Close();
     types.Open();
     ASSERT_EQ(types.RecordCount(), 2);
-    for (const TypeCase& type : cases) {
+    for (const SqlServerTypeCase& type : cases) {
         SCOPED_TRACE(type.type);
         const TField& field = types.FieldByName(type.column);
-        if (type.column == "c_varbinary_max" || type.column == "c_image")
-            EXPECT_EQ(field.AsBytes(), longBytes);
-        else
-            EXPECT_EQ(field.AsString(), type.shown);
+        EXPECT_EQ(type.bytes ? std::string(field.AsBytes()) : field.AsString(), type.shown);
     }
     // The other row kept its nulls.
     types.Last();
-    for (const TypeCase& type : cases)
+    for (const SqlServerTypeCase& type : cases)
         EXPECT_TRUE(types.FieldByName(type.column).IsNull()) << type.column;
+}
+
+// For the program's Cancel: the server answers an attention at once, in the middle of a wait,
+// and the connection goes on.
+TEST_F(FreeTds, ACancelledStatementEndsAndTheConnectionGoesOn) {
+    OdbcConnection odbc;
+    odbc.connect(tdsOdbcConnectionString(*tdsServerPort(), "sample"), 15);
+    const auto statement = odbc.createStatement();
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        SQLCancel(statement->handle());
+    });
+    const SqlWString wait = toSqlWide("waitfor delay '00:01:00'");
+    const SQLRETURN result =
+        SQLExecDirectW(statement->handle(), const_cast<SQLWCHAR*>(wait.c_str()), SQL_NTS);
+    canceller.join();
+    EXPECT_EQ(result, SQL_ERROR);
+    const std::vector<Diagnostic> why = readDiagnostics(SQL_HANDLE_STMT, statement->handle());
+    ASSERT_FALSE(why.empty());
+    EXPECT_EQ(why[0].sqlState, "HY008");
+    const SqlWString next = toSqlWide("select 1");
+    EXPECT_TRUE(SQL_SUCCEEDED(
+        SQLExecDirectW(statement->handle(), const_cast<SQLWCHAR*>(next.c_str()), SQL_NTS)));
 }
 
 namespace {
