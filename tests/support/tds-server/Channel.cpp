@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace velmora::tds {
@@ -37,27 +38,44 @@ bool Channel::readExactly(char* into, size_t count) {
     return true;
 }
 
-std::optional<Message> Channel::receive() {
-    Message message;
+std::optional<Channel::MessageHead> Channel::readPackets(std::string* payload) {
+    std::string dropped;
+    size_t size = 0;
     while (socket_ >= 0) {
         char header[headerSize];
         if (!readExactly(header, headerSize))
             return std::nullopt;
-        const auto type = static_cast<uint8_t>(header[0]);
         const auto status = static_cast<uint8_t>(header[1]);
         const size_t length = static_cast<size_t>(static_cast<unsigned char>(header[2]) << 8 |
                                                   static_cast<unsigned char>(header[3]));
         if (length < headerSize)
             throw ProtocolError("packet shorter than its header");
-        const size_t start = message.payload.size();
-        message.payload.resize(start + length - headerSize);
-        if (!readExactly(message.payload.data() + start, length - headerSize))
+        std::string& into = payload != nullptr ? *payload : dropped;
+        const size_t start = payload != nullptr ? into.size() : 0;
+        into.resize(start + length - headerSize);
+        if (!readExactly(into.data() + start, length - headerSize))
             return std::nullopt;
-        message.type = type;
+        size += length - headerSize;
         if (status & endOfMessage)
-            return message;
+            return MessageHead{static_cast<uint8_t>(header[0]), size};
     }
     return std::nullopt;
+}
+
+std::optional<Message> Channel::receive() {
+    Message message;
+    const std::optional<MessageHead> head = readPackets(&message.payload);
+    if (!head)
+        return std::nullopt;
+    message.type = head->type;
+    return message;
+}
+
+std::optional<size_t> Channel::skip() {
+    const std::optional<MessageHead> head = readPackets(nullptr);
+    if (!head)
+        return std::nullopt;
+    return head->size;
 }
 
 void Channel::writeAll(std::string_view bytes) {
@@ -72,37 +90,69 @@ void Channel::writeAll(std::string_view bytes) {
     }
 }
 
+// One system call for a packet's header and data, when the socket takes them at once.
+void Channel::writePacket(std::string_view header, std::string_view data) {
+    iovec parts[2] = {{const_cast<char*>(header.data()), header.size()},
+                      {const_cast<char*>(data.data()), data.size()}};
+    msghdr message{};
+    message.msg_iov = parts;
+    message.msg_iovlen = 2;
+    ssize_t sent = -1;
+    while (socket_ >= 0 && (sent = sendmsg(socket_, &message, MSG_NOSIGNAL)) < 0 && errno == EINTR)
+        ;
+    if (sent < 0)
+        throw ProtocolError("the client went away");
+    const size_t done = static_cast<size_t>(sent);
+    if (done < header.size())
+        writeAll(header.substr(done)), writeAll(data);
+    else
+        writeAll(data.substr(done - header.size()));
+}
+
+// Sends the first packet's worth of what is pending.
 void Channel::flushPacket(uint8_t type, bool last) {
-    const size_t room = packetSize_ - headerSize;
-    const size_t count = std::min(pending_.size(), room);
+    const size_t count = std::min(pending_.size() - sent_, size_t{packetSize_} - headerSize);
     const size_t length = count + headerSize;
-    WireWriter packet;
-    packet.u8(type);
-    packet.u8(last ? endOfMessage : 0);
-    packet.u16be(static_cast<uint16_t>(length));
-    packet.u16be(0); // session id
-    packet.u8(packetId_++);
-    packet.u8(0);
-    packet.raw(std::string_view(pending_).substr(0, count));
-    pending_.erase(0, count);
-    writeAll(packet.bytes());
+    const char header[headerSize] = {static_cast<char>(type),
+                                     static_cast<char>(last ? endOfMessage : 0),
+                                     static_cast<char>(length >> 8),
+                                     static_cast<char>(length & 0xFF),
+                                     0,
+                                     0,
+                                     static_cast<char>(packetId_++),
+                                     0};
+    writePacket(std::string_view(header, headerSize),
+                std::string_view(pending_).substr(sent_, count));
+    sent_ += count;
+    if (sent_ == pending_.size()) {
+        pending_.clear();
+        sent_ = 0;
+    }
+}
+
+bool Channel::packetReady() const {
+    return pending_.size() - sent_ > packetSize_ - headerSize;
 }
 
 void Channel::write(std::string_view bytes) {
     pending_.append(bytes);
-    while (pending_.size() > packetSize_ - headerSize)
+    while (packetReady())
         flushPacket(ptReply, false);
+    // What is left is less than a packet: it moves to the front, so the buffer stays small.
+    pending_.erase(0, sent_);
+    sent_ = 0;
 }
 
 void Channel::endReply() {
-    while (pending_.size() > packetSize_ - headerSize)
+    while (packetReady())
         flushPacket(ptReply, false);
     flushPacket(ptReply, true);
 }
 
 void Channel::send(uint8_t type, std::string_view payload) {
     pending_.assign(payload);
-    while (pending_.size() > packetSize_ - headerSize)
+    sent_ = 0;
+    while (packetReady())
         flushPacket(type, false);
     flushPacket(type, true);
 }
@@ -120,7 +170,7 @@ bool Channel::attentionArrived() {
 }
 
 void Channel::dropInMidReply() {
-    if (!pending_.empty())
+    if (pending_.size() > sent_)
         flushPacket(ptReply, false);
     shutdown(socket_, SHUT_RDWR);
     close(socket_);

@@ -32,6 +32,8 @@ public:
 
     // The next whole message; nothing when the client has closed the connection.
     std::optional<Message> receive();
+    // Reads the next message and forgets it, returning its size (a client that only counts).
+    std::optional<size_t> skip();
 
     // A reply is written as it is produced: full packets leave at once, so a large result
     // needs no more memory than one packet.
@@ -55,12 +57,22 @@ public:
 
 private:
     bool readExactly(char* into, size_t count);
+    struct MessageHead {
+        uint8_t type;
+        size_t size;
+    };
+    // Reads the packets of one message, appending their contents to `payload` or, when it is
+    // null, dropping them.
+    std::optional<MessageHead> readPackets(std::string* payload);
     void writeAll(std::string_view bytes);
+    void writePacket(std::string_view header, std::string_view data);
     void flushPacket(uint8_t type, bool last);
+    bool packetReady() const; // more than a packet's worth is pending
 
     int socket_;
     uint32_t packetSize_ = 4096;
-    std::string pending_;
+    std::string pending_; // of the message being written, from sent_ on
+    size_t sent_ = 0;
     uint8_t packetId_ = 1;
     bool attentionSeen_ = false;
 };

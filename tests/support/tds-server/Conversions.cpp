@@ -198,6 +198,11 @@ std::optional<ScaledDecimal> parseDecimal(std::string_view text, int scale) {
 }
 
 ScaledDecimal decimalFromDouble(double value, int scale) {
+    // Within 15 digits the product rounds as the shortest text of the value would.
+    const double scaled = std::fabs(value) * static_cast<double>(powerOfTen(scale));
+    if (scaled < 1e15)
+        return {value < 0 && std::llround(scaled) != 0,
+                static_cast<uint128>(static_cast<uint64_t>(std::llround(scaled)))};
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.17g", value);
     return parseDecimal(buffer, scale).value_or(ScaledDecimal{});

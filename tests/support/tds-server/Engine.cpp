@@ -149,8 +149,9 @@ Engine::~Engine() {
 
 void Engine::open(const std::string& database) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(data_.fileOf(database).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK) {
+    // One session, one thread: SQLite need not lock around every call.
+    if (sqlite3_open_v2(data_.fileOf(database).c_str(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         const std::string message = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
         sqlite3_close_v2(db);
         throw ServerError(4060,

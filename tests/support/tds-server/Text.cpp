@@ -56,11 +56,6 @@ void appendUtf8(std::string& out, char32_t code) {
     }
 }
 
-void appendUnit(std::string& out, uint16_t unit) {
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>(unit >> 8);
-}
-
 // Windows-1252's characters 0x80 to 0x9F; 0 where the code page has none.
 constexpr std::array<char16_t, 32> cp1252High = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -70,17 +65,27 @@ constexpr std::array<char16_t, 32> cp1252High = {
 } // namespace
 
 std::string utf8ToUtf16(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size() * 2);
+    // n bytes of UTF-8 are at most n UTF-16 units.
+    std::string out(utf8.size() * 2, '\0');
+    char* at = out.data();
+    const auto unit = [&at](char32_t value) {
+        *at++ = static_cast<char>(value & 0xFF);
+        *at++ = static_cast<char>(value >> 8);
+    };
     for (size_t pos = 0; pos < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
+            unit(static_cast<unsigned char>(utf8[pos++]));
+            continue;
+        }
         const char32_t code = nextUtf8(utf8, pos);
         if (code >= 0x10000) {
-            appendUnit(out, static_cast<uint16_t>(0xD800 + ((code - 0x10000) >> 10)));
-            appendUnit(out, static_cast<uint16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
         } else {
-            appendUnit(out, static_cast<uint16_t>(code));
+            unit(code);
         }
     }
+    out.resize(static_cast<size_t>(at - out.data()));
     return out;
 }
 

@@ -60,8 +60,10 @@ public:
 
 private:
     void little(uint64_t value, int count) {
+        char bytes[8];
         for (int i = 0; i < count; ++i)
-            u8(static_cast<uint8_t>(value >> (8 * i)));
+            bytes[i] = static_cast<char>(value >> (8 * i));
+        bytes_.append(bytes, static_cast<size_t>(count));
     }
 
     std::string bytes_;
