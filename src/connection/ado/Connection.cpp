@@ -217,7 +217,9 @@ void TADOConnection::connectToTarget() {
     hasCatalogs_ = odbc_.infoText(SQL_CATALOG_NAME) == "Y";
     const std::string quote = odbc_.infoText(SQL_IDENTIFIER_QUOTE_CHAR);
     identifierQuote_ = quote == " " ? "" : quote;
-    getData_ = GetDataAbilities::fromMask(odbc_.infoMask(SQL_GETDATA_EXTENSIONS));
+    // SQL Server holds every value to its column's size: FreeTDS's bound columns never overflow,
+    // though it cannot read one again.
+    getData_ = GetDataAbilities::fromMask(odbc_.infoMask(SQL_GETDATA_EXTENSIONS), target.sqlServer);
     inTransaction_ = false;
     applyDefaultDatabase();
 }
