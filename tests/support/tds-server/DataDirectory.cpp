@@ -1,5 +1,6 @@
 #include "DataDirectory.h"
 
+#include "Sqlite.h"
 #include "Text.h"
 
 #include <algorithm>
@@ -22,6 +23,24 @@ std::optional<std::string> DataDirectory::find(const std::string& name) const {
         if (equalsIgnoringCase(database, name))
             return database;
     return std::nullopt;
+}
+
+AttachedDatabases::AttachedDatabases(sqlite3* db, const DataDirectory& data,
+                                     const std::vector<std::string>& names)
+    : db_(db) {
+    for (const std::string& name : names) {
+        const std::optional<std::string> database = data.find(name);
+        if (!database || sqlite3_db_filename(db, database->c_str()) != nullptr)
+            continue; // unknown (SQLite says so), or attached already
+        runSqlite(db, "attach database '" + data.fileOf(*database).string() + "' as \"" +
+                          *database + "\"");
+        attached_.push_back(*database);
+    }
+}
+
+AttachedDatabases::~AttachedDatabases() {
+    for (const std::string& name : attached_)
+        sqlite3_exec(db_, ("detach database \"" + name + "\"").c_str(), nullptr, nullptr, nullptr);
 }
 
 } // namespace velmora::tds

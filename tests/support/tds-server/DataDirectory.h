@@ -4,6 +4,7 @@
 // attempt (tds_logins), and the list of databases (sysdatabases).
 #include <filesystem>
 #include <optional>
+#include <sqlite3.h>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,22 @@ public:
 
 private:
     std::filesystem::path folder_;
+};
+
+// The other databases a statement names, attached to a session's SQLite connection while the
+// statement lives. SQLite would otherwise look for unqualified names in every attached
+// database, where SQL Server looks in the current one.
+class AttachedDatabases {
+public:
+    AttachedDatabases(sqlite3* db, const DataDirectory& data,
+                      const std::vector<std::string>& names);
+    ~AttachedDatabases();
+    AttachedDatabases(const AttachedDatabases&) = delete;
+    AttachedDatabases& operator=(const AttachedDatabases&) = delete;
+
+private:
+    sqlite3* db_;
+    std::vector<std::string> attached_;
 };
 
 } // namespace velmora::tds

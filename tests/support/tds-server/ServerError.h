@@ -21,4 +21,10 @@ inline ServerError engineError(const std::string& message) {
     return ServerError(50000, "TDS test server (SQLite): " + message);
 }
 
+// What the double does not do, said as such.
+inline ServerError notSupported(const std::string& what) {
+    return ServerError(50000, "TDS test server: " + what +
+                                  " is not supported; it is a protocol double, not an SQL engine.");
+}
+
 } // namespace velmora::tds

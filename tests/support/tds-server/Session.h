@@ -4,6 +4,7 @@
 #include "Channel.h"
 #include "DataDirectory.h"
 #include "Engine.h"
+#include "Login.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,7 +27,7 @@ public:
 
 private:
     bool logIn();
-    bool checkPassword(const struct LoginRequest& login);
+    bool checkPassword(const LoginRequest& login);
     void serve(const Message& message);
     void sqlBatch(std::string_view payload);
     void rpc(std::string_view payload);
