@@ -6,90 +6,12 @@
 // of the values. Never fails on the figures.
 #include "Ado.h"
 #include "BigTable.h"
-#include "WideText.h"
+#include "FetchMeasures.h"
 
-#include <chrono>
 #include <cstdio>
-#include <sql.h>
-#include <sqlext.h>
 
 using namespace velmora::ado;
-using Clock = std::chrono::steady_clock;
-
-namespace {
-
-using velmora::bench::SelectAll;
-
-struct BareResult {
-    long rows = 0;
-    size_t rawBytes = 0;
-    double seconds = 0;
-};
-
-void check(SQLRETURN result, SQLSMALLINT type, SQLHANDLE handle) {
-    checkOdbc(result, type, handle, "bare loop");
-}
-
-// The baseline: one SQLFetch per row and one SQLGetData per cell into a reused buffer, as
-// UTF-16 text like the layer reads it.
-BareResult bareLoop(const std::string& odbcConnectionString) {
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    SqlWString text = toSqlWide(odbcConnectionString);
-    check(SQLDriverConnectW(dbc, nullptr, text.data(), SQL_NTS, nullptr, 0, nullptr,
-                            SQL_DRIVER_NOPROMPT),
-          SQL_HANDLE_DBC, dbc);
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-
-    BareResult result;
-    const auto start = Clock::now();
-    SqlWString query = toSqlWide(SelectAll);
-    check(SQLExecDirectW(stmt, query.data(), SQL_NTS), SQL_HANDLE_STMT, stmt);
-    SQLSMALLINT columns = 0;
-    SQLNumResultCols(stmt, &columns);
-    char buffer[4096];
-    while (SQLFetch(stmt) == SQL_SUCCESS) {
-        for (SQLUSMALLINT column = 1; column <= columns; ++column) {
-            SQLLEN indicator = 0;
-            SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
-            // The values are ASCII: one byte of text per UTF-16 unit.
-            if (indicator > 0)
-                result.rawBytes += static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
-        }
-        ++result.rows;
-    }
-    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return result;
-}
-
-struct LayerResult {
-    long rows = 0;
-    size_t memory = 0;
-    double seconds = 0;
-};
-
-LayerResult throughTheLayer(TADOConnection& connection) {
-    TADOQuery query;
-    query.SetConnection(&connection);
-    query.SetSQL(SelectAll);
-    const auto start = Clock::now();
-    query.Open();
-    LayerResult result;
-    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    result.rows = query.RecordCount();
-    result.memory = query.MemoryUsage();
-    return result;
-}
-
-} // namespace
+using namespace velmora::bench;
 
 int main() {
     try {
@@ -100,10 +22,10 @@ int main() {
         connection.Open();
 
         // Each way twice, alternating; the better time of each counts.
-        BareResult bare = bareLoop(odbc);
-        LayerResult layer = throughTheLayer(connection);
-        const BareResult bareAgain = bareLoop(odbc);
-        const LayerResult layerAgain = throughTheLayer(connection);
+        BareResult bare = bareFetch(odbc, SelectAll);
+        LayerResult layer = layerFetch(connection, SelectAll);
+        const BareResult bareAgain = bareFetch(odbc, SelectAll);
+        const LayerResult layerAgain = layerFetch(connection, SelectAll);
         bare.seconds = std::min(bare.seconds, bareAgain.seconds);
         layer.seconds = std::min(layer.seconds, layerAgain.seconds);
 

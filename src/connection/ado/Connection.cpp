@@ -99,6 +99,25 @@ RecordStore rewriteColumn(const RecordStore& rows, size_t column,
     return rewritten;
 }
 
+// The SQL type a value is sent as. A value of a long column goes as a long type: bound as a
+// plain (var)char or (var)binary, FreeTDS declares it with at most 8000 bytes and cuts it there
+// without a word.
+SQLSMALLINT parameterSqlType(const TStatementValue& value) {
+    switch (adoDataType(value.column)) {
+    case adLongVarChar:
+        return SQL_LONGVARCHAR;
+    case adLongVarWChar:
+        return SQL_WLONGVARCHAR;
+    case adLongVarBinary:
+        return SQL_LONGVARBINARY;
+    default:
+        break;
+    }
+    if (value.column.sqlType == SQL_UNKNOWN_TYPE)
+        return value.isBinary ? SQL_VARBINARY : SQL_WVARCHAR;
+    return value.column.sqlType;
+}
+
 } // namespace
 
 void ensureDriverInstalled(const std::string& driver, const std::vector<std::string>& installed) {
@@ -190,14 +209,17 @@ void TADOConnection::connectToTarget() {
     const OdbcTarget target = translateConnectionString(connectionString_);
     sqlServerProvider_ = target.sqlServer;
     ensureDriverInstalled(target.driver, OdbcEnvironment::shared()->driverNames());
-    for (const Diagnostic& info : odbc_.connect(target.odbcConnectionString))
+    for (const Diagnostic& info :
+         odbc_.connect(target.odbcConnectionString, target.connectTimeoutSeconds))
         reportInfo(info);
     persistSecurityInfo_ = target.persistSecurityInfo;
     hasOpened_ = true;
     hasCatalogs_ = odbc_.infoText(SQL_CATALOG_NAME) == "Y";
     const std::string quote = odbc_.infoText(SQL_IDENTIFIER_QUOTE_CHAR);
     identifierQuote_ = quote == " " ? "" : quote;
-    getData_ = GetDataAbilities::fromMask(odbc_.infoMask(SQL_GETDATA_EXTENSIONS));
+    // SQL Server holds every value to its column's size: FreeTDS's bound columns never overflow,
+    // though it cannot read one again.
+    getData_ = GetDataAbilities::fromMask(odbc_.infoMask(SQL_GETDATA_EXTENSIONS), target.sqlServer);
     inTransaction_ = false;
     applyDefaultDatabase();
 }
@@ -206,7 +228,8 @@ void TADOConnection::applyDefaultDatabase() {
     if (!hasCatalogs_ || defaultDatabase_.empty())
         return;
     if (odbc_.currentCatalog() != defaultDatabase_)
-        odbc_.setCurrentCatalog(defaultDatabase_);
+        for (const Diagnostic& info : odbc_.setCurrentCatalog(defaultDatabase_))
+            reportInfo(info);
 }
 
 void TADOConnection::Close() {
@@ -239,7 +262,8 @@ void TADOConnection::SetDefaultDatabase(const std::string& name) {
     if (name.empty())
         return;
     if (Connected() && hasCatalogs_ && odbc_.currentCatalog() != name)
-        odbc_.setCurrentCatalog(name);
+        for (const Diagnostic& info : odbc_.setCurrentCatalog(name))
+            reportInfo(info);
     defaultDatabase_ = name;
 }
 
@@ -414,16 +438,13 @@ long TADOConnection::ExecuteWithValues(const std::string& sql,
             bytes = static_cast<SQLLEN>(texts[i].size() * sizeof(SQLWCHAR));
         }
         lengths[i] = value.isNull ? SQL_NULL_DATA : bytes;
-        SQLSMALLINT sqlType = value.column.sqlType;
-        if (sqlType == SQL_UNKNOWN_TYPE)
-            sqlType = value.isBinary ? SQL_VARBINARY : SQL_WVARCHAR;
         const SQLULEN size =
             std::max<SQLULEN>({value.column.columnSize,
                                static_cast<SQLULEN>(value.isBinary ? bytes : texts[i].size()), 1});
         writeStatement->check(
             SQLBindParameter(handle, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                             value.isBinary ? SQL_C_BINARY : SQL_C_WCHAR, sqlType, size,
-                             value.column.decimalDigits, data, bytes, &lengths[i]),
+                             value.isBinary ? SQL_C_BINARY : SQL_C_WCHAR, parameterSqlType(value),
+                             size, value.column.decimalDigits, data, bytes, &lengths[i]),
             "Binding a value");
     }
     const SqlWString text = toSqlWide(sql);

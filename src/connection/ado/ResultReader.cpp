@@ -49,9 +49,14 @@ public:
     RecordStore run() {
         plan();
         bind();
-        while (fetchBlock())
+        while (fetchBlock()) {
             for (size_t row = 0; row < fetched_; ++row)
                 storeRow(row);
+            // A short block ends the result. Fetching again would be pointless, and FreeTDS
+            // would read on into the next statement's messages (a PRINT's) and lose them.
+            if (fetched_ < blockRows_)
+                break;
+        }
         return std::move(store_);
     }
 
@@ -59,7 +64,8 @@ private:
     void plan() {
         const bool anyLong = std::any_of(columns_.begin(), columns_.end(),
                                          [](const ResultColumn& c) { return c.isLong(); });
-        const bool blocks = abilities_.block && abilities_.bound && !anyLong;
+        const bool bindable = abilities_.bound || abilities_.sizesHold;
+        const bool blocks = abilities_.block && bindable && !anyLong;
         size_t rowWidth = 0;
         bool unboundSeen = false;
         for (size_t i = 0; i < columns_.size(); ++i) {
@@ -69,7 +75,7 @@ private:
             // Without SQL_GD_BOUND a truncated bound cell could not be read again; without
             // SQL_GD_ANY_COLUMN nothing may be bound after a column read with SQLGetData.
             binding.bound =
-                !columns_[i].isLong() && abilities_.bound && (abilities_.anyColumn || !unboundSeen);
+                !columns_[i].isLong() && bindable && (abilities_.anyColumn || !unboundSeen);
             unboundSeen = unboundSeen || !binding.bound;
             if (binding.bound)
                 rowWidth += static_cast<size_t>(binding.width) + sizeof(SQLLEN);
@@ -145,6 +151,9 @@ private:
                                 ? binding.width - static_cast<SQLLEN>(sizeof(SQLWCHAR))
                                 : binding.width;
         if (indicator == SQL_NO_TOTAL || indicator > room) {
+            if (!abilities_.bound)
+                throw EDatabaseError("The driver sent a value longer than its column's declared "
+                                     "size, and cannot send it again whole.");
             if (blockRows_ > 1)
                 statement_.check(SQLSetPos(handle_, static_cast<SQLSETPOSIROW>(row + 1),
                                            SQL_POSITION, SQL_LOCK_NO_CHANGE),
@@ -215,9 +224,9 @@ private:
 
 } // namespace
 
-GetDataAbilities GetDataAbilities::fromMask(SQLUINTEGER mask) {
-    return {(mask & SQL_GD_ANY_COLUMN) != 0, (mask & SQL_GD_BLOCK) != 0,
-            (mask & SQL_GD_BOUND) != 0};
+GetDataAbilities GetDataAbilities::fromMask(SQLUINTEGER mask, bool sizesHold) {
+    return {(mask & SQL_GD_ANY_COLUMN) != 0, (mask & SQL_GD_BLOCK) != 0, (mask & SQL_GD_BOUND) != 0,
+            sizesHold};
 }
 
 RecordStore readAllRows(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,

@@ -1,0 +1,97 @@
+#pragma once
+// Reading a large result, measured two ways: through the data layer (TADOQuery.Open), and the
+// benchmarks' baseline, a bare ODBC loop over the same driver and rows, one SQLFetch per row
+// and one SQLGetData per cell into a reused buffer, as UTF-16 text like the layer reads it.
+#include "Ado.h"
+#include "WideText.h"
+
+#include <chrono>
+#include <ctime>
+#include <sql.h>
+#include <sqlext.h>
+#include <string>
+
+namespace velmora::bench {
+
+// The CPU time this process has used: on a shared machine a steadier measure of the client's
+// own work than the clock on the wall.
+inline double processCpuSeconds() {
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) * 1e-9;
+}
+
+struct BareResult {
+    long rows = 0;
+    size_t rawBytes = 0; // of the values, as UTF-16 units (ASCII values: one byte each)
+    double seconds = 0;
+    double cpuSeconds = 0;
+};
+
+inline BareResult bareFetch(const std::string& odbcConnectionString, const std::string& query) {
+    using Clock = std::chrono::steady_clock;
+    const auto check = [](SQLRETURN result, SQLSMALLINT type, SQLHANDLE handle) {
+        ado::checkOdbc(result, type, handle, "bare loop");
+    };
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    ado::SqlWString text = ado::toSqlWide(odbcConnectionString);
+    check(SQLDriverConnectW(dbc, nullptr, text.data(), SQL_NTS, nullptr, 0, nullptr,
+                            SQL_DRIVER_NOPROMPT),
+          SQL_HANDLE_DBC, dbc);
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+
+    BareResult result;
+    const auto start = Clock::now();
+    const double cpuStart = processCpuSeconds();
+    ado::SqlWString statement = ado::toSqlWide(query);
+    check(SQLExecDirectW(stmt, statement.data(), SQL_NTS), SQL_HANDLE_STMT, stmt);
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(stmt, &columns);
+    char buffer[4096];
+    while (SQLFetch(stmt) == SQL_SUCCESS) {
+        for (SQLUSMALLINT column = 1; column <= columns; ++column) {
+            SQLLEN indicator = 0;
+            SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+            if (indicator > 0)
+                result.rawBytes += static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
+        }
+        ++result.rows;
+    }
+    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.cpuSeconds = processCpuSeconds() - cpuStart;
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return result;
+}
+
+struct LayerResult {
+    long rows = 0;
+    size_t memory = 0; // the dataset's
+    double seconds = 0;
+    double cpuSeconds = 0;
+};
+
+inline LayerResult layerFetch(ado::TADOConnection& connection, const std::string& query) {
+    using Clock = std::chrono::steady_clock;
+    ado::TADOQuery dataSet;
+    dataSet.SetConnection(&connection);
+    dataSet.SetSQL(query);
+    const auto start = Clock::now();
+    const double cpuStart = processCpuSeconds();
+    dataSet.Open();
+    LayerResult result;
+    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.cpuSeconds = processCpuSeconds() - cpuStart;
+    result.rows = dataSet.RecordCount();
+    result.memory = dataSet.MemoryUsage();
+    return result;
+}
+
+} // namespace velmora::bench
