@@ -1,11 +1,11 @@
 #include "SafeFile.h"
 
-#include <csignal>
+#include "FileSizeLimit.h"
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,26 +62,6 @@ std::string MessageOf(const std::function<void()>& action) {
     return "no error";
 }
 
-// Lowers the file size limit for one scope, so that a write runs out of room as on a full disk.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t Bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &FOld);
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = FOld;
-        limit.rlim_cur = Bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int);
-};
-
 } // namespace
 
 TEST_F(SafeFileTest, WritesAndReadsBackEveryByte) {
@@ -131,7 +111,7 @@ TEST_F(SafeFileTest, AFullDiskLeavesTheOldFileIntact) {
     std::string message;
     {
         // RLIMIT_FSIZE stands in for a full disk: a small tmpfs needs a mount this test cannot do.
-        TFileSizeLimit limit(4096);
+        velmora::test::TFileSizeLimit limit(4096);
         message = MessageOf(
             [&] { WriteFileAtomically(PathOf("history.rtf"), big, TNewFileMode::nfmShared); });
     }
@@ -189,4 +169,17 @@ TEST_F(SafeFileTest, ReadsStopAtTheCap) {
     Put("real.dat", "through a link");
     fs::create_symlink(PathOf("real.dat"), PathOf("link.dat"));
     EXPECT_EQ(ReadRegularFile(PathOf("link.dat"), 100), "through a link");
+}
+
+TEST_F(SafeFileTest, ANameWithANulIsRefusedRatherThanCutShort) {
+    // The system would stop at the NUL and write "a" instead of the file named.
+    const std::string name = PathOf("a") + std::string(1, '\0') + "/../b.udl";
+    const std::string written =
+        MessageOf([&] { WriteFileAtomically(name, "secret", TNewFileMode::nfmOwnerOnly); });
+    EXPECT_NE(written.find("NUL character"), std::string::npos) << written;
+    EXPECT_NE(written.find("a\\0/../b.udl"), std::string::npos) << written;
+    EXPECT_EQ(EntriesInDir(), 0u);
+    Put("a", "kept");
+    EXPECT_NE(MessageOf([&] { ReadRegularFile(name, 100); }).find("NUL character"),
+              std::string::npos);
 }
