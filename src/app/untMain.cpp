@@ -174,8 +174,11 @@ void TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
         StatusBar1->SetPanelText(0, "Connected");
         StatusBar1->SetPanelText(1, "");
     } catch (const std::exception& error) {
+        const QString message = QString::fromUtf8(error.what());
         StatusBar1->SetPanelText(0, "Connect Error");
-        StatusBar1->SetPanelText(1, QString::fromUtf8(error.what()));
+        StatusBar1->SetPanelText(1, message);
+        // The panel shows only the start of a long message; the log keeps all of it.
+        WriteLog("Connect Error: " + message);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "untDataLink.h"
 #include "untDataModule1.h"
 #include "untEditConnections.h"
+#include "untLog.h"
 #include "untMain.h"
 
 #include <QCheckBox>
@@ -145,7 +146,13 @@ TEST_F(ConnectionFilesTest, ABrokenFileReportsConnectErrorNamingIt) {
     Rebuild();
     OpenItem("broken.udl")->trigger();
     EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connect Error");
-    EXPECT_TRUE(Window->StatusBar1->PanelText(1).contains("broken.udl"));
+    const QString message = Window->StatusBar1->PanelText(1);
+    EXPECT_TRUE(message.contains("broken.udl"));
+    // The 150-pixel panel shows only its start; the tooltip and the log hold all of it.
+    EXPECT_GT(Window->StatusBar1->fontMetrics().horizontalAdvance(message), 150);
+    EXPECT_EQ(Window->StatusBar1->PanelToolTip(1), message);
+    EXPECT_TRUE(frmLog->Text().section('\n', 0, 0).endsWith(" - Connect Error: " + message))
+        << frmLog->Text().toStdString();
 }
 
 TEST_F(ConnectionFilesTest, TheLastDefaultDatabaseIsAppliedAgainWhenAFileOpens) {
