@@ -3,7 +3,10 @@
 #include "AdoTestSupport.h"
 #include "BrowserTestSupport.h"
 #include "PostgresServer.h"
+#include "ScriptEditor.h"
 #include "StatusBar.h"
+#include "untDataModule1.h"
+#include "untLog.h"
 
 #include <QMenu>
 
@@ -100,4 +103,37 @@ TEST_F(SchemaBrowserPostgres, ATableWithoutFieldsGetsNoChildren) {
     EXPECT_EQ(table->childCount(), 0);
     EXPECT_EQ(Window->LastTable, EmptyTable);
     EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(SchemaBrowserPostgres, ALostConnectionIsClosedWithItsReasonAndCanBeOpenedAgain) {
+    Window->SourceEdit1->SetText("select pg_backend_pid() as pid");
+    Window->EntireScript1->trigger();
+    const std::string pid = DataModule1->ADOQuery1.Fields(0).AsString();
+    Admin.Execute("select pg_terminate_backend(" + pid + ")");
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (Admin.Execute("select 1 from pg_stat_activity where pid = " + pid).rows.rowCount() == 0)
+            break;
+        QTest::qWait(20);
+    }
+
+    Window->SourceEdit1->SetText("select 'still there?' as answer");
+    Window->EntireScript1->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    const QString reason = Dialogs.Messages[0].Text;
+    EXPECT_TRUE(reason.contains("terminating connection")) << reason.toStdString();
+    EXPECT_FALSE(Window->ConnectionOpen());
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connection Lost");
+    EXPECT_EQ(Window->StatusBar1->PanelText(1), reason);
+    const QStringList log = frmLog->Text().split('\n');
+    ASSERT_GE(log.size(), 4);
+    EXPECT_TRUE(log[0].endsWith(" - Connection Lost: " + reason)) << log[0].toStdString();
+    EXPECT_TRUE(log[1].endsWith(" - ADO Connection : After Disconnect"));
+    EXPECT_TRUE(log[2].endsWith(" - ADO Connection : Disconnect"));
+    EXPECT_TRUE(log[3].endsWith(" - ADO Connection : Before Disconnect"));
+
+    Window->OpenConnection(QString::fromStdString(test::postgresConnectionString()), false);
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connected");
+    Window->EntireScript1->trigger();
+    EXPECT_EQ(DataModule1->ADOQuery1.Fields(0).AsString(), "still there?");
+    EXPECT_EQ(Dialogs.Messages.size(), 1u);
 }

@@ -126,8 +126,8 @@ private:
 
     void storeRow(size_t row) {
         if (rowStatus_[row] == SQL_ROW_ERROR)
-            throw EDatabaseError(diagnosticText(readDiagnostics(SQL_HANDLE_STMT, handle_),
-                                                "A row of the result could not be read"));
+            throwDiagnostics(readDiagnostics(SQL_HANDLE_STMT, handle_),
+                             "A row of the result could not be read");
         row_.clear();
         for (size_t column = 0; column < columns_.size(); ++column)
             storeCell(row, column);
