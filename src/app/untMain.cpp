@@ -53,6 +53,7 @@ TfrmMain::TfrmMain() {
     ConnectHandlers();
     FormCreate();
     ConnectScriptCommands();
+    ConnectFileCommands();
 }
 
 TfrmMain::~TfrmMain() {
@@ -143,8 +144,8 @@ void TfrmMain::ConnectHandlers() {
     connect(popStoreProcSQL, &QMenu::aboutToShow, this,
             Guarded([this] { popStoreProcSQLPopup(); }));
 
-    connect(ToolButton7, &QToolButton::clicked, New1, &QAction::trigger);
     connect(ToolButton9, &QToolButton::clicked, EntireScript1, &QAction::trigger);
+    // The button takes no focus, so the control it copies from keeps it.
     connect(ToolButton4, &QToolButton::clicked, CopySelectedOver1, &QAction::trigger);
     connect(Connect1, &QAction::triggered, this, Guarded([this] { Connect1Click(); }));
     connect(Close1, &QAction::triggered, this, Guarded([this] { Close1Click(); }));
@@ -156,6 +157,8 @@ void TfrmMain::ConnectHandlers() {
     connect(btnInvisible, &QPushButton::clicked, this,
             Guarded([this] { btnInvisibleClick(btnInvisible); }));
     ConnectSchemaBrowser();
+    ConnectTemplateCommands();
+    ConnectInsertionCommands();
 }
 
 void TfrmMain::AppendToScript(const QString& Text) {
@@ -240,9 +243,7 @@ void TfrmMain::Exit1Click() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* Event) {
-    const auto answer = Dialogs().MessageDlg("Exit Now?", TMsgDlgType::mtWarning,
-                                             QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes) {
+    if (!ConfirmClose()) {
         Event->ignore();
         return;
     }

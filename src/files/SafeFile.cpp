@@ -68,8 +68,13 @@ void checkPathName(const char* what, const std::string& path) {
         fail(what, path, "The file name holds a NUL character.");
 }
 
+// A whole number of megabytes reads better as such: "64 MB" rather than "67108864 bytes".
 std::string sizeLimitReason(std::size_t maxBytes) {
-    return "It is larger than " + std::to_string(maxBytes) + " bytes, too large for this file.";
+    constexpr std::size_t megabyte = 1024 * 1024;
+    const std::string limit = maxBytes >= megabyte && maxBytes % megabyte == 0
+                                  ? std::to_string(maxBytes / megabyte) + " MB"
+                                  : std::to_string(maxBytes) + " bytes";
+    return "It is larger than " + limit + ", too large for this file.";
 }
 
 void writeAll(int fd, std::string_view bytes, const std::string& path) {

@@ -41,15 +41,6 @@ protected:
 
     void Click(TDBNavigator::TNavigateBtn Which) { Window->DBNavigator1->Button(Which)->click(); }
 
-    TADOTable& ShowTable(const std::string& Name) {
-        TADOTable& table = DataModule1->ADOTable1;
-        table.Close();
-        table.SetTableName(Name);
-        table.Open();
-        Window->DataSource1.SetDataSet(&table);
-        return table;
-    }
-
     QString Query(const QString& Script) {
         Run(Script);
         return ShownRow(0);

@@ -1,12 +1,6 @@
 // The schema browser on PostgreSQL, whose driver reports functions with their parameters and
 // return values, driven through the real main window offscreen.
-#include "AdoTestSupport.h"
-#include "BrowserTestSupport.h"
-#include "PostgresServer.h"
-#include "ScriptEditor.h"
-#include "StatusBar.h"
-#include "untDataModule1.h"
-#include "untLog.h"
+#include "PostgresWindowTest.h"
 
 #include <QMenu>
 
@@ -14,35 +8,19 @@ using namespace velmora;
 
 namespace {
 
-class SchemaBrowserPostgres : public BrowserTest {
+class SchemaBrowserPostgres : public PostgresWindowTest {
 protected:
-    void SetUp() override {
-        VELMORA_REQUIRE(test::odbcDriverInstalled("PostgreSQL Unicode"),
-                        "the PostgreSQL ODBC driver");
-        VELMORA_REQUIRE(test::postgresPort().has_value(), "the postgres_server test fixture");
-        Admin.SetConnectionString(test::postgresConnectionString());
-        Admin.Open();
-        Admin.Execute("create or replace view public.sysdatabases as "
-                      "select datname as name from pg_database order by oid");
-        Admin.Execute("create function public." + Function.toStdString() +
-                      "(gross int, label varchar(10)) returns int as $$ select gross $$ "
-                      "language sql");
-        Admin.Execute("create table public." + EmptyTable.toStdString() + "()");
-        BrowserTest::SetUp();
-        Window->OpenConnection(QString::fromStdString(test::postgresConnectionString()), false);
-        ASSERT_EQ(Window->StatusBar1->PanelText(0), "Connected")
-            << Window->StatusBar1->PanelText(1).toStdString();
+    std::string MakeObjects() const override {
+        return "create function public." + Function.toStdString() +
+               "(gross int, label varchar(10)) returns int as $$ select gross $$ language sql; "
+               "create table public." +
+               EmptyTable.toStdString() + "()";
     }
-    void TearDown() override {
-        Window.reset();
-        if (Admin.Connected())
-            Admin.Execute("drop function if exists public." + Function.toStdString() +
-                          "; drop table if exists public." + EmptyTable.toStdString());
+    std::string DropObjects() const override {
+        return "drop function if exists public." + Function.toStdString() +
+               "; drop table if exists public." + EmptyTable.toStdString();
     }
 
-    static QString Own(const QString& Name) { return Name + "_" + QString::number(getpid()); }
-
-    ado::TADOConnection Admin;
     const QString Function = Own("net_price");
     const QString EmptyTable = Own("nothing");
 };
@@ -103,37 +81,4 @@ TEST_F(SchemaBrowserPostgres, ATableWithoutFieldsGetsNoChildren) {
     EXPECT_EQ(table->childCount(), 0);
     EXPECT_EQ(Window->LastTable, EmptyTable);
     EXPECT_TRUE(Dialogs.Messages.empty());
-}
-
-TEST_F(SchemaBrowserPostgres, ALostConnectionIsClosedWithItsReasonAndCanBeOpenedAgain) {
-    Window->SourceEdit1->SetText("select pg_backend_pid() as pid");
-    Window->EntireScript1->trigger();
-    const std::string pid = DataModule1->ADOQuery1.Fields(0).AsString();
-    Admin.Execute("select pg_terminate_backend(" + pid + ")");
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (Admin.Execute("select 1 from pg_stat_activity where pid = " + pid).rows.rowCount() == 0)
-            break;
-        QTest::qWait(20);
-    }
-
-    Window->SourceEdit1->SetText("select 'still there?' as answer");
-    Window->EntireScript1->trigger();
-    ASSERT_EQ(Dialogs.Messages.size(), 1u);
-    const QString reason = Dialogs.Messages[0].Text;
-    EXPECT_TRUE(reason.contains("terminating connection")) << reason.toStdString();
-    EXPECT_FALSE(Window->ConnectionOpen());
-    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connection Lost");
-    EXPECT_EQ(Window->StatusBar1->PanelText(1), reason);
-    const QStringList log = frmLog->Text().split('\n');
-    ASSERT_GE(log.size(), 4);
-    EXPECT_TRUE(log[0].endsWith(" - Connection Lost: " + reason)) << log[0].toStdString();
-    EXPECT_TRUE(log[1].endsWith(" - ADO Connection : After Disconnect"));
-    EXPECT_TRUE(log[2].endsWith(" - ADO Connection : Disconnect"));
-    EXPECT_TRUE(log[3].endsWith(" - ADO Connection : Before Disconnect"));
-
-    Window->OpenConnection(QString::fromStdString(test::postgresConnectionString()), false);
-    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connected");
-    Window->EntireScript1->trigger();
-    EXPECT_EQ(DataModule1->ADOQuery1.Fields(0).AsString(), "still there?");
-    EXPECT_EQ(Dialogs.Messages.size(), 1u);
 }

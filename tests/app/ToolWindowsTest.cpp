@@ -98,7 +98,7 @@ TEST_F(HistoryTest, SaveOnAFullDiskReportsTheErrorAndKeepsTheOldFile) {
     Dialogs.FileAnswers = {file};
     {
         // RLIMIT_FSIZE stands in for a full disk: a small tmpfs needs a mount this test cannot do.
-        velmora::test::TFileSizeLimit fullDisk(4096);
+        TFileSizeLimit fullDisk(4096);
         frmHistory->ToolButton1->click();
     }
     ASSERT_EQ(Dialogs.Messages.size(), 1u);

@@ -1,6 +1,8 @@
 #include "SafeFile.h"
 
 #include "FileSizeLimit.h"
+#include "TestFolder.h"
+#include "UnprivilegedUser.h"
 
 #include <filesystem>
 #include <fstream>
@@ -16,23 +18,8 @@ namespace {
 
 class SafeFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Dir = fs::temp_directory_path() /
-              ("velmora-safefile-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-    }
-    void TearDown() override {
-        fs::permissions(Dir, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(Dir);
-    }
-
-    std::string PathOf(const std::string& name) const { return (Dir / name).string(); }
-
-    void Put(const std::string& name, const std::string& bytes) const {
-        std::ofstream(PathOf(name), std::ios::binary) << bytes;
-    }
+    std::string PathOf(const std::string& name) const { return Folder.PathOf(name); }
+    void Put(const std::string& name, const std::string& bytes) const { Folder.Put(name, bytes); }
 
     std::string Content(const std::string& name) const {
         std::ifstream file(PathOf(name), std::ios::binary);
@@ -50,7 +37,8 @@ protected:
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(Dir), {}));
     }
 
-    fs::path Dir;
+    TTestFolder Folder;
+    const fs::path Dir = Folder.Path();
 };
 
 std::string MessageOf(const std::function<void()>& action) {
@@ -110,8 +98,7 @@ TEST_F(SafeFileTest, AFullDiskLeavesTheOldFileIntact) {
     const std::string big(64 * 1024, 'x');
     std::string message;
     {
-        // RLIMIT_FSIZE stands in for a full disk: a small tmpfs needs a mount this test cannot do.
-        velmora::test::TFileSizeLimit limit(4096);
+        TFileSizeLimit limit(4096);
         message = MessageOf(
             [&] { WriteFileAtomically(PathOf("history.rtf"), big, TNewFileMode::nfmShared); });
     }
@@ -130,15 +117,17 @@ TEST_F(SafeFileTest, WritesThatCannotHappenChangeNothing) {
 
     fs::create_directory(Dir / "readonly");
     Put("readonly/kept.sql", "kept");
-    fs::permissions(Dir / "readonly", fs::perms::owner_read | fs::perms::owner_exec);
-    if (::geteuid() != 0) { // root writes into read-only folders anyway
+    fs::permissions(Dir / "readonly", fs::perms::owner_read | fs::perms::owner_exec |
+                                          fs::perms::others_read | fs::perms::others_exec);
+    {
+        TUnprivilegedUser nobody;
         EXPECT_NE(MessageOf([&] {
                       WriteFileAtomically(PathOf("readonly/kept.sql"), "new",
                                           TNewFileMode::nfmShared);
-                  }),
-                  "no error");
-        EXPECT_EQ(Content("readonly/kept.sql"), "kept");
+                  }).find("Permission denied"),
+                  std::string::npos);
     }
+    EXPECT_EQ(Content("readonly/kept.sql"), "kept");
     fs::permissions(Dir / "readonly", fs::perms::owner_all);
 
     EXPECT_NE(MessageOf([&] {
@@ -165,6 +154,11 @@ TEST_F(SafeFileTest, ReadsStopAtTheCap) {
     Put("big.dat", std::string(1001, 'x'));
     EXPECT_EQ(ReadRegularFile(PathOf("big.dat"), 1001).size(), 1001u);
     EXPECT_NE(MessageOf([&] { ReadRegularFile(PathOf("big.dat"), 1000); }).find("larger than 1000"),
+              std::string::npos);
+    fs::resize_file(PathOf("big.dat"), 2 * 1024 * 1024 + 1);
+    EXPECT_NE(MessageOf([&] {
+                  ReadRegularFile(PathOf("big.dat"), 2 * 1024 * 1024);
+              }).find("larger than 2 MB"),
               std::string::npos);
     Put("real.dat", "through a link");
     fs::create_symlink(PathOf("real.dat"), PathOf("link.dat"));

@@ -1,17 +1,13 @@
 #pragma once
-// A full disk for one scope: RLIMIT_FSIZE caps how large the process may make a file, so a write
-// past the cap fails as on a full disk. Tests run as root and cannot mount a small tmpfs, which
-// would be the other way.
+// Lowers the file size limit for one scope, so that a write runs out of room as on a full disk
+// (a small tmpfs would need a mount that tests cannot do).
 #include <csignal>
 #include <sys/resource.h>
-
-namespace velmora::test {
 
 class TFileSizeLimit {
 public:
     explicit TFileSizeLimit(rlim_t Bytes) {
         ::getrlimit(RLIMIT_FSIZE, &FOld);
-        // Without this the process would be killed instead of seeing the write fail.
         FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit = FOld;
         limit.rlim_cur = Bytes;
@@ -28,5 +24,3 @@ private:
     rlimit FOld{};
     void (*FOldHandler)(int);
 };
-
-} // namespace velmora::test

@@ -11,6 +11,10 @@
 
 namespace memo {
 
+// Font in Qt terms: its family at its pixel height and style, or the system's fixed-pitch family
+// where that one is missing or not fixed-pitch.
+QFont ResolveFont(const TFont& Font);
+
 struct TQtFont {
     QFont Font;
     int Ascent = 0;
