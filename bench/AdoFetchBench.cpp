@@ -5,8 +5,8 @@
 // Prints rows per second of both, their ratio, and the dataset's memory against the raw bytes
 // of the values. Never fails on the figures.
 #include "Ado.h"
+#include "BareOdbc.h"
 #include "BigTable.h"
-#include "WideText.h"
 
 #include <chrono>
 #include <cstdio>
@@ -26,29 +26,14 @@ struct BareResult {
     double seconds = 0;
 };
 
-void check(SQLRETURN result, SQLSMALLINT type, SQLHANDLE handle) {
-    checkOdbc(result, type, handle, "bare loop");
-}
-
 // The baseline: one SQLFetch per row and one SQLGetData per cell into a reused buffer, as
 // UTF-16 text like the layer reads it.
 BareResult bareLoop(const std::string& odbcConnectionString) {
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    SqlWString text = toSqlWide(odbcConnectionString);
-    check(SQLDriverConnectW(dbc, nullptr, text.data(), SQL_NTS, nullptr, 0, nullptr,
-                            SQL_DRIVER_NOPROMPT),
-          SQL_HANDLE_DBC, dbc);
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-
+    const velmora::bench::TBareOdbc bare(odbcConnectionString);
+    const SQLHSTMT stmt = bare.Statement();
     BareResult result;
     const auto start = Clock::now();
-    SqlWString query = toSqlWide(SelectAll);
-    check(SQLExecDirectW(stmt, query.data(), SQL_NTS), SQL_HANDLE_STMT, stmt);
+    bare.ExecDirect(SelectAll);
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
     char buffer[4096];
@@ -63,10 +48,6 @@ BareResult bareLoop(const std::string& odbcConnectionString) {
         ++result.rows;
     }
     result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
     return result;
 }
 
