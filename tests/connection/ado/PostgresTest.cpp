@@ -166,7 +166,7 @@ TEST_F(Postgres, AConnectionEndedByTheServerIsReportedAsLostUntilItIsOpenedAgain
     TADOConnection admin;
     admin.SetConnectionString(postgresConnectionString());
     admin.Open();
-    admin.Execute("select pg_terminate_backend(" + backend.Fields(0).AsString() + ")");
+    endPostgresSession(admin, backend.Fields(0).AsString());
     // First the server's own notice that it ended the session, then the driver's link failure.
     for (int attempt = 0; attempt < 2; ++attempt)
         EXPECT_THROW(run("select 1"), EConnectionLost) << attempt;
