@@ -22,6 +22,19 @@ std::string diagnosticText(const std::vector<Diagnostic>& diagnostics, std::stri
     return text.empty() ? std::string(fallback) : text;
 }
 
+// Whether a record says that the connection to the server is gone.
+bool reportsLostConnection(const std::vector<Diagnostic>& diagnostics) {
+    // 08S01 communication link failure, 08003 connection not open, 08007 connection failure
+    // during a transaction; PostgreSQL's server ends a session with 57P01 (terminated by an
+    // administrator) or 57P02 (crash shutdown) before the driver reports 08S01.
+    static const std::array<std::string_view, 5> lostStates = {"08S01", "08003", "08007", "57P01",
+                                                               "57P02"};
+    return std::any_of(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& diagnostic) {
+        return std::find(lostStates.begin(), lostStates.end(), diagnostic.sqlState) !=
+               lostStates.end();
+    });
+}
+
 } // namespace
 
 std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
@@ -46,18 +59,6 @@ std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle
             {fromSqlWide(state, 5), static_cast<int>(nativeError), fromSqlWide(message)});
     }
     return records;
-}
-
-bool reportsLostConnection(const std::vector<Diagnostic>& diagnostics) {
-    // 08S01 communication link failure, 08003 connection not open, 08007 connection failure
-    // during a transaction; PostgreSQL's server ends a session with 57P01 (terminated by an
-    // administrator) or 57P02 (crash shutdown) before the driver reports 08S01.
-    static const std::array<std::string_view, 5> lostStates = {"08S01", "08003", "08007", "57P01",
-                                                               "57P02"};
-    return std::any_of(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& diagnostic) {
-        return std::find(lostStates.begin(), lostStates.end(), diagnostic.sqlState) !=
-               lostStates.end();
-    });
 }
 
 void throwDiagnostics(const std::vector<Diagnostic>& diagnostics, std::string_view fallback) {
