@@ -71,6 +71,7 @@ void TfrmMain::Open1Click() {
     SetScriptFileName(OpenDialog1.FileName);
     FScriptFormat = std::move(script.Format);
     SourceEdit1->SetCharacters(script.Text);
+    SourceEdit1->ClearUndoHistory();
     SourceEdit1->SetSelection(0, 0);
 }
 
@@ -100,9 +101,12 @@ bool TfrmMain::MayReplaceScript() {
 }
 
 bool TfrmMain::ConfirmClose() {
+    if (Dialogs().MessageDlg("Exit Now?", TMsgDlgType::mtWarning,
+                             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return false;
     if (!ScriptModified)
-        return Dialogs().MessageDlg("Exit Now?", TMsgDlgType::mtWarning,
-                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        return true;
+    // Leaving must not lose the script: offer to save it, and stay when that fails.
     const QMessageBox::StandardButton answer = AskToSaveCurrentScript();
     if (answer != QMessageBox::Yes)
         return answer == QMessageBox::No;

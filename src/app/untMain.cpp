@@ -5,6 +5,7 @@
 #include "ContextMenuShortcuts.h"
 #include "Cursor.h"
 #include "ErrorHandler.h"
+#include "ScreenPlacement.h"
 #include "ScriptEditor.h"
 #include "ScriptRunner.h"
 #include "StatusBar.h"
@@ -24,8 +25,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
-#include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -97,8 +96,8 @@ void TfrmMain::ConnectAtStartup(const TStartupConnection& Startup) {
 }
 
 void TfrmMain::ShowAtStartup() {
-    const QRect screen = QApplication::primaryScreen()->availableGeometry();
-    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, QSize(1010, 739), screen));
+    resize(1010, 739);
+    CentreOnScreen(this, nullptr);
     showMaximized();
 }
 

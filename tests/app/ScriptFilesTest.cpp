@@ -195,6 +195,17 @@ TEST_F(ScriptFilesTest, RightAfterOpeningNewAsksBecauseLoadingChangedTheScript) 
     EXPECT_EQ(Text(), "");
 }
 
+TEST_F(ScriptFilesTest, UndoCannotBringThePreviousScriptBackUnderTheOpenedFilesName) {
+    Window->AppendToScript("select 'previous script'");
+    Dialogs.Answers = {QMessageBox::No};
+    Open(Folder.Put("opened.sql", "select 1"));
+    auto* widget = qobject_cast<memo::TMemoWidget*>(Window->SourceEdit1->Widget());
+    ASSERT_NE(widget, nullptr);
+    EXPECT_FALSE(widget->Editor().CanUndo());
+    widget->Editor().Undo();
+    EXPECT_EQ(Text(), "select 1");
+}
+
 TEST_F(ScriptFilesTest, ScriptsOpenedAndSavedUnchangedAreByteIdentical) {
     const std::vector<std::string> files = {
         "select N'Zürich'\r\n-- 😀\r\n",
@@ -334,36 +345,40 @@ TEST_F(ScriptFilesTest, ClosingWithUnsavedChangesOffersToSave) {
     Window->show();
     Window->AppendToScript("select 1");
 
-    Dialogs.Answers = {QMessageBox::Cancel};
+    // "Exit Now?" answered No: nothing more is asked.
+    Dialogs.Answers = {QMessageBox::No};
     EXPECT_FALSE(Window->close());
-    EXPECT_EQ(MessageTexts(), QStringList{"Save current script?"});
+    EXPECT_EQ(MessageTexts(), QStringList{"Exit Now?"});
+
+    Dialogs.Messages.clear();
+    Dialogs.Answers = {QMessageBox::Yes, QMessageBox::Cancel};
+    EXPECT_FALSE(Window->close());
+    EXPECT_EQ(MessageTexts(), (QStringList{"Exit Now?", "Save current script?"}));
     EXPECT_EQ(Dialogs.Messages.back().Buttons, YesNoCancel);
 
     // Yes, but the save dialog is cancelled: the window stays.
-    Dialogs.Answers = {QMessageBox::Yes};
+    Dialogs.Answers = {QMessageBox::Yes, QMessageBox::Yes};
     Dialogs.FileAnswers.push_back(std::nullopt);
     EXPECT_FALSE(Window->close());
 
     // Yes, but the save fails: the error shows and the window stays.
-    Dialogs.Answers = {QMessageBox::Yes};
+    Dialogs.Answers = {QMessageBox::Yes, QMessageBox::Yes};
     Dialogs.FileAnswers.push_back(QString::fromStdString(Folder.PathOf("no/such/folder.sql")));
     EXPECT_FALSE(Window->close());
     EXPECT_TRUE(LastError().startsWith("Cannot write file"));
     EXPECT_TRUE(Window->isVisible());
 
-    // Yes, and the save succeeds: the window closes, without asking "Exit Now?" as well.
+    // Yes, and the save succeeds: the window closes.
     const std::string path = Folder.PathOf("exit.sql");
-    Dialogs.Answers = {QMessageBox::Yes};
+    Dialogs.Answers = {QMessageBox::Yes, QMessageBox::Yes};
     Dialogs.FileAnswers.push_back(QString::fromStdString(path));
-    const std::size_t messages = Dialogs.Messages.size();
     EXPECT_TRUE(Window->close());
     EXPECT_EQ(Content(path), "select 1");
-    EXPECT_EQ(Dialogs.Messages.size(), messages + 1);
 
     // No: the window closes and the changes go.
     Window->show();
     Window->AppendToScript("select 2");
-    Dialogs.Answers = {QMessageBox::No};
+    Dialogs.Answers = {QMessageBox::Yes, QMessageBox::No};
     EXPECT_TRUE(Window->close());
     EXPECT_EQ(Content(path), "select 1");
 }

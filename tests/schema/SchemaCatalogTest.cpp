@@ -139,7 +139,7 @@ TEST(NodeTexts, FieldsAndParametersShowTypeSizeAndDirection) {
     field.DataType = ftBCD;
     field.Size = 4;
     EXPECT_EQ(FieldNodeText(field), "Amount [BCD] (4)");
-    field.DataType = static_cast<TFieldType>(99);
+    field.DataType = ftUnknown; // what a column of a type the layer does not map gets
     EXPECT_EQ(FieldNodeText(field), "Amount [Unknown] (4)");
     EXPECT_EQ(ParameterNodeText({"@RETURN_VALUE", pdReturnValue, ftInteger, 0}),
               "@RETURN_VALUE [Integer] (0) ReturnValue");

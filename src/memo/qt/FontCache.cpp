@@ -81,8 +81,7 @@ const TCellFont& TFontCache::OnCells(const TFont& Font, int CellWidth) {
     if (cells.Cell != CellWidth) {
         cells.Cell = CellWidth;
         cells.Glyphs = QRawFont::fromFont(entry.Metrics.Font);
-        cells.Spaced = entry.Metrics.Font;
-        cells.Spaced.setLetterSpacing(QFont::AbsoluteSpacing, CellWidth - entry.Metrics.Advance);
+        cells.Font = entry.Metrics.Font;
     }
     return cells;
 }
