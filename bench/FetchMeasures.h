@@ -3,7 +3,7 @@
 // benchmarks' baseline, a bare ODBC loop over the same driver and rows, one SQLFetch per row
 // and one SQLGetData per cell into a reused buffer, as UTF-16 text like the layer reads it.
 #include "Ado.h"
-#include "WideText.h"
+#include "BareOdbc.h"
 
 #include <chrono>
 #include <ctime>
@@ -30,26 +30,12 @@ struct BareResult {
 
 inline BareResult bareFetch(const std::string& odbcConnectionString, const std::string& query) {
     using Clock = std::chrono::steady_clock;
-    const auto check = [](SQLRETURN result, SQLSMALLINT type, SQLHANDLE handle) {
-        ado::checkOdbc(result, type, handle, "bare loop");
-    };
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    ado::SqlWString text = ado::toSqlWide(odbcConnectionString);
-    check(SQLDriverConnectW(dbc, nullptr, text.data(), SQL_NTS, nullptr, 0, nullptr,
-                            SQL_DRIVER_NOPROMPT),
-          SQL_HANDLE_DBC, dbc);
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-
+    const TBareOdbc bare(odbcConnectionString);
+    const SQLHSTMT stmt = bare.Statement();
     BareResult result;
     const auto start = Clock::now();
     const double cpuStart = processCpuSeconds();
-    ado::SqlWString statement = ado::toSqlWide(query);
-    check(SQLExecDirectW(stmt, statement.data(), SQL_NTS), SQL_HANDLE_STMT, stmt);
+    bare.ExecDirect(query);
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
     char buffer[4096];
@@ -64,10 +50,6 @@ inline BareResult bareFetch(const std::string& odbcConnectionString, const std::
     }
     result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     result.cpuSeconds = processCpuSeconds() - cpuStart;
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
     return result;
 }
 

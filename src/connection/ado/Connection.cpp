@@ -178,6 +178,8 @@ std::string TADOConnection::providerText(const std::string& message) const {
 void TADOConnection::rethrowWithProviderText() const {
     try {
         throw;
+    } catch (const EConnectionLost& error) {
+        throw EConnectionLost(providerText(error.what()));
     } catch (const EDatabaseError& error) {
         throw EDatabaseError(providerText(error.what()));
     }

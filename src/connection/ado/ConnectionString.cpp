@@ -129,6 +129,10 @@ bool sameKey(std::string_view a, std::string_view b) {
 }
 
 ConnectionStringItems parseConnectionString(std::string_view text) {
+    // A driver reads a string up to a NUL and would act on that fragment of it.
+    if (text.find('\0') != std::string_view::npos)
+        throw EDatabaseError("The connection string holds a NUL character, which no driver can "
+                             "take.");
     return OleDbParser(text).parse();
 }
 

@@ -24,7 +24,7 @@ using ConnectionStringItems = std::vector<ConnectionStringItem>;
 bool sameKey(std::string_view a, std::string_view b);
 
 // Throws EDatabaseError on malformed text (an unterminated quote, a pair without "=", text
-// after a closing quote).
+// after a closing quote) and on text holding a NUL character.
 ConnectionStringItems parseConnectionString(std::string_view text);
 std::string quoteConnectionStringValue(std::string_view value);
 std::string buildConnectionString(const ConnectionStringItems& items);

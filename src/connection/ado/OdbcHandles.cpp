@@ -63,8 +63,8 @@ OdbcStatement::OdbcStatement(SQLHDBC connection) {
     const SQLRETURN result = SQLAllocHandle(SQL_HANDLE_STMT, connection, &handle_);
     if (!SQL_SUCCEEDED(result)) {
         handle_ = SQL_NULL_HSTMT;
-        throw EDatabaseError(diagnosticText(readDiagnostics(SQL_HANDLE_DBC, connection),
-                                            "Creating a statement failed"));
+        throwDiagnostics(readDiagnostics(SQL_HANDLE_DBC, connection),
+                         "Creating a statement failed");
     }
 }
 

@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -121,6 +123,17 @@ protected:
     TempDirectory directory;
     ado::TADOConnection connection;
 };
+
+// Ends the PostgreSQL session of process `pid` from `admin`'s session, and waits until the
+// server has let it go (the session ends a moment after it is told to).
+inline void endPostgresSession(ado::TADOConnection& admin, const std::string& pid) {
+    admin.Execute("select pg_terminate_backend(" + pid + ")");
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (admin.Execute("select 1 from pg_stat_activity where pid = " + pid).rows.rowCount() == 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
 
 // A connection to the postgres_server fixture's database, working in a schema of its own (named
 // for the test) that is dropped afterwards.
