@@ -1,0 +1,300 @@
+// The syntax chain: how the scanner cuts text into lexical ranges, how an edit repairs the chain,
+// and the compact store underneath.
+#include "SourceEditFixture.h"
+
+namespace sourceedit::test {
+namespace {
+
+using Scanner = SourceEditFixture;
+
+TEST_F(Scanner, CutsAQueryIntoWordsSymbolsAndNumbers) {
+    Editor->SetText(U"select * from t where a<=10");
+    EXPECT_EQ(Lexemes(),
+              (std::vector<Lexeme>{Word(U"select"), Plain(U" "), Symbol(U"*"), Plain(U" "),
+                                   Word(U"from"), Plain(U" t "), Word(U"where"), Plain(U" a"),
+                                   Symbol(U"<="), Number(U"10")}));
+}
+
+TEST_F(Scanner, SymbolCharactersNeverFormListedWords) {
+    // "@@identity" and "<>" are in the lists, but only identifiers are looked up.
+    Editor->SetText(U"@@identity <>");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Symbol(U"@@"), Plain(U"identity "), Symbol(U"<>")}));
+}
+
+TEST_F(Scanner, NumbersStartWithADigitOrDollar) {
+    Editor->SetText(U"x1 1x $FF 12.5 #");
+    EXPECT_EQ(Lexemes(),
+              (std::vector<Lexeme>{Plain(U"x1 "), Number(U"1x"), Plain(U" "), Number(U"$FF"),
+                                   Plain(U" "), Number(U"12"), Symbol(U"."), Number(U"5"),
+                                   Plain(U" "), Symbol(U"#")}));
+}
+
+TEST_F(Scanner, WordsMatchWholeIdentifiersInAnyCase) {
+    Editor->SetText(U"SELECT selected Select_ Select");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Word(U"SELECT"), Plain(U" selected Select_ "),
+                                              Word(U"Select")}));
+}
+
+TEST_F(Scanner, ParenthesesCarryTheirNestingLevel) {
+    Editor->SetText(U"f((a))");
+    EXPECT_EQ(Lexemes(),
+              (std::vector<Lexeme>{Plain(U"f"), Parenthesis(U"(", 1), Parenthesis(U"(", 2),
+                                   Plain(U"a", 2), Parenthesis(U")", 2), Parenthesis(U")", 1)}));
+    // A closing parenthesis without partner stands at 0, and what follows one lower.
+    Editor->SetText(U")a(b");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Parenthesis(U")", 0), Plain(U"a", -1),
+                                              Parenthesis(U"(", 0), Plain(U"b", 0)}));
+}
+
+TEST_F(Scanner, CommentsAndStringsAreStyles) {
+    Editor->SetText(U"/* a */ b");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"/* a */"), Plain(U" b")}));
+    Editor->SetText(U"x /* a\r\nb");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Plain(U"x "), Styled(U"/* a\r\nb")}));
+    // A doubled quote ends a literal and starts the next one.
+    Editor->SetText(U"'it''s'");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"'it'"), Styled(U"'s'")}));
+    // A begin text inside a style that is consumed at once is ignored.
+    Editor->SetText(U"/* 'x */'y'");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"/* 'x */"), Styled(U"'y'")}));
+    // There is no line comment.
+    Editor->SetText(U"-- x");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Symbol(U"--"), Plain(U" x")}));
+}
+
+// Settings with styles of every kind, for the rules the SQL configuration does not use.
+class CustomStyles : public SourceEditFixture {
+protected:
+    TCustomStyle& AddStyle(std::u32string_view Begin, std::u32string_view End,
+                           bool Switchable = false) {
+        TCustomStyle& style = *Editor->SyntaxColoring().CustomStyles().Add();
+        style.SetBeginText(Begin);
+        style.SetEndText(End);
+        style.SetSwitchable(Switchable);
+        return style;
+    }
+    void SetUp() override { Editor->SyntaxColoring().CustomStyles().Clear(); }
+};
+
+TEST_F(CustomStyles, OtherStylesBeginInsideASwitchableOneExceptTheExcluded) {
+    TCustomStyle& block = AddStyle(U"{", U"}", true); // 0
+    AddStyle(U"'", U"'");                             // 1
+    AddStyle(U"\"", U"\"");                           // 2
+    block.SetDontSwitchToIndex1(2);
+    // Neither the excluded style nor the switchable style itself begins inside it.
+    Editor->SetText(U"{a \"c\" {b} 'x' e");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"{a \"c\" {b}"), Plain(U" "), Styled(U"'x'"),
+                                              Plain(U" e")}));
+    // Another style interrupts it, and it is not resumed.
+    Editor->SetText(U"{a 'b' c} d");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"{a "), Styled(U"'b'"), Plain(U" c"),
+                                              Symbol(U"}"), Plain(U" d")}));
+}
+
+TEST_F(CustomStyles, AnEndTextOfCrTakesTheWholeLineEnd) {
+    AddStyle(U"--", U"#13");
+    Editor->SetText(U"a -- b\r\nc");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Plain(U"a "), Styled(U"-- b\r\n"), Plain(U"c")}));
+    Editor->SyntaxColoring().CustomStyles().Items(0)->SetSwitchable(true);
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Plain(U"a "), Styled(U"-- b\r\n"), Plain(U"c")}));
+}
+
+TEST_F(CustomStyles, ASwitchableStyleEndsAsEarlyAsItsTextsOverlapAllow) {
+    AddStyle(U"/*", U"*/", true);
+    Editor->SetText(U"/*/ x");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"/*/"), Plain(U" x")}));
+}
+
+TEST_F(CustomStyles, AnIgnoredCharacterKeepsTheStyleOpen) {
+    TCustomStyle& string = AddStyle(U"'", U"'");
+    string.SetIgnoreChar(U"\\");
+    Editor->SetText(U"'a\\'b' c");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"'a\\'b'"), Plain(U" c")}));
+    string.SetSwitchable(true);
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"'a\\'b'"), Plain(U" c")}));
+}
+
+// --- Repair after an edit --------------------------------------------------------------------
+
+using Repair = SourceEditFixture;
+
+TEST_F(Repair, TypingIntoAWordRescansFromItsRangeToTheFirstCoincidence) {
+    Editor->SetText(U"a=select+b+c");
+    memo::TMCRange region(Editor.get(), 5, 5); // inside "select"
+    Editor->ScanRange(region);
+    // From the range that holds the character before, to the first "+" and no further.
+    EXPECT_EQ(region.RStart(), 3);
+    EXPECT_EQ(region.REnd(), 9);
+
+    Editor->SetText(U"a=select b c d e");
+    memo::TMCRange words(Editor.get(), 5, 5);
+    Editor->ScanRange(words);
+    EXPECT_EQ(words.RStart(), 3);
+    EXPECT_EQ(words.REnd(), Editor->TextLength());
+}
+
+TEST_F(Repair, OpeningACommentSwallowsTheRangesUpToItsEnd) {
+    Editor->SetText(U"select a, (b) from t */ where 1=1");
+    Editor->Selection()->CollapseTo(1);
+    Type(U"/*");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"/*select a, (b) from t */"), Plain(U" "),
+                                              Word(U"where"), Plain(U" "), Number(U"1"),
+                                              Symbol(U"="), Number(U"1")}));
+    // Closing it again brings every range back.
+    Editor->Selection()->CollapseTo(3);
+    Editor->KeyDown(memo::TKey::kBackspace, 0);
+    Editor->KeyDown(memo::TKey::kBackspace, 0);
+    EXPECT_EQ(Lexemes()[0], Word(U"select"));
+    EXPECT_EQ(Lexemes()[4], Parenthesis(U"(", 1));
+}
+
+TEST_F(Repair, AStringOpenedAndClosedRecoloursTheRestOfTheText) {
+    Editor->SetText(U"select a from t where b = 1\r\nselect 'x' from u");
+    Editor->Selection()->CollapseTo(Editor->LineColToPos(1, 27)); // before "1"
+    Type(U"'");
+    std::vector<Lexeme> open = Lexemes();
+    EXPECT_EQ(open.back(), Styled(U"' from u"));
+    EXPECT_EQ(open[open.size() - 3], Styled(U"'1\r\nselect '"));
+    EXPECT_EQ(open, FreshLexemes(Editor->GetText()));
+    Type(U"'");
+    EXPECT_EQ(Lexemes(), FreshLexemes(Editor->GetText()));
+    Editor->Undo();
+    EXPECT_EQ(Lexemes(), FreshLexemes(Editor->GetText()));
+    EXPECT_EQ(Lexemes().back(), Plain(U" u"));
+}
+
+TEST_F(Repair, ParenthesesAfterAnEditChangeLevelWithIt) {
+    Editor->SetText(U"a) (b) (c)");
+    Editor->Selection()->CollapseTo(1);
+    Type(U"(");
+    EXPECT_EQ(Lexemes(),
+              (std::vector<Lexeme>{Parenthesis(U"(", 1), Plain(U"a", 1), Parenthesis(U")", 1),
+                                   Plain(U" "), Parenthesis(U"(", 1), Plain(U"b", 1),
+                                   Parenthesis(U")", 1), Plain(U" "), Parenthesis(U"(", 1),
+                                   Plain(U"c", 1), Parenthesis(U")", 1)}));
+}
+
+TEST_F(Repair, DeletingEverythingEmptiesTheChain) {
+    Editor->SetText(U"select (1) from t");
+    Select(1, Editor->TextLength());
+    Editor->ClearSelection();
+    EXPECT_TRUE(Editor->Chain().Empty());
+    EXPECT_FALSE(Editor->FirstRange().Valid());
+    EXPECT_FALSE(Editor->FindChainGap().Valid());
+    EXPECT_FALSE(Editor->FindChainOverlap().Valid());
+}
+
+TEST_F(Repair, ALongBeginTextIsFoundWhenItsLastCharacterIsTyped) {
+    // With begin texts of more than two characters, the text before the edit scans differently:
+    // "ab--" begins inside a plain range that ends before the edit's range.
+    Editor->SyntaxColoring().CustomStyles().Clear();
+    TCustomStyle& style = *Editor->SyntaxColoring().CustomStyles().Add();
+    style.SetBeginText(U"ab--");
+    style.SetEndText(U"--");
+    Editor->SetText(U"xab- y -- z");
+    Editor->Selection()->CollapseTo(5);
+    Type(U"-");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Plain(U"x"), Styled(U"ab-- y --"), Plain(U" z")}));
+}
+
+TEST_F(Repair, EditsWhileTheScannerIsHeldLeaveGapsThatPaintPlainUntilTheRescan) {
+    Editor->SetText(U"select a from t");
+    TSyntaxColoring& settings = Editor->SyntaxColoring();
+    settings.BeginUpdate();
+    Editor->Selection()->CollapseTo(7);
+    Type(U"xyz");
+    ASSERT_TRUE(Editor->FindChainGap().Valid());
+    EXPECT_EQ(Editor->FindChainGap().Token().REnd, 6); // "select" is followed by the gap
+    // Every character is still drawn, in order.
+    Host.ClearPaint();
+    Editor->Paint();
+    std::u32string drawn;
+    for (const auto& text : Host.DrawnTexts())
+        drawn += text;
+    EXPECT_EQ(drawn, U"selectxyz a from t");
+    settings.EndUpdate();
+    EXPECT_FALSE(Editor->FindChainGap().Valid());
+    EXPECT_EQ(Lexemes()[0], Plain(U"selectxyz a "));
+}
+
+TEST_F(Repair, LookupsFromAHintFindWhatALookupFromTheHeadFinds) {
+    Editor->SetText(U"select (a) from t\r\n/* x */ where 'y' = 12");
+    std::vector<TSyntaxToken> tokens = TokensOf(*Editor);
+    for (int pos = 0; pos <= Editor->TextLength() + 1; ++pos) {
+        // The Part's walk from the head: the first range whose end is at or after pos.
+        auto expected = std::find_if(tokens.begin(), tokens.end(),
+                                     [&](const TSyntaxToken& t) { return t.REnd >= pos; });
+        auto found = Editor->SyntaxRangeAt(pos);
+        ASSERT_EQ(found.Valid(), expected != tokens.end()) << pos;
+        if (!found.Valid())
+            continue;
+        EXPECT_EQ(found.Token(), *expected) << pos;
+        for (int hint = 1; hint <= Editor->TextLength(); hint += 5)
+            EXPECT_EQ(Editor->SyntaxRangeAtFrom(pos, Editor->SyntaxRangeAt(hint)).Token(),
+                      *expected)
+                << pos << " from " << hint;
+    }
+}
+
+// --- The compact store -----------------------------------------------------------------------
+
+TEST(SyntaxChainStore, KeepsPositionsLevelsAndLargeValuesAcrossBlocks) {
+    TSyntaxChain chain;
+    std::vector<TSyntaxToken> tokens;
+    int pos = 1;
+    for (int i = 0; i < 3000; ++i) {
+        TSyntaxToken t;
+        t.Kind = i % 7 == 0 ? TSyntaxKind::skParenthesis : TSyntaxKind::skWordList;
+        t.Attribute = t.Kind == TSyntaxKind::skParenthesis ? (i % 14 == 0 ? psOpening : psClosing)
+                                                           : i % 40; // some beyond one code
+        int length = i % 100 == 0 ? 70000 : 1 + i % 5;               // some of several bytes
+        if (t.Kind == TSyntaxKind::skParenthesis)
+            length = 1;
+        t.RStart = pos;
+        t.REnd = pos + length - 1;
+        pos += length;
+        tokens.push_back(t);
+    }
+    chain.Replace(1, 0, tokens);
+    auto check = [&] {
+        int level = 0;
+        auto c = chain.First();
+        for (const TSyntaxToken& expected : tokens) {
+            ASSERT_TRUE(c.Valid());
+            TSyntaxToken read = c.Token();
+            EXPECT_EQ(read.Kind, expected.Kind);
+            EXPECT_EQ(read.Attribute, expected.Attribute);
+            EXPECT_EQ(read.RStart, expected.RStart);
+            EXPECT_EQ(read.REnd, expected.REnd);
+            EXPECT_EQ(read.ParenthesisLevel, level + (expected.LevelDelta() > 0 ? 1 : 0));
+            level += expected.LevelDelta();
+            c.Next();
+        }
+        EXPECT_FALSE(c.Valid());
+        EXPECT_EQ(chain.Count(), static_cast<int>(tokens.size()));
+    };
+    check();
+    EXPECT_EQ(chain.At(tokens[1500].RStart + 0).Token().RStart, tokens[1500].RStart);
+
+    // Replace three ranges in the middle by one opening parenthesis and a longer word.
+    TSyntaxToken open{TSyntaxKind::skParenthesis, psOpening, tokens[1000].RStart,
+                      tokens[1000].RStart};
+    TSyntaxToken word{TSyntaxKind::skWordList, 99, open.REnd + 1, open.REnd + 10};
+    int oldEnd = tokens[1002].REnd;
+    int levelShift = chain.Replace(open.RStart, oldEnd, std::vector{open, word});
+    int removed = tokens[1000].LevelDelta() + tokens[1001].LevelDelta() + tokens[1002].LevelDelta();
+    EXPECT_EQ(levelShift, 1 - removed);
+    int shift = word.REnd - oldEnd;
+    tokens.erase(tokens.begin() + 1000, tokens.begin() + 1003);
+    tokens.insert(tokens.begin() + 1000, {open, word});
+    for (size_t i = 1002; i < tokens.size(); ++i) {
+        tokens[i].RStart += shift;
+        tokens[i].REnd += shift;
+    }
+    check();
+    EXPECT_EQ(chain.End(), tokens.back().REnd);
+    EXPECT_FALSE(chain.At(chain.End() + 1).Valid());
+}
+
+} // namespace
+} // namespace sourceedit::test
