@@ -206,30 +206,37 @@ TSyntaxChain::TBlock TSyntaxChain::Encode(std::span<const TEntry> Entries) {
 
 void TSyntaxChain::Rebuild(int First, int Last, int Start, int Level,
                            std::span<const TEntry> Entries) {
-    for (int b = Last; b >= First; --b) {
-        FCount -= FBlocks[static_cast<size_t>(b)].Count;
-        FStarts.Delete(b);
-        FLevels.Delete(b);
-    }
-    FBlocks.erase(FBlocks.begin() + First, FBlocks.begin() + Last + 1);
     // Even blocks: a split never leaves a sliver behind.
     int count = static_cast<int>(Entries.size());
     int blocks = (count + BlockEntries - 1) / BlockEntries;
-    std::vector<TBlock> built;
-    built.reserve(static_cast<size_t>(blocks));
+    int old = Last - First + 1;
+    // Blocks are rewritten in place; only a difference in number moves the blocks after them.
+    if (blocks > old) {
+        FBlocks.insert(FBlocks.begin() + Last + 1, static_cast<size_t>(blocks - old), TBlock{});
+        for (int b = old; b < blocks; ++b) {
+            FStarts.Insert(First + b, 0);
+            FLevels.Insert(First + b, 0);
+        }
+    } else if (blocks < old) {
+        for (int b = old - 1; b >= blocks; --b) {
+            FCount -= FBlocks[static_cast<size_t>(First + b)].Count;
+            FStarts.Delete(First + b);
+            FLevels.Delete(First + b);
+        }
+        FBlocks.erase(FBlocks.begin() + First + blocks, FBlocks.begin() + Last + 1);
+    }
     for (int b = 0; b < blocks; ++b) {
         int from = static_cast<int>(static_cast<long long>(count) * b / blocks);
         int to = static_cast<int>(static_cast<long long>(count) * (b + 1) / blocks);
-        built.push_back(
-            Encode(Entries.subspan(static_cast<size_t>(from), static_cast<size_t>(to - from))));
-        FStarts.Insert(First + b, Start);
-        FLevels.Insert(First + b, Level);
-        Start += built.back().Length;
-        Level += built.back().LevelDelta;
-        FCount += built.back().Count;
+        TBlock& block = FBlocks[static_cast<size_t>(First + b)];
+        FCount -= block.Count;
+        block = Encode(Entries.subspan(static_cast<size_t>(from), static_cast<size_t>(to - from)));
+        FCount += block.Count;
+        FStarts.Put(First + b, Start);
+        FLevels.Put(First + b, Level);
+        Start += block.Length;
+        Level += block.LevelDelta;
     }
-    FBlocks.insert(FBlocks.begin() + First, std::make_move_iterator(built.begin()),
-                   std::make_move_iterator(built.end()));
 }
 
 int TSyntaxChain::Replace(int From, int To, std::span<const TSyntaxToken> Tokens) {
@@ -238,19 +245,20 @@ int TSyntaxChain::Replace(int From, int To, std::span<const TSyntaxToken> Tokens
     // The blocks that hold From … To, or the one the new entries join.
     int first = blockCount == 0 ? 0 : BlockAt(From);
     int last = blockCount == 0 ? -1 : To >= From ? BlockAt(To) : first;
-    // A small neighbour joins in, so that blocks do not dwindle away.
+    // The entries after To come from the block that holds To and, when it is small, the next
+    // one, which joins in so that blocks do not dwindle away.
+    int tail = last;
     if (last >= 0 && last + 1 < blockCount &&
         FBlocks[static_cast<size_t>(last + 1)].Count < BlockEntries / 4)
         ++last;
     int start = last >= 0 ? FStarts.Get(first) : From;
     int level = last >= 0 ? FLevels.Get(first) : 0;
-    int lastStart = last >= 0 ? FStarts.Get(last) : From;
     int oldLevelDelta = 0;
     for (int b = first; b <= last; ++b)
         oldLevelDelta += FBlocks[static_cast<size_t>(b)].LevelDelta;
 
-    // The entries of the first block before From, the new ones, then the entries of the last
-    // block after To; the blocks between are dropped whole.
+    // The entries of the first block before From, the new ones, then the entries after To; the
+    // blocks between are dropped whole.
     FEntries.clear();
     int levelShift = 0;
     if (last >= 0) {
@@ -268,10 +276,10 @@ int TSyntaxChain::Replace(int From, int To, std::span<const TSyntaxToken> Tokens
         newLength += token.RLength();
         levelShift += token.LevelDelta();
     }
-    if (last >= 0) {
+    for (int b = tail; b >= 0 && b <= last; ++b) {
         FDecoded.clear();
-        Decode(FBlocks[static_cast<size_t>(last)], FDecoded);
-        int pos = lastStart;
+        Decode(FBlocks[static_cast<size_t>(b)], FDecoded);
+        int pos = FStarts.Get(b);
         for (const TEntry& entry : FDecoded) {
             if (pos > To) {
                 FEntries.push_back(entry);
@@ -302,12 +310,16 @@ int TSyntaxChain::AdjustForEdit(int S, int F, int L, std::vector<int>& Modified)
         TSyntaxToken gap{TSyntaxKind::skGap, 0, S, S + L - 1};
         return Replace(S, S - 1, std::span(&gap, 1));
     }
-    std::vector<TSyntaxToken> kept;
+    // Only the first and the last of them can outlive the edit: the ranges between lie wholly
+    // inside the replaced text.
+    TCursor last = F > S ? At(F) : first;
     int from = first.Token().RStart;
-    int to = from - 1;
-    for (TCursor c = first; c.Valid() && c.Token().RStart <= std::max(F, S - 1); c.Next()) {
-        TSyntaxToken token = c.Token();
-        to = token.REnd;
+    int to = last.Token().REnd;
+    std::vector<TSyntaxToken> kept;
+    for (const TCursor* entry : {&first, &last}) {
+        TSyntaxToken token = entry->Token();
+        if (entry == &last && last.Token().RStart == first.Token().RStart)
+            break; // one entry holds all of the edit
         if (token.IsRange() && MoveRange(token.RStart, token.REnd, S, F, d)) {
             Modified.push_back(token.RStart);
             kept.push_back(token);

@@ -3,7 +3,7 @@
 // kept compactly enough for scripts of many megabytes.
 //
 // A range is a class, an attribute and a length, packed into two or three bytes; ranges sit in
-// blocks of a few hundred. Each block knows where its first range starts and the parenthesis level
+// blocks of up to 128. Each block knows where its first range starts and the parenthesis level
 // before it, in two integer lists whose "add from here on" steps are applied lazily; a range's
 // position and level are summed up from there. An edit re-encodes only the blocks it touches, and
 // moves every block after it, positions and levels alike, at almost no cost.
@@ -80,7 +80,7 @@ private:
         int LevelDelta = 0;
     };
 
-    static constexpr int BlockEntries = 256;
+    static constexpr int BlockEntries = 128;
 
     int BlockAt(int Pos) const;
     void Decode(const TBlock& Block, std::vector<TEntry>& Entries) const;

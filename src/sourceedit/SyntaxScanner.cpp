@@ -1,6 +1,5 @@
 #include "SyntaxScanner.h"
 
-#include "CharClasses.h"
 #include "SyntaxRanges.h"
 
 #include <algorithm>
@@ -45,6 +44,12 @@ TChainMerge::TChainMerge(TSyntaxChain& Chain, int From, std::span<const int> Mod
 
 bool TChainMerge::InsertSyntaxRange(const TSyntaxToken& New) {
     bool same = false;
+    if (!FOld.Valid()) { // nothing old is left: a full scan
+        FNew.push_back(New);
+        if (FNew.size() >= Batch)
+            Flush();
+        return false;
+    }
     for (; FOld.Valid(); FOld.Next(), FOldFrom = 0) {
         const TSyntaxToken& old = FOld.Token();
         int oldStart = std::max(old.RStart, FOldFrom);
@@ -111,15 +116,15 @@ int TSyntaxScanner::Run(int Start, int End) {
 }
 
 int TSyntaxScanner::FindStyleAt(int Pos) {
-    if (!FLexicon.MayBeginStyle(FText.At(Pos)))
-        return -1;
     return FLexicon.FindStyleAt(FText.Chars(Pos, TCustomStyles::LookAhead));
 }
 
 void TSyntaxScanner::Step() {
     FMatched = false;
     FInStyle = false;
-    int found = FindStyleAt(FP);
+    char32_t c = FText.At(FP);
+    std::uint8_t cls = FLexicon.ClassOf(c);
+    int found = cls & TSyntaxLexicon::ccStyleBegin ? FindStyleAt(FP) : -1;
     bool inStyle = FK == TPending::tkStyle && FCS >= 0;
     if (inStyle && found >= 0) {
         const TSyntaxLexicon::TStyle& current = FLexicon.Style(FCS);
@@ -161,10 +166,9 @@ void TSyntaxScanner::Step() {
         SwitchTo(TPending::tkPlain);
         return;
     }
-    char32_t c = FText.At(FP);
-    SwitchTo(IsParenthesis(c)  ? TPending::tkParenthesis
-             : IsSymbolChar(c) ? TPending::tkSymbol
-                               : TPending::tkPlain);
+    SwitchTo(cls & TSyntaxLexicon::ccParenthesis ? TPending::tkParenthesis
+             : cls & TSyntaxLexicon::ccSymbol    ? TPending::tkSymbol
+                                                 : TPending::tkPlain);
     ++FL;
     ++FP;
 }
@@ -223,7 +227,7 @@ void TSyntaxScanner::EmitPlain() {
     int word = -1; // where the identifier under way began
     for (int i = FS; i <= end; ++i) {
         char32_t c = i < end ? FText.At(i) : U'\0';
-        if (i < end && IsIdentChar(c)) {
+        if (i < end && (FLexicon.ClassOf(c) & TSyntaxLexicon::ccIdent)) {
             if (word < 0) {
                 word = i;
                 FWord.clear();
@@ -235,7 +239,8 @@ void TSyntaxScanner::EmitPlain() {
             continue;
         TSyntaxKind kind = TSyntaxKind::skNumber;
         int list = 0;
-        if (!IsNumberStart(static_cast<unsigned char>(FWord[0]))) {
+        if (!(FLexicon.ClassOf(static_cast<unsigned char>(FWord[0])) &
+              TSyntaxLexicon::ccNumberStart)) {
             list = FLexicon.FindWordList(FWord);
             kind = TSyntaxKind::skWordList;
         }

@@ -2,6 +2,8 @@
 // and the compact store underneath.
 #include "SourceEditFixture.h"
 
+#include <random>
+
 namespace sourceedit::test {
 namespace {
 
@@ -238,62 +240,59 @@ TEST_F(Repair, LookupsFromAHintFindWhatALookupFromTheHeadFinds) {
 
 // --- The compact store -----------------------------------------------------------------------
 
-TEST(SyntaxChainStore, KeepsPositionsLevelsAndLargeValuesAcrossBlocks) {
-    TSyntaxChain chain;
-    std::vector<TSyntaxToken> tokens;
-    int pos = 1;
-    for (int i = 0; i < 3000; ++i) {
-        TSyntaxToken t;
-        t.Kind = i % 7 == 0 ? TSyntaxKind::skParenthesis : TSyntaxKind::skWordList;
-        t.Attribute = t.Kind == TSyntaxKind::skParenthesis ? (i % 14 == 0 ? psOpening : psClosing)
-                                                           : i % 40; // some beyond one code
-        int length = i % 100 == 0 ? 70000 : 1 + i % 5;               // some of several bytes
-        if (t.Kind == TSyntaxKind::skParenthesis)
-            length = 1;
-        t.RStart = pos;
-        t.REnd = pos + length - 1;
-        pos += length;
-        tokens.push_back(t);
-    }
-    chain.Replace(1, 0, tokens);
-    auto check = [&] {
-        int level = 0;
-        auto c = chain.First();
-        for (const TSyntaxToken& expected : tokens) {
-            ASSERT_TRUE(c.Valid());
-            TSyntaxToken read = c.Token();
-            EXPECT_EQ(read.Kind, expected.Kind);
-            EXPECT_EQ(read.Attribute, expected.Attribute);
-            EXPECT_EQ(read.RStart, expected.RStart);
-            EXPECT_EQ(read.REnd, expected.REnd);
-            EXPECT_EQ(read.ParenthesisLevel, level + (expected.LevelDelta() > 0 ? 1 : 0));
-            level += expected.LevelDelta();
-            c.Next();
-        }
-        EXPECT_FALSE(c.Valid());
-        EXPECT_EQ(chain.Count(), static_cast<int>(tokens.size()));
+// Random replacements of every size, against a vector of the same ranges: positions, levels,
+// kinds and attributes read back across block boundaries as they were put in.
+TEST(SyntaxChainStore, ReplacesLikeAPlainVector) {
+    std::mt19937 random(7);
+    auto uniform = [&](int Low, int High) {
+        return std::uniform_int_distribution(Low, High)(random);
     };
-    check();
-    EXPECT_EQ(chain.At(tokens[1500].RStart + 0).Token().RStart, tokens[1500].RStart);
-
-    // Replace three ranges in the middle by one opening parenthesis and a longer word.
-    TSyntaxToken open{TSyntaxKind::skParenthesis, psOpening, tokens[1000].RStart,
-                      tokens[1000].RStart};
-    TSyntaxToken word{TSyntaxKind::skWordList, 99, open.REnd + 1, open.REnd + 10};
-    int oldEnd = tokens[1002].REnd;
-    int levelShift = chain.Replace(open.RStart, oldEnd, std::vector{open, word});
-    int removed = tokens[1000].LevelDelta() + tokens[1001].LevelDelta() + tokens[1002].LevelDelta();
-    EXPECT_EQ(levelShift, 1 - removed);
-    int shift = word.REnd - oldEnd;
-    tokens.erase(tokens.begin() + 1000, tokens.begin() + 1003);
-    tokens.insert(tokens.begin() + 1000, {open, word});
-    for (size_t i = 1002; i < tokens.size(); ++i) {
-        tokens[i].RStart += shift;
-        tokens[i].REnd += shift;
+    TSyntaxChain chain;
+    std::vector<TSyntaxToken> model; // extents are recomputed from the lengths
+    for (int step = 0; step < 3000; ++step) {
+        int first = uniform(0, static_cast<int>(model.size()));
+        int count =
+            std::min(uniform(0, uniform(0, 1) ? 3 : 400), static_cast<int>(model.size()) - first);
+        int from = first < static_cast<int>(model.size()) ? model[static_cast<size_t>(first)].RStart
+                                                          : chain.End() + 1;
+        int to = count > 0 ? model[static_cast<size_t>(first + count - 1)].REnd : from - 1;
+        std::vector<TSyntaxToken> tokens;
+        int pos = from;
+        for (int i = uniform(0, uniform(0, 3) ? 3 : 300); i > 0; --i) {
+            // Lengths and attributes of one code byte and of several.
+            int length = uniform(0, 20) == 0 ? 70000 : uniform(1, 5);
+            TSyntaxToken t{static_cast<TSyntaxKind>(uniform(0, 6)), 0, pos, pos + length - 1};
+            t.Attribute = t.Kind == TSyntaxKind::skParenthesis ? uniform(0, 1) : uniform(0, 40);
+            pos = t.REnd + 1;
+            tokens.push_back(t);
+        }
+        chain.Replace(from, to, tokens);
+        model.erase(model.begin() + first, model.begin() + first + count);
+        model.insert(model.begin() + first, tokens.begin(), tokens.end());
+        int start = 1;
+        int level = 0;
+        for (TSyntaxToken& t : model) {
+            int length = t.RLength();
+            t.RStart = start;
+            t.REnd = start + length - 1;
+            start += length;
+            t.ParenthesisLevel = level + (t.LevelDelta() > 0 ? 1 : 0);
+            level += t.LevelDelta();
+        }
+        std::vector<TSyntaxToken> read;
+        for (auto c = chain.First(); c.Valid(); c.Next())
+            read.push_back(c.Token());
+        auto differs = std::mismatch(read.begin(), read.end(), model.begin(), model.end());
+        ASSERT_TRUE(differs.first == read.end() && differs.second == model.end())
+            << "step " << step << ", entry " << differs.first - read.begin() << " of "
+            << model.size() << ": " << ::testing::PrintToString(*differs.first) << " instead of "
+            << ::testing::PrintToString(*differs.second);
+        if (!model.empty()) {
+            const TSyntaxToken& probe =
+                model[static_cast<size_t>(uniform(0, static_cast<int>(model.size()) - 1))];
+            ASSERT_EQ(chain.At(probe.REnd).Token(), probe) << "step " << step;
+        }
     }
-    check();
-    EXPECT_EQ(chain.End(), tokens.back().REnd);
-    EXPECT_FALSE(chain.At(chain.End() + 1).Valid());
 }
 
 } // namespace

@@ -22,6 +22,14 @@ const std::vector<std::u32string> SqlPieces = {
     U"`",       U"\\",         U"{",     U"}",          U"-",
 };
 
+// The ranges around At, for failure messages.
+std::string Around(const std::vector<TSyntaxToken>& Tokens,
+                   std::vector<TSyntaxToken>::const_iterator At) {
+    auto from = At - std::min<std::ptrdiff_t>(At - Tokens.begin(), 2);
+    auto to = At + std::min<std::ptrdiff_t>(Tokens.end() - At, 3);
+    return ::testing::PrintToString(std::vector<TSyntaxToken>(from, to));
+}
+
 class ChainModel {
 public:
     explicit ChainModel(unsigned Seed) : FRandom(Seed), FEditor(&FHost) {
@@ -99,9 +107,10 @@ public:
         FFresh.RescanAll();
         std::vector<TSyntaxToken> repaired = TokensOf(FEditor);
         std::vector<TSyntaxToken> fresh = TokensOf(FFresh);
-        ASSERT_EQ(repaired, fresh) << "repaired:\n"
-                                   << ::testing::PrintToString(LexemesOf(FEditor)) << "\nfresh:\n"
-                                   << ::testing::PrintToString(LexemesOf(FFresh));
+        auto differs = std::mismatch(repaired.begin(), repaired.end(), fresh.begin(), fresh.end());
+        ASSERT_TRUE(differs.first == repaired.end() && differs.second == fresh.end())
+            << "first difference at range " << differs.first - repaired.begin() << ": "
+            << Around(repaired, differs.first) << " instead of " << Around(fresh, differs.second);
         ASSERT_FALSE(FEditor.FindChainGap().Valid());
         ASSERT_FALSE(FEditor.FindChainOverlap().Valid());
         for (int probe = 0; probe < 4 && !repaired.empty(); ++probe) {
