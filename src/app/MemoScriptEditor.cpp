@@ -5,7 +5,8 @@
 using memo::ToQString;
 using memo::ToU32;
 
-TMemoScriptEditor::TMemoScriptEditor(QWidget* Parent) : TMemoWidget(Parent) {
+TMemoScriptEditor::TMemoScriptEditor(QWidget* Parent)
+    : TMemoWidget(Parent, std::make_unique<sourceedit::TSourceEdit>()) {
     TMemoWidget::OnKeyDown = [this](QKeyEvent* Event) {
         if (TScriptEditor::OnKeyDown)
             TScriptEditor::OnKeyDown(Event);
