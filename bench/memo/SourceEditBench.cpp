@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <fstream>
+#include <malloc.h>
 #include <memory>
 #include <string>
 #ifdef VELMORA_HAVE_QSCINTILLA
@@ -138,6 +139,7 @@ int MeasureMemory(const QString& Which) {
     QString text;
     if (Which == "qscintilla")
         text = memo::ToQString(script);
+    malloc_trim(0); // what was freed on the way goes back, so that the load cannot reuse it unseen
     std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
     double before = ResidentMiB("VmRSS:");
     size_t heapBefore = HeapInUse();
@@ -184,7 +186,8 @@ Memory MemoryInChild(const char* Self, const char* Which) {
 }
 
 void RunMemory(const char* Self) {
-    std::printf("Memory of the editor holding the coloured script (each in a process of its own):\n");
+    std::printf(
+        "Memory of the editor holding the coloured script (each in a process of its own):\n");
     Memory ours = MemoryInChild(Self, "velmora");
     std::printf("  TSourceEdit: peak %.1f MiB, held %.1f MiB (%d ranges)\n", ours.Peak, ours.Heap,
                 ours.Ranges);

@@ -1,9 +1,12 @@
 // The editor on screen, end to end: 1,000 characters typed at the middle of a 10 MB script in the
 // real widget (offscreen), each timed from its key event to the end of the paint it causes; then
-// QPlainTextEdit and QScintilla doing the same in the same run.
+// QPlainTextEdit and QScintilla doing the same in the same run. Then the same with SQL colouring:
+// the source editor (the chain repaired with every key) beside QScintilla with its SQL lexer, and
+// quotes that open a string running to the next quote and close it again.
 #include "BenchSupport.h"
 #include "MemoWidget.h"
 #include "QtText.h"
+#include "SourceEditUnit.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -13,6 +16,7 @@
 #include <QTextCursor>
 #include <functional>
 #ifdef VELMORA_HAVE_QSCINTILLA
+#include <Qsci/qscilexersql.h>
 #include <Qsci/qsciscintilla.h>
 #endif
 
@@ -21,6 +25,7 @@ namespace {
 using namespace bench;
 
 constexpr int Keystrokes = 1000;
+constexpr int QuotePairs = 20;
 
 // Counts the paints of a widget's viewport.
 class PaintCounter final : public QObject {
@@ -47,15 +52,29 @@ void WaitForPaint(const PaintCounter& Counter, int Before) {
 void SendKey(QWidget& Target, QEvent::Type Type, const std::u32string& Key) {
     bool enter = Key == U"\r\n";
     char32_t c = enter ? U'\r' : Key[0];
-    int code = enter ? Qt::Key_Return : static_cast<int>(c >= U'a' && c <= U'z' ? c - 32 : c);
+    int code = enter        ? Qt::Key_Return
+               : c == U'\b' ? Qt::Key_Backspace
+                            : static_cast<int>(c >= U'a' && c <= U'z' ? c - 32 : c);
     QKeyEvent event(Type, code, Qt::NoModifier, memo::ToQString(std::u32string(1, c)));
     QApplication::sendEvent(&Target, &event);
 }
 
+// One key typed into Widget, timed from its key event to the end of the paint it causes.
+void TimeKey(Samples& Times, QWidget& Widget, const PaintCounter& Counter,
+             const std::u32string& Key) {
+    Times.Time([&] {
+        int before = Counter.Paints;
+        SendKey(Widget, QEvent::KeyPress, Key);
+        WaitForPaint(Counter, before);
+    });
+    SendKey(Widget, QEvent::KeyRelease, Key);
+}
+
 // Shows Widget at 1280 x 1024, loads the script with Load (which also puts the caret at the
-// middle), then types Keys characters there through key events.
+// middle), then types Keys characters there through key events; with Quotes, also a quote that
+// opens a string and one that closes it, Quotes times (both taken back with Backspace).
 void TypeIntoWidget(const char* Name, QAbstractScrollArea& Widget, int Keys,
-                    const std::function<void()>& Load) {
+                    const std::function<void()>& Load, int Quotes = 0) {
     Widget.resize(1280, 1024);
     Widget.show();
     Widget.activateWindow();
@@ -65,18 +84,24 @@ void TypeIntoWidget(const char* Name, QAbstractScrollArea& Widget, int Keys,
     QCoreApplication::processEvents();
     PaintCounter counter(Widget.viewport());
     Samples typing;
-    for (int i = 0; i < Keys; ++i) {
-        std::u32string key = Keystroke(i);
-        typing.Time([&] {
-            int before = counter.Paints;
-            SendKey(Widget, QEvent::KeyPress, key);
-            WaitForPaint(counter, before);
-        });
-        SendKey(Widget, QEvent::KeyRelease, key);
+    for (int i = 0; i < Keys; ++i)
+        TimeKey(typing, Widget, counter, Keystroke(i));
+    Samples opening;
+    Samples closing;
+    Samples backspaces;
+    for (int i = 0; i < Quotes; ++i) {
+        TimeKey(opening, Widget, counter, U"'");
+        TimeKey(closing, Widget, counter, U"'");
+        TimeKey(backspaces, Widget, counter, U"\b");
+        TimeKey(backspaces, Widget, counter, U"\b");
     }
     std::printf("%s:\n", Name);
     load.Print("set the whole text, caret at the middle");
     typing.Print("key event to finished paint, at the middle");
+    if (Quotes > 0) {
+        opening.Print("a quote that opens a string to the next quote");
+        closing.Print("the quote that closes it");
+    }
     Widget.hide();
 }
 
@@ -120,6 +145,42 @@ void RunScintilla(const std::u32string& Script) {
 #endif
 }
 
+void RunSourceEditWidget(const std::u32string& Script) {
+    memo::TMemoWidget widget(nullptr, std::make_unique<sourceedit::TSourceEdit>());
+    auto& editor = static_cast<sourceedit::TSourceEdit&>(widget.Editor());
+    sourceedit::ApplySqlEditorSettings(editor);
+    TypeIntoWidget(
+        "TMemoWidget with TSourceEdit, SQL colouring (the script editor on screen)", widget,
+        Keystrokes,
+        [&] {
+            editor.SetText(Script);
+            editor.Selection()->CollapseTo(editor.LineColToPos(editor.LineCount() / 2, 10));
+            editor.Selection()->MakeVisible(4);
+        },
+        QuotePairs);
+}
+
+void RunScintillaSql(const std::u32string& Script) {
+#ifdef VELMORA_HAVE_QSCINTILLA
+    QsciScintilla edit;
+    QsciLexerSQL lexer;
+    edit.setLexer(&lexer);
+    TypeIntoWidget(
+        "QScintilla with its SQL lexer (baseline)", edit, Keystrokes,
+        [&] {
+            edit.setText(memo::ToQString(Script));
+            edit.SendScintilla(QsciScintilla::SCI_COLOURISE, 0L, -1L);
+            long middle = edit.SendScintilla(QsciScintilla::SCI_GETLENGTH) / 2;
+            edit.SendScintilla(QsciScintilla::SCI_GOTOPOS, middle);
+        },
+        QuotePairs);
+    edit.setLexer(nullptr);
+#else
+    (void)Script;
+    std::printf("QScintilla (baseline): not installed (libqscintilla2-qt6-dev); skipped\n");
+#endif
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -137,5 +198,8 @@ int main(int argc, char** argv) {
     RunMemoWidget(script);
     RunPlainTextEdit(script);
     RunScintilla(script);
+    std::printf("With SQL colouring; target: p99 at most 1 ms\n");
+    RunSourceEditWidget(script);
+    RunScintillaSql(script);
     return 0;
 }

@@ -164,11 +164,8 @@ TSourceEdit::TRangeCursor TSourceEdit::SyntaxRangeAt(int Pos) const {
 }
 
 TSourceEdit::TRangeCursor TSourceEdit::SyntaxRangeAtFrom(int Pos, const TRangeCursor& Hint) const {
-    if (!FChain.IsCurrent(Hint) || !Hint.Valid() || Hint.Token().RStart > Pos)
-        return SyntaxRangeAt(Pos);
-    TRangeCursor cursor = Hint;
-    while (cursor.Valid() && (cursor.Token().REnd < Pos || !cursor.Token().IsRange()))
-        cursor.Next();
+    TRangeCursor cursor = Pos < 1 ? FChain.First() : FChain.At(Pos, Hint);
+    SkipGaps(cursor);
     return cursor;
 }
 

@@ -57,7 +57,8 @@ public:
     virtual void GetDebuggableRanges(TDebuggableRanges& Ranges) const;
     // The first range whose end is at or after Pos; nil when there is none.
     virtual TRangeCursor SyntaxRangeAt(int Pos) const;
-    // The same, found from Hint (a cursor of an earlier lookup) when Hint is still current.
+    // The same, found from Hint (a cursor of an earlier lookup) when that is still current and
+    // near.
     virtual TRangeCursor SyntaxRangeAtFrom(int Pos, const TRangeCursor& Hint) const;
     TRangeCursor FirstRange() const { return SyntaxRangeAt(1); }
     TRangeCursor LastRange() const;
@@ -71,7 +72,7 @@ public:
     void GetFormattedRanges(memo::TCustomRange* Range, memo::TFormattedRangeArray& Pieces) override;
     void KeyPress(char32_t Key) override;
 
-    // The byte size of the chain and the lexicon of the settings, beside the plain editor's.
+    // The bytes the syntax chain holds, beside the plain editor's MemoryBytes.
     size_t SyntaxMemoryBytes() const { return FChain.MemoryBytes(); }
 
 protected:

@@ -59,13 +59,7 @@ void TSourceEdit::ProduceFromChain(const memo::TCustomRange& Segment,
     int selEnd = selection.REnd();
 
     // The entry that holds the segment's first character, found from where the last piece ended.
-    TRangeCursor cursor = FChain.At(segStart);
-    if (FChain.IsCurrent(FPaintCursor) && FPaintCursor.Valid() &&
-        FPaintCursor.Token().RStart <= segStart) {
-        cursor = FPaintCursor;
-        while (cursor.Valid() && cursor.Token().REnd < segStart)
-            cursor.Next();
-    }
+    TRangeCursor cursor = FChain.At(segStart, FPaintCursor);
     int done = segStart - 1;
     for (; cursor.Valid() && cursor.Token().RStart <= segEnd; cursor.Next()) {
         FPaintCursor = cursor;

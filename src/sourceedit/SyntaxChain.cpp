@@ -159,6 +159,18 @@ TSyntaxChain::TCursor TSyntaxChain::At(int Pos) const {
     return cursor;
 }
 
+TSyntaxChain::TCursor TSyntaxChain::At(int Pos, const TCursor& Hint) const {
+    // Farther than this, a search costs less than the walk.
+    constexpr int NearBy = 4096;
+    if (!IsCurrent(Hint) || !Hint.Valid() || Hint.FToken.RStart > Pos ||
+        Pos - Hint.FToken.RStart > NearBy)
+        return At(Pos);
+    TCursor cursor = Hint;
+    while (cursor.Valid() && cursor.FToken.REnd < Pos)
+        cursor.Next();
+    return cursor;
+}
+
 // --- Changes ---------------------------------------------------------------------------------
 
 void TSyntaxChain::Clear() {

@@ -45,6 +45,9 @@ public:
     TCursor First() const;
     // The entry that holds Pos; invalid when Pos lies outside 1 … End.
     TCursor At(int Pos) const;
+    // The same, walking on from Hint when it is a cursor of this chain a little before Pos (the
+    // next line to paint usually is).
+    TCursor At(int Pos, const TCursor& Hint) const;
     // Whether Cursor still describes this chain.
     bool IsCurrent(const TCursor& Cursor) const {
         return Cursor.FChain == this && Cursor.FVersion == FVersion;

@@ -73,7 +73,7 @@ private:
     bool FBuilt = false;
     unsigned FGeneration = 0;
     std::vector<TCandidate> FCandidates;
-    std::vector<TSlot> FSlots; // a power of two, at most half full
+    std::vector<TSlot> FSlots;      // a power of two, at most half full
     std::uint64_t FWordLengths = 0; // bit n: a word of n characters (n < 63), bit 63: longer ones
     std::vector<TStyle> FStyles;
     std::array<std::uint8_t, 128> FClasses{};

@@ -238,6 +238,28 @@ TEST_F(Repair, LookupsFromAHintFindWhatALookupFromTheHeadFinds) {
     }
 }
 
+TEST(SyntaxRanges, CoincideByClassEndAndAttribute) {
+    using enum TSyntaxKind;
+    auto same = [](TSyntaxToken Old, TSyntaxToken New) {
+        std::unique_ptr<TSyntaxRange> old(CreateSyntaxRange(Old, nullptr));
+        std::unique_ptr<TSyntaxRange> fresh(CreateSyntaxRange(New, nullptr));
+        EXPECT_EQ(old->SameAs(*fresh), SameAs(Old, New));
+        return SameAs(Old, New);
+    };
+    // The start is not compared, the end and the class are.
+    EXPECT_TRUE(same({skNormalText, 0, 1, 5}, {skNormalText, 0, 3, 5}));
+    EXPECT_FALSE(same({skNormalText, 0, 1, 5}, {skNormalText, 0, 1, 6}));
+    EXPECT_FALSE(same({skNormalText, 0, 1, 5}, {skWordList, 0, 1, 5}));
+    EXPECT_TRUE(same({skWordList, 2, 1, 5}, {skWordList, 2, 2, 5}));
+    EXPECT_FALSE(same({skWordList, 2, 1, 5}, {skWordList, 1, 1, 5}));
+    EXPECT_FALSE(same({skParenthesis, psOpening, 3, 3}, {skParenthesis, psClosing, 3, 3}));
+    // Symbols and numbers are the same when their characters are.
+    EXPECT_TRUE(same({skSymbol, 0, 4, 5}, {skSymbol, 0, 4, 5}));
+    EXPECT_FALSE(same({skSymbol, 0, 4, 5}, {skSymbol, 0, 3, 5}));
+    EXPECT_FALSE(same({skNumber, 0, 4, 5}, {skNumber, 0, 5, 5}));
+    EXPECT_EQ(CreateSyntaxRange({skGap, 0, 1, 5}, nullptr), nullptr);
+}
+
 // --- The compact store -----------------------------------------------------------------------
 
 // Random replacements of every size, against a vector of the same ranges: positions, levels,
