@@ -13,9 +13,10 @@ std::u32string WithLineEnd(std::u32string_view Value) {
 } // namespace
 
 TCustomStyle::~TCustomStyle() {
-    if (auto* styles = static_cast<TCustomStyles*>(Collection())) {
+    // The collection may be going itself: it is only a collection of styles here.
+    if (TCollection* styles = Collection()) {
         for (int i = 0; i < styles->Count(); ++i) {
-            TCustomStyle* other = styles->Items(i);
+            auto* other = static_cast<TCustomStyle*>(styles->Items(i));
             if (other->FDontSwitchTo1 == this)
                 other->FDontSwitchTo1 = nullptr;
             if (other->FDontSwitchTo2 == this)

@@ -224,7 +224,7 @@ void TSyntaxChain::Rebuild(int First, int Last, int Start, int Level,
     int old = Last - First + 1;
     // Blocks are rewritten in place; only a difference in number moves the blocks after them.
     if (blocks > old) {
-        FBlocks.insert(FBlocks.begin() + Last + 1, static_cast<size_t>(blocks - old), TBlock{});
+        FBlocks.insert(FBlocks.begin() + (Last + 1), static_cast<size_t>(blocks - old), TBlock{});
         for (int b = old; b < blocks; ++b) {
             FStarts.Insert(First + b, 0);
             FLevels.Insert(First + b, 0);
@@ -235,7 +235,7 @@ void TSyntaxChain::Rebuild(int First, int Last, int Start, int Level,
             FStarts.Delete(First + b);
             FLevels.Delete(First + b);
         }
-        FBlocks.erase(FBlocks.begin() + First + blocks, FBlocks.begin() + Last + 1);
+        FBlocks.erase(FBlocks.begin() + (First + blocks), FBlocks.begin() + (Last + 1));
     }
     for (int b = 0; b < blocks; ++b) {
         int from = static_cast<int>(static_cast<long long>(count) * b / blocks);
