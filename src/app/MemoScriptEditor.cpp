@@ -1,9 +1,21 @@
 #include "MemoScriptEditor.h"
 
+#include "FontCache.h"
 #include "QtText.h"
 
 using memo::ToQString;
 using memo::ToU32;
+
+namespace {
+
+// Paper is white: the system's window text colour prints black.
+QColor PaperColor(memo::TColor Color) {
+    if (memo::IsSystemColor(Color))
+        return Qt::black;
+    return QColor(memo::RedOf(Color), memo::GreenOf(Color), memo::BlueOf(Color));
+}
+
+} // namespace
 
 TMemoScriptEditor::TMemoScriptEditor(QWidget* Parent)
     : TMemoWidget(Parent, std::make_unique<sourceedit::TSourceEdit>()) {
@@ -29,12 +41,34 @@ void TMemoScriptEditor::SetText(const QString& Text) {
     Editor().SetText(ToU32(Text));
 }
 
+// Each line is printed as the editor colours it: a run for every lexical range, or piece of one,
+// without the selection's colours.
+TStyledScript TMemoScriptEditor::StyledScript() const {
+    TStyledScript script;
+    script.Font = memo::ResolveFont(Editor().GetFontValue());
+    script.TabSize = Editor().TabSize();
+    script.LineCount = Editor().Lines().Count();
+    script.Line = [this](int Index) {
+        sourceedit::TSourceEdit& editor = SourceEdit();
+        int start = editor.LineColToPos(Index + 1, 1);
+        std::vector<sourceedit::TStyledSpan> spans;
+        editor.GetStyledSpans(start, start + editor.LineLength(Index + 1) - 1, spans);
+        TStyledLine line;
+        for (const sourceedit::TStyledSpan& span : spans)
+            line.push_back({editor.Chars(span.RStart, span.REnd), PaperColor(span.Font.Color),
+                            span.Font.HasStyle(memo::fsBold), span.Font.HasStyle(memo::fsItalic)});
+        return line;
+    };
+    return script;
+}
+
 void TMemoScriptEditor::SetSelection(int Start, int Length) {
     memo::TSelectionRange& selection = *Editor().Selection();
     selection.BeginUpdate();
     selection.CollapseTo(Start + 1);
     selection.ExtendTo(Start + Length + 1);
     selection.EndUpdate();
+    Editor().ScrollCaretIntoView();
 }
 
 void TMemoScriptEditor::AppendLine(const QString& Text) {

@@ -14,7 +14,7 @@
 namespace sourceedit {
 
 // A stretch of text with the font and background it is drawn with.
-struct TStyledRun {
+struct TStyledSpan {
     int RStart = 1;
     int REnd = 0;
     memo::TFont Font;
@@ -66,7 +66,7 @@ public:
 
     // The runs Start … End is drawn in (without the selection's colours), for printing: each
     // lexical range cut to Start … End, with its font and background.
-    void GetStyledRuns(int Start, int End, std::vector<TStyledRun>& Runs);
+    void GetStyledSpans(int Start, int End, std::vector<TStyledSpan>& Runs);
 
     // --- Overrides of the plain editor ---
     void GetFormattedRanges(memo::TCustomRange* Range, memo::TFormattedRangeArray& Pieces) override;

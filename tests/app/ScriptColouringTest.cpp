@@ -120,4 +120,27 @@ TEST_F(ScriptColouringTest, ASelectionKeepsTheTypefaceOfWhatItCovers) {
     EXPECT_GT(PixelsOf(Shown(), 1, 6, selectedText, QPalette::Highlight), regularInk * 5 / 4);
 }
 
+TEST_F(ScriptColouringTest, TheScriptPrintsInItsColours) {
+    Script->SetText("x\r\n\tselect 'a' -- (1)");
+    TStyledScript printed = Script->StyledScript();
+    ASSERT_EQ(printed.LineCount, 2);
+    std::vector<std::pair<std::u32string, QColor>> runs;
+    for (const TStyledRun& run : printed.Line(1))
+        runs.emplace_back(run.Text, run.Color);
+    const QColor black(0, 0, 0);
+    EXPECT_EQ(runs, (std::vector<std::pair<std::u32string, QColor>>{{U"\t", black},
+                                                                    {U"select", QColor(0, 0, 255)},
+                                                                    {U" ", black},
+                                                                    {U"'a'", QColor(255, 0, 0)},
+                                                                    {U" ", black},
+                                                                    {U"--", black},
+                                                                    {U" ", black},
+                                                                    {U"(", black},
+                                                                    {U"1", QColor(0, 0, 255)},
+                                                                    {U")", black}}));
+    // The selection is not printed.
+    Script->SetSelection(0, 12);
+    EXPECT_EQ(Script->StyledScript().Line(1)[1].Color, QColor(0, 0, 255));
+}
+
 } // namespace

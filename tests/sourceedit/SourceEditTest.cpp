@@ -97,10 +97,10 @@ TEST_F(Painting, WholeRangesAreHandedToPaintingThemselves) {
 TEST_F(Painting, PrintingReadsTheRunsWithoutTheSelection) {
     Editor->SetText(U"select 'a'\r\n(1)");
     Select(1, Editor->TextLength());
-    std::vector<TStyledRun> runs;
-    Editor->GetStyledRuns(1, Editor->TextLength(), runs);
+    std::vector<TStyledSpan> runs;
+    Editor->GetStyledSpans(1, Editor->TextLength(), runs);
     std::vector<std::pair<std::u32string, memo::TColor>> seen;
-    for (const TStyledRun& run : runs) {
+    for (const TStyledSpan& run : runs) {
         EXPECT_EQ(run.Color, clWindow);
         seen.emplace_back(Editor->Chars(run.RStart, run.REnd), run.Font.Color);
     }
@@ -113,7 +113,7 @@ TEST_F(Painting, PrintingReadsTheRunsWithoutTheSelection) {
                                                                           {U")", memo::clBlack}}));
     // A piece of a range is a run of its own.
     runs.clear();
-    Editor->GetStyledRuns(3, 4, runs);
+    Editor->GetStyledSpans(3, 4, runs);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].Font.Color, clBlue);
 }
