@@ -148,26 +148,18 @@ void OpenIntoWidget(const char* Name, QAbstractScrollArea& Widget,
     Widget.hide();
 }
 
-void OpenMemoWidget(const std::string& Path) {
-    memo::TMemoWidget widget;
-    memo::TMemoComponent& editor = widget.Editor();
-    OpenIntoWidget(
-        "TMemoWidget (the editor on screen)", widget,
-        [&] {
-            const velmora::files::TScriptText script = velmora::files::ReadScriptFile(Path);
-            editor.SetText(script.Text);
-            editor.Selection()->CollapseTo(1);
-            editor.ScrollCaretIntoView();
-        },
-        [&] { editor.SetText(U""); });
+// The script editor of the main window: the widget hosting a source editor with the SQL settings.
+std::unique_ptr<memo::TMemoWidget> NewSqlWidget() {
+    auto widget =
+        std::make_unique<memo::TMemoWidget>(nullptr, std::make_unique<sourceedit::TSourceEdit>());
+    sourceedit::ApplySqlEditorSettings(static_cast<sourceedit::TSourceEdit&>(widget->Editor()));
+    return widget;
 }
 
-void OpenSourceEditWidget(const std::string& Path) {
-    memo::TMemoWidget widget(nullptr, std::make_unique<sourceedit::TSourceEdit>());
-    auto& editor = static_cast<sourceedit::TSourceEdit&>(widget.Editor());
-    sourceedit::ApplySqlEditorSettings(editor);
+void OpenEditorWidget(const char* Name, memo::TMemoWidget& Widget, const std::string& Path) {
+    memo::TMemoComponent& editor = Widget.Editor();
     OpenIntoWidget(
-        "TMemoWidget with TSourceEdit, SQL colouring (the script editor on screen)", widget,
+        Name, Widget,
         [&] {
             const velmora::files::TScriptText script = velmora::files::ReadScriptFile(Path);
             editor.SetText(script.Text);
@@ -190,6 +182,19 @@ void OpenPlainTextEdit(const std::string& Path) {
         [&] { edit.clear(); });
 }
 
+void TypeIntoEditorWidget(const char* Name, memo::TMemoWidget& Widget, const std::u32string& Script,
+                          int Quotes = 0) {
+    memo::TMemoComponent& editor = Widget.Editor();
+    TypeIntoWidget(
+        Name, Widget, Keystrokes,
+        [&] {
+            editor.SetText(Script);
+            editor.Selection()->CollapseTo(editor.LineColToPos(editor.LineCount() / 2, 10));
+            editor.Selection()->MakeVisible(4);
+        },
+        Quotes);
+}
+
 void RunMemoWidget(const std::u32string& Script) {
     memo::TMemoWidget widget;
     memo::TMemoComponent& editor = widget.Editor();
@@ -197,11 +202,7 @@ void RunMemoWidget(const std::u32string& Script) {
     font.Height = -13; // as the main window's editor
     editor.SetFont(font);
     editor.SetTabSize(8);
-    TypeIntoWidget("TMemoWidget (the editor on screen)", widget, Keystrokes, [&] {
-        editor.SetText(Script);
-        editor.Selection()->CollapseTo(editor.LineColToPos(editor.LineCount() / 2, 10));
-        editor.Selection()->MakeVisible(4);
-    });
+    TypeIntoEditorWidget("TMemoWidget (the editor on screen)", widget, Script);
 }
 
 void RunPlainTextEdit(const std::u32string& Script) {
@@ -231,18 +232,9 @@ void RunScintilla(const std::u32string& Script) {
 }
 
 void RunSourceEditWidget(const std::u32string& Script) {
-    memo::TMemoWidget widget(nullptr, std::make_unique<sourceedit::TSourceEdit>());
-    auto& editor = static_cast<sourceedit::TSourceEdit&>(widget.Editor());
-    sourceedit::ApplySqlEditorSettings(editor);
-    TypeIntoWidget(
-        "TMemoWidget with TSourceEdit, SQL colouring (the script editor on screen)", widget,
-        Keystrokes,
-        [&] {
-            editor.SetText(Script);
-            editor.Selection()->CollapseTo(editor.LineColToPos(editor.LineCount() / 2, 10));
-            editor.Selection()->MakeVisible(4);
-        },
-        QuotePairs);
+    TypeIntoEditorWidget(
+        "TMemoWidget with TSourceEdit, SQL colouring (the script editor on screen)",
+        *NewSqlWidget(), Script, QuotePairs);
 }
 
 void RunScintillaSql(const std::u32string& Script) {
@@ -280,8 +272,10 @@ int main(int argc, char** argv) {
     const std::string file = WriteScriptFile(script);
     std::printf("a %zu-byte script file opened %d times; target: at most 500 ms\n",
                 std::filesystem::file_size(file), Opens);
-    OpenMemoWidget(file);
-    OpenSourceEditWidget(file);
+    memo::TMemoWidget plain;
+    OpenEditorWidget("TMemoWidget (the editor on screen)", plain, file);
+    OpenEditorWidget("TMemoWidget with TSourceEdit, SQL colouring (the script editor on screen)",
+                     *NewSqlWidget(), file);
     OpenPlainTextEdit(file);
     std::filesystem::remove(file);
     std::printf("%d characters typed at the middle of a %zu-character, 200,000-line script; "
