@@ -64,9 +64,9 @@ public:
     TRangeCursor LastRange() const;
     const TSyntaxChain& Chain() const { return FChain; }
 
-    // The runs Start … End is drawn in (without the selection's colours), for printing: each
+    // The spans Start … End is drawn in, without the selection's colours, for printing: each
     // lexical range cut to Start … End, with its font and background.
-    void GetStyledSpans(int Start, int End, std::vector<TStyledSpan>& Runs);
+    void GetStyledSpans(int Start, int End, std::vector<TStyledSpan>& Spans);
 
     // --- Overrides of the plain editor ---
     void GetFormattedRanges(memo::TCustomRange* Range, memo::TFormattedRangeArray& Pieces) override;

@@ -16,7 +16,7 @@ void TSourceEdit::GetFormattedRanges(memo::TCustomRange* Range,
     ProduceFromChain(*Range, Pieces, true);
 }
 
-void TSourceEdit::GetStyledSpans(int Start, int End, std::vector<TStyledSpan>& Runs) {
+void TSourceEdit::GetStyledSpans(int Start, int End, std::vector<TStyledSpan>& Spans) {
     memo::TMCRange stretch(this, Start, End);
     memo::TFormattedRangeArray pieces;
     if (FSyntaxColoring->Enabled())
@@ -25,8 +25,8 @@ void TSourceEdit::GetStyledSpans(int Start, int End, std::vector<TStyledSpan>& R
         ProducePlain(stretch.RStart(), stretch.REnd(), pieces, false);
     for (memo::TCustomFormattedRange* piece : pieces) {
         const memo::TFont* font = piece->GetFont();
-        Runs.push_back(TStyledSpan{piece->RStart(), piece->REnd(), font ? *font : GetFontValue(),
-                                  piece->GetColor()});
+        Spans.push_back(TStyledSpan{piece->RStart(), piece->REnd(), font ? *font : GetFontValue(),
+                                    piece->GetColor()});
         if (piece->FreeAfterPaint())
             delete piece;
     }
