@@ -218,6 +218,8 @@ protected:
     // Overridable edit notifications: right after every edit, and after its repaint.
     virtual void TextReplaced(int Start, int OldLength, int NewLength);
     virtual void ReplaceFinished();
+    // The font was set: new character metrics.
+    virtual void FontChanged();
 
     TTextBuffer FText;
     int FTextLength = 0;
