@@ -132,8 +132,7 @@ private:
 
     void storeRow(size_t row) {
         if (rowStatus_[row] == SQL_ROW_ERROR)
-            throwDiagnostics(readDiagnostics(SQL_HANDLE_STMT, handle_),
-                             "A row of the result could not be read");
+            statement_.check(SQL_ERROR, "Reading a row of the result");
         row_.clear();
         for (size_t column = 0; column < columns_.size(); ++column)
             storeCell(row, column);

@@ -311,3 +311,44 @@ TEST_F(FreeTdsFailures, AServerThatNeverAnswersFailsTheLoginAfterTheConnectTimeo
     EXPECT_EQ(attempt.get(), "Timeout expired\nUnable to connect to data source");
     EXPECT_FALSE(connection.Connected());
 }
+
+namespace {
+
+// What a failure raised: "lost: <text>" for EConnectionLost, "error: <text>" for any other.
+std::string failureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const EConnectionLost& error) {
+        return std::string("lost: ") + error.what();
+    } catch (const EDatabaseError& error) {
+        return std::string("error: ") + error.what();
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST_F(FreeTdsFailures, ASocketClosedMidResultIsALostConnection) {
+    TTdsServerProcess dropping({"--drop-after-rows", "100"});
+    TADOConnection connection;
+    connection.SetConnectionString(
+        tdsConnectionString(dropping.Port(), "sa", tdsSaPassword, "sample"));
+    connection.Open();
+    TADOQuery query;
+    query.SetConnection(&connection);
+    query.SetSQL("select n from numbers order by n");
+    // FreeTDS's own error 20017, under SQLSTATE 01000.
+    EXPECT_EQ(failureOf([&] { query.Open(); }), "lost: Unexpected EOF from the server");
+    EXPECT_FALSE(query.Active());
+}
+
+TEST_F(FreeTdsFailures, AKilledServerIsALostConnection) {
+    TTdsServerProcess server;
+    TADOConnection connection;
+    connection.SetConnectionString(
+        tdsConnectionString(server.Port(), "sa", tdsSaPassword, "sample"));
+    connection.Open();
+    server.Kill();
+    const std::string failure = failureOf([&] { connection.Execute("select 1"); });
+    EXPECT_EQ(failure.rfind("lost: ", 0), 0u) << failure;
+}
