@@ -352,3 +352,30 @@ TEST_F(FreeTdsFailures, AKilledServerIsALostConnection) {
     const std::string failure = failureOf([&] { connection.Execute("select 1"); });
     EXPECT_EQ(failure.rfind("lost: ", 0), 0u) << failure;
 }
+
+// Dates before 1753 (the first year of datetime) in datetime2 and date columns.
+TEST_F(FreeTds, EarlyDatesRoundTripThroughTableEditing) {
+    const std::string table = ownTable("early_dates");
+    run("create table " + table + " (id int identity primary key, d2 datetime2, d date)");
+    run("insert into " + table + " (d2, d) values ('2000-01-01 00:00:00', '2000-01-01')");
+    TADOTable dates;
+    dates.SetConnection(&connection);
+    dates.SetTableName(table);
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"0001-01-01 00:00:00.0000000", "0001-01-01"},
+        {"1752-12-31 23:59:59.1234567", "1000-06-15"},
+        {"1600-02-29 12:30:00.5000000", "1752-09-10"}};
+    for (const auto& [dateTime, date] : values) {
+        SCOPED_TRACE(dateTime + " " + date);
+        dates.Open();
+        dates.Edit();
+        dates.FieldByName("d2").SetAsString(dateTime);
+        dates.FieldByName("d").SetAsString(date);
+        dates.Post();
+        dates.Close();
+        dates.Open();
+        EXPECT_EQ(dates.FieldByName("d2").AsString(), dateTime);
+        EXPECT_EQ(dates.FieldByName("d").AsString(), date);
+        dates.Close();
+    }
+}
