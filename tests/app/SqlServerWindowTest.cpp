@@ -198,6 +198,27 @@ TEST_F(SqlServerWindow, AConnectionFileForSqlOledbConnects) {
     EXPECT_EQ(Window->cbDatabases->currentText(), "sample");
 }
 
+TEST_F(SqlServerWindow, SpHelpTextExAppendsTheProceduresTextAsCreated) {
+    Connect(test::tdsConnectionString("sample"));
+    Window->PageControl1->setCurrentWidget(Window->tvStoredProcedures->parentWidget());
+    QTreeWidgetItem* procedure = Node(Window->tvStoredProcedures, "customer_orders");
+    ASSERT_NE(procedure, nullptr);
+    Click(Window->tvStoredProcedures, procedure);
+    Window->SourceEdit1->SetText("-- before");
+    Window->SPHELPTEXTEx1->trigger();
+    EXPECT_EQ(Window->SourceEdit1->Text(),
+              "-- before\r\n"
+              "create procedure customer_orders @customer_id int, @since datetime = null\r\n"
+              "as\r\n"
+              "select o.id, p.title, o.quantity, o.ordered\r\n"
+              "from orders o join products p on p.id = o.product_id\r\n"
+              "where o.customer_id = @customer_id and (@since is null or o.ordered >= @since)\r\n"
+              "order by o.id;");
+    EXPECT_TRUE(Dialogs.Messages.empty()) << Dialogs.Messages.front().Text.toStdString();
+    // The lines were read from the procedure's result, which is closed again.
+    EXPECT_FALSE(DataModule1->ADOQuery1.Active());
+}
+
 TEST_F(SqlServerWindow, AServerThatNeverAnswersFailsAfterTheConnectTimeout) {
     test::TTdsServerProcess stalled({"--stall"});
     // Should the login wait without bound, the server goes and the test can end.
