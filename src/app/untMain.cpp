@@ -53,6 +53,7 @@ TfrmMain::TfrmMain() {
     ConnectHandlers();
     FormCreate();
     ConnectScriptCommands();
+    ConnectServerWait();
 }
 
 TfrmMain::~TfrmMain() {

@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 class QAction;
@@ -119,6 +120,7 @@ public:
     QToolButton* ToolButton1;
     QToolButton* ToolButton3;
     QToolButton* ToolButton9;
+    QToolButton* ToolButton10;
     TDatabaseChooser* cbDatabases;
     TScriptEditor* SourceEdit1;
     TStatusBar* StatusBar2;
@@ -140,6 +142,7 @@ public:
     QAction* New2;
     QAction* SelectedOnly1;
     QAction* EntireScript1;
+    QAction* Cancel1;
     QAction* GUID1;
     QAction* RandomNumber1;
     QAction* yyyymmddhhmmss1;
@@ -192,6 +195,8 @@ private:
     void CreateFileDialogs();
     void ConnectHandlers();
     void ConnectScriptCommands();
+    void ConnectServerWait();
+    void ServerWaitBusyChanged(bool Busy);
 
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
@@ -205,6 +210,8 @@ private:
     // Works on the data module's objects: declared after it, so it goes first.
     std::unique_ptr<velmora::query::TScriptRunner> FScriptRunner;
     TContextMenuShortcuts* FContextMenuShortcuts;
+    // The commands disabled while a call on the server shows, to be enabled again after it.
+    QList<QPointer<QAction>> FDisabledWhileWaiting;
 };
 
 extern TfrmMain* frmMain;
