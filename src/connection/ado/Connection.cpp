@@ -341,17 +341,13 @@ TRecordset TADOConnection::Execute(const std::string& commandText) {
 TRecordset
 TADOConnection::readCatalog(const std::function<SQLRETURN(SQLHSTMT handle)>& catalogFunction,
                             const char* what) {
-    TRecordset rows =
-        onStatement<TRecordset>([catalogFunction, what, getData = getData_](
-                                    TServerCall& call, const OdbcStatement& statement) {
-            SQLRETURN result = SQL_SUCCESS;
-            {
-                const TServerCall::TCancelTarget cancellable(call, statement.handle());
-                result = catalogFunction(statement.handle());
-            }
-            statement.check(result, what);
-            return readCurrentResult(statement, getData, call);
-        });
+    TRecordset rows = onStatement<TRecordset>([catalogFunction, what,
+                                               getData = getData_](TServerCall& call,
+                                                                   const OdbcStatement& statement) {
+        const SQLHSTMT handle = statement.handle();
+        statement.check(call.Cancellable(handle, [&] { return catalogFunction(handle); }), what);
+        return readCurrentResult(statement, getData, call);
+    });
     if (rows.fetchCancelled)
         throw EDatabaseError(cancelledMessage);
     return rows;
@@ -468,20 +464,27 @@ void TADOConnection::RunInTransaction(const std::function<void()>& work) {
             connection.setAutoCommit(true);
         });
     } catch (...) {
-        // The first error is the one worth reporting; a lost connection has nothing to undo.
-        if (Connected()) {
-            try {
-                onConnection([](OdbcConnection& connection) {
-                    try {
-                        connection.endTransaction(false);
-                    } catch (const EDatabaseError&) {
-                    }
-                    connection.setAutoCommit(true);
-                });
-            } catch (const EDatabaseError&) {
-            }
-        }
+        rollBackAfterFailure();
         throw;
+    }
+}
+
+// Errors here would hide the one that made the transaction fail; a lost connection has nothing
+// to undo.
+void TADOConnection::rollBackAfterFailure() {
+    if (!Connected())
+        return;
+    try {
+        onConnection([](OdbcConnection& connection) {
+            try {
+                connection.endTransaction(false);
+            } catch (const EDatabaseError&) {
+                // The mode below is still worth restoring.
+            }
+            connection.setAutoCommit(true);
+        });
+    } catch (const EDatabaseError&) {
+        // See above.
     }
 }
 
@@ -519,13 +522,11 @@ long executeWithValues(const OdbcStatement& writeStatement, const std::string& s
             "Binding a value");
     }
     const SqlWString text = toSqlWide(sql);
-    SQLRETURN result = SQL_SUCCESS;
-    {
-        const TServerCall::TCancelTarget cancellable(call, handle);
-        result = SQLExecDirectW(handle, const_cast<SQLWCHAR*>(text.c_str()),
-                                static_cast<SQLINTEGER>(text.size()));
-    }
-    writeStatement.check(result, "Writing the row");
+    const auto write = [&] {
+        return SQLExecDirectW(handle, const_cast<SQLWCHAR*>(text.c_str()),
+                              static_cast<SQLINTEGER>(text.size()));
+    };
+    writeStatement.check(call.Cancellable(handle, write), "Writing the row");
     SQLLEN count = 0;
     writeStatement.check(SQLRowCount(handle, &count), "Counting the written rows");
     return static_cast<long>(count);

@@ -109,6 +109,7 @@ private:
     std::string providerText(const std::string& message) const;
     [[noreturn]] void rethrowWithProviderText() const;
     void endTransaction(bool commit, const TNotifyEvent& completed);
+    void rollBackAfterFailure();
     // Runs work that waits on the server through the call runner, then reports its info records
     // and raises its error here. False when the runner gave the call up.
     bool waitFor(TServerStage stage, TServerCall::TWork work);

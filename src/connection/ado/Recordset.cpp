@@ -12,11 +12,9 @@ namespace {
 void runRemainingResults(const OdbcStatement& statement, TServerCall& call) {
     call.SetStage(TServerStage::Executing);
     while (true) {
-        SQLRETURN result = SQL_SUCCESS;
-        {
-            const TServerCall::TCancelTarget cancellable(call, statement.handle());
-            result = SQLMoreResults(statement.handle());
-        }
+        const SQLHSTMT handle = statement.handle();
+        const SQLRETURN result =
+            call.Cancellable(handle, [handle] { return SQLMoreResults(handle); });
         if (result == SQL_NO_DATA)
             break;
         call.Report(statement.check(result, "Executing the batch"));
@@ -44,12 +42,11 @@ TRecordset readCurrentResult(const OdbcStatement& statement, const GetDataAbilit
 TRecordset executeDirect(const OdbcStatement& statement, const std::string& sql,
                          const GetDataAbilities& abilities, TServerCall& call) {
     const SqlWString text = toSqlWide(sql);
-    SQLRETURN result = SQL_SUCCESS;
-    {
-        const TServerCall::TCancelTarget cancellable(call, statement.handle());
-        result = SQLExecDirectW(statement.handle(), const_cast<SQLWCHAR*>(text.c_str()),
-                                static_cast<SQLINTEGER>(text.size()));
-    }
+    const SQLHSTMT handle = statement.handle();
+    const SQLRETURN result = call.Cancellable(handle, [&] {
+        return SQLExecDirectW(handle, const_cast<SQLWCHAR*>(text.c_str()),
+                              static_cast<SQLINTEGER>(text.size()));
+    });
     // A statement that affects no rows may answer SQL_NO_DATA: a closed result.
     call.Report(statement.check(result, "Executing"));
     TRecordset recordset;

@@ -32,17 +32,19 @@ void TServerCall::RethrowError() const {
         std::rethrow_exception(error_);
 }
 
-TServerCall::TCancelTarget::TCancelTarget(TServerCall& call, SQLHSTMT statement) : call_(call) {
-    const std::lock_guard lock(call_.cancelMutex_);
-    if (call_.CancelRequested())
-        throw EDatabaseError(cancelledMessage);
-    if (call_.driverCancels_)
-        call_.cancelTarget_ = statement;
+SQLRETURN TServerCall::Cancellable(SQLHSTMT statement,
+                                   const std::function<SQLRETURN()>& driverCall) {
+    setCancelTarget(statement);
+    const SQLRETURN result = driverCall();
+    setCancelTarget(SQL_NULL_HSTMT);
+    return result;
 }
 
-TServerCall::TCancelTarget::~TCancelTarget() {
-    const std::lock_guard lock(call_.cancelMutex_);
-    call_.cancelTarget_ = SQL_NULL_HSTMT;
+void TServerCall::setCancelTarget(SQLHSTMT statement) {
+    const std::lock_guard lock(cancelMutex_);
+    if (statement != SQL_NULL_HSTMT && CancelRequested())
+        throw EDatabaseError(cancelledMessage);
+    cancelTarget_ = driverCancels_ ? statement : SQL_NULL_HSTMT;
 }
 
 bool runOnCallingThread(const std::shared_ptr<TServerCall>& call) {

@@ -51,24 +51,17 @@ public:
     // Informational records are kept and reported by the caller once the call has finished.
     void Report(const std::vector<Diagnostic>& infos);
 
+    // Makes a driver call on the statement that Cancel stops with SQLCancel (where the driver
+    // allows it). After a cancel request, raises the error of a cancelled call instead.
+    SQLRETURN Cancellable(SQLHSTMT statement, const std::function<SQLRETURN()>& driverCall);
+
     // Once Finished, on the caller's thread.
     const std::vector<Diagnostic>& Infos() const { return infos_; }
     void RethrowError() const;
 
-    // While one lives, Cancel stops the statement's running driver call with SQLCancel. Made
-    // after a cancel request, it raises the error of a cancelled call instead.
-    class TCancelTarget {
-    public:
-        TCancelTarget(TServerCall& call, SQLHSTMT statement);
-        ~TCancelTarget();
-        TCancelTarget(const TCancelTarget&) = delete;
-        TCancelTarget& operator=(const TCancelTarget&) = delete;
-
-    private:
-        TServerCall& call_;
-    };
-
 private:
+    void setCancelTarget(SQLHSTMT statement);
+
     TWork work_;
     const bool driverCancels_;
     std::atomic<bool> finished_ = false;
