@@ -3,6 +3,8 @@
 #include "DataSetTableModel.h"
 #include "ErrorHandler.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
@@ -24,6 +26,8 @@ TDBGrid::TDBGrid(QWidget* Parent) : QTableView(Parent), FModel(new TDataSetTable
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // A cell holds one line: wrapped, a long word after a blank would go below the row.
+    setWordWrap(false);
     QHeaderView* rows = verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setFixedWidth(14);
@@ -31,8 +35,15 @@ TDBGrid::TDBGrid(QWidget* Parent) : QTableView(Parent), FModel(new TDataSetTable
 
     FitRowsToFont();
 
-    connect(FModel, &TDataSetTableModel::PositionChanged, this, [this] { FollowCurrentRecord(); });
+    connect(FModel, &TDataSetTableModel::PositionChanged, this, [this] {
+        FollowCurrentRecord();
+        FitColumnsInSight();
+    });
     connect(FModel, &TDataSetTableModel::modelReset, this, [this] { SizeColumns(); });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int Column) {
+        if (!FSizingColumns && Column < static_cast<int>(FSizedByUser.size()))
+            FSizedByUser[static_cast<size_t>(Column)] = true;
+    });
     connect(FModel, &TDataSetTableModel::EditFailed, this,
             [](const QString& Message) { ShowGeneralError(Message); });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -86,6 +97,10 @@ std::optional<int> TDBGrid::RowForKey(const QKeyEvent& Event) const {
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent* Event) {
+    if (Event->matches(QKeySequence::Copy)) {
+        Event->accept();
+        return CopyCurrentValue();
+    }
     const std::optional<int> row = RowForKey(*Event);
     if (!row)
         return QTableView::keyPressEvent(Event);
@@ -133,6 +148,8 @@ void TDBGrid::FollowCurrentRecord() {
 // always fit the viewport, so the view never scrolls them itself.
 void TDBGrid::scrollContentsBy(int Dx, int /*Dy*/) {
     QTableView::scrollContentsBy(Dx, 0);
+    if (Dx != 0)
+        FitColumnsInSight();
 }
 
 void TDBGrid::updateGeometries() {
@@ -162,9 +179,38 @@ void TDBGrid::ScrollBarMoved(int Value) {
 }
 
 void TDBGrid::SizeColumns() {
-    for (int column = 0; column < FModel->columnCount(); ++column) {
-        const int content =
-            std::max(sizeHintForColumn(column), horizontalHeader()->sectionSizeHint(column));
-        setColumnWidth(column, std::min(content, WidestColumn));
-    }
+    FSizedByUser.assign(static_cast<size_t>(FModel->columnCount()), false);
+    const QScopedValueRollback sizing(FSizingColumns, true);
+    for (int column = 0; column < FModel->columnCount(); ++column)
+        setColumnWidth(column, horizontalHeader()->minimumSectionSize());
+    FitColumnsInSight();
+}
+
+void TDBGrid::FitColumnsInSight() {
+    const int count = FModel->columnCount();
+    if (count == 0 || FSizedByUser.size() != static_cast<size_t>(count))
+        return;
+    const int first = std::max(columnAt(0), 0);
+    const int atRight = columnAt(viewport()->width() - 1);
+    const int last = atRight < 0 ? count - 1 : atRight;
+    const QScopedValueRollback sizing(FSizingColumns, true);
+    for (int column = first; column <= last; ++column)
+        if (!FSizedByUser[static_cast<size_t>(column)])
+            FitColumn(column);
+}
+
+// Bounded so that one long text does not push the other columns out of sight; a number is
+// never cut.
+void TDBGrid::FitColumn(int Column) {
+    int content = std::max(sizeHintForColumn(Column), horizontalHeader()->sectionSizeHint(Column));
+    if (!FModel->IsNumericColumn(Column))
+        content = std::min(content, WidestColumn);
+    if (content > columnWidth(Column))
+        setColumnWidth(Column, content);
+}
+
+void TDBGrid::CopyCurrentValue() {
+    const QModelIndex cell = currentIndex();
+    if (cell.isValid())
+        QGuiApplication::clipboard()->setText(cell.data(Qt::EditRole).toString());
 }

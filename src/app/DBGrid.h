@@ -4,6 +4,7 @@
 // the current cell and the dataset's current record follow each other.
 #include <QTableView>
 #include <optional>
+#include <vector>
 
 namespace velmora::ado {
 class TDataSource;
@@ -37,9 +38,17 @@ private:
     void FitWindowToViewport();
     void UpdateScrollBar();
     void ScrollBarMoved(int Value);
+    // A new result: every column fitted to its first rows, none of them sized by the user.
     void SizeColumns();
+    // Widens the columns in sight to the widest value seen so far, as rows come into sight;
+    // a column the user sized keeps its width.
+    void FitColumnsInSight();
+    void FitColumn(int Column);
+    void CopyCurrentValue();
 
     velmora::query::TDataSetTableModel* FModel;
     int FCurrentColumn = 0;
     bool FFollowing = false;
+    bool FSizingColumns = false;    // the grid itself is setting widths
+    std::vector<bool> FSizedByUser; // by column
 };

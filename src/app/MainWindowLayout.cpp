@@ -4,6 +4,7 @@
 #include "DatabaseChooser.h"
 #include "ImageList.h"
 #include "MemoScriptEditor.h"
+#include "SchemaTree.h"
 #include "StatusBar.h"
 #include "untMain.h"
 
@@ -28,7 +29,7 @@ QFont PixelFont(const QString& Family, int PixelHeight) {
 }
 
 QTreeWidget* CreateTree(QWidget* Page, const QString& Name) {
-    auto* tree = new QTreeWidget(Page);
+    auto* tree = new TSchemaTree(Page);
     tree->setObjectName(Name);
     tree->setHeaderHidden(true);
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -6,6 +6,7 @@
 #include "ImageList.h"
 #include "SchemaCatalog.h"
 #include "SchemaLevels.h"
+#include "SchemaTree.h"
 #include "untDataModule1.h"
 #include "untMain.h"
 
@@ -52,7 +53,7 @@ QList<QTreeWidgetItem*> NewNodes(const std::vector<std::string>& Texts, int Imag
     QList<QTreeWidgetItem*> nodes;
     nodes.reserve(static_cast<qsizetype>(Texts.size()));
     for (const std::string& text : Texts) {
-        auto* node = new QTreeWidgetItem(QStringList{QString::fromStdString(text)});
+        QTreeWidgetItem* node = TSchemaTree::NewNode(QString::fromStdString(text));
         node->setIcon(0, icon);
         nodes << node;
     }

@@ -20,7 +20,7 @@ void TfrmMain::ConnectScriptCommands() {
     FScriptRunner = std::make_unique<query::TScriptRunner>(
         query::TResultObjects{FDataModule->ADOConnection1, FDataModule->ADOCommand1,
                               FDataModule->ADOQuery1, FDataModule->ADODataSet1, DataSource1});
-    FScriptRunner->ChosenDatabase = [this] { return cbDatabases->SelectedText().toStdString(); };
+    FScriptRunner->ChosenDatabase = [this] { return cbDatabases->ShownDatabase().toStdString(); };
     FScriptRunner->InsertAtTopOfHistory = [](const std::string& Text) {
         frmHistory->InsertAtTop(QString::fromStdString(Text));
     };

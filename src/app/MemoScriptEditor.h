@@ -15,6 +15,9 @@ public:
     QString SelectedText() const override;
     QString Text() const override;
     void SetText(const QString& Text) override;
+    std::u32string Characters() const override { return Editor().GetText(); }
+    void SetCharacters(std::u32string_view Text) override { Editor().SetText(Text); }
+    TStyledScript StyledScript() const override;
     void SetSelection(int Start, int Length) override;
     void AppendLine(const QString& Text) override;
 };

@@ -1,8 +1,12 @@
 #pragma once
 // What the main window needs of its script editor. The editor behind it may change; the window
 // only talks to this.
+#include "StyledScript.h"
+
 #include <QString>
 #include <functional>
+#include <string>
+#include <string_view>
 
 class QKeyEvent;
 class QWidget;
@@ -18,7 +22,13 @@ public:
     virtual QString Text() const = 0; // line breaks are CR LF
     // Replaces the whole text (one edit, which can be undone).
     virtual void SetText(const QString& Text) = 0;
-    // Selects Length characters from the zero-based Start (0: places the caret there).
+    // The same in the editor's own characters, without a detour through UTF-16.
+    virtual std::u32string Characters() const = 0;
+    virtual void SetCharacters(std::u32string_view Text) = 0;
+    // The script as it is printed.
+    virtual TStyledScript StyledScript() const = 0;
+    // Selects Length characters from the zero-based Start (0: places the caret there), and
+    // scrolls the caret into view.
     virtual void SetSelection(int Start, int Length) = 0;
     // Adds Text as a new last line: into an empty editor it becomes the whole text, otherwise
     // a line break and Text follow the last character.

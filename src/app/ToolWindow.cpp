@@ -1,5 +1,6 @@
 #include "ToolWindow.h"
 
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
 
@@ -26,4 +27,17 @@ void InsertAtTopOfPane(QTextEdit* Pane, const QString& Text) {
     QTextCursor top(Pane->document());
     top.movePosition(QTextCursor::Start);
     top.insertText(Pane->document()->isEmpty() ? lines : lines + '\n');
+    ShowNewestEntry(Pane);
+}
+
+void ShowNewestEntry(QTextEdit* Pane) {
+    // The pane's own cursor is brought into view when the pane is first shown; left where the
+    // insertions pushed it, it would show the oldest line's end.
+    QTextCursor cursor = Pane->textCursor();
+    if (!cursor.hasSelection()) {
+        cursor.movePosition(QTextCursor::Start);
+        Pane->setTextCursor(cursor);
+    }
+    Pane->verticalScrollBar()->setValue(Pane->verticalScrollBar()->minimum());
+    Pane->horizontalScrollBar()->setValue(Pane->horizontalScrollBar()->minimum());
 }

@@ -8,5 +8,8 @@ class QWidget;
 
 QTextEdit* CreateToolWindowPane(QWidget* Parent, const QString& Name, int FontPixelHeight);
 
-// Puts Text above everything Pane holds, as lines of their own (any line breaks in it).
+// Puts Text above everything Pane holds, as lines of their own (any line breaks in it), and
+// shows it.
 void InsertAtTopOfPane(QTextEdit* Pane, const QString& Text);
+// Scrolls Pane to its newest entry: the top, from the left edge.
+void ShowNewestEntry(QTextEdit* Pane);

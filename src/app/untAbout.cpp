@@ -1,6 +1,7 @@
 #include "untAbout.h"
 
 #include "ImageList.h"
+#include "ScreenPlacement.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -40,7 +41,12 @@ TfrmAbout::TfrmAbout(QWidget* Owner, const TConnectionDetails& Details)
     Label9 = new QLabel(this);
     Label9->setObjectName("Label9");
     auto* author = new QLabel("Written by the Velmora 2 developers", this);
+    author->setObjectName("labAuthor");
     auto* contact = new QLabel("Questions and reports: through the project's tracker", this);
+    contact->setObjectName("labContact");
+    // The box has a fixed width: a line longer than it goes on below instead of being cut.
+    for (QLabel* line : {author, contact})
+        line->setWordWrap(true);
 
     GroupBox1 = new QGroupBox("Current ADO Connection Information  ", this);
     GroupBox1->setObjectName("GroupBox1");
@@ -74,4 +80,5 @@ TfrmAbout::TfrmAbout(QWidget* Owner, const TConnectionDetails& Details)
     lab7->setText(Details.Provider);
     memConnString->setPlainText(Details.ConnectionString);
     Label9->setText(ProgramVersion);
+    CentreOnScreen(this, Owner);
 }

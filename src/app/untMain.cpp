@@ -5,6 +5,7 @@
 #include "ContextMenuShortcuts.h"
 #include "Cursor.h"
 #include "ErrorHandler.h"
+#include "ScreenPlacement.h"
 #include "ScriptEditor.h"
 #include "ScriptRunner.h"
 #include "StatusBar.h"
@@ -24,8 +25,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
-#include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -53,6 +52,7 @@ TfrmMain::TfrmMain() {
     ConnectHandlers();
     FormCreate();
     ConnectScriptCommands();
+    ConnectFileCommands();
     ConnectServerWait();
 }
 
@@ -91,8 +91,8 @@ void TfrmMain::ConnectAtStartup(const TStartupConnection& Startup) {
 }
 
 void TfrmMain::ShowAtStartup() {
-    const QRect screen = QApplication::primaryScreen()->availableGeometry();
-    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, QSize(1010, 739), screen));
+    resize(1010, 739);
+    CentreOnScreen(this, nullptr);
     showMaximized();
 }
 
@@ -138,8 +138,8 @@ void TfrmMain::ConnectHandlers() {
     connect(popStoreProcSQL, &QMenu::aboutToShow, this,
             Guarded([this] { popStoreProcSQLPopup(); }));
 
-    connect(ToolButton7, &QToolButton::clicked, New1, &QAction::trigger);
     connect(ToolButton9, &QToolButton::clicked, EntireScript1, &QAction::trigger);
+    // The button takes no focus, so the control it copies from keeps it.
     connect(ToolButton4, &QToolButton::clicked, CopySelectedOver1, &QAction::trigger);
     connect(Connect1, &QAction::triggered, this, Guarded([this] { Connect1Click(); }));
     connect(Close1, &QAction::triggered, this, Guarded([this] { Close1Click(); }));
@@ -151,6 +151,8 @@ void TfrmMain::ConnectHandlers() {
     connect(btnInvisible, &QPushButton::clicked, this,
             Guarded([this] { btnInvisibleClick(btnInvisible); }));
     ConnectSchemaBrowser();
+    ConnectTemplateCommands();
+    ConnectInsertionCommands();
 }
 
 void TfrmMain::AppendToScript(const QString& Text) {
@@ -225,9 +227,7 @@ void TfrmMain::Exit1Click() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* Event) {
-    const auto answer = Dialogs().MessageDlg("Exit Now?", TMsgDlgType::mtWarning,
-                                             QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes) {
+    if (!ConfirmClose()) {
         Event->ignore();
         return;
     }

@@ -4,6 +4,8 @@
 #include "ConnectionCommands.h"
 #include "DataSource.h"
 #include "Dialogs.h"
+#include "ScriptFile.h"
+#include "TableField.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -91,6 +93,14 @@ public:
     void StoredProcedures1Click();
     void cbDatabasesChange();
 
+    // Script files and printing (MainWindowFiles.cpp).
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Print1Click();
+    void ToolButton7Click();
+
     // Running scripts and showing their results.
     void ExecuteScript(const QString& Script);
     void ShowResultMessage(const QString& Message);
@@ -98,6 +108,31 @@ public:
     void EntireScript1Click();
     void DataSource1DataChange(velmora::ado::TDataSource& Sender);
     void DataSource1StateChange(velmora::ado::TDataSource& Sender);
+
+    // Statement and procedure templates (MainWindowTemplates.cpp).
+    velmora::sqlgen::TFieldList ReadTableFields(const QString& Table);
+    void SELECT1Click();
+    void SELECTExtended1Click();
+    void INSERT1Click();
+    void UPDATE1Click();
+    void DELETE1Click();
+    void TRUNCATE1Click();
+    void CreateTable1Click();
+    void ALTERTABLE1Click();
+    void DROPTABLE1Click();
+    void Blank1Click();
+    void UPDATEINSERT1Click();
+    void SELECT2Click();
+    void SPHELPTEXT1Click();
+    void SPHELPTEXTEx1Click();
+
+    // Editor insertions (MainWindowInsertions.cpp) and the grid's file into a blob field
+    // (GridBlobFile.cpp).
+    void GUID1Click();
+    void yyyymmddhhmmss1Click();
+    void CopySelectedOver1Click();
+    void CopySelectedOver();
+    void DBGrid1CellClick(int Column);
 
     // State shared by the commands.
     QString ScriptFileName;
@@ -181,6 +216,7 @@ public:
     TFileDialog OpenDialog1;
     TFileDialog SaveDialog1;
     TFileDialog OpenDialog2;
+    TPrintDialog PrintDialog1;
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
@@ -195,17 +231,41 @@ private:
     void CreateFileDialogs();
     void ConnectHandlers();
     void ConnectScriptCommands();
+    void ConnectTemplateCommands();
+    void ConnectInsertionCommands();
     void ConnectServerWait();
     void ServerWaitBusyChanged(bool Busy);
 
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
 
+    // Script files (MainWindowFiles.cpp).
+    void ConnectFileCommands();
+    // "Save current script?" before New or Open: whether the command goes on.
+    bool MayReplaceScript();
+    // Before the window closes: whether it may.
+    bool ConfirmClose();
+    // Each is true when the script was written, false when the user cancelled; a failed write
+    // throws and changes nothing.
+    bool SaveScript();
+    bool SaveScriptAs();
+    bool SaveScriptTo(const QString& FileName);
+    bool MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable);
+    void SetScriptFileName(const QString& FileName);
+
+    // Templates (MainWindowTemplates.cpp).
+    void AppendSql(const std::string& Text);
+    velmora::sqlgen::TFieldList LastTableFields();
+    void AppendProcedureHeader();
+    bool CheckProcedureSelected();
+
     // Schema browser (MainWindowSchema.cpp).
     void ConnectSchemaBrowser();
     void OpenDatabaseNode(QTreeWidgetItem* DatabaseNode);
     void OpenTableNode(QTreeWidgetItem* TableNode);
 
+    // The encoding and line breaks the script is saved with: its file's, or new ones.
+    velmora::files::TScriptFormat FScriptFormat;
     std::unique_ptr<TDataModule1> FDataModule;
     // Works on the data module's objects: declared after it, so it goes first.
     std::unique_ptr<velmora::query::TScriptRunner> FScriptRunner;

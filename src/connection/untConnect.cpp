@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "ErrorHandler.h"
 #include "ImageList.h"
+#include "ScreenPlacement.h"
 #include "ServerHistory.h"
 #include "ServerWait.h"
 
@@ -56,6 +57,7 @@ TfrmConnect::TfrmConnect(QWidget* Owner, TConnectionCommands& Commands)
     setFont(font);
     CreateControls();
     FormCreate();
+    CentreOnScreen(this, Owner);
 }
 
 TfrmConnect::~TfrmConnect() {
@@ -91,6 +93,8 @@ void TfrmConnect::CreateControls() {
     btnConnect->setObjectName("btnConnect");
     btnCancel = new QPushButton("Cancel", this);
     btnCancel->setObjectName("btnCancel");
+    // Enter connects, so Connect is drawn as the default button, not the first in tab order.
+    btnConnect->setDefault(true);
 
     auto* login = new QGridLayout(GroupBox1);
     login->addWidget(Label2, 0, 0);

@@ -251,8 +251,13 @@ void TMemoComponent::CutToClipboard() {
 }
 
 void TMemoComponent::PasteFromClipboard() {
-    if (FHost)
-        FSelection->SetText(FHost->ClipboardText());
+    if (!FHost)
+        return;
+    // A clipboard without text (empty, or holding an image) has nothing to replace the
+    // selection with: pasting it must not delete the selection.
+    std::u32string text = FHost->ClipboardText();
+    if (!text.empty())
+        FSelection->SetText(text);
 }
 
 void TMemoComponent::ClearSelection() {

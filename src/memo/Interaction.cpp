@@ -1,4 +1,5 @@
 // Mouse selection, scrolling, the caret, focus and the properties that change the view.
+#include "CharClasses.h"
 #include "MemoComponent.h"
 
 #include <algorithm>
@@ -20,21 +21,78 @@ int TMemoComponent::PositionAtPixel(int X, int Y) const {
     PixelToCell(TPoint{X, Y}, cell);
     cell.Line += FVisibleRange->TopLine() - 1;
     cell.Col += FVisibleRange->LeftCol() - 1;
-    DisplayToCharCol(cell);
-    return LineColToPos(cell);
+    int column = cell.Col;
+    int start = DisplayToCharColStart(cell);
+    int pos = LineColToPos(cell);
+    // The nearest cell boundary may lie inside a wide character: the half of it the click
+    // fell on decides whether the caret goes before or after it.
+    if (start < column && CellsOf(CharAt(pos)) > 1) {
+        int middle = (start - FVisibleRange->LeftCol() + 1) * FCharWidth + FLeftMargin;
+        if (X >= middle)
+            ++pos;
+    }
+    return pos;
 }
 
-void TMemoComponent::MouseDown(TMouseButton Button, int X, int Y) {
+void TMemoComponent::MouseDown(TMouseButton Button, int X, int Y, TShiftState Shift, int Clicks) {
     if (FHost)
         FHost->SetFocus(); // a window that cannot take the focus still selects
     if (Button == TMouseButton::mbRight && FSelection->RLength() > 0)
         return; // keep the selection for the context menu
     if (Button != TMouseButton::mbLeft && Button != TMouseButton::mbRight)
         return;
-    FSelection->CollapseTo(PositionAtPixel(X, Y));
+    int pos = PositionAtPixel(X, Y);
+    if (Button == TMouseButton::mbLeft && Clicks >= 2) {
+        if (Clicks == 2)
+            SelectWordAt(pos);
+        else
+            SelectLineAt(pos);
+        return;
+    }
+    if (Button == TMouseButton::mbLeft && (Shift & ssShift) != 0)
+        FSelection->ExtendTo(pos);
+    else
+        FSelection->CollapseTo(pos);
     FMouseSelecting = true;
     if (FHost)
         FHost->StartTimer(SelectionTimerId, SelectionTimerInterval);
+}
+
+void TMemoComponent::SelectAll() {
+    SelectSpan(1, FTextLength + 1);
+}
+
+void TMemoComponent::SelectWordAt(int Pos) {
+    // At a line's end or the text's end, the word is the one before.
+    if (Pos > 1 && (Pos > FTextLength || IsLineBreak(CharAt(Pos))))
+        --Pos;
+    if (IsLineBreak(CharAt(Pos)) || Pos > FTextLength)
+        return FSelection->CollapseTo(Pos);
+    bool word = IsWordChar(CharAt(Pos));
+    auto sameRun = [&](int p) {
+        return p >= 1 && p <= FTextLength && !IsLineBreak(CharAt(p)) &&
+               IsWordChar(CharAt(p)) == word;
+    };
+    int start = Pos;
+    while (sameRun(start - 1))
+        --start;
+    int end = Pos;
+    while (sameRun(end + 1))
+        ++end;
+    SelectSpan(start, end + 1);
+}
+
+void TMemoComponent::SelectLineAt(int Pos) {
+    int line = PosToLineCol(Pos).Line;
+    SelectSpan(LineColToPos(line, 1), std::min(LineColToPos(line + 1, 1), FTextLength + 1));
+}
+
+void TMemoComponent::SelectSpan(int Start, int CaretPos) {
+    FSelection->BeginUpdate();
+    FSelection->CollapseTo(Start);
+    FSelection->ExtendTo(CaretPos);
+    FSelection->EndUpdate();
+    FSelection->MakeVisible(0);
 }
 
 void TMemoComponent::MouseMove(int X, int Y) {
@@ -175,7 +233,12 @@ void TMemoComponent::SetBitmapped(bool Value) {
     if (Value == FBitmapped)
         return;
     FBitmapped = Value;
-    UpdateBitmap();
+    // A new bitmap holds nothing yet: the view is drawn into it whole, so that the pixels the
+    // next edit or scroll moves inside it are the text's.
+    if (FBitmapped && WindowExists())
+        UpdateView();
+    else
+        UpdateBitmap();
 }
 
 void TMemoComponent::SetReadOnly(bool Value) {

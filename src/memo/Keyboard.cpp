@@ -1,5 +1,6 @@
 // The keyboard commands: the key-down stage (navigation, deletion, clipboard, undo) and the
 // character stage (typed text).
+#include "CharClasses.h"
 #include "MemoComponent.h"
 
 #include <algorithm>
@@ -19,20 +20,13 @@ enum class TKeyCommand {
     kcCopy,
     kcPaste,
     kcMove,
-    kcScroll
+    kcScroll,
+    kcSelectAll,
+    kcCollapse
 };
 
 bool Held(TShiftState Shift, TShiftStateBit Bit) {
     return (Shift & Bit) != 0;
-}
-
-bool IsLineBreak(char32_t C) {
-    return C == U'\r' || C == U'\n';
-}
-
-bool IsWordChar(char32_t C) {
-    return (C >= U'0' && C <= U'9') || (C >= U'A' && C <= U'Z') || (C >= U'a' && C <= U'z') ||
-           C == U'_';
 }
 
 // What a key does; one table for both modes, so that the window can ask which keys the editor
@@ -40,6 +34,10 @@ bool IsWordChar(char32_t C) {
 TKeyCommand CommandFor(TKey Key, TShiftState Shift, bool ReadOnly) {
     using enum TKeyCommand;
     switch (Key) {
+    case TKey::kA:
+        return Shift == ssCtrl ? kcSelectAll : kcNone;
+    case TKey::kEscape:
+        return Shift == 0 ? kcCollapse : kcNone;
     case TKey::kC:
         return Shift == ssCtrl ? kcCopy : kcNone;
     case TKey::kV:
@@ -51,6 +49,8 @@ TKeyCommand CommandFor(TKey Key, TShiftState Shift, bool ReadOnly) {
         if (ReadOnly || !Held(Shift, ssCtrl))
             return kcNone;
         return Held(Shift, ssShift) ? kcRedo : kcUndo;
+    case TKey::kY:
+        return Shift == ssCtrl && !ReadOnly ? kcRedo : kcNone;
     case TKey::kInsert:
         if (Shift == ssCtrl)
             return kcCopy;
@@ -272,6 +272,13 @@ void TMemoComponent::KeyDown(TKey Key, TShiftState Shift) {
         break;
     case TKeyCommand::kcScroll:
         ScrollView(*this, Key, Shift);
+        break;
+    case TKeyCommand::kcSelectAll:
+        SelectAll();
+        break;
+    case TKeyCommand::kcCollapse:
+        if (FSelection->RLength() > 0)
+            FSelection->CollapseTo(FSelection->CaretPos());
         break;
     }
     // Every key, even a lone modifier, brings the caret back into view.

@@ -19,9 +19,12 @@ enum class TKey {
     kDown,
     kInsert,
     kDelete,
+    kEscape,
+    kA,
     kC,
     kV,
     kX,
+    kY,
     kZ
 };
 

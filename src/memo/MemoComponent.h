@@ -1,6 +1,7 @@
 #pragma once
 // TMemoComponent: a fixed-pitch plain-text editor core. It owns the text and its line index, the
 // live ranges, the undo history, and paints, scrolls and places its caret through a host.
+#include "CharCells.h"
 #include "FormattedRanges.h"
 #include "IntegerList.h"
 #include "Keys.h"
@@ -155,12 +156,20 @@ public:
     void Resize() { UpdateView(); }
     void FocusIn();
     void FocusOut();
-    void MouseDown(TMouseButton Button, int X, int Y);
+    // Clicks counts the presses of a double (2) or triple (3) click. Shift extends the
+    // selection to the click; a double click selects a word, a triple click the line.
+    void MouseDown(TMouseButton Button, int X, int Y, TShiftState Shift = 0, int Clicks = 1);
     void MouseMove(int X, int Y);
     void MouseUp(TMouseButton Button, int X, int Y);
     void Timer(int Id);
     void VScroll(TScrollCode Code, int Pos);
     void HScroll(TScrollCode Code, int Pos);
+    // The whole text selected, the caret at its end.
+    void SelectAll();
+    // The run of word characters, or of other characters on one line, around Pos.
+    void SelectWordAt(int Pos);
+    // Pos's line with its line break.
+    void SelectLineAt(int Pos);
     bool Focused() const { return FFocused; }
     bool CaretCreated() const { return FCaretCreated; }
     bool MouseSelecting() const { return FMouseSelecting; }
@@ -233,8 +242,16 @@ private:
     // Part of the edit primitive: text, line starts and widths; returns the line delta.
     int ReplaceTextAndLineIndex(int S, int F, std::u32string_view NewText);
     int MeasureLine(int Line) const;
+    // The display columns up to and including C, when Count columns lie before it: a tab
+    // reaches the next tab stop, a wide character takes two cells, any other one.
+    template <class T>
+    T NextDisplayCount(T Count, char32_t C) const {
+        return C == U'\t' ? T{FTabSize} * (Count / FTabSize + 1) : Count + CellsOf(C);
+    }
     void RemeasureAllLines();
     int PositionAtPixel(int X, int Y) const;
+    // Selects Start … CaretPos − 1 with the caret at CaretPos, in one update, and shows it.
+    void SelectSpan(int Start, int CaretPos);
     void ScrollBy(TScrollBarKind Bar, TScrollCode Code, int Pos);
     // One undo step, or one redo step: replays records until a group closes.
     void UndoStep(bool FromRedo);

@@ -9,17 +9,23 @@ namespace memo {
 namespace {
 
 // Expands tabs to spaces with B columns left to the next stop; B carries on across pieces.
-std::u32string ExpandTabs(std::u32string_view Chars, int TabSize, int& B) {
+// Cells counts the cells the shown text takes.
+std::u32string ExpandTabs(std::u32string_view Chars, int TabSize, int& B, std::int64_t& Cells) {
     std::u32string shown;
     shown.reserve(Chars.size());
+    Cells = 0;
     for (char32_t c : Chars) {
         if (c == U'\t') {
-            shown.append(static_cast<size_t>(std::max(B, 0)), U' ');
+            int spaces = std::max(B, 0);
+            shown.append(static_cast<size_t>(spaces), U' ');
+            Cells += spaces;
             B = TabSize;
         } else {
             shown += c;
-            if (--B <= 0)
-                B = TabSize;
+            int cells = CellsOf(c);
+            Cells += cells;
+            for (B -= cells; B <= 0;)
+                B += TabSize;
         }
     }
     return shown;
@@ -120,10 +126,9 @@ void TMemoComponent::PaintRangeText(TCustomRange* Range, int X, int FirstTabWidt
         if (piece->RLength() > 0) {
             std::u32string chars = piece->Text();
             bool endsLine = !chars.empty() && (chars.back() == U'\r' || chars.back() == U'\n');
-            std::u32string shown = ExpandTabs(WithoutLineBreak(chars), FTabSize, b);
-            int right = endsLine ? client.cx
-                                 : ClampToInt(std::int64_t{left} +
-                                              static_cast<std::int64_t>(shown.size()) * FCharWidth);
+            std::int64_t cells = 0;
+            std::u32string shown = ExpandTabs(WithoutLineBreak(chars), FTabSize, b, cells);
+            int right = endsLine ? client.cx : ClampToInt(std::int64_t{left} + cells * FCharWidth);
             TRect clip{std::max(left, FLeftMargin), Y, right, Y + FLineHeight};
             if (!clip.IsEmpty()) {
                 const TFont* font = piece->GetFont();

@@ -169,7 +169,7 @@ void TCustomRange::GetEndPoint(TPoint& P) const {
     char32_t c = e.CharAt(end);
     if (end >= 1 && end <= e.TextLength() && (c == U'\r' || c == U'\n'))
         lc = LineCol(lc.Line + 1, 0);
-    int k = e.TabSize() == 1 ? lc.Col : e.CharColToDisplayCol(LineCol(lc.Line, lc.Col + 1)) - 1;
+    int k = e.CharColToDisplayCol(LineCol(lc.Line, lc.Col + 1)) - 1;
     P.x = (k - e.VisibleRange()->LeftCol() + 1) * e.CharWidth() + e.LeftMargin();
     P.y = (lc.Line - e.VisibleRange()->TopLine()) * e.LineHeight() + e.TopMargin();
 }
@@ -180,7 +180,7 @@ void TCustomRange::GetStartPoint(TPoint& P) const {
         return;
     const TMemoComponent& e = *FEditor;
     TLineCol lc = e.PosToLineCol(RStart());
-    int k = e.TabSize() == 1 ? lc.Col - 1 : e.CharColToDisplayCol(lc) - 1;
+    int k = e.CharColToDisplayCol(lc) - 1;
     P.x = (k - e.VisibleRange()->LeftCol() + 1) * e.CharWidth() + e.LeftMargin();
     P.y = (lc.Line - e.VisibleRange()->TopLine()) * e.LineHeight() + e.TopMargin();
 }

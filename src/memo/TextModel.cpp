@@ -94,19 +94,13 @@ int TMemoComponent::LineDisplayWidth(int Line) const {
 }
 
 int TMemoComponent::CharColToDisplayCol(const TLineCol& LC) const {
-    if (FTabSize == 1)
-        return LC.Col;
     // Characters before Col, from the line's first one; those beyond the text count 1 each.
     int first = LineColToPos(LC.Line, 1);
     std::int64_t count = std::int64_t{LC.Col} - 1;
     std::int64_t j = 0;
     std::int64_t walked = 0;
-    for (int pos = first; walked < count && pos <= FTextLength; ++pos, ++walked) {
-        if (pos >= 1 && FText.At(pos - 1) == U'\t')
-            j = std::int64_t{FTabSize} * (j / FTabSize + 1);
-        else
-            ++j;
-    }
+    for (int pos = first; walked < count && pos <= FTextLength; ++pos, ++walked)
+        j = pos >= 1 ? NextDisplayCount(j, FText.At(pos - 1)) : j + 1;
     if (walked < count)
         j += count - walked;
     return ClampToInt(j + 1);
@@ -116,10 +110,6 @@ int TMemoComponent::DisplayToCharColStart(TLineCol& LC) const {
     LC.Line = std::clamp(LC.Line, 1, LineCount());
     int length = LineLength(LC.Line);
     int target = LC.Col;
-    if (FTabSize == 1) {
-        LC.Col = std::clamp(target, 1, length + 1);
-        return target;
-    }
     int first = LineColToPos(LC.Line, 1);
     int j = 0;     // display columns up to and including character c
     int start = 1; // display column at which character c starts
@@ -127,7 +117,7 @@ int TMemoComponent::DisplayToCharColStart(TLineCol& LC) const {
     while (c <= length) {
         start = j + 1;
         int pos = first + c - 1;
-        j = FText.At(pos - 1) == U'\t' ? FTabSize * (j / FTabSize + 1) : j + 1;
+        j = NextDisplayCount(j, FText.At(pos - 1));
         if (j >= target)
             break;
         ++c;
@@ -154,7 +144,7 @@ int TMemoComponent::MeasureLine(int Line) const {
     int end = first + LineLength(Line);
     int j = 0;
     for (int pos = first; pos < end; ++pos)
-        j = FText.At(pos - 1) == U'\t' && FTabSize > 1 ? FTabSize * (j / FTabSize + 1) : j + 1;
+        j = NextDisplayCount(j, FText.At(pos - 1));
     return j;
 }
 
@@ -203,7 +193,7 @@ int TMemoComponent::ReplaceTextAndLineIndex(int S, int F, std::u32string_view Ne
             ++i;
             width = 0;
         } else {
-            width = c == U'\t' && FTabSize > 1 ? FTabSize * (width / FTabSize + 1) : width + 1;
+            width = NextDisplayCount(width, c);
         }
     }
     FLineStarts.AddFrom(ls + inserted, delta);

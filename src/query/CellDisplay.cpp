@@ -40,6 +40,25 @@ QString ShortText(std::string_view Utf8) {
     return cut ? text + Ellipsis : text;
 }
 
+QString WholeTextTip(std::string_view Utf8) {
+    const bool shortened = Utf8.size() > static_cast<size_t>(ShownTextCharacters) ||
+                           Utf8.find_first_of("\r\n\t") != std::string_view::npos;
+    if (!shortened)
+        return {};
+    const std::string_view prefix = Utf8Prefix(Utf8, 4 * (ToolTipCharacters + 1));
+    QString text = QString::fromUtf8(prefix.data(), static_cast<qsizetype>(prefix.size()));
+    if (text.size() > ToolTipCharacters) {
+        text.truncate(ToolTipCharacters);
+        text += Ellipsis;
+    }
+    // Rich text: the tooltip wraps it at its width, where plain text would stretch one line.
+    text = text.toHtmlEscaped();
+    text.replace(QLatin1String("\r\n"), QLatin1String("<br>"));
+    text.replace(QLatin1Char('\r'), QLatin1String("<br>"));
+    text.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    return QLatin1String("<p>") + text + QLatin1String("</p>");
+}
+
 QString ShortBinary(std::string_view Bytes) {
     const bool cut = Bytes.size() > static_cast<size_t>(ShownBinaryBytes);
     const std::string_view shown = Bytes.substr(0, ShownBinaryBytes);

@@ -15,6 +15,12 @@ inline constexpr int ShownBinaryBytes = 16;
 // ShownTextCharacters characters followed by an ellipsis.
 QString ShortText(std::string_view Utf8);
 
+// The whole of a text that ShortText shows in a short form, as a tooltip that wraps its lines;
+// empty when the short form is the whole text. Bounded at ToolTipCharacters, so that a huge
+// value cannot make a tooltip larger than the screen.
+inline constexpr int ToolTipCharacters = 10000;
+QString WholeTextTip(std::string_view Utf8);
+
 // "0x" and the hexadecimal digits of the bytes; a longer value shows its first
 // ShownBinaryBytes bytes, an ellipsis and its size, as in "0x0102… (4096 bytes)".
 QString ShortBinary(std::string_view Bytes);

@@ -202,7 +202,7 @@ QVariant TDataSetTableModel::CellValue(const TCustomADODataSet& DataSet, int Row
     if (Role == Qt::TextAlignmentRole)
         return IsNumeric(field.DataType()) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                            : QVariant();
-    if (Role != Qt::DisplayRole && Role != Qt::EditRole)
+    if (Role != Qt::DisplayRole && Role != Qt::EditRole && Role != Qt::ToolTipRole)
         return {};
     // The current record shows the edit buffer while it is edited or inserted; the rows after
     // a row being inserted are the stored rows one up.
@@ -222,11 +222,19 @@ QVariant TDataSetTableModel::CellValue(const TCustomADODataSet& DataSet, int Row
     }
     if (isNull)
         return QString();
+    if (Role == Qt::ToolTipRole)
+        return field.IsBinary() ? QVariant() : QVariant(WholeTextTip(bytes));
     if (Role == Qt::EditRole)
         return field.IsBinary()
                    ? QString::fromStdString(bytesToHex(bytes))
                    : QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     return field.IsBinary() ? ShortBinary(bytes) : ShortText(bytes);
+}
+
+bool TDataSetTableModel::IsNumericColumn(int Column) const {
+    const TCustomADODataSet* dataSet = DataSet();
+    return dataSet != nullptr && Column >= 0 && Column < dataSet->FieldCount() &&
+           IsNumeric(dataSet->Fields(Column).DataType());
 }
 
 QVariant TDataSetTableModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {

@@ -34,6 +34,8 @@ public:
     int CurrentRow() const;
     // True while the model changes its rows after a notification or a move of the window.
     bool IsUpdating() const { return FUpdating; }
+    // Whether a column holds numbers (shown right-aligned, never cut).
+    bool IsNumericColumn(int Column) const;
 
     int rowCount(const QModelIndex& Parent = {}) const override;
     int columnCount(const QModelIndex& Parent = {}) const override;

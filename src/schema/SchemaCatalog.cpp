@@ -1,5 +1,7 @@
 #include "SchemaCatalog.h"
 
+#include <algorithm>
+
 namespace velmora::schema {
 
 namespace {
@@ -18,6 +20,38 @@ std::vector<std::string> ColumnOfRows(ado::TCustomADODataSet& rows, std::string_
 bool IsTableOrView(const ado::TCustomADODataSet& row) {
     const std::string type = row.FieldByName("TABLE_TYPE").AsString();
     return type == "TABLE" || type == "VIEW";
+}
+
+// Closes `table`, points it at the table and describes its fields without reading rows.
+const ado::TFieldDefs& DescribeTable(ado::TADOTable& table, const std::string& tableName) {
+    table.Close();
+    table.SetTableName(tableName);
+    return table.FieldDefs();
+}
+
+bool IsOneOf(ado::DataTypeEnum type, std::initializer_list<ado::DataTypeEnum> types) {
+    return std::find(types.begin(), types.end(), type) != types.end();
+}
+
+// The digits of a number column, as the driver describes them; 0 for other columns.
+int Precision(const ado::ResultColumn& column) {
+    using namespace ado;
+    if (!IsOneOf(column.adoType, {adTinyInt, adUnsignedTinyInt, adSmallInt, adUnsignedSmallInt,
+                                  adInteger, adUnsignedInt, adBigInt, adUnsignedBigInt, adNumeric,
+                                  adDecimal, adVarNumeric, adCurrency}))
+        return 0;
+    return static_cast<int>(std::min<SQLULEN>(column.description.columnSize, 0x7FFFFFFF));
+}
+
+sqlgen::TTableField TableField(const ado::TFieldDef& def) {
+    const ado::ResultColumn& column = def.Column;
+    return {
+        def.Name,
+        ado::fieldTypeName(def.DataType),
+        def.Size,
+        Precision(column),
+        IsOneOf(column.adoType, {ado::adWChar, ado::adVarWChar, ado::adLongVarWChar, ado::adBSTR}),
+        IsOneOf(column.adoType, {ado::adChar, ado::adWChar, ado::adBinary})};
 }
 
 // "name [Type] (size)"
@@ -54,12 +88,20 @@ std::vector<std::string> ReadTableNames(ado::TADOConnection& connection) {
 }
 
 std::vector<std::string> ReadFieldNodeTexts(ado::TADOTable& table, const std::string& tableName) {
-    table.Close();
-    table.SetTableName(tableName);
     std::vector<std::string> texts;
-    for (const ado::TFieldDef& field : table.FieldDefs())
+    for (const ado::TFieldDef& field : DescribeTable(table, tableName))
         texts.push_back(FieldNodeText(field));
     return texts;
+}
+
+sqlgen::TFieldList ReadTableFields(ado::TADOTable& table, const std::string& tableName) {
+    // Closing the table would drop the edit.
+    if (table.State() == ado::dsEdit || table.State() == ado::dsInsert)
+        table.Post();
+    sqlgen::TFieldList fields;
+    for (const ado::TFieldDef& field : DescribeTable(table, tableName))
+        fields.push_back(TableField(field));
+    return fields;
 }
 
 std::vector<std::string> ReadProcedureNames(ado::TADOConnection& connection) {
@@ -80,6 +122,13 @@ std::vector<std::string> ReadParameterNodeTexts(ado::TADOStoredProc& procedure,
     for (const ado::TParameter& parameter : procedure.Parameters())
         texts.push_back(ParameterNodeText(parameter));
     return texts;
+}
+
+std::string ProcedureSourceText(ado::TCustomADODataSet& rows) {
+    std::string source;
+    for (const std::string& line : ColumnOfRows(rows, "Text", [](auto&) { return true; }))
+        source += line;
+    return source;
 }
 
 std::string FieldNodeText(const ado::TFieldDef& field) {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace {
 
@@ -53,6 +55,11 @@ public:
         Dialog.FileName = dialog.selectedFiles().front();
         return true;
     }
+
+    bool ExecutePrintDialog(QPrinter& Printer) override {
+        QPrintDialog dialog(&Printer, QApplication::activeWindow());
+        return dialog.exec() == QDialog::Accepted;
+    }
 };
 
 TRealDialogs RealDialogs;
@@ -70,6 +77,19 @@ void SetDialogService(TDialogService* Service) {
 
 bool TFileDialog::Execute() {
     return Dialogs().ExecuteFileDialog(*this);
+}
+
+TPrintDialog::TPrintDialog() = default;
+TPrintDialog::~TPrintDialog() = default;
+
+QPrinter& TPrintDialog::Printer() {
+    if (!FPrinter)
+        FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *FPrinter;
+}
+
+bool TPrintDialog::Execute() {
+    return Dialogs().ExecutePrintDialog(Printer());
 }
 
 QStringList QtNameFilters(const QString& Filter) {

@@ -3,6 +3,9 @@
 // tests can answer them without a user.
 #include <QMessageBox>
 #include <QString>
+#include <memory>
+
+class QPrinter;
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
 
@@ -19,12 +22,30 @@ struct TFileDialog {
     bool Execute(); // shows it through the dialog service; true when confirmed
 };
 
+// The print dialog component: the printer and the settings chosen in it, kept for the next
+// showing.
+class TPrintDialog {
+public:
+    TPrintDialog();
+    ~TPrintDialog();
+    TPrintDialog(const TPrintDialog&) = delete;
+    TPrintDialog& operator=(const TPrintDialog&) = delete;
+
+    QPrinter& Printer(); // made at the first use: finding the printers can take a while
+    bool Execute();      // shows it through the dialog service; true when confirmed
+
+private:
+    std::unique_ptr<QPrinter> FPrinter;
+};
+
 class TDialogService {
 public:
     virtual ~TDialogService() = default;
     virtual QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType DlgType,
                                                    QMessageBox::StandardButtons Buttons) = 0;
     virtual bool ExecuteFileDialog(TFileDialog& Dialog) = 0;
+    // Lets the user choose a printer (or a PDF file) and set Printer up for it.
+    virtual bool ExecutePrintDialog(QPrinter& Printer) = 0;
 };
 
 TDialogService& Dialogs();

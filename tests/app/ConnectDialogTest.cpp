@@ -71,6 +71,17 @@ protected:
     std::unique_ptr<TfrmMain> Window = std::make_unique<TfrmMain>();
 };
 
+TEST_F(ConnectDialogTest, OpensCentredOnTheScreenWithConnectAsTheDefaultButton) {
+    Window->move(0, 0); // not shown yet, as at start-up
+    TfrmConnect* dialog = NewDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    const QRect screen = dialog->screen()->availableGeometry();
+    EXPECT_LE((dialog->geometry().center() - screen.center()).manhattanLength(), 2);
+    EXPECT_TRUE(dialog->btnConnect->isDefault());
+    EXPECT_FALSE(dialog->btnCancel->isDefault());
+    dialog->close();
+}
+
 TEST_F(ConnectDialogTest, OpensWithItsDefaults) {
     TfrmConnect* dialog = NewDialog();
     EXPECT_EQ(dialog->windowTitle(), "Velmora 2 - Connect");

@@ -14,8 +14,11 @@
 #include <QContextMenuEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -296,6 +299,29 @@ TEST_F(MainWindowTest, ToolWindowsHideOnCloseAndKeepTheirContent) {
     EXPECT_TRUE(frmLog->Text().endsWith(" - kept"));
     Window->Log1->trigger();
     EXPECT_TRUE(frmLog->isVisible());
+}
+
+TEST_F(MainWindowTest, ToolWindowsShowTheirNewestEntryAtTheTopFromTheLeftEdge) {
+    const QString longTail(400, 'x');
+    for (int i = 0; i < 200; ++i) {
+        Window->WriteLog(QString("event %1 ").arg(i) + longTail);
+        frmHistory->InsertAtTop(QString("select %1 -- ").arg(i) + longTail);
+    }
+    Window->Log1->trigger();
+    Window->History1->trigger();
+    for (QTextEdit* pane : {frmLog->reLog, frmHistory->reHistory}) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(pane->window()));
+        QCoreApplication::processEvents();
+        EXPECT_GT(pane->verticalScrollBar()->maximum(), 0);
+        EXPECT_EQ(pane->verticalScrollBar()->value(), 0) << pane->objectName().toStdString();
+        EXPECT_EQ(pane->horizontalScrollBar()->value(), 0) << pane->objectName().toStdString();
+    }
+    // A line that arrives while the pane shows is in view at once.
+    frmLog->reLog->verticalScrollBar()->setValue(50);
+    Window->WriteLog("newest");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frmLog->reLog->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(frmLog->reLog->cursorForPosition(QPoint(2, 2)).block().text().endsWith("newest"));
 }
 
 TEST_F(MainWindowTest, ExitAnsweredNoKeepsTheWindow) {

@@ -3,6 +3,8 @@
 // values, and editing a table.
 #include "ResultsFixture.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QToolButton>
@@ -38,15 +40,6 @@ protected:
     }
 
     void Click(TDBNavigator::TNavigateBtn Which) { Window->DBNavigator1->Button(Which)->click(); }
-
-    TADOTable& ShowTable(const std::string& Name) {
-        TADOTable& table = DataModule1->ADOTable1;
-        table.Close();
-        table.SetTableName(Name);
-        table.Open();
-        Window->DataSource1.SetDataSet(&table);
-        return table;
-    }
 
     QString Query(const QString& Script) {
         Run(Script);
@@ -114,6 +107,52 @@ TEST_F(ResultGrid, LongTextAndBytesShowInAShortFormButKeepTheirWholeValue) {
     EXPECT_EQ(Grid().index(0, 2).data(Qt::EditRole).toString().size(), 600);
     EXPECT_EQ(Grid().index(0, 3).data().toString(), QString("a") + QChar(0x00B6) + "b");
     EXPECT_EQ(DataModule1->ADOQuery1.FieldByName("long_text").AsString().size(), 600u);
+}
+
+TEST_F(ResultGrid, ColumnsWidenToTheWidestValueThatCameIntoSightUnlessTheUserSizedThem) {
+    Show();
+    Run("create table growing as with recursive c(i) as (select 1 union all select i + 1 "
+        "from c where i < 3000) select i as id, case when i > 1000 then 1234567890123456 "
+        "else i end as n, case when i > 1000 then printf('%.400c', 'w') else 'x' end as t, "
+        "case when i > 1000 then 'wide text here' else 'y' end as u from c");
+    Run("select * from growing order by id");
+    TDBGrid& grid = *Window->DBGrid1;
+    const int narrow = grid.columnWidth(1);
+    const QString wideNumber = "1234567890123456";
+    ASSERT_LT(narrow, grid.fontMetrics().horizontalAdvance(wideNumber));
+    grid.horizontalHeader()->resizeSection(3, 40); // the user's own width
+    grid.verticalScrollBar()->setValue(2000);
+    ASSERT_EQ(Grid().index(0, 1).data().toString(), wideNumber);
+    EXPECT_GT(grid.columnWidth(1), grid.fontMetrics().horizontalAdvance(wideNumber));
+    EXPECT_EQ(grid.columnWidth(2), 300); // a long text is bounded
+    EXPECT_EQ(grid.columnWidth(3), 40);
+    grid.verticalScrollBar()->setValue(0); // the widest value seen so far still fits
+    EXPECT_GT(grid.columnWidth(1), grid.fontMetrics().horizontalAdvance(wideNumber));
+
+    Run("select 1 as n"); // a new result starts afresh
+    EXPECT_LT(grid.columnWidth(0), grid.fontMetrics().horizontalAdvance(wideNumber));
+}
+
+TEST_F(ResultGrid, AMessageShowsUnwrappedWithItsWholeTextInTheTooltipAndOnCopy) {
+    Show();
+    const QString table = "t_" + QString(300, 'q');
+    Run("select * from " + table);
+    ASSERT_EQ(Titles(), QStringList{"Result"});
+    const QString message = DataModule1->ADOQuery1.FieldByName("Result").AsString().c_str();
+    ASSERT_TRUE(message.contains("no such table: " + table)) << message.toStdString();
+    EXPECT_FALSE(Window->DBGrid1->wordWrap());
+    EXPECT_TRUE(Grid().index(0, 0).data().toString().endsWith(QChar(0x2026)));
+    const QString tip = Grid().index(0, 0).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.contains(table)) << tip.toStdString();
+
+    Window->DBGrid1->setFocus();
+    Window->DBGrid1->setCurrentIndex(Grid().index(0, 0));
+    QApplication::clipboard()->clear();
+    Press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), message);
+
+    Run("select 'short' as s"); // a value shown whole needs no tooltip
+    EXPECT_TRUE(Grid().index(0, 0).data(Qt::ToolTipRole).toString().isEmpty());
 }
 
 TEST_F(ResultGrid, TheGridIsWhiteWithArialCellsAndTahomaTitles) {

@@ -59,6 +59,26 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
     }
 
+    // Shows the window with the keyboard focus in the control.
+    void Focus(QWidget* Control) {
+        Show();
+        Control->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([Control] { return Control->hasFocus(); }));
+    }
+
+    QWidget* Editor() const { return Window->SourceEdit1->Widget(); }
+    QString Script() const { return Window->SourceEdit1->Text(); }
+
+    // Opens the table whole in the grid, as a double-click in the browser does.
+    velmora::ado::TADOTable& ShowTable(const std::string& Name) {
+        velmora::ado::TADOTable& table = DataModule1->ADOTable1;
+        table.Close();
+        table.SetTableName(Name);
+        table.Open();
+        Window->DataSource1.SetDataSet(&table);
+        return table;
+    }
+
     TDemoWorkspace Workspace;
     TScriptedDialogs Dialogs;
     std::unique_ptr<TfrmMain> Window;

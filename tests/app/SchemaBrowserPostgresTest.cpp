@@ -1,9 +1,6 @@
 // The schema browser on PostgreSQL, whose driver reports functions with their parameters and
 // return values, driven through the real main window offscreen.
-#include "AdoTestSupport.h"
-#include "BrowserTestSupport.h"
-#include "PostgresServer.h"
-#include "StatusBar.h"
+#include "PostgresWindowTest.h"
 
 #include <QMenu>
 
@@ -11,35 +8,19 @@ using namespace velmora;
 
 namespace {
 
-class SchemaBrowserPostgres : public BrowserTest {
+class SchemaBrowserPostgres : public PostgresWindowTest {
 protected:
-    void SetUp() override {
-        VELMORA_REQUIRE(test::odbcDriverInstalled("PostgreSQL Unicode"),
-                        "the PostgreSQL ODBC driver");
-        VELMORA_REQUIRE(test::postgresPort().has_value(), "the postgres_server test fixture");
-        Admin.SetConnectionString(test::postgresConnectionString());
-        Admin.Open();
-        Admin.Execute("create or replace view public.sysdatabases as "
-                      "select datname as name from pg_database order by oid");
-        Admin.Execute("create function public." + Function.toStdString() +
-                      "(gross int, label varchar(10)) returns int as $$ select gross $$ "
-                      "language sql");
-        Admin.Execute("create table public." + EmptyTable.toStdString() + "()");
-        BrowserTest::SetUp();
-        Window->OpenConnection(QString::fromStdString(test::postgresConnectionString()), false);
-        ASSERT_EQ(Window->StatusBar1->PanelText(0), "Connected")
-            << Window->StatusBar1->PanelText(1).toStdString();
+    std::string MakeObjects() const override {
+        return "create function public." + Function.toStdString() +
+               "(gross int, label varchar(10)) returns int as $$ select gross $$ language sql; "
+               "create table public." +
+               EmptyTable.toStdString() + "()";
     }
-    void TearDown() override {
-        Window.reset();
-        if (Admin.Connected())
-            Admin.Execute("drop function if exists public." + Function.toStdString() +
-                          "; drop table if exists public." + EmptyTable.toStdString());
+    std::string DropObjects() const override {
+        return "drop function if exists public." + Function.toStdString() +
+               "; drop table if exists public." + EmptyTable.toStdString();
     }
 
-    static QString Own(const QString& Name) { return Name + "_" + QString::number(getpid()); }
-
-    ado::TADOConnection Admin;
     const QString Function = Own("net_price");
     const QString EmptyTable = Own("nothing");
 };

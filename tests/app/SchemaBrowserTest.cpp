@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 
 using namespace velmora;
 
@@ -228,6 +229,36 @@ TEST_F(SchemaBrowser, RefreshTablesByTheLevelOfTheSelectedNode) {
     Click(tree, main);
     Window->Tables1->trigger();
     EXPECT_EQ(main->childCount(), 0); // a database without tables or views
+}
+
+TEST_F(SchemaBrowser, LongNodeTextsScrollSidewaysAndShowWholeInTheirTooltip) {
+    ConnectToDemo();
+    QTreeWidget* tree = Window->tvTablesViews;
+    const QString longName = "a_table_whose_name_is_far_too_long_for_the_browser_pane";
+    Execute("create table " + longName.toStdString() + "(x int)");
+    Click(tree, tree->topLevelItem(0));
+    Window->Tables1->trigger();
+    QTreeWidgetItem* node = Node(tree, longName);
+    ASSERT_NE(node, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(node->toolTip(0), longName);
+    EXPECT_GT(tree->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(tree->columnWidth(0), tree->fontMetrics().horizontalAdvance(longName));
+}
+
+TEST_F(SchemaBrowser, AClickOnEmptySpaceKeepsTheSelectedNodeForTheCommands) {
+    ConnectToDemo();
+    QTreeWidget* tree = Window->tvTablesViews;
+    QTreeWidgetItem* products = Node(tree, "products");
+    Click(tree, products);
+    ASSERT_EQ(Selected(tree), products);
+    const QPoint below(5, tree->viewport()->height() - 3);
+    ASSERT_FALSE(tree->indexAt(below).isValid());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(Selected(tree), products);
+    Execute("create table added_later(x int)");
+    Window->Tables1->trigger(); // acts on the kept node: its database is listed again
+    EXPECT_NE(Node(tree, "added_later"), nullptr);
 }
 
 TEST_F(SchemaBrowser, RefreshStoredProceduresRebuildsTheTree) {

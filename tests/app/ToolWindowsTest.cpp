@@ -13,8 +13,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <gtest/gtest.h>
@@ -109,6 +111,26 @@ TEST(RtfWriter, EscapesControlCharactersOfTheFormat) {
 TEST(RtfWriter, WritesCharactersBeyondAsciiAsUnicodeWithAFallback) {
     const QByteArray rtf = PlainTextToRtf(QString::fromUtf8("é\xF0\x9F\x98\x80"), "Tahoma", 13);
     EXPECT_TRUE(rtf.contains("\\u233\\'3f\\u-10179\\'3f\\u-8704\\'3f"));
+}
+
+TEST(AboutBox, IsCentredOnTheScreenAndShowsEveryLineWhole) {
+    QWidget owner;
+    owner.setGeometry(0, 0, 200, 150);
+    TfrmAbout about(&owner, TConnectionDetails{"demo", "03.52", "MSDASQL.1", "Provider=x"});
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    const QRect screen = about.screen()->availableGeometry();
+    EXPECT_LE((about.geometry().center() - screen.center()).manhattanLength(), 2);
+    for (const char* name : {"labAuthor", "labContact"}) {
+        const auto* line = about.findChild<QLabel*>(name);
+        ASSERT_NE(line, nullptr) << name;
+        // The text laid out in the label's width takes no more room than the label has.
+        const QRect room = line->contentsRect();
+        const QRect text = line->fontMetrics().boundingRect(QRect(0, 0, room.width(), 10000),
+                                                            Qt::TextWordWrap, line->text());
+        EXPECT_LE(text.height(), room.height()) << name;
+        EXPECT_LE(line->geometry().right(), about.contentsRect().right()) << name;
+    }
 }
 
 TEST(AboutBox, ShowsTheConnectionsDetailsAndTheVersion) {

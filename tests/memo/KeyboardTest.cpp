@@ -150,6 +150,44 @@ TEST_F(Keyboard, ClipboardLettersNeedCtrlAlone) {
     EXPECT_EQ(Editor->GetText(), U"abc");
 }
 
+TEST_F(Keyboard, CtrlASelectsEverythingEscapeCollapsesAndCtrlYRedoes) {
+    Editor->SetText(U"one\r\ntwo");
+    Editor->Selection()->CollapseTo(2);
+    Press(TKey::kA, ssCtrl);
+    EXPECT_EQ(Sel(), std::make_pair(1, 8));
+    EXPECT_EQ(Caret(), 9);
+    Press(TKey::kEscape);
+    EXPECT_EQ(Sel(), std::make_pair(9, 8));
+    Press(TKey::kEscape); // nothing selected: nothing moves
+    EXPECT_EQ(Caret(), 9);
+    Press(TKey::kBackspace);
+    Editor->Undo();
+    EXPECT_EQ(Editor->GetText(), U"one\r\ntwo");
+    Press(TKey::kY, ssCtrl);
+    EXPECT_EQ(Editor->GetText(), U"one\r\ntw");
+    Press(TKey::kY, ssCtrl | ssShift); // not Ctrl alone: no command
+    Press(TKey::kA, ssCtrl | ssAlt);
+    EXPECT_EQ(Editor->GetText(), U"one\r\ntw");
+    EXPECT_EQ(Caret(), 8);
+    EXPECT_FALSE(Editor->HandlesKey(TKey::kA, 0)); // a plain A is typed
+    Editor->SetReadOnly(true);
+    EXPECT_TRUE(Editor->HandlesKey(TKey::kA, ssCtrl));
+    EXPECT_FALSE(Editor->HandlesKey(TKey::kY, ssCtrl));
+}
+
+TEST_F(Keyboard, PastingAClipboardWithoutTextKeepsTheSelection) {
+    Editor->SetText(U"keep me");
+    Select(1, 4);
+    Host.Clipboard.clear();
+    Press(TKey::kV, ssCtrl);
+    Press(TKey::kInsert, ssShift);
+    Editor->PasteFromClipboard();
+    EXPECT_EQ(Editor->GetText(), U"keep me");
+    EXPECT_EQ(Sel(), std::make_pair(1, 4));
+    Editor->Undo(); // nothing but the text's arrival was recorded
+    EXPECT_EQ(Editor->GetText(), U"");
+}
+
 TEST_F(Keyboard, PastingALongTextShowsTheCaret) {
     Host.Clipboard = Numbered(30);
     Press(TKey::kV, ssCtrl);

@@ -85,6 +85,35 @@ TEST_F(TextModel, TabsExpandToTheNextStop) {
     EXPECT_EQ(Editor->TabWidthAt(1), 8);
 }
 
+TEST(CharCells, WideCharactersTakeTwoCellsAndEveryOtherOne) {
+    for (char32_t c : {U'a', U'\t', U'\0', U'\uFEFF', U'\u0301', U'\u00e9', U'\u2014', U'\u27FF',
+                       U'\uFF61', U'\u2139', U'\U0010FFFF'})
+        EXPECT_EQ(CellsOf(c), 1) << std::hex << static_cast<int>(c);
+    for (char32_t c : {U'\u1100', U'\u4E2D', U'\u3000', U'\uAC00', U'\uFF01', U'\uFFE6',
+                       U'\U0001F600', U'\U0001F680', U'\U00020000', U'\U0003FFFD', U'\u9FFF'})
+        EXPECT_EQ(CellsOf(c), 2) << std::hex << static_cast<int>(c);
+}
+
+TEST_F(TextModel, WideCharactersTakeTwoColumnsAndTabsCountFromThem) {
+    Editor->SetTabSize(8);
+    Editor->SetText(U"a\u4E2D\U0001F600b\tc");
+    EXPECT_EQ(Editor->LineDisplayWidth(1), 9);
+    EXPECT_EQ(Editor->MaxLineWidth(), 9);
+    EXPECT_EQ(Editor->CharColToDisplayCol(LineCol(1, 3)), 4); // the emoji after the ideograph
+    EXPECT_EQ(Editor->CharColToDisplayCol(LineCol(1, 4)), 6);
+    EXPECT_EQ(Editor->TabWidthAt(5), 2);
+    // A column inside a wide character falls on that character.
+    TLineCol middle = LineCol(1, 3);
+    EXPECT_EQ(Editor->DisplayToCharColStart(middle), 2);
+    EXPECT_EQ(middle.Col, 2);
+    TLineCol after = LineCol(1, 6);
+    Editor->DisplayToCharCol(after);
+    EXPECT_EQ(after.Col, 4);
+    Editor->SetTabSize(1); // no shortcut past the wide characters
+    EXPECT_EQ(Editor->CharColToDisplayCol(LineCol(1, 4)), 6);
+    EXPECT_EQ(Editor->MaxLineWidth(), 8);
+}
+
 TEST_F(TextModel, TabSizeBelowOneIsOneAndChangesTheWidestLine) {
     Editor->SetText(U"\t\tx");
     EXPECT_EQ(Editor->MaxLineWidth(), 5);

@@ -50,6 +50,33 @@ TEST_F(View, ATabIsDrawnAsSpacesToTheNextStop) {
     EXPECT_EQ(Host.Texts[0].Text, U"a       b");
 }
 
+TEST_F(View, WideCharactersArePaintedCaretedAndClickedOnTheirTwoCells) {
+    Editor->SetText(U"a\u4E2Db\t\u3042");
+    Editor->SetTabSize(8);
+    Host.ClearPaint();
+    Editor->Paint();
+    ASSERT_FALSE(Host.Texts.empty());
+    EXPECT_EQ(Host.Texts[0].Text, U"a\u4E2Db    \u3042");
+    EXPECT_EQ(Host.Texts[0].Clip.Right, 2 + 10 * 8); // 1 + 2 + 1 + 4 + 2 cells
+    Editor->FocusIn();
+    Editor->Selection()->CollapseTo(3); // after the ideograph
+    EXPECT_EQ(Host.Caret.x, 2 + 3 * 8 - 1);
+    auto clickAt = [this](int X) {
+        Editor->MouseDown(TMouseButton::mbLeft, X, 2);
+        Editor->MouseUp(TMouseButton::mbLeft, X, 2);
+        return Editor->Selection()->CaretPos();
+    };
+    EXPECT_EQ(clickAt(2 + 8 + 5), 2);  // the left half of the ideograph: before it
+    EXPECT_EQ(clickAt(2 + 8 + 11), 3); // its right half: after it
+    EXPECT_EQ(clickAt(2 + 16 + 7), 3);
+    EXPECT_EQ(clickAt(2 + 8 * 8 + 9), 6); // the right half of the last one: the end
+    // Selecting the ideograph repaints its two cells in the highlight.
+    Host.ClearPaint();
+    Select(2, 2);
+    ASSERT_EQ(Host.Texts.size(), 1u);
+    EXPECT_EQ(Host.Texts[0].Clip, (TRect{10, 0, 26, 16}));
+}
+
 TEST_F(View, TypingRepaintsOnlyTheTailOfItsLine) {
     Editor->SetText(U"the widest\r\nline2\r\nline3");
     Editor->Selection()->CollapseTo(15);
@@ -220,6 +247,16 @@ TEST_F(View, ScrollingSidewaysOrByAPageRepaintsTheWholeView) {
     EXPECT_GE(Host.Texts.size(), 10u);
 }
 
+TEST_F(View, ANewBitmapHoldsTheWholeViewBeforeItsPixelsMove) {
+    Editor->SetText(ManyLines(30, U"text"));
+    Host.ClearPaint();
+    Editor->SetBitmapped(true);
+    int linesOnBitmap = 0;
+    for (auto& t : Host.Texts)
+        linesOnBitmap += t.Target == TPaintTarget::ptBitmap ? 1 : 0;
+    EXPECT_GE(linesOnBitmap, Editor->VisibleLines());
+}
+
 TEST_F(View, ABitmappedEditorScrollsItsBitmap) {
     Editor->SetText(ManyLines(30, U"text"));
     Editor->SetBitmapped(true);
@@ -313,6 +350,31 @@ TEST_F(View, DraggingTheMouseSelects) {
     EXPECT_FALSE(Editor->MouseSelecting());
     Editor->MouseMove(2, 0);
     EXPECT_EQ(Editor->Selection()->REnd(), 21);
+}
+
+TEST_F(View, ShiftClickExtendsDoubleClickSelectsAWordAndTripleClickTheLine) {
+    Editor->SetText(U"select  top_10 from t\r\nnext");
+    auto at = [](int Col) { return 2 + 8 * (Col - 1) + 3; }; // inside column Col
+    auto sel = [this] { return std::make_pair(Editor->SelStart(), Editor->SelLength()); };
+    Editor->MouseDown(TMouseButton::mbLeft, at(3), 2);
+    Editor->MouseUp(TMouseButton::mbLeft, at(3), 2);
+    Editor->MouseDown(TMouseButton::mbLeft, at(12), 2, ssShift);
+    EXPECT_EQ(sel(), std::make_pair(2, 9));
+    Editor->MouseUp(TMouseButton::mbLeft, at(12), 2);
+    Editor->MouseDown(TMouseButton::mbLeft, at(12), 2, 0, 2);
+    EXPECT_EQ(sel(), std::make_pair(8, 6)); // "top_10"
+    EXPECT_EQ(Editor->Selection()->CaretPos(), 15);
+    Editor->MouseDown(TMouseButton::mbLeft, at(7), 2, 0, 2);
+    EXPECT_EQ(sel(), std::make_pair(6, 2)); // the two blanks
+    Editor->MouseDown(TMouseButton::mbLeft, at(40), 2, 0, 2);
+    EXPECT_EQ(sel(), std::make_pair(20, 1)); // past the line's end: its last word
+    Editor->MouseDown(TMouseButton::mbLeft, at(12), 2, 0, 3);
+    EXPECT_EQ(sel(), std::make_pair(0, 23)); // the line and its line break
+    Editor->MouseDown(TMouseButton::mbLeft, at(2), 18, 0, 3);
+    EXPECT_EQ(sel(), std::make_pair(23, 4)); // the last line
+    EXPECT_FALSE(Editor->MouseSelecting());
+    Editor->MouseDown(TMouseButton::mbRight, at(1), 2, 0, 2); // keeps it for the context menu
+    EXPECT_EQ(sel(), std::make_pair(23, 4));
 }
 
 TEST_F(View, DraggingBelowTheWindowScrollsEveryTick) {

@@ -86,13 +86,73 @@ TEST_F(SchemaCatalog, FieldTextsCloseTheTableFirstAndFailForAMissingTable) {
     EXPECT_NE(errorOf([&] { ReadFieldNodeTexts(table, "missing"); }), "no error");
 }
 
+// "name Type size precision" and the letters U (Unicode) and F (fixed length) where they apply.
+std::string Describe(const velmora::sqlgen::TTableField& field) {
+    return field.Name + " " + field.TypeName + " " + std::to_string(field.Size) + " " +
+           std::to_string(field.Precision) + (field.Unicode ? " U" : "") +
+           (field.FixedLength ? " F" : "");
+}
+
+Texts Described(const velmora::sqlgen::TFieldList& fields) {
+    Texts texts;
+    for (const auto& field : fields)
+        texts.push_back(Describe(field));
+    return texts;
+}
+
+TEST_F(SchemaCatalog, TableFieldsCarryTheirTypeSizeAndPrecision) {
+    // SQLite's driver reports its own digits for integers; decimals it reports as text.
+    run("create table goods(id integer primary key autoincrement, name varchar(20), "
+        "qty smallint, big bigint, note text, photo longvarbinary)");
+    TADOTable table;
+    table.SetConnection(&connection);
+    EXPECT_EQ(Described(ReadTableFields(table, "goods")),
+              (Texts{"id AutoInc 0 10", "name String 20 0", "qty SmallInt 0 6", "big LargeInt 0 20",
+                     "note Memo 0 0", "photo Blob 0 0"}));
+    EXPECT_FALSE(table.Active());
+    EXPECT_EQ(table.TableName(), "goods");
+    EXPECT_NE(errorOf([&] { ReadTableFields(table, "missing"); }), "no error");
+}
+
+TEST_F(SchemaCatalog, ReadingTableFieldsPostsAPendingEditFirst) {
+    run("create table a(x int); insert into a values (1); create table b(y varchar(5))");
+    TADOTable table;
+    table.SetConnection(&connection);
+    table.SetTableName("a");
+    table.Open();
+    table.Edit();
+    table.Fields(0).SetAsString("2");
+    EXPECT_EQ(Described(ReadTableFields(table, "b")), Texts{"y String 5 0"});
+    TADOQuery query;
+    query.SetConnection(&connection);
+    query.SetSQL("select x from a");
+    query.Open();
+    EXPECT_EQ(query.Fields(0).AsString(), "2");
+}
+
+TEST_F(SchemaCatalog, AProceduresSourceIsTheTextOfEveryRowJoined) {
+    run("create table help(n int, Text varchar(80)); insert into help values "
+        "(1, 'create procedure p_x' || char(13, 10)), (2, 'as' || char(13, 10)), "
+        "(3, char(9) || 'select 1')");
+    TADOQuery rows;
+    rows.SetConnection(&connection);
+    rows.SetSQL("select Text from help order by n");
+    rows.Open();
+    rows.Last();
+    EXPECT_EQ(ProcedureSourceText(rows), "create procedure p_x\r\nas\r\n\tselect 1");
+    rows.Close();
+    rows.SetSQL("select 'Incorrect syntax ' As Result");
+    rows.Open();
+    EXPECT_EQ(errorOf([&] { ProcedureSourceText(rows); }), "ADOQuery1: Field 'Text' not found");
+}
+
 TEST(NodeTexts, FieldsAndParametersShowTypeSizeAndDirection) {
     TFieldDef field;
     field.Name = "Amount";
     field.DataType = ftBCD;
     field.Size = 4;
     EXPECT_EQ(FieldNodeText(field), "Amount [BCD] (4)");
-    field.DataType = static_cast<TFieldType>(99);
+    field.DataType = ftUnknown; // what a column of a type the layer does not map gets
     EXPECT_EQ(FieldNodeText(field), "Amount [Unknown] (4)");
     EXPECT_EQ(ParameterNodeText({"@RETURN_VALUE", pdReturnValue, ftInteger, 0}),
               "@RETURN_VALUE [Integer] (0) ReturnValue");

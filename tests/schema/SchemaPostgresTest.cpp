@@ -3,6 +3,7 @@
 #include "AdoTestSupport.h"
 #include "PostgresServer.h"
 #include "SchemaCatalog.h"
+#include "SqlTypes.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -63,4 +64,25 @@ TEST_F(SchemaPostgres, TablesDifferingOnlyInCaseKeepTheirOwnFields) {
     EXPECT_EQ(ReadFieldNodeTexts(table, "orders"),
               (Texts{"id [Integer] (0)", "note [WideString] (20)"}));
     EXPECT_EQ(ReadFieldNodeTexts(table, "nothing"), Texts{});
+}
+
+TEST_F(SchemaPostgres, TableFieldsMapToTheSqlServerTypesThatHoldThem) {
+    const std::string table = own("typed");
+    run("create table " + table +
+        "(id serial, tiny smallint, big bigint, amount numeric(12,2), name varchar(20), "
+        "code char(3), note text, photo bytea, flag boolean, day date, at time, stamp timestamp, "
+        "ratio real, ref uuid)");
+    TADOTable fields;
+    fields.SetConnection(&connection);
+    Texts types;
+    for (const auto& field : ReadTableFields(fields, table))
+        types.push_back(field.Name + " " + velmora::sqlgen::MapSqlType(field) + " " +
+                        std::to_string(field.Size));
+    run("drop table " + table);
+    // The driver reports a serial as auto-increment, and booleans as text ("BoolsAsChar").
+    EXPECT_EQ(types,
+              (Texts{"id autoinc 0", "tiny smallint 0", "big bigint 0", "amount decimal(12,2) 2",
+                     "name nvarchar 20", "code nchar 3", "note ntext 0", "photo image 0",
+                     "flag varchar 5", "day date 0", "at time 0", "stamp datetime 0",
+                     "ratio float 0", "ref uniqueidentifier 38"}));
 }

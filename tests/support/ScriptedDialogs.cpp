@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 
+#include <QPrinter>
 #include <gtest/gtest.h>
 
 TScriptedDialogs::TScriptedDialogs() {
@@ -35,5 +36,20 @@ bool TScriptedDialogs::ExecuteFileDialog(TFileDialog& Dialog) {
     if (!answer)
         return false;
     Dialog.FileName = *answer;
+    return true;
+}
+
+bool TScriptedDialogs::ExecutePrintDialog(QPrinter& Printer) {
+    ++PrintDialogs;
+    if (PrintAnswers.empty()) {
+        ADD_FAILURE() << "unexpected print dialog";
+        return false;
+    }
+    const std::optional<QString> answer = PrintAnswers.front();
+    PrintAnswers.pop_front();
+    if (!answer)
+        return false;
+    Printer.setOutputFormat(QPrinter::PdfFormat);
+    Printer.setOutputFileName(*answer);
     return true;
 }

@@ -24,9 +24,13 @@ public:
     QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType DlgType,
                                            QMessageBox::StandardButtons Buttons) override;
     bool ExecuteFileDialog(TFileDialog& Dialog) override;
+    // Prints into the PDF file the test answers with.
+    bool ExecutePrintDialog(QPrinter& Printer) override;
 
     std::vector<TMessage> Messages;
     QStringList FileDialogTitles;
     std::deque<QMessageBox::StandardButton> Answers;
     std::deque<std::optional<QString>> FileAnswers; // nullopt cancels the dialog
+    int PrintDialogs = 0;
+    std::deque<std::optional<QString>> PrintAnswers; // a PDF file to print into; nullopt cancels
 };

@@ -4,13 +4,18 @@
 #include "DatabaseError.h"
 #include "Field.h"
 
+#include <exception>
+
 namespace velmora::ado {
 
-TBlobStream::TBlobStream(TField& field) : field_(field) {
+TBlobStream::TBlobStream(TField& field)
+    : field_(field), exceptionsAtStart_(std::uncaught_exceptions()) {
     field.DataSet().CheckEditing();
 }
 
 TBlobStream::~TBlobStream() {
+    if (std::uncaught_exceptions() > exceptionsAtStart_)
+        return;
     try {
         Close();
     } catch (const EDatabaseError&) {

@@ -1,6 +1,7 @@
 #pragma once
 // A write stream over a blob field: what is written replaces the field's whole content when the
-// stream is closed (or destroyed).
+// stream is closed, or destroyed in the normal course; a stream destroyed by an error (left
+// while an exception unwinds) stores nothing, so that the field keeps its value.
 #include <string>
 
 namespace velmora::ado {
@@ -23,6 +24,7 @@ private:
     TField& field_;
     std::string content_;
     bool closed_ = false;
+    int exceptionsAtStart_;
 };
 
 } // namespace velmora::ado

@@ -4,8 +4,9 @@
 #include "ConnectionString.h"
 #include "DataSet.h"
 #include "DatabaseError.h"
+#include "SafeFile.h"
 
-#include <fstream>
+#include <new>
 
 namespace velmora::ado {
 
@@ -20,6 +21,9 @@ int hexDigit(char c) {
         return c - 'A' + 10;
     return -1;
 }
+
+// The largest value a blob field holds on SQL Server, and a row here.
+constexpr std::size_t largestBlob = 0x7FFFFFFF;
 
 } // namespace
 
@@ -63,15 +67,18 @@ void TField::Clear() {
 }
 
 void TField::LoadFromFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw EDatabaseError("Cannot open file \"" + path + "\".");
+    std::string content;
+    try {
+        content = files::ReadRegularFile(path, largestBlob);
+    } catch (const files::EFileError& error) {
+        throw EDatabaseError(error.what()); // the data layer reports its own kind of error
+    } catch (const std::bad_alloc&) {
+        throw EDatabaseError("Cannot read file \"" + path +
+                             "\". There is not enough memory for it.");
+    }
+    // Should writing fail, the abandoned stream leaves the field as it was.
     TBlobStream stream(*this);
-    char buffer[64 * 1024];
-    while (file.read(buffer, sizeof buffer) || file.gcount() > 0)
-        stream.Write(buffer, static_cast<size_t>(file.gcount()));
-    if (file.bad())
-        throw EDatabaseError("Cannot read file \"" + path + "\".");
+    stream.Write(content.data(), content.size());
     stream.Close();
 }
 

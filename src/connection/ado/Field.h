@@ -59,7 +59,8 @@ public:
     void SetAsString(const std::string& text); // binary fields take hexadecimal digits
     void SetAsBytes(std::string_view bytes);
     void Clear();
-    // Replaces the content with the file's bytes.
+    // Replaces the content with the bytes of a regular file; a file that cannot be read whole
+    // (missing, unreadable, not a regular file, over 2 GB) leaves the field as it was.
     void LoadFromFile(const std::string& path);
 
 private:

@@ -36,7 +36,9 @@ bool IsFixedPitch(const QFont& Font) {
     return metrics.horizontalAdvance(QChar('i')) == m && metrics.horizontalAdvance(QChar('W')) == m;
 }
 
-QFont Resolve(const TFont& From) {
+} // namespace
+
+QFont ResolveFont(const TFont& From) {
     const QString family = QString::fromStdString(From.Name);
     QFont font(family);
     ApplyStyle(font, From);
@@ -51,8 +53,6 @@ QFont Resolve(const TFont& From) {
     return font;
 }
 
-} // namespace
-
 TFontCache::TEntry& TFontCache::EntryFor(const TFont& Font) {
     TFont key = Font;
     key.Color = clBlack;
@@ -62,7 +62,7 @@ TFontCache::TEntry& TFontCache::EntryFor(const TFont& Font) {
         return *found;
     TEntry entry;
     entry.Key = key;
-    entry.Metrics.Font = Resolve(Font);
+    entry.Metrics.Font = ResolveFont(Font);
     QFontMetrics metrics(entry.Metrics.Font);
     entry.Metrics.Ascent = metrics.ascent();
     entry.Metrics.Height = metrics.height();
@@ -81,8 +81,7 @@ const TCellFont& TFontCache::OnCells(const TFont& Font, int CellWidth) {
     if (cells.Cell != CellWidth) {
         cells.Cell = CellWidth;
         cells.Glyphs = QRawFont::fromFont(entry.Metrics.Font);
-        cells.Spaced = entry.Metrics.Font;
-        cells.Spaced.setLetterSpacing(QFont::AbsoluteSpacing, CellWidth - entry.Metrics.Advance);
+        cells.Font = entry.Metrics.Font;
     }
     return cells;
 }

@@ -11,6 +11,10 @@
 
 namespace memo {
 
+// Font in Qt terms: its family at its pixel height and style, or the system's fixed-pitch family
+// where that one is missing or not fixed-pitch.
+QFont ResolveFont(const TFont& Font);
+
 struct TQtFont {
     QFont Font;
     int Ascent = 0;
@@ -21,8 +25,8 @@ struct TQtFont {
 // A font for drawing on cells of one width.
 struct TCellFont {
     int Cell = -1;
-    QRawFont Glyphs; // for placing glyphs on the cells one by one
-    QFont Spaced;    // letter-spaced to the cells, for text that needs other fonts' glyphs
+    QRawFont Glyphs; // for placing the font's own glyphs on the cells, many in one run
+    QFont Font;      // for a character drawn alone, in a glyph of another font if need be
 };
 
 class TFontCache {

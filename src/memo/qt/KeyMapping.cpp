@@ -30,12 +30,18 @@ TKey KeyOf(int QtKey) {
         return TKey::kInsert;
     case Qt::Key_Delete:
         return TKey::kDelete;
+    case Qt::Key_Escape:
+        return TKey::kEscape;
+    case Qt::Key_A:
+        return TKey::kA;
     case Qt::Key_C:
         return TKey::kC;
     case Qt::Key_V:
         return TKey::kV;
     case Qt::Key_X:
         return TKey::kX;
+    case Qt::Key_Y:
+        return TKey::kY;
     case Qt::Key_Z:
         return TKey::kZ;
     default:

@@ -7,6 +7,7 @@
 
 #include <QPainter>
 #include <QPixmap>
+#include <string_view>
 
 namespace memo {
 
@@ -25,9 +26,9 @@ public:
     const QPixmap& WindowPixels();
 
     void Fill(TPaintTarget Target, const QRect& Rect, const QColor& Color);
-    // Fills Clip with Background, then draws Text from Baseline in Color, clipped to Clip, one
-    // character a cell.
-    void DrawText(TPaintTarget Target, QPoint Baseline, const QRect& Clip, const QString& Text,
+    // Fills Clip with Background, then draws Text from Baseline in Color, clipped to Clip: each
+    // character on its own cells (two for a wide one), never beyond them.
+    void DrawText(TPaintTarget Target, QPoint Baseline, const QRect& Clip, std::u32string_view Text,
                   const TCellFont& Font, const QColor& Color, const QColor& Background);
     // Moves the pixels inside Area by Dy.
     void Scroll(TPaintTarget Target, int Dy, const QRect& Area);
@@ -45,9 +46,12 @@ private:
     // The painter on Target's pixels; nullptr while they do not exist.
     QPainter* PainterOn(TPaintTarget Target);
     QPixmap NewPixmap(QSize Size) const;
-    // Places the glyphs of Text on the cells; false when Font lacks one of them.
-    bool DrawOnCells(QPainter& Painter, QPoint Baseline, const QString& Text,
-                     const TCellFont& Font);
+    // Draws the glyphs gathered for one run, each at its cell.
+    void DrawGlyphRun(QPainter& Painter, QPoint Baseline, const TCellFont& Font);
+    // A character the font's glyphs do not show on one cell: a glyph of another font fitted to
+    // its cells, a combining mark on a dotted circle, an invisible character as a framed mark.
+    void DrawAlone(QPainter& Painter, const QRect& Cells, int BaselineY, char32_t C,
+                   const TCellFont& Font);
 
     QPixmap FWindow;
     QSize FWindowSize;
@@ -57,7 +61,8 @@ private:
     qreal FDpr = 1;
     QPainter FPainter;
     const QPixmap* FPainted = nullptr; // what FPainter is open on
-    QList<QPointF> FGlyphPositions;    // kept: a line of text is drawn with each keystroke
+    QList<quint32> FGlyphs;            // kept: a line of text is drawn with each keystroke
+    QList<QPointF> FGlyphPositions;
 };
 
 } // namespace memo

@@ -157,7 +157,24 @@ QVariant TMemoWidget::inputMethodQuery(Qt::InputMethodQuery Query) const {
 
 void TMemoWidget::mousePressEvent(QMouseEvent* Event) {
     FMousePos = Event->position().toPoint();
-    FEditor->MouseDown(ButtonOf(Event->button()), FMousePos.x(), FMousePos.y());
+    // A press soon after a double click, where it was, is the third of a triple click.
+    bool third =
+        FDoubleClicked.isValid() &&
+        FDoubleClicked.elapsed() < QApplication::doubleClickInterval() &&
+        (FMousePos - FDoubleClickPos).manhattanLength() <= QApplication::startDragDistance();
+    FDoubleClicked.invalidate();
+    FEditor->MouseDown(ButtonOf(Event->button()), FMousePos.x(), FMousePos.y(),
+                       ShiftOf(Event->modifiers()), third ? 3 : 1);
+}
+
+void TMemoWidget::mouseDoubleClickEvent(QMouseEvent* Event) {
+    FMousePos = Event->position().toPoint();
+    if (Event->button() == Qt::LeftButton) {
+        FDoubleClicked.start();
+        FDoubleClickPos = FMousePos;
+    }
+    FEditor->MouseDown(ButtonOf(Event->button()), FMousePos.x(), FMousePos.y(),
+                       ShiftOf(Event->modifiers()), 2);
 }
 
 void TMemoWidget::mouseMoveEvent(QMouseEvent* Event) {
@@ -314,7 +331,7 @@ void TMemoWidget::TextOut(TPaintTarget Target, int X, int Y, const TRect& Clip,
     QRect clip = ToQRect(Clip);
     // Every piece of a line sits on the baseline of the editor's own font.
     int ascent = FFonts.Get(FEditor->GetFontValue()).Ascent;
-    FCanvas.DrawText(Target, QPoint(X, Y + ascent), clip, ToQString(Text),
+    FCanvas.DrawText(Target, QPoint(X, Y + ascent), clip, Text,
                      FFonts.OnCells(Font, FEditor->CharWidth()), ToQColor(Font.Color, palette()),
                      ToQColor(Background, palette()));
     if (Target == TPaintTarget::ptWindow)

@@ -9,6 +9,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -50,6 +51,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent* Event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery Query) const override;
     void mousePressEvent(QMouseEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
     void wheelEvent(QWheelEvent* Event) override;
@@ -110,9 +112,11 @@ private:
     std::map<int, QBasicTimer> FTimers; // the editor's timers by id
     QPoint FMousePos;                   // the last mouse position, also outside the view
     QPoint FWheelRest;                  // wheel turns short of a step
-    bool FPaintRequested = true;        // the editor paints the whole view at the next paint
-    bool FShowing = false;              // inside paintEvent
-    QRect FPendingArea;                 // drawn since the last paint
+    QElapsedTimer FDoubleClicked;       // since the last double click, for a triple click
+    QPoint FDoubleClickPos;
+    bool FPaintRequested = true; // the editor paints the whole view at the next paint
+    bool FShowing = false;       // inside paintEvent
+    QRect FPendingArea;          // drawn since the last paint
 };
 
 } // namespace memo

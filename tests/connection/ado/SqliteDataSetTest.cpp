@@ -1,8 +1,11 @@
 // Datasets against SQLite: field definitions, naming, navigation, whole values, editing.
 #include "AdoTestSupport.h"
 
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <sys/stat.h>
 
 using namespace velmora::ado;
 using namespace velmora::test;
@@ -262,6 +265,45 @@ TEST_F(SqliteDataSet, BlobStreamReplacesTheWholeContent) {
     table.Edit();
     EXPECT_THROW(table.FieldByName("photo").LoadFromFile((directory.path() / "none").string()),
                  EDatabaseError);
+}
+
+TEST_F(SqliteDataSet, AFileThatCannotBeReadWholeLeavesTheBlobAsItWas) {
+    const auto folder = directory.path();
+    const auto fifo = folder / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto huge = folder / "huge.bin";
+    std::ofstream(huge, std::ios::binary).put('x');
+    std::filesystem::resize_file(huge, 0x80000000); // sparse: 2 GB and one byte, nothing stored
+    table.SetTableName("people");
+    table.Open();
+    table.Edit();
+    TField& photo = table.FieldByName("photo");
+    const std::vector<std::pair<std::filesystem::path, std::string>> failures = {
+        {folder / "none", "No such file or directory."},
+        {folder, "It is a folder, not a file."},
+        {fifo, "It is a pipe, not a regular file."}, // would block, or never end
+        {huge, "It is larger than 2147483647 bytes, too large for this file."}};
+    for (const auto& [path, reason] : failures) {
+        EXPECT_EQ(errorOf([&] { photo.LoadFromFile(path.string()); }),
+                  "Cannot read file \"" + path.string() + "\". " + reason);
+        EXPECT_EQ(photo.AsBytes(), std::string("\x00\xFF\x10", 3)) << path;
+    }
+    table.Post();
+    openQuery("select hex(photo) from people where name = 'Ann'");
+    EXPECT_EQ(query.Fields(0).AsString(), "00FF10");
+}
+
+TEST_F(SqliteDataSet, ABlobStreamLeftByAnErrorStoresNothing) {
+    table.SetTableName("people");
+    table.Open();
+    table.Edit();
+    try {
+        TBlobStream stream(table.FieldByName("photo"));
+        stream.Write("partial", 7);
+        throw std::runtime_error("the source failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(table.FieldByName("photo").AsBytes(), std::string("\x00\xFF\x10", 3));
 }
 
 TEST_F(SqliteDataSet, ResultsOfJoinsAreReadOnly) {

@@ -255,6 +255,35 @@ TEST_F(MemoWidgetTest, ClickingPlacesTheCaretAndDraggingSelects) {
     EXPECT_EQ(Widget->viewport()->cursor().shape(), Qt::IBeamCursor);
 }
 
+TEST_F(MemoWidgetTest, ShiftClickExtendsDoubleClickSelectsAWordTripleClickTheLine) {
+    SetText("alpha beta\r\ngamma");
+    QWidget* view = Widget->viewport();
+    QTest::mouseClick(view, Qt::LeftButton, {}, Cell(1, 2) - QPoint(3, 0));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, Cell(2, 3) - QPoint(3, 0));
+    EXPECT_EQ(Sel(), std::make_pair(2, Editor().LineColToPos(2, 3) - 1));
+    QTest::qWait(QApplication::doubleClickInterval() + 20); // two clicks, not a double click
+    QTest::mouseDClick(view, Qt::LeftButton, {}, Cell(1, 8));
+    EXPECT_EQ(ToQString(Editor().Selection()->Text()), "beta");
+    QTest::mousePress(view, Qt::LeftButton, {}, Cell(1, 8));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, Cell(1, 8));
+    EXPECT_EQ(ToQString(Editor().Selection()->Text()), "alpha beta\r\n");
+    QTest::qWait(QApplication::doubleClickInterval() + 20);
+    QTest::mouseClick(view, Qt::LeftButton, {}, Cell(1, 8) - QPoint(3, 0));
+    EXPECT_EQ(Editor().SelLength(), 0); // a later click is a click again
+}
+
+TEST_F(MemoWidgetTest, EscapeCtrlAAndCtrlYThroughRealKeys) {
+    Type("ab");
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Sel(), std::make_pair(1, 2));
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Sel(), std::make_pair(3, 2));
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Text(), "");
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Text(), "ab");
+}
+
 TEST_F(MemoWidgetTest, ADragBeyondTheBottomEdgeKeepsScrolling) {
     SetText(Numbered(200));
     QPoint lineStart = Cell(1, 1) - QPoint(3, 0);
@@ -466,6 +495,59 @@ TEST_F(MemoWidgetTest, EditsThatAddOrRemoveLinesShowWhatARepaintWould) {
     Key(Qt::Key_Backspace);
     EXPECT_TRUE(showsAsRepainted());
     Key(Qt::Key_Return);
+    EXPECT_TRUE(showsAsRepainted());
+}
+
+TEST_F(MemoWidgetTest, WideAndInvisibleCharactersAreDrawnOnTheirOwnCells) {
+    Focus(Other); // no caret in the picture
+    const int width = Editor().CharWidth();
+    const int left = Editor().LeftMargin();
+    const QColor base = Role(QPalette::Base);
+    struct TCase {
+        std::u32string Text;
+        int Cells;
+    };
+    // An ideograph and an emoji (two cells), a glyph of another font much wider than a cell,
+    // NUL, a byte-order mark, a combining mark alone and a zero-width space.
+    const TCase cases[] = {{U"\u4E2D", 2}, {U"\U0001F600", 2}, {U"\u27FF", 1}, {{U'\0'}, 1},
+                           {U"\uFEFF", 1}, {U"\u0301", 1},     {U"\u200B", 1}};
+    for (const TCase& c : cases) {
+        Editor().SetText(c.Text);
+        QImage shown = Shown();
+        auto inked = [&](int From, int To) {
+            for (int x = From; x < To; ++x)
+                for (int y = 0; y < Editor().LineHeight(); ++y)
+                    if (shown.pixelColor(x, y) != base)
+                        return true;
+            return false;
+        };
+        const int end = left + c.Cells * width;
+        const int code = static_cast<int>(c.Text[0]);
+        EXPECT_TRUE(inked(left, end)) << "nothing shown for " << std::hex << code;
+        EXPECT_TRUE(inked(end - width, end)) << "not on all its cells: " << std::hex << code;
+        EXPECT_FALSE(inked(end, end + 3 * width)) << "drawn past its cells: " << std::hex << code;
+    }
+}
+
+TEST_F(MemoWidgetTest, LinesWithWideCharactersShowWhatARepaintWould) {
+    using namespace std::string_literals;
+    Editor().SetText(U"ab\u4E2Dcd\0ef\uFEFF\U0001F600gh\u27FFije\u0301\r\n\u3042\u3044\u3046"s);
+    auto showsAsRepainted = [this] {
+        QImage shown = Shown();
+        Editor().UpdateView();
+        return shown == Shown();
+    };
+    for (int pos : {2, 4, 7, 10, 13}) {
+        Editor().Selection()->CollapseTo(pos);
+        Type("x");
+        EXPECT_TRUE(showsAsRepainted()) << "typed at " << pos;
+        Key(Qt::Key_Backspace);
+        EXPECT_TRUE(showsAsRepainted()) << "deleted at " << pos;
+    }
+    Editor().Selection()->CollapseTo(2);
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_TRUE(showsAsRepainted());
+    Key(Qt::Key_Right, Qt::ShiftModifier);
     EXPECT_TRUE(showsAsRepainted());
 }
 

@@ -1,0 +1,164 @@
+// Script files and printing: New, Open, Save, Save As and Print, the question before a script
+// with unsaved changes is replaced or the window closes, and the caption naming the file.
+#include "ErrorHandler.h"
+#include "SafeFile.h"
+#include "ScriptEditor.h"
+#include "ScriptPrinter.h"
+#include "untMain.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QToolButton>
+#include <algorithm>
+
+using namespace velmora::files;
+
+namespace {
+
+QString Caption(const QString& FileName) {
+    return "Velmora 2 " + FileName;
+}
+
+std::string LocalPath(const QString& FileName) {
+    return QFile::encodeName(FileName).toStdString();
+}
+
+// The 1-based line and column of the character at Index of a text with CR LF line breaks.
+QString LineAndColumnOf(std::u32string_view Text, std::size_t Index) {
+    const std::u32string_view before = Text.substr(0, Index);
+    const std::size_t lineStart = before.rfind(U'\n');
+    const std::size_t column =
+        lineStart == std::u32string_view::npos ? Index + 1 : Index - lineStart;
+    const auto line = std::count(before.begin(), before.end(), U'\n') + 1;
+    return QString("line %1, column %2").arg(line).arg(column);
+}
+
+QMessageBox::StandardButton AskToSaveCurrentScript() {
+    return Dialogs().MessageDlg("Save current script?", TMsgDlgType::mtWarning,
+                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+} // namespace
+
+void TfrmMain::ConnectFileCommands() {
+    connect(New1, &QAction::triggered, this, Guarded([this] { New1Click(); }));
+    connect(Open1, &QAction::triggered, this, Guarded([this] { Open1Click(); }));
+    connect(Save1, &QAction::triggered, this, Guarded([this] { Save1Click(); }));
+    connect(SaveAs1, &QAction::triggered, this, Guarded([this] { SaveAs1Click(); }));
+    connect(Print1, &QAction::triggered, this, Guarded([this] { Print1Click(); }));
+    connect(ToolButton7, &QToolButton::clicked, this, Guarded([this] { ToolButton7Click(); }));
+}
+
+void TfrmMain::ToolButton7Click() {
+    New1Click();
+}
+
+void TfrmMain::New1Click() {
+    if (!MayReplaceScript())
+        return;
+    ScriptFileName.clear();
+    setWindowTitle(Caption({}));
+    FScriptFormat = {};
+    SourceEdit1->SetCharacters({});
+}
+
+void TfrmMain::Open1Click() {
+    if (!MayReplaceScript() || !OpenDialog1.Execute())
+        return;
+    // Read in full before anything changes: a file that cannot be read leaves the script as it is.
+    TScriptText script = ReadScriptFile(LocalPath(OpenDialog1.FileName));
+    SetScriptFileName(OpenDialog1.FileName);
+    FScriptFormat = std::move(script.Format);
+    SourceEdit1->SetCharacters(script.Text);
+    SourceEdit1->SetSelection(0, 0);
+}
+
+void TfrmMain::Save1Click() {
+    SaveScript();
+}
+
+void TfrmMain::SaveAs1Click() {
+    SaveScriptAs();
+}
+
+void TfrmMain::Print1Click() {
+    if (!PrintDialog1.Execute())
+        return;
+    const QString title =
+        ScriptFileName.isEmpty() ? QString("Untitled") : QFileInfo(ScriptFileName).fileName();
+    PrintScript(PrintDialog1.Printer(), SourceEdit1->StyledScript(), title);
+}
+
+bool TfrmMain::MayReplaceScript() {
+    if (!ScriptModified)
+        return true;
+    const QMessageBox::StandardButton answer = AskToSaveCurrentScript();
+    if (answer == QMessageBox::Yes)
+        SaveScriptAs(); // the command ends with the save: the user gives it again
+    return answer == QMessageBox::No;
+}
+
+bool TfrmMain::ConfirmClose() {
+    if (Dialogs().MessageDlg("Exit Now?", TMsgDlgType::mtWarning,
+                             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return false;
+    if (!ScriptModified)
+        return true;
+    // Leaving must not lose the script: offer to save it, and stay when that fails.
+    const QMessageBox::StandardButton answer = AskToSaveCurrentScript();
+    if (answer != QMessageBox::Yes)
+        return answer == QMessageBox::No;
+    bool saved = false;
+    RunCommand([this, &saved] { saved = SaveScript(); });
+    return saved;
+}
+
+bool TfrmMain::SaveScript() {
+    // A script opened, or started anew, is saved under a name chosen in the save dialog first.
+    if (SavedToFile && !ScriptFileName.isEmpty())
+        return SaveScriptTo(ScriptFileName);
+    return SaveScriptAs();
+}
+
+bool TfrmMain::SaveScriptAs() {
+    if (!ScriptFileName.isEmpty())
+        SaveDialog1.FileName = ScriptFileName;
+    if (!SaveDialog1.Execute() || !SaveScriptTo(SaveDialog1.FileName))
+        return false;
+    SavedToFile = true;
+    return true;
+}
+
+bool TfrmMain::SaveScriptTo(const QString& FileName) {
+    const std::u32string text = SourceEdit1->Characters();
+    TScriptFormat format = FScriptFormat;
+    const std::size_t unencodable = FindUnencodable(text, format.Encoding);
+    if (unencodable != std::u32string::npos && format.Encoding == TTextEncoding::teWindows1252) {
+        if (!MaySaveAsUtf8(text, unencodable))
+            return false;
+        format.Encoding = TTextEncoding::teUtf8;
+    }
+    TEncodedScript encoded = EncodeScript(text, format);
+    WriteFileAtomically(LocalPath(FileName), encoded.Bytes, TNewFileMode::nfmShared);
+    // Only a script that is on the disk counts as saved.
+    FScriptFormat = std::move(encoded.Format);
+    ScriptModified = false;
+    SetScriptFileName(FileName);
+    return true;
+}
+
+bool TfrmMain::MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable) {
+    const QString question =
+        QString("The script was read as %1, which cannot hold \"%2\" (%3) and perhaps other "
+                "characters of it. Save it as UTF-8 instead? With No, nothing is saved.")
+            .arg(EncodingName(FScriptFormat.Encoding), QString::fromUcs4(&Text[Unencodable], 1),
+                 LineAndColumnOf(Text, Unencodable));
+    return Dialogs().MessageDlg(question, TMsgDlgType::mtWarning,
+                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TfrmMain::SetScriptFileName(const QString& FileName) {
+    ScriptFileName = FileName;
+    setWindowTitle(Caption(FileName));
+}

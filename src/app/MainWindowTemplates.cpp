@@ -1,0 +1,137 @@
+// The generators of the table menu (popTableSQL, with Generate SP) and of the procedure menu
+// (popStoreProcSQL): statement skeletons and procedure templates for the remembered table or
+// procedure, appended to the script.
+#include "ErrorHandler.h"
+#include "ProcedureTemplates.h"
+#include "SchemaCatalog.h"
+#include "TableStatements.h"
+#include "untDataModule1.h"
+#include "untMain.h"
+
+#include <QAction>
+#include <QTreeWidget>
+#include <utility>
+
+using namespace velmora;
+
+void TfrmMain::ConnectTemplateCommands() {
+    const std::pair<QAction*, void (TfrmMain::*)()> commands[] = {
+        {SELECT1, &TfrmMain::SELECT1Click},
+        {SELECTExtended1, &TfrmMain::SELECTExtended1Click},
+        {INSERT1, &TfrmMain::INSERT1Click},
+        {UPDATE1, &TfrmMain::UPDATE1Click},
+        {DELETE1, &TfrmMain::DELETE1Click},
+        {TRUNCATE1, &TfrmMain::TRUNCATE1Click},
+        {CREATETABLE1, &TfrmMain::CreateTable1Click},
+        {ALTERTABLE1, &TfrmMain::ALTERTABLE1Click},
+        {DROPTABLE1, &TfrmMain::DROPTABLE1Click},
+        {Blank1, &TfrmMain::Blank1Click},
+        {UPDATEINSERT1, &TfrmMain::UPDATEINSERT1Click},
+        {SELECT2, &TfrmMain::SELECT2Click},
+        {SPHELPTEXT1, &TfrmMain::SPHELPTEXT1Click},
+        {SPHELPTEXTEx1, &TfrmMain::SPHELPTEXTEx1Click},
+    };
+    for (const auto& [item, handler] : commands)
+        connect(item, &QAction::triggered, this, Guarded([this, handler] { (this->*handler)(); }));
+}
+
+sqlgen::TFieldList TfrmMain::ReadTableFields(const QString& Table) {
+    return schema::ReadTableFields(FDataModule->ADOTable1, Table.toStdString());
+}
+
+void TfrmMain::AppendSql(const std::string& Text) {
+    AppendToScript(QString::fromStdString(Text));
+}
+
+// Without a table there are no fields to read.
+sqlgen::TFieldList TfrmMain::LastTableFields() {
+    return LastTable.isEmpty() ? sqlgen::TFieldList() : ReadTableFields(LastTable);
+}
+
+void TfrmMain::SELECT1Click() {
+    AppendSql(sqlgen::SelectAllStatement(LastTable.toStdString()));
+}
+
+void TfrmMain::SELECTExtended1Click() {
+    AppendSql(sqlgen::SelectExStatement(LastTable.toStdString(), LastTableFields()));
+}
+
+void TfrmMain::INSERT1Click() {
+    AppendSql(sqlgen::InsertStatement(LastTable.toStdString(), LastTableFields()));
+}
+
+void TfrmMain::UPDATE1Click() {
+    AppendSql(sqlgen::UpdateStatement(LastTable.toStdString(), LastTableFields()));
+}
+
+void TfrmMain::DELETE1Click() {
+    AppendSql(sqlgen::DeleteStatement(LastTable.toStdString()));
+}
+
+void TfrmMain::TRUNCATE1Click() {
+    AppendSql(sqlgen::TruncateStatement(LastTable.toStdString()));
+}
+
+void TfrmMain::CreateTable1Click() {
+    AppendSql(sqlgen::CreateTableTemplate());
+}
+
+void TfrmMain::ALTERTABLE1Click() {
+    if (!LastTable.isEmpty())
+        AppendSql(sqlgen::AlterTableListing(LastTable.toStdString(), ReadTableFields(LastTable)));
+}
+
+void TfrmMain::DROPTABLE1Click() {
+    if (!LastTable.isEmpty())
+        AppendSql(sqlgen::DropTableStatement(LastTable.toStdString()));
+}
+
+// Each part reads the fields anew; a body that fails leaves the header appended.
+void TfrmMain::AppendProcedureHeader() {
+    AppendSql(sqlgen::ProcedureHeader(LastTable.toStdString(), ReadTableFields(LastTable)));
+}
+
+void TfrmMain::Blank1Click() {
+    if (!LastTable.isEmpty())
+        AppendProcedureHeader();
+}
+
+void TfrmMain::UPDATEINSERT1Click() {
+    if (LastTable.isEmpty())
+        return;
+    AppendProcedureHeader();
+    AppendSql(sqlgen::UpsertProcedureBody(LastTable.toStdString(), ReadTableFields(LastTable)));
+}
+
+void TfrmMain::SELECT2Click() {
+    if (LastTable.isEmpty())
+        return;
+    AppendProcedureHeader();
+    AppendSql(sqlgen::SelectProcedureBody(LastTable.toStdString(), ReadTableFields(LastTable)));
+}
+
+// The procedure commands act on the node chosen last in the procedures tree.
+bool TfrmMain::CheckProcedureSelected() {
+    if (!tvStoredProcedures->selectedItems().isEmpty())
+        return true;
+    Dialogs().MessageDlg("You must first select a store procedure.", TMsgDlgType::mtInformation,
+                         QMessageBox::Ok);
+    return false;
+}
+
+void TfrmMain::SPHELPTEXT1Click() {
+    if (CheckProcedureSelected())
+        AppendSql(sqlgen::HelpTextStatement(LastStoredProc.toStdString()));
+}
+
+void TfrmMain::SPHELPTEXTEx1Click() {
+    if (!CheckProcedureSelected())
+        return;
+    ExecuteScript(QString::fromStdString(sqlgen::HelpTextStatement(LastStoredProc.toStdString())));
+    ado::TCustomADODataSet* rows = DataSource1.DataSet();
+    if (rows == nullptr)
+        return;
+    const std::string source = schema::ProcedureSourceText(*rows);
+    rows->Close();
+    AppendSql(source);
+}

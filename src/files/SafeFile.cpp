@@ -1,0 +1,202 @@
+#include "SafeFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace velmora::files {
+
+namespace {
+
+[[noreturn]] void fail(const char* what, const std::string& path, const std::string& reason) {
+    throw EFileError("Cannot " + std::string(what) + " file \"" + path + "\". " + reason);
+}
+
+std::string systemReason(int error) {
+    std::string reason = std::strerror(error);
+    return reason + ".";
+}
+
+// Closes the descriptor when it goes out of scope, unless it was released.
+class TDescriptor {
+public:
+    explicit TDescriptor(int Fd) : FFd(Fd) {}
+    TDescriptor(const TDescriptor&) = delete;
+    TDescriptor& operator=(const TDescriptor&) = delete;
+    ~TDescriptor() {
+        if (FFd >= 0)
+            ::close(FFd);
+    }
+    int Get() const { return FFd; }
+    // Closes now and reports whether the close itself succeeded (it can report a write error).
+    bool Close() {
+        const int fd = FFd;
+        FFd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int FFd;
+};
+
+std::string describeKind(mode_t mode) {
+    if (S_ISDIR(mode))
+        return "It is a folder, not a file.";
+    if (S_ISFIFO(mode))
+        return "It is a pipe, not a regular file.";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "It is a device, not a regular file.";
+    if (S_ISSOCK(mode))
+        return "It is a socket, not a regular file.";
+    return "It is not a regular file.";
+}
+
+// A whole number of megabytes reads better as such: "64 MB" rather than "67108864 bytes".
+std::string sizeLimitReason(std::size_t maxBytes) {
+    constexpr std::size_t megabyte = 1024 * 1024;
+    const std::string limit = maxBytes >= megabyte && maxBytes % megabyte == 0
+                                  ? std::to_string(maxBytes / megabyte) + " MB"
+                                  : std::to_string(maxBytes) + " bytes";
+    return "It is larger than " + limit + ", too large for this file.";
+}
+
+void writeAll(int fd, std::string_view bytes, const std::string& path) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("write", path, systemReason(errno));
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+mode_t sharedModeForNewFile() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// The file the write replaces: a link is followed, so the link itself survives the save.
+std::filesystem::path resolveTarget(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    return error ? std::filesystem::path(path) : resolved;
+}
+
+struct TTargetInfo {
+    bool Exists = false;
+    struct stat Status {};
+};
+
+TTargetInfo inspectTarget(const std::filesystem::path& target, const std::string& path) {
+    TTargetInfo info;
+    if (::stat(target.c_str(), &info.Status) == 0) {
+        info.Exists = true;
+        if (!S_ISREG(info.Status.st_mode))
+            fail("write", path, describeKind(info.Status.st_mode));
+    } else if (errno != ENOENT) {
+        fail("write", path, systemReason(errno));
+    }
+    return info;
+}
+
+void syncDirectory(const std::filesystem::path& directory) {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return; // the rename has happened; a directory that cannot be synced is no failure
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes) {
+    // Non-blocking, so that opening a FIFO returns at once instead of waiting for a writer.
+    TDescriptor file(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.Get() < 0)
+        fail("read", Path, systemReason(errno));
+    struct stat status {};
+    if (::fstat(file.Get(), &status) != 0)
+        fail("read", Path, systemReason(errno));
+    if (!S_ISREG(status.st_mode))
+        fail("read", Path, describeKind(status.st_mode));
+    if (static_cast<std::uintmax_t>(status.st_size) > MaxBytes)
+        fail("read", Path, sizeLimitReason(MaxBytes));
+
+    std::string content;
+    content.resize(static_cast<std::size_t>(status.st_size));
+    std::size_t filled = 0;
+    // The file may grow while it is read: read on to its end, but never past the cap.
+    for (;;) {
+        if (filled == content.size()) {
+            if (content.size() > MaxBytes)
+                fail("read", Path, sizeLimitReason(MaxBytes));
+            content.resize(std::min(MaxBytes + 1, std::max<std::size_t>(content.size() * 2, 4096)));
+        }
+        const ssize_t got = ::read(file.Get(), content.data() + filled, content.size() - filled);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("read", Path, systemReason(errno));
+        }
+        if (got == 0)
+            break;
+        filled += static_cast<std::size_t>(got);
+    }
+    if (filled > MaxBytes)
+        fail("read", Path, sizeLimitReason(MaxBytes));
+    content.resize(filled);
+    return content;
+}
+
+void WriteFileAtomically(const std::string& Path, std::string_view Bytes,
+                         TNewFileMode NewFileMode) {
+    if (Path.empty())
+        fail("write", Path, "No file name was given.");
+    const std::filesystem::path target = resolveTarget(Path);
+    const TTargetInfo old = inspectTarget(target, Path);
+
+    // mkstemp creates the file exclusively with mode 0600: nothing planted at its name is
+    // followed, and nobody else can read the bytes before the final mode is set.
+    std::string pattern =
+        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    TDescriptor temporary(::mkstemp(name.data()));
+    if (temporary.Get() < 0)
+        fail("write", Path, systemReason(errno));
+    const std::string temporaryPath(name.data());
+
+    try {
+        const mode_t mode = old.Exists ? (old.Status.st_mode & 07777)
+                            : NewFileMode == TNewFileMode::nfmOwnerOnly ? mode_t{0600}
+                                                                        : sharedModeForNewFile();
+        if (old.Exists && ::geteuid() == 0) // only root can give the file back to its owner
+            (void)::fchown(temporary.Get(), old.Status.st_uid, old.Status.st_gid);
+        if (::fchmod(temporary.Get(), mode) != 0)
+            fail("write", Path, systemReason(errno));
+        writeAll(temporary.Get(), Bytes, Path);
+        // A write can look complete while the disk refuses the data later: only fsync and
+        // close say that the bytes are really there.
+        if (::fsync(temporary.Get()) != 0)
+            fail("write", Path, systemReason(errno));
+        if (!temporary.Close())
+            fail("write", Path, systemReason(errno));
+        if (::rename(temporaryPath.c_str(), target.c_str()) != 0)
+            fail("write", Path, systemReason(errno));
+    } catch (...) {
+        ::unlink(temporaryPath.c_str());
+        throw;
+    }
+    syncDirectory(target.parent_path());
+}
+
+} // namespace velmora::files

@@ -1,0 +1,36 @@
+#pragma once
+// Reading and writing the files the program keeps (scripts, connection files, the server
+// history, the saved history) so that a special file never hangs or floods the program and a
+// failed write never damages the file it was meant to replace.
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace velmora::files {
+
+// A file operation that failed; the message names the file and says why, for the user.
+class EFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The whole content of the regular file at Path (a symbolic link to one is followed). A FIFO, a
+// device, a directory or a file larger than MaxBytes is refused with EFileError, without
+// blocking on it and without reading more than MaxBytes + 1 bytes.
+std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes);
+
+// The permissions a file gets when WriteFileAtomically creates it. A file that exists keeps its
+// own permissions whatever is asked here.
+enum class TNewFileMode {
+    nfmShared,   // 0666 less the process's umask, as any program's new file
+    nfmOwnerOnly // 0600: the file holds a password
+};
+
+// Replaces the content of the file at Path with Bytes, or leaves the file as it was and throws
+// EFileError. The bytes go to a temporary file created exclusively beside it, are flushed to
+// the disk and checked, and only then renamed over the old file. A symbolic link at Path is
+// followed, so the file it names is replaced and the link stays.
+void WriteFileAtomically(const std::string& Path, std::string_view Bytes, TNewFileMode NewFileMode);
+
+} // namespace velmora::files

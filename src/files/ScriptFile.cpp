@@ -1,0 +1,204 @@
+#include "ScriptFile.h"
+
+#include "LineMatching.h"
+#include "SafeFile.h"
+
+#include <algorithm>
+#include <array>
+
+namespace velmora::files {
+
+namespace {
+
+constexpr char32_t CR = U'\r';
+constexpr char32_t LF = U'\n';
+constexpr std::u32string_view CrLf = U"\r\n";
+
+std::u32string_view CharactersOf(TLineBreak Break) {
+    switch (Break) {
+    case TLineBreak::lbLf:
+        return U"\n";
+    case TLineBreak::lbCr:
+        return U"\r";
+    default:
+        return CrLf;
+    }
+}
+
+// How often each line break occurs, by TLineBreak.
+using TBreakCounts = std::array<std::size_t, 3>;
+
+std::size_t KindsPresent(const TBreakCounts& Counts) {
+    std::size_t kinds = 0;
+    for (std::size_t count : Counts)
+        kinds += count > 0 ? 1 : 0;
+    return kinds;
+}
+
+// The most common line break; on a tie, and in a text without any, CR LF before LF before CR.
+TLineBreak MostCommon(const TBreakCounts& Counts) {
+    std::size_t best = 0;
+    for (std::size_t kind = 1; kind < Counts.size(); ++kind)
+        if (Counts[kind] > Counts[best])
+            best = kind;
+    return static_cast<TLineBreak>(best);
+}
+
+void Count(TLineBreak Break, TBreakCounts& Counts) {
+    ++Counts[static_cast<std::size_t>(Break)];
+}
+
+// The line breaks of text as it was read: CR LF, a lone LF, a lone CR.
+TBreakCounts CountBreaks(std::u32string_view Text) {
+    TBreakCounts counts{};
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (Text[i] == LF) {
+            Count(TLineBreak::lbLf, counts);
+        } else if (Text[i] == CR) {
+            const bool pair = i + 1 < Text.size() && Text[i + 1] == LF;
+            Count(pair ? TLineBreak::lbCrLf : TLineBreak::lbCr, counts);
+            i += pair ? 1 : 0;
+        }
+    }
+    return counts;
+}
+
+// Makes every line break of Text CR LF, in place, from the end back: Text has LoneBreaks lone CRs
+// and LFs, and room for as many more characters. Breaks gets each break as it was.
+void MakeLineBreaksCrLf(std::u32string& Text, std::size_t LoneBreaks,
+                        std::vector<TLineBreak>& Breaks) {
+    std::size_t from = Text.size();
+    std::size_t to = from + LoneBreaks;
+    Text.resize(to);
+    while (from > 0) {
+        const char32_t c = Text[--from];
+        if (c != CR && c != LF) {
+            Text[--to] = c;
+            continue;
+        }
+        // A CR met here is a lone one: a CR before an LF goes with the LF.
+        const bool pair = c == LF && from > 0 && Text[from - 1] == CR;
+        Breaks.push_back(pair ? TLineBreak::lbCrLf : c == LF ? TLineBreak::lbLf : TLineBreak::lbCr);
+        Text[--to] = LF;
+        Text[--to] = CR;
+        from -= pair ? 1 : 0;
+    }
+    std::reverse(Breaks.begin(), Breaks.end());
+}
+
+// Calls OnLine(line, index) for every line of Text, whose line breaks are CR LF; a text has one
+// line more than it has line breaks.
+template <class F>
+void ForEachLine(std::u32string_view Text, F&& OnLine) {
+    std::size_t start = 0;
+    for (std::size_t index = 0;; ++index) {
+        const std::size_t end = Text.find(CrLf, start);
+        if (end == std::u32string_view::npos) {
+            OnLine(Text.substr(start), index);
+            return;
+        }
+        OnLine(Text.substr(start, end - start), index);
+        start = end + CrLf.size();
+    }
+}
+
+// FNV-1a: a collision costs no text, at most one line's original break.
+std::uint64_t HashOf(std::u32string_view Line) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (char32_t c : Line) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+std::vector<std::uint64_t> LineHashes(std::u32string_view Text) {
+    std::vector<std::uint64_t> hashes;
+    ForEachLine(Text,
+                [&](std::u32string_view Line, std::size_t) { hashes.push_back(HashOf(Line)); });
+    return hashes;
+}
+
+// The breaks for lines whose hashes are Now, in a file whose lines were Was: a line still there
+// keeps its break, a new line gets Default.
+std::vector<TLineBreak> BreaksAfterEdit(const std::vector<std::uint64_t>& Now,
+                                        const TMixedLineBreaks& Was, TLineBreak Default) {
+    const std::vector<std::size_t> matches = MatchLines(Was.LineHashes, Now);
+    std::vector<TLineBreak> breaks(Now.size() - 1, Default);
+    for (std::size_t i = 0; i < breaks.size(); ++i)
+        if (matches[i] != NoMatch && matches[i] < Was.Breaks.size())
+            breaks[i] = Was.Breaks[matches[i]];
+    return breaks;
+}
+
+// The format of a file with these breaks: mixed ones are remembered with their lines.
+TScriptFormat FormatOf(TTextEncoding Encoding, TLineBreak Fallback, std::vector<TLineBreak> Breaks,
+                       std::vector<std::uint64_t> Hashes) {
+    TBreakCounts counts{};
+    for (TLineBreak b : Breaks)
+        Count(b, counts);
+    TScriptFormat format;
+    format.Encoding = Encoding;
+    format.LineBreak = Breaks.empty() ? Fallback : MostCommon(counts);
+    if (KindsPresent(counts) > 1)
+        format.Mixed = {std::move(Hashes), std::move(Breaks)};
+    return format;
+}
+
+} // namespace
+
+TScriptText DecodeScript(std::string_view Bytes) {
+    // Room for a CR LF in place of each lone break: the text is not copied to make them.
+    const auto breakBytes = static_cast<std::size_t>(
+        std::count_if(Bytes.begin(), Bytes.end(), [](char c) { return c == '\r' || c == '\n'; }));
+    TDecodedText decoded = DecodeText(Bytes, breakBytes);
+    const TBreakCounts counts = CountBreaks(decoded.Text);
+    TScriptText script;
+    script.Format.Encoding = decoded.Encoding;
+    script.Format.LineBreak = MostCommon(counts);
+    script.Text = std::move(decoded.Text);
+    const std::size_t loneBreaks =
+        counts[std::size_t(TLineBreak::lbLf)] + counts[std::size_t(TLineBreak::lbCr)];
+    if (loneBreaks == 0)
+        return script;
+    std::vector<TLineBreak> breaks;
+    MakeLineBreaksCrLf(script.Text, loneBreaks, breaks);
+    if (KindsPresent(counts) > 1)
+        script.Format.Mixed = {LineHashes(script.Text), std::move(breaks)};
+    return script;
+}
+
+TEncodedScript EncodeScript(std::u32string_view Text, const TScriptFormat& Format) {
+    TEncodedScript encoded;
+    const bool mixed = !Format.Mixed.Breaks.empty();
+    std::vector<std::uint64_t> hashes;
+    std::vector<TLineBreak> breaks;
+    if (mixed) {
+        hashes = LineHashes(Text);
+        breaks = BreaksAfterEdit(hashes, Format.Mixed, Format.LineBreak);
+    }
+
+    const TTextEncoder encoder(Format.Encoding);
+    const bool wide =
+        Format.Encoding == TTextEncoding::teUtf16LE || Format.Encoding == TTextEncoding::teUtf16BE;
+    encoded.Bytes.reserve(Text.size() * (wide ? 2 : 1) + 4);
+    encoder.AppendByteOrderMark(encoded.Bytes);
+    ForEachLine(Text, [&](std::u32string_view Line, std::size_t Index) {
+        if (Index > 0)
+            for (char32_t c : CharactersOf(mixed ? breaks[Index - 1] : Format.LineBreak))
+                encoder.Append(c, encoded.Bytes);
+        for (char32_t c : Line)
+            encoder.Append(c, encoded.Bytes);
+    });
+
+    encoded.Format =
+        mixed ? FormatOf(Format.Encoding, Format.LineBreak, std::move(breaks), std::move(hashes))
+              : Format;
+    return encoded;
+}
+
+TScriptText ReadScriptFile(const std::string& Path) {
+    return DecodeScript(ReadRegularFile(Path, MaxScriptFileBytes));
+}
+
+} // namespace velmora::files

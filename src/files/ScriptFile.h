@@ -1,0 +1,57 @@
+#pragma once
+// Script files: their bytes as the editor's text, whose line breaks are always CR LF, and that
+// text back as bytes in the file's own encoding and line breaks, so that a script saved unchanged
+// is written byte for byte as it was read.
+#include "TextEncodings.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::files {
+
+enum class TLineBreak : std::uint8_t { lbCrLf, lbLf, lbCr };
+
+// A file that mixes line breaks: each line, known by a hash of its text, and the break that
+// ended it. Lines still there after an edit keep their break; new lines get the most common one.
+struct TMixedLineBreaks {
+    std::vector<std::uint64_t> LineHashes; // every line, the last one (without a break) too
+    std::vector<TLineBreak> Breaks;        // one fewer than lines
+};
+
+// What a script file holds beyond its text.
+struct TScriptFormat {
+    TTextEncoding Encoding = TTextEncoding::teUtf8;
+    TLineBreak LineBreak = TLineBreak::lbCrLf; // the file's line break, or its most common one
+    TMixedLineBreaks Mixed;                    // empty unless the file mixes line breaks
+};
+
+struct TScriptText {
+    std::u32string Text; // CR LF line breaks
+    TScriptFormat Format;
+};
+
+// The largest script file that is opened: 64 MB of text already takes a quarter of a gigabyte
+// in the editor.
+inline constexpr std::size_t MaxScriptFileBytes = 64 * 1024 * 1024;
+
+// The bytes of a script file as text: decoded (see DecodeText), and every line break (LF, CR LF
+// or a lone CR) made CR LF.
+TScriptText DecodeScript(std::string_view Bytes);
+
+struct TEncodedScript {
+    std::string Bytes;
+    TScriptFormat Format; // the format of these bytes, for the next save
+};
+
+// Text, with CR LF line breaks, as the bytes of a file in Format. Throws std::invalid_argument
+// when Text holds a character Format's encoding cannot hold (see FindUnencodable).
+TEncodedScript EncodeScript(std::u32string_view Text, const TScriptFormat& Format);
+
+// Reads and decodes the script file at Path; EFileError when it cannot be read, is no regular
+// file or is larger than MaxScriptFileBytes.
+TScriptText ReadScriptFile(const std::string& Path);
+
+} // namespace velmora::files

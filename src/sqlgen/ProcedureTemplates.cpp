@@ -1,0 +1,92 @@
+#include "ProcedureTemplates.h"
+
+#include "SqlNames.h"
+#include "SqlTypes.h"
+#include "TemplateText.h"
+
+#include <algorithm>
+
+namespace velmora::sqlgen {
+
+namespace {
+
+bool IsIdentity(const TTableField& field) {
+    return MapSqlType(field) == AutoIncType;
+}
+
+TFieldList NonIdentityFields(const TFieldList& fields) {
+    TFieldList written;
+    std::copy_if(fields.begin(), fields.end(), std::back_inserter(written),
+                 [](const TTableField& field) { return !IsIdentity(field); });
+    return written;
+}
+
+// The procedure the templates create for the table.
+std::string ProcedureName(std::string_view table) {
+    return "p_" + std::string(table);
+}
+
+// "@name", a blank, four tabs, and the type as a parameter takes it.
+std::string Declaration(const TTableField& field) {
+    const std::string sqlType = MapSqlType(field);
+    std::string type = sqlType;
+    if (sqlType == AutoIncType)
+        type = "int ";
+    else if (DeclaredWithSize(sqlType))
+        type += " (" + std::to_string(field.Size) + ")";
+    return VariableName(field.Name) + " \t\t\t\t" + type;
+}
+
+// "(@name is null or name = @name)"
+std::string MatchCondition(std::string_view name) {
+    const std::string variable = VariableName(name);
+    return "(" + variable + " is null or " + SqlName(name) + " = " + variable + ")";
+}
+
+} // namespace
+
+std::string IdentityField(const TFieldList& fields) {
+    const auto last = std::find_if(fields.rbegin(), fields.rend(), IsIdentity);
+    return last == fields.rend() ? std::string(NoIdentityField) : last->Name;
+}
+
+std::string ProcedureHeader(std::string_view table, const TFieldList& fields) {
+    const std::string procedure = ProcedureName(table);
+    return Lines({"if exists (select * from sysobjects where id = object_id(N'" +
+                      QuotedText(BracketedName(procedure)) +
+                      "') and OBJECTPROPERTY(id, N'IsProcedure') = 1)",
+                  " drop procedure " + BracketedName(procedure) + " ", "", "GO", "",
+                  "create procedure " + SqlName(procedure)}) +
+           ListLines(EachField(fields, Declaration), "\t ", "\t,") + Lines({"AS "});
+}
+
+std::string UpsertProcedureBody(std::string_view table, const TFieldList& fields) {
+    const std::string key = IdentityField(fields);
+    const std::string keyColumn = SqlName(key);
+    const std::string keyVariable = VariableName(key);
+    const std::string keyAlias = "'" + QuotedText(key) + "'";
+    const std::string tableName = SqlName(table);
+    const TFieldList written = NonIdentityFields(fields);
+    const std::vector<std::string> assignments = EachField(written, [](const TTableField& field) {
+        return SqlName(field.Name) + " = " + VariableName(field.Name);
+    });
+    return Lines({"if IsNull(" + keyVariable + ",0) = 0 ", "begin", "\tinsert into " + tableName,
+                  "\t("}) +
+           ListLines(ColumnNames(written), "\t\t ", "\t\t,") + Lines({"\t)", "\tvalues ", "\t("}) +
+           ListLines(VariableNames(written), "\t\t ", "\t\t,") +
+           Lines({"\t)", "", "\tselect scope_identity() As " + keyAlias, "", "end", "else", "begin",
+                  "\tupdate", "\t\t" + tableName}) +
+           (fields.empty() ? "" : Lines({"\tset"})) + ListLines(assignments, "\t\t ", "\t\t,") +
+           Lines({"\twhere", "\t\t" + keyColumn + " = " + keyVariable, "",
+                  "\tselect " + keyVariable + " As " + keyAlias, "end"});
+}
+
+std::string SelectProcedureBody(std::string_view table, const TFieldList& fields) {
+    std::vector<std::string> conditions = {MatchCondition(IdentityField(fields))};
+    for (const TTableField& field : NonIdentityFields(fields))
+        conditions.push_back(MatchCondition(field.Name));
+    return Lines({"select", "\t*", "from", "\t" + SqlName(table) + " (nolock)", "where"}) +
+           ListLines(conditions, "\t", "and \t");
+}
+
+} // namespace velmora::sqlgen

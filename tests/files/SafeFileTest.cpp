@@ -1,0 +1,166 @@
+#include "SafeFile.h"
+
+#include "FileSizeLimit.h"
+#include "TestFolder.h"
+#include "UnprivilegedUser.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace velmora::files;
+namespace fs = std::filesystem;
+
+namespace {
+
+class SafeFileTest : public ::testing::Test {
+protected:
+    std::string PathOf(const std::string& name) const { return Folder.PathOf(name); }
+    void Put(const std::string& name, const std::string& bytes) const { Folder.Put(name, bytes); }
+
+    std::string Content(const std::string& name) const {
+        std::ifstream file(PathOf(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+    mode_t ModeOf(const std::string& name) const {
+        struct stat status {};
+        ::stat(PathOf(name).c_str(), &status);
+        return status.st_mode & 07777;
+    }
+
+    // Only the file the test wrote, no temporary left behind.
+    std::size_t EntriesInDir() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(Dir), {}));
+    }
+
+    TTestFolder Folder;
+    const fs::path Dir = Folder.Path();
+};
+
+std::string MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const EFileError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST_F(SafeFileTest, WritesAndReadsBackEveryByte) {
+    std::string bytes;
+    for (int i = 0; i < 3 * 256; ++i)
+        bytes += static_cast<char>(i % 256);
+    WriteFileAtomically(PathOf("a.sql"), bytes, TNewFileMode::nfmShared);
+    EXPECT_EQ(ReadRegularFile(PathOf("a.sql"), bytes.size()), bytes);
+    WriteFileAtomically(PathOf("a.sql"), "", TNewFileMode::nfmShared);
+    EXPECT_EQ(ReadRegularFile(PathOf("a.sql"), 10), "");
+    EXPECT_EQ(EntriesInDir(), 1u);
+}
+
+TEST_F(SafeFileTest, NewFilesGetTheModeAskedFor) {
+    const mode_t old = ::umask(022);
+    WriteFileAtomically(PathOf("shared.sql"), "x", TNewFileMode::nfmShared);
+    WriteFileAtomically(PathOf("secret.udl"), "x", TNewFileMode::nfmOwnerOnly);
+    ::umask(old);
+    EXPECT_EQ(ModeOf("shared.sql"), 0644u);
+    EXPECT_EQ(ModeOf("secret.udl"), 0600u);
+}
+
+TEST_F(SafeFileTest, AReplacedFileKeepsItsOwnMode) {
+    Put("protected.udl", "old");
+    ::chmod(PathOf("protected.udl").c_str(), 0600);
+    WriteFileAtomically(PathOf("protected.udl"), "new", TNewFileMode::nfmShared);
+    EXPECT_EQ(ModeOf("protected.udl"), 0600u);
+
+    Put("group.sql", "old");
+    ::chmod(PathOf("group.sql").c_str(), 0640);
+    WriteFileAtomically(PathOf("group.sql"), "new", TNewFileMode::nfmOwnerOnly);
+    EXPECT_EQ(ModeOf("group.sql"), 0640u);
+    EXPECT_EQ(Content("group.sql"), "new");
+}
+
+TEST_F(SafeFileTest, ASymbolicLinkIsFollowedAndKept) {
+    Put("real.sql", "old");
+    fs::create_symlink(PathOf("real.sql"), PathOf("link.sql"));
+    WriteFileAtomically(PathOf("link.sql"), "new", TNewFileMode::nfmShared);
+    EXPECT_TRUE(fs::is_symlink(PathOf("link.sql")));
+    EXPECT_EQ(Content("real.sql"), "new");
+}
+
+TEST_F(SafeFileTest, AFullDiskLeavesTheOldFileIntact) {
+    Put("history.rtf", "the old history");
+    const std::string big(64 * 1024, 'x');
+    std::string message;
+    {
+        TFileSizeLimit limit(4096);
+        message = MessageOf(
+            [&] { WriteFileAtomically(PathOf("history.rtf"), big, TNewFileMode::nfmShared); });
+    }
+    EXPECT_NE(message.find("Cannot write file"), std::string::npos) << message;
+    EXPECT_NE(message.find("history.rtf"), std::string::npos) << message;
+    EXPECT_EQ(Content("history.rtf"), "the old history");
+    EXPECT_EQ(EntriesInDir(), 1u);
+}
+
+TEST_F(SafeFileTest, WritesThatCannotHappenChangeNothing) {
+    fs::create_directory(Dir / "folder");
+    EXPECT_NE(MessageOf([&] {
+                  WriteFileAtomically(PathOf("folder"), "x", TNewFileMode::nfmShared);
+              }).find("folder, not a file"),
+              std::string::npos);
+
+    fs::create_directory(Dir / "readonly");
+    Put("readonly/kept.sql", "kept");
+    fs::permissions(Dir / "readonly", fs::perms::owner_read | fs::perms::owner_exec |
+                                          fs::perms::others_read | fs::perms::others_exec);
+    {
+        TUnprivilegedUser nobody;
+        EXPECT_NE(MessageOf([&] {
+                      WriteFileAtomically(PathOf("readonly/kept.sql"), "new",
+                                          TNewFileMode::nfmShared);
+                  }).find("Permission denied"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(Content("readonly/kept.sql"), "kept");
+    fs::permissions(Dir / "readonly", fs::perms::owner_all);
+
+    EXPECT_NE(MessageOf([&] {
+                  WriteFileAtomically(PathOf("missing/x.sql"), "x", TNewFileMode::nfmShared);
+              }),
+              "no error");
+}
+
+TEST_F(SafeFileTest, ReadsRefuseWhatIsNotARegularFile) {
+    ASSERT_EQ(::mkfifo(PathOf("pipe.udl").c_str(), 0600), 0);
+    // Without a writer, a blocking open of a FIFO would never return.
+    EXPECT_NE(MessageOf([&] { ReadRegularFile(PathOf("pipe.udl"), 1024); }).find("pipe"),
+              std::string::npos);
+    fs::create_symlink("/dev/zero", PathOf("zero.udl"));
+    EXPECT_NE(MessageOf([&] { ReadRegularFile(PathOf("zero.udl"), 1024); }).find("device"),
+              std::string::npos);
+    EXPECT_NE(MessageOf([&] { ReadRegularFile(Dir.string(), 1024); }).find("folder"),
+              std::string::npos);
+    EXPECT_NE(MessageOf([&] { ReadRegularFile(PathOf("missing.udl"), 1024); }).find("missing.udl"),
+              std::string::npos);
+}
+
+TEST_F(SafeFileTest, ReadsStopAtTheCap) {
+    Put("big.dat", std::string(1001, 'x'));
+    EXPECT_EQ(ReadRegularFile(PathOf("big.dat"), 1001).size(), 1001u);
+    EXPECT_NE(MessageOf([&] { ReadRegularFile(PathOf("big.dat"), 1000); }).find("larger than 1000"),
+              std::string::npos);
+    fs::resize_file(PathOf("big.dat"), 2 * 1024 * 1024 + 1);
+    EXPECT_NE(MessageOf([&] {
+                  ReadRegularFile(PathOf("big.dat"), 2 * 1024 * 1024);
+              }).find("larger than 2 MB"),
+              std::string::npos);
+    Put("real.dat", "through a link");
+    fs::create_symlink(PathOf("real.dat"), PathOf("link.dat"));
+    EXPECT_EQ(ReadRegularFile(PathOf("link.dat"), 100), "through a link");
+}
