@@ -1,11 +1,14 @@
 // The editor on screen, end to end: a 10 MB script file opened as File > Open does it, timed from
 // the dialog's OK to the painted editor; and 1,000 characters typed at the middle of it in the
 // real widget (offscreen), each timed from its key event to the end of the paint it causes; then
-// QPlainTextEdit and QScintilla doing the same in the same run.
+// QPlainTextEdit and QScintilla doing the same in the same run. Then the typing with SQL colouring:
+// the source editor (the chain repaired with every key) beside QScintilla with its SQL lexer, and
+// quotes that open a string running to the next quote and close it again.
 #include "BenchSupport.h"
 #include "MemoWidget.h"
 #include "QtText.h"
 #include "ScriptFile.h"
+#include "SourceEditUnit.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -19,6 +22,7 @@
 #include <functional>
 #include <unistd.h>
 #ifdef VELMORA_HAVE_QSCINTILLA
+#include <Qsci/qscilexersql.h>
 #include <Qsci/qsciscintilla.h>
 #endif
 
@@ -28,6 +32,7 @@ using namespace bench;
 
 constexpr int Keystrokes = 1000;
 constexpr int Opens = 5;
+constexpr int QuotePairs = 20;
 
 // Counts the paints of a widget's viewport.
 class PaintCounter final : public QObject {
@@ -54,15 +59,29 @@ void WaitForPaint(const PaintCounter& Counter, int Before, int TimeoutMs = 1000)
 void SendKey(QWidget& Target, QEvent::Type Type, const std::u32string& Key) {
     bool enter = Key == U"\r\n";
     char32_t c = enter ? U'\r' : Key[0];
-    int code = enter ? Qt::Key_Return : static_cast<int>(c >= U'a' && c <= U'z' ? c - 32 : c);
+    int code = enter        ? Qt::Key_Return
+               : c == U'\b' ? Qt::Key_Backspace
+                            : static_cast<int>(c >= U'a' && c <= U'z' ? c - 32 : c);
     QKeyEvent event(Type, code, Qt::NoModifier, memo::ToQString(std::u32string(1, c)));
     QApplication::sendEvent(&Target, &event);
 }
 
+// One key typed into Widget, timed from its key event to the end of the paint it causes.
+void TimeKey(Samples& Times, QWidget& Widget, const PaintCounter& Counter,
+             const std::u32string& Key) {
+    Times.Time([&] {
+        int before = Counter.Paints;
+        SendKey(Widget, QEvent::KeyPress, Key);
+        WaitForPaint(Counter, before);
+    });
+    SendKey(Widget, QEvent::KeyRelease, Key);
+}
+
 // Shows Widget at 1280 x 1024, loads the script with Load (which also puts the caret at the
-// middle), then types Keys characters there through key events.
+// middle), then types Keys characters there through key events; with Quotes, also a quote that
+// opens a string and one that closes it, Quotes times (both taken back with Backspace).
 void TypeIntoWidget(const char* Name, QAbstractScrollArea& Widget, int Keys,
-                    const std::function<void()>& Load) {
+                    const std::function<void()>& Load, int Quotes = 0) {
     Widget.resize(1280, 1024);
     Widget.show();
     Widget.activateWindow();
@@ -72,18 +91,24 @@ void TypeIntoWidget(const char* Name, QAbstractScrollArea& Widget, int Keys,
     QCoreApplication::processEvents();
     PaintCounter counter(Widget.viewport());
     Samples typing;
-    for (int i = 0; i < Keys; ++i) {
-        std::u32string key = Keystroke(i);
-        typing.Time([&] {
-            int before = counter.Paints;
-            SendKey(Widget, QEvent::KeyPress, key);
-            WaitForPaint(counter, before);
-        });
-        SendKey(Widget, QEvent::KeyRelease, key);
+    for (int i = 0; i < Keys; ++i)
+        TimeKey(typing, Widget, counter, Keystroke(i));
+    Samples opening;
+    Samples closing;
+    Samples backspaces;
+    for (int i = 0; i < Quotes; ++i) {
+        TimeKey(opening, Widget, counter, U"'");
+        TimeKey(closing, Widget, counter, U"'");
+        TimeKey(backspaces, Widget, counter, U"\b");
+        TimeKey(backspaces, Widget, counter, U"\b");
     }
     std::printf("%s:\n", Name);
     load.Print("set the whole text, caret at the middle");
     typing.Print("key event to finished paint, at the middle");
+    if (Quotes > 0) {
+        opening.Print("a quote that opens a string to the next quote");
+        closing.Print("the quote that closes it");
+    }
     Widget.hide();
 }
 
@@ -123,11 +148,18 @@ void OpenIntoWidget(const char* Name, QAbstractScrollArea& Widget,
     Widget.hide();
 }
 
-void OpenMemoWidget(const std::string& Path) {
-    memo::TMemoWidget widget;
-    memo::TMemoComponent& editor = widget.Editor();
+// The script editor of the main window: the widget hosting a source editor with the SQL settings.
+std::unique_ptr<memo::TMemoWidget> NewSqlWidget() {
+    auto widget =
+        std::make_unique<memo::TMemoWidget>(nullptr, std::make_unique<sourceedit::TSourceEdit>());
+    sourceedit::ApplySqlEditorSettings(static_cast<sourceedit::TSourceEdit&>(widget->Editor()));
+    return widget;
+}
+
+void OpenEditorWidget(const char* Name, memo::TMemoWidget& Widget, const std::string& Path) {
+    memo::TMemoComponent& editor = Widget.Editor();
     OpenIntoWidget(
-        "TMemoWidget (the editor on screen)", widget,
+        Name, Widget,
         [&] {
             const velmora::files::TScriptText script = velmora::files::ReadScriptFile(Path);
             editor.SetText(script.Text);
@@ -150,6 +182,19 @@ void OpenPlainTextEdit(const std::string& Path) {
         [&] { edit.clear(); });
 }
 
+void TypeIntoEditorWidget(const char* Name, memo::TMemoWidget& Widget, const std::u32string& Script,
+                          int Quotes = 0) {
+    memo::TMemoComponent& editor = Widget.Editor();
+    TypeIntoWidget(
+        Name, Widget, Keystrokes,
+        [&] {
+            editor.SetText(Script);
+            editor.Selection()->CollapseTo(editor.LineColToPos(editor.LineCount() / 2, 10));
+            editor.Selection()->MakeVisible(4);
+        },
+        Quotes);
+}
+
 void RunMemoWidget(const std::u32string& Script) {
     memo::TMemoWidget widget;
     memo::TMemoComponent& editor = widget.Editor();
@@ -157,11 +202,7 @@ void RunMemoWidget(const std::u32string& Script) {
     font.Height = -13; // as the main window's editor
     editor.SetFont(font);
     editor.SetTabSize(8);
-    TypeIntoWidget("TMemoWidget (the editor on screen)", widget, Keystrokes, [&] {
-        editor.SetText(Script);
-        editor.Selection()->CollapseTo(editor.LineColToPos(editor.LineCount() / 2, 10));
-        editor.Selection()->MakeVisible(4);
-    });
+    TypeIntoEditorWidget("TMemoWidget (the editor on screen)", widget, Script);
 }
 
 void RunPlainTextEdit(const std::u32string& Script) {
@@ -190,6 +231,33 @@ void RunScintilla(const std::u32string& Script) {
 #endif
 }
 
+void RunSourceEditWidget(const std::u32string& Script) {
+    TypeIntoEditorWidget(
+        "TMemoWidget with TSourceEdit, SQL colouring (the script editor on screen)",
+        *NewSqlWidget(), Script, QuotePairs);
+}
+
+void RunScintillaSql(const std::u32string& Script) {
+#ifdef VELMORA_HAVE_QSCINTILLA
+    QsciScintilla edit;
+    QsciLexerSQL lexer;
+    edit.setLexer(&lexer);
+    TypeIntoWidget(
+        "QScintilla with its SQL lexer (baseline)", edit, Keystrokes,
+        [&] {
+            edit.setText(memo::ToQString(Script));
+            edit.SendScintilla(QsciScintilla::SCI_COLOURISE, 0L, -1L);
+            long middle = edit.SendScintilla(QsciScintilla::SCI_GETLENGTH) / 2;
+            edit.SendScintilla(QsciScintilla::SCI_GOTOPOS, middle);
+        },
+        QuotePairs);
+    edit.setLexer(nullptr);
+#else
+    (void)Script;
+    std::printf("QScintilla (baseline): not installed (libqscintilla2-qt6-dev); skipped\n");
+#endif
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -204,7 +272,10 @@ int main(int argc, char** argv) {
     const std::string file = WriteScriptFile(script);
     std::printf("a %zu-byte script file opened %d times; target: at most 500 ms\n",
                 std::filesystem::file_size(file), Opens);
-    OpenMemoWidget(file);
+    memo::TMemoWidget plain;
+    OpenEditorWidget("TMemoWidget (the editor on screen)", plain, file);
+    OpenEditorWidget("TMemoWidget with TSourceEdit, SQL colouring (the script editor on screen)",
+                     *NewSqlWidget(), file);
     OpenPlainTextEdit(file);
     std::filesystem::remove(file);
     std::printf("%d characters typed at the middle of a %zu-character, 200,000-line script; "
@@ -213,5 +284,8 @@ int main(int argc, char** argv) {
     RunMemoWidget(script);
     RunPlainTextEdit(script);
     RunScintilla(script);
+    std::printf("The same with SQL colouring; target: p99 at most 1 ms\n");
+    RunSourceEditWidget(script);
+    RunScintillaSql(script);
     return 0;
 }

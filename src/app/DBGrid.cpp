@@ -3,6 +3,7 @@
 #include "DataSetTableModel.h"
 #include "ErrorHandler.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -96,6 +97,20 @@ std::optional<int> TDBGrid::RowForKey(const QKeyEvent& Event) const {
     }
 }
 
+void TDBGrid::CommitEdit() {
+    if (state() != EditingState)
+        return;
+    // The editor has the focus: keys reach the grid through it, and neither the scroll bar nor
+    // the navigator's buttons take the focus away.
+    QWidget* editor = QApplication::focusWidget();
+    while (editor != nullptr && editor->parentWidget() != viewport())
+        editor = editor->parentWidget();
+    if (editor == nullptr)
+        return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void TDBGrid::keyPressEvent(QKeyEvent* Event) {
     if (Event->matches(QKeySequence::Copy)) {
         Event->accept();
@@ -105,6 +120,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* Event) {
     if (!row)
         return QTableView::keyPressEvent(Event);
     Event->accept();
+    CommitEdit(); // an open cell editor passes the keys it does not use (up, down, a page) on
     if (FModel->CurrentRow() >= 0)
         MoveToRow(std::clamp(*row, 0, FModel->RowTotal() - 1));
 }
@@ -174,8 +190,11 @@ void TDBGrid::UpdateScrollBar() {
 }
 
 void TDBGrid::ScrollBarMoved(int Value) {
-    if (!FFollowing)
-        FModel->SetFirstRow(Value);
+    if (FFollowing)
+        return;
+    // The editor's row is a row of the window: once the window moves it shows another record.
+    CommitEdit();
+    FModel->SetFirstRow(Value);
 }
 
 void TDBGrid::SizeColumns() {

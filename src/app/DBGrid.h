@@ -22,6 +22,9 @@ public:
     velmora::query::TDataSetTableModel* Model() const { return FModel; }
     // The field of the current column in the current record; null without one.
     velmora::ado::TField* SelectedField() const;
+    // Writes the text of an open cell editor into the record and closes the editor, so that
+    // what was typed is neither lost nor written to another record when the grid moves.
+    void CommitEdit();
 
 protected:
     void changeEvent(QEvent* Event) override;

@@ -122,6 +122,8 @@ void TDBNavigator::UpdateButtons() {
 // Moving onto the first or last record again sets the dataset's Bof or Eof without a
 // notification, so the buttons look again after every click.
 void TDBNavigator::BtnClick(TNavigateBtn Which) {
+    if (BeforeAction)
+        BeforeAction(Which);
     Act(Which);
     UpdateButtons();
 }

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QToolButton;
 
@@ -30,6 +31,9 @@ public:
     QToolButton* Button(TNavigateBtn Which) const { return FButtons[Which]; }
     // What a click on the button does; Delete asks first.
     void BtnClick(TNavigateBtn Which);
+    // Called before every button's action: the grid writes an open cell editor's text into the
+    // record, so that the action works on what the user typed.
+    std::function<void(TNavigateBtn Which)> BeforeAction;
 
 private:
     void Act(TNavigateBtn Which);

@@ -71,6 +71,7 @@ void TfrmMain::Open1Click() {
     SetScriptFileName(OpenDialog1.FileName);
     FScriptFormat = std::move(script.Format);
     SourceEdit1->SetCharacters(script.Text);
+    SourceEdit1->ClearUndoHistory();
     SourceEdit1->SetSelection(0, 0);
 }
 

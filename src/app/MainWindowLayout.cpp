@@ -5,6 +5,7 @@
 #include "ImageList.h"
 #include "MemoScriptEditor.h"
 #include "SchemaTree.h"
+#include "SqlEditorSettings.h"
 #include "StatusBar.h"
 #include "untMain.h"
 
@@ -140,15 +141,7 @@ void TfrmMain::CreateScriptPanel() {
 
     auto* editor = new TMemoScriptEditor(Panel1);
     editor->setObjectName("SourceEdit1");
-    memo::TMemoComponent& core = editor->Editor();
-    memo::TFont editorFont = core.GetFontValue();
-    editorFont.Name = "Courier New";
-    editorFont.Height = -13; // a character height of 13 pixels
-    core.SetFont(editorFont);
-    core.SetTabSize(8);
-    core.SetLeftMargin(2);
-    core.SetTopMargin(0);
-    core.SetScrollBars(memo::TScrollStyle::ssBoth);
+    sourceedit::ApplySqlEditorSettings(editor->SourceEdit());
     editor->setFocusPolicy(Qt::ClickFocus); // not a tab stop
     editor->setMinimumSize(64, 64);
     editor->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -36,6 +36,7 @@ void TfrmMain::ConnectScriptCommands() {
     };
     DBGrid1->SetDataSource(&DataSource1);
     DBNavigator1->SetDataSource(&DataSource1);
+    DBNavigator1->BeforeAction = [this](TDBNavigator::TNavigateBtn) { DBGrid1->CommitEdit(); };
 
     connect(SelectedOnly1, &QAction::triggered, this, Guarded([this] { SelectedOnly1Click(); }));
     connect(EntireScript1, &QAction::triggered, this, Guarded([this] { EntireScript1Click(); }));

@@ -17,7 +17,8 @@ QColor PaperColor(memo::TColor Color) {
 
 } // namespace
 
-TMemoScriptEditor::TMemoScriptEditor(QWidget* Parent) : TMemoWidget(Parent) {
+TMemoScriptEditor::TMemoScriptEditor(QWidget* Parent)
+    : TMemoWidget(Parent, std::make_unique<sourceedit::TSourceEdit>()) {
     TMemoWidget::OnKeyDown = [this](QKeyEvent* Event) {
         if (TScriptEditor::OnKeyDown)
             TScriptEditor::OnKeyDown(Event);
@@ -40,17 +41,23 @@ void TMemoScriptEditor::SetText(const QString& Text) {
     Editor().SetText(ToU32(Text));
 }
 
-// Each line is one run in the editor's font and colour. The colouring editor plugs in here: its
-// formatted ranges of a line (without the selection's) become the line's runs.
+// Each line is printed as the editor colours it: a run for every lexical range, or piece of one,
+// without the selection's colours.
 TStyledScript TMemoScriptEditor::StyledScript() const {
-    const memo::TFont& font = Editor().GetFontValue();
     TStyledScript script;
-    script.Font = memo::ResolveFont(font);
+    script.Font = memo::ResolveFont(Editor().GetFontValue());
     script.TabSize = Editor().TabSize();
     script.LineCount = Editor().Lines().Count();
-    script.Line = [this, color = PaperColor(font.Color), bold = font.HasStyle(memo::fsBold),
-                   italic = font.HasStyle(memo::fsItalic)](int Index) {
-        return TStyledLine{{Editor().Lines().Get(Index), color, bold, italic}};
+    script.Line = [this](int Index) {
+        sourceedit::TSourceEdit& editor = SourceEdit();
+        int start = editor.LineColToPos(Index + 1, 1);
+        std::vector<sourceedit::TStyledSpan> spans;
+        editor.GetStyledSpans(start, start + editor.LineLength(Index + 1) - 1, spans);
+        TStyledLine line;
+        for (const sourceedit::TStyledSpan& span : spans)
+            line.push_back({editor.Chars(span.RStart, span.REnd), PaperColor(span.Font.Color),
+                            span.Font.HasStyle(memo::fsBold), span.Font.HasStyle(memo::fsItalic)});
+        return line;
     };
     return script;
 }

@@ -1,13 +1,19 @@
 #pragma once
-// The script editor: the editor widget seen through what the main window needs of it.
+// The script editor: the editor widget hosting a source editor, which colours SQL as it is typed,
+// seen through what the main window needs of it.
 #include "MemoWidget.h"
 #include "ScriptEditor.h"
+#include "SourceEdit.h"
 
 class TMemoScriptEditor final : public memo::TMemoWidget, public TScriptEditor {
     Q_OBJECT
 
 public:
     explicit TMemoScriptEditor(QWidget* Parent);
+
+    sourceedit::TSourceEdit& SourceEdit() const {
+        return static_cast<sourceedit::TSourceEdit&>(Editor());
+    }
 
     QWidget* Widget() override { return this; }
     int SelStart() const override { return Editor().SelStart(); }
@@ -17,6 +23,7 @@ public:
     void SetText(const QString& Text) override;
     std::u32string Characters() const override { return Editor().GetText(); }
     void SetCharacters(std::u32string_view Text) override { Editor().SetText(Text); }
+    void ClearUndoHistory() override { Editor().ClearUndoHistory(); }
     TStyledScript StyledScript() const override;
     void SetSelection(int Start, int Length) override;
     void AppendLine(const QString& Text) override;

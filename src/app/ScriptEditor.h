@@ -25,6 +25,9 @@ public:
     // The same in the editor's own characters, without a detour through UTF-16.
     virtual std::u32string Characters() const = 0;
     virtual void SetCharacters(std::u32string_view Text) = 0;
+    // After a script is loaded from a file, undo must not bring back the previous script under
+    // the new file's name.
+    virtual void ClearUndoHistory() = 0;
     // The script as it is printed.
     virtual TStyledScript StyledScript() const = 0;
     // Selects Length characters from the zero-based Start (0: places the caret there), and

@@ -26,5 +26,11 @@ QString TStatusBar::PanelText(int Index) const {
 }
 
 void TStatusBar::SetPanelText(int Index, const QString& Text) {
-    FPanels.at(static_cast<size_t>(Index))->setText(Text);
+    QLabel* panel = FPanels.at(static_cast<size_t>(Index));
+    panel->setText(Text);
+    panel->setToolTip(Text);
+}
+
+QString TStatusBar::PanelToolTip(int Index) const {
+    return FPanels.at(static_cast<size_t>(Index))->toolTip();
 }

@@ -14,7 +14,9 @@ public:
     TStatusBar(QWidget* Parent, std::initializer_list<int> PanelWidths);
 
     QString PanelText(int Index) const;
+    // The panel's tooltip is its whole text, which a narrow panel cuts short.
     void SetPanelText(int Index, const QString& Text);
+    QString PanelToolTip(int Index) const;
     int PanelCount() const { return static_cast<int>(FPanels.size()); }
 
 private:

@@ -2,12 +2,12 @@
 
 #include "Dialogs.h"
 #include "ErrorHandler.h"
-#include "FileError.h"
 #include "ImageList.h"
 #include "RtfWriter.h"
+#include "SafeFile.h"
 #include "ToolWindow.h"
 
-#include <QSaveFile>
+#include <QFile>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QToolBar>
@@ -63,12 +63,11 @@ QString TfrmHistory::Text() const {
 void TfrmHistory::ToolButton1Click() {
     if (!FSaveDialog.Execute())
         return;
-    // Written to a temporary file first, so a failed save never leaves half a file behind.
-    QSaveFile file(FSaveDialog.FileName);
     const QFont font = reHistory->font();
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(PlainTextToRtf(Text(), font.family(), font.pixelSize())) < 0 || !file.commit())
-        FileError(file, "write");
+    velmora::files::WriteFileAtomically(
+        QFile::encodeName(FSaveDialog.FileName).toStdString(),
+        PlainTextToRtf(Text(), font.family(), font.pixelSize()).toStdString(),
+        velmora::files::TNewFileMode::nfmShared);
 }
 
 void TfrmHistory::ToolButton3Click() {

@@ -57,6 +57,7 @@ TfrmMain::TfrmMain() {
 }
 
 TfrmMain::~TfrmMain() {
+    SetGeneralErrorObserver({});
     // The log goes before the data module, whose closing connection would still write to it.
     FDataModule->SetLogSink(nullptr);
     frmLog = nullptr;
@@ -77,6 +78,11 @@ void TfrmMain::FormCreate() {
     frmLog = new TfrmLog(this);
     frmHistory = new TfrmHistory(this, SaveDialog1);
     FillConnectionMenu();
+    // Every command's error reaches the general handler, so a lost connection is noticed there.
+    SetGeneralErrorObserver([this](const std::exception& Error) {
+        if (dynamic_cast<const velmora::ado::EConnectionLost*>(&Error) != nullptr)
+            ConnectionLost(QString::fromUtf8(Error.what()));
+    });
 }
 
 void TfrmMain::ConnectAtStartup(const TStartupConnection& Startup) {
@@ -177,13 +183,23 @@ void TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
         StatusBar1->SetPanelText(0, "Connected");
         StatusBar1->SetPanelText(1, "");
     } catch (const std::exception& error) {
+        const QString message = QString::fromUtf8(error.what());
         StatusBar1->SetPanelText(0, "Connect Error");
-        StatusBar1->SetPanelText(1, QString::fromUtf8(error.what()));
+        StatusBar1->SetPanelText(1, message);
+        // The panel shows only the start of a long message; the log keeps all of it.
+        WriteLog("Connect Error: " + message);
     }
 }
 
 void TfrmMain::CloseConnection() {
     FDataModule->ADOConnection1.SetConnected(false);
+}
+
+void TfrmMain::ConnectionLost(const QString& Reason) {
+    CloseConnection();
+    StatusBar1->SetPanelText(0, "Connection Lost");
+    StatusBar1->SetPanelText(1, Reason);
+    WriteLog("Connection Lost: " + Reason);
 }
 
 void TfrmMain::SetDefaultDatabase(const QString& Name) {

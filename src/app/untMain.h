@@ -62,6 +62,9 @@ public:
     void CloseConnection() override;
     void SetDefaultDatabase(const QString& Name) override;
     bool ConnectionOpen() const override;
+    // The server went away: closes the connection as Connections > Close does and says why, so
+    // that the user can connect again.
+    void ConnectionLost(const QString& Reason);
 
     // Handlers.
     void Connect1Click();

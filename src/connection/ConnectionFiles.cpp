@@ -1,13 +1,20 @@
 #include "ConnectionFiles.h"
 
-#include "FileError.h"
+#include "DataLinkFile.h"
+#include "SafeFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <algorithm>
 
 QStringList ConnectionFileNames(const QString& Directory) {
-    return QDir(Directory).entryList({"*.udl"}, QDir::Files | QDir::Hidden | QDir::System,
-                                     QDir::Unsorted);
+    const QDir directory(Directory);
+    QStringList names = directory.entryList({"*.udl"}, QDir::Files | QDir::Hidden, QDir::Unsorted);
+    // Regular files (and links to them) only: reading a pipe or a device named *.udl would hang
+    // or never end. The directory listing keeps links to such files, so each name is checked.
+    names.removeIf([&](const QString& Name) { return !QFileInfo(directory, Name).isFile(); });
+    return names;
 }
 
 QString MenuCaptionFor(const QString& FileName) {
@@ -19,13 +26,11 @@ QString FileNameOfMenuCaption(const QString& Caption) {
 }
 
 bool HoldsConnectionString(const QString& Path) {
-    QFile file(Path);
-    if (!file.open(QIODevice::ReadOnly))
-        FileError(file, "open");
+    const std::string bytes = velmora::files::ReadRegularFile(QFile::encodeName(Path).toStdString(),
+                                                              velmora::ado::maxDataLinkFileBytes);
     // Lines end at LF; a last line needs no line break of its own.
-    const QByteArray bytes = file.readAll();
-    qsizetype lines = bytes.count('\n');
-    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+    auto lines = std::count(bytes.begin(), bytes.end(), '\n');
+    if (!bytes.empty() && bytes.back() != '\n')
         ++lines;
     return lines > 2;
 }

@@ -4,8 +4,9 @@
 #include <QString>
 #include <QStringList>
 
-// The *.udl files of Directory (letter case of the extension does not matter, hidden files
-// count), by name without directory, in the order the directory lists them.
+// The *.udl files of Directory that are regular files or links to one (letter case of the
+// extension does not matter, hidden files count), by name without directory, in the order the
+// directory lists them.
 QStringList ConnectionFileNames(const QString& Directory);
 
 // A menu caption that shows FileName literally: "&" would otherwise mark a mnemonic.
@@ -13,5 +14,5 @@ QString MenuCaptionFor(const QString& FileName);
 QString FileNameOfMenuCaption(const QString& Caption);
 
 // Whether the file holds more than its two header lines, read as 8-bit text. Throws
-// std::runtime_error when it cannot be read.
+// std::runtime_error when it cannot be read or is too large to be a connection file.
 bool HoldsConnectionString(const QString& Path);

@@ -1,12 +1,22 @@
 #include "ServerHistory.h"
 
-#include "FileError.h"
+#include "SafeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
+#include <stdexcept>
 
 namespace {
+
+using velmora::files::ReadRegularFile;
+
+// A few hundred names fit in a few kilobytes; anything this large is not a server history.
+constexpr std::size_t MaxServerHistoryBytes = 4 << 20;
+
+std::string NativePath(const QString& Path) {
+    return QFile::encodeName(Path).toStdString();
+}
 
 // Names are written as UTF-8; a file written by other tools may hold 8-bit Windows text.
 QString DecodeText(const QByteArray& Bytes) {
@@ -23,13 +33,16 @@ QString ServerHistoryPath() {
     return QDir::current().filePath("conhist.dat");
 }
 
+void CheckServerName(const QString& Name) {
+    if (Name.contains('\r') || Name.contains('\n'))
+        throw std::runtime_error("A server name cannot hold a line break.");
+}
+
 QStringList ReadServerHistory(const QString& Path) {
-    QFile file(Path);
-    if (!file.exists())
+    if (!QFile::exists(Path))
         return {};
-    if (!file.open(QIODevice::ReadOnly))
-        FileError(file, "read");
-    QString text = DecodeText(file.readAll());
+    QString text = DecodeText(
+        QByteArray::fromStdString(ReadRegularFile(NativePath(Path), MaxServerHistoryBytes)));
     text.replace("\r\n", "\n").replace('\r', '\n');
     if (text.endsWith('\n'))
         text.chop(1);
@@ -39,15 +52,15 @@ QStringList ReadServerHistory(const QString& Path) {
 }
 
 void RecordServer(const QString& Path, const QStringList& Known, const QString& Name) {
-    QFile file(Path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
-        FileError(file, "write");
+    CheckServerName(Name);
     if (Known.contains(Name, Qt::CaseSensitive))
         return;
-    QByteArray line = Name.toUtf8() + "\r\n";
+    std::string content =
+        QFile::exists(Path) ? ReadRegularFile(NativePath(Path), MaxServerHistoryBytes) : "";
     // A file edited by hand may lack its last line break; the new name must not join that line.
-    if (file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n")
-        line.prepend("\r\n");
-    if (file.write(line) != line.size() || !file.flush())
-        FileError(file, "write");
+    if (!content.empty() && content.back() != '\n')
+        content += "\r\n";
+    content += Name.toUtf8().toStdString() + "\r\n";
+    velmora::files::WriteFileAtomically(NativePath(Path), content,
+                                        velmora::files::TNewFileMode::nfmShared);
 }

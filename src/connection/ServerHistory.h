@@ -7,9 +7,15 @@
 // conhist.dat in the process's current directory.
 QString ServerHistoryPath();
 
-// The names in file order; a missing file is an empty list.
+// Throws std::runtime_error when Name cannot be a server name of the history: a line break
+// would make it two.
+void CheckServerName(const QString& Name);
+
+// The names in file order; a missing file is an empty list. Throws std::runtime_error when the
+// file is not a regular file or too large to be a server history.
 QStringList ReadServerHistory(const QString& Path);
 
-// Appends Name as a new line unless Known already holds it exactly (letter case and blanks
-// count). Creates the file when it is missing. Throws std::runtime_error when it cannot write.
+// Adds Name as a new line unless Known already holds it exactly (letter case and blanks count).
+// Creates the file when it is missing. The file is replaced whole or not at all. Throws
+// std::runtime_error when Name fails CheckServerName or the file cannot be read or written.
 void RecordServer(const QString& Path, const QStringList& Known, const QString& Name);

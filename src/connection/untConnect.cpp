@@ -133,8 +133,12 @@ void TfrmConnect::CreateControls() {
 
 void TfrmConnect::FormCreate() {
     const QString text = cbServer->currentText();
-    for (const QString& name : ReadServerHistory(ServerHistoryPath()))
-        cbServer->addItem(ImageList1(ServerImage), name);
+    // A history that cannot be read is reported and the dialog opens without it: it must not
+    // keep the user from connecting.
+    RunCommand([this] {
+        for (const QString& name : ReadServerHistory(ServerHistoryPath()))
+            cbServer->addItem(ImageList1(ServerImage), name);
+    });
     cbServer->setEditText(text);
 }
 
@@ -167,6 +171,7 @@ bool TfrmConnect::DoConnection() {
 }
 
 void TfrmConnect::btnConnectClick() {
+    CheckServerName(cbServer->currentText());
     if (!DoConnection())
         return;
     close();

@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "ErrorHandler.h"
 #include "FileError.h"
+#include "SafeFile.h"
 #include "untDataLink.h"
 
 #include <QDir>
@@ -46,7 +47,9 @@ TfrmEditConnections::TfrmEditConnections(QWidget* Owner, TConnectionCommands& Co
     font.setPixelSize(11);
     setFont(font);
     CreateControls();
-    ListConnectionFiles();
+    // A file that cannot be read is reported and the dialog opens all the same, so that the
+    // user can delete it.
+    RunCommand([this] { ListConnectionFiles(); });
 }
 
 TfrmEditConnections::~TfrmEditConnections() {
@@ -121,15 +124,20 @@ void TfrmEditConnections::ListConnectionFiles() {
 }
 
 void TfrmEditConnections::btnCreateClick() {
+    // The file belongs in the current directory, wherever a typed path would lead.
+    if (edtName->text().contains('/') || edtName->text().contains('\\')) {
+        Dialogs().MessageDlg("A connection name cannot hold \"/\" or \"\\\".", TMsgDlgType::mtError,
+                             QMessageBox::Ok);
+        return;
+    }
     const QString path = PathInCurrentDirectory(edtName->text() + ".udl");
     if (QFile::exists(path)) {
         Dialogs().MessageDlg("File already exists.", TMsgDlgType::mtError, QMessageBox::Ok);
         return;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::NewOnly))
-        FileError(file, "create");
-    file.close();
+    // Owner-only from the start: the data link dialog keeps this mode when it saves a password.
+    velmora::files::WriteFileAtomically(QFile::encodeName(path).toStdString(), {},
+                                        velmora::files::TNewFileMode::nfmOwnerOnly);
     if (FCommands.ConnectionOpen())
         FCommands.CloseConnection();
     EditDataLink(path);

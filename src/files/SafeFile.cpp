@@ -15,7 +15,10 @@ namespace velmora::files {
 namespace {
 
 [[noreturn]] void fail(const char* what, const std::string& path, const std::string& reason) {
-    throw EFileError("Cannot " + std::string(what) + " file \"" + path + "\". " + reason);
+    std::string shown = path; // a NUL would end the message early
+    for (std::size_t at = shown.find('\0'); at != std::string::npos; at = shown.find('\0', at))
+        shown.replace(at, 1, "\\0");
+    throw EFileError("Cannot " + std::string(what) + " file \"" + shown + "\". " + reason);
 }
 
 std::string systemReason(int error) {
@@ -55,6 +58,14 @@ std::string describeKind(mode_t mode) {
     if (S_ISSOCK(mode))
         return "It is a socket, not a regular file.";
     return "It is not a regular file.";
+}
+
+// A name with a NUL in it would be cut short there by the system and name another file.
+void checkPathName(const char* what, const std::string& path) {
+    if (path.empty())
+        fail(what, path, "No file name was given.");
+    if (path.find('\0') != std::string::npos)
+        fail(what, path, "The file name holds a NUL character.");
 }
 
 // A whole number of megabytes reads better as such: "64 MB" rather than "67108864 bytes".
@@ -119,6 +130,7 @@ void syncDirectory(const std::filesystem::path& directory) {
 } // namespace
 
 std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes) {
+    checkPathName("read", Path);
     // Non-blocking, so that opening a FIFO returns at once instead of waiting for a writer.
     TDescriptor file(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file.Get() < 0)
@@ -159,8 +171,7 @@ std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes) {
 
 void WriteFileAtomically(const std::string& Path, std::string_view Bytes,
                          TNewFileMode NewFileMode) {
-    if (Path.empty())
-        fail("write", Path, "No file name was given.");
+    checkPathName("write", Path);
     const std::filesystem::path target = resolveTarget(Path);
     const TTargetInfo old = inspectTarget(target, Path);
 

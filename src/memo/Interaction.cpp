@@ -273,6 +273,10 @@ void TMemoComponent::SetColor(TColor Value) {
 
 void TMemoComponent::SetFont(const TFont& Value) {
     FFont = Value;
+    FontChanged();
+}
+
+void TMemoComponent::FontChanged() {
     UpdateFontMetrics();
 }
 

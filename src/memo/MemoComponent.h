@@ -140,6 +140,8 @@ public:
     bool CanUndo() const { return CanUndoMessage(0); }
     bool CanRedo() const { return CanUndoMessage(1); }
     void ClearRedo();
+    // Forgets both histories: what was there before cannot come back by undo.
+    void ClearUndoHistory();
 
     // --- Keys ---
     // The key-down stage: navigation, deletion, clipboard and undo keys with their modifiers.
@@ -216,6 +218,8 @@ protected:
     // Overridable edit notifications: right after every edit, and after its repaint.
     virtual void TextReplaced(int Start, int OldLength, int NewLength);
     virtual void ReplaceFinished();
+    // The font was set: new character metrics.
+    virtual void FontChanged();
 
     TTextBuffer FText;
     int FTextLength = 0;

@@ -33,12 +33,20 @@ public:
 
     void Insert(std::ptrdiff_t Index, T Value) { InsertRange(Index, &Value, 1); }
 
-    void InsertRange(std::ptrdiff_t Index, const T* Values, std::ptrdiff_t Count) {
+    // Values of another type are converted one by one (the caller knows that they fit).
+    template <class U>
+    void InsertRange(std::ptrdiff_t Index, const U* Values, std::ptrdiff_t Count) {
         if (Count <= 0)
             return;
         RoomFor(Count);
         GapTo(Index);
-        std::memcpy(FBody.data() + FPart1, Values, static_cast<size_t>(Count) * sizeof(T));
+        T* to = FBody.data() + FPart1;
+        if constexpr (std::is_same_v<U, T>) {
+            std::memcpy(to, Values, static_cast<size_t>(Count) * sizeof(T));
+        } else {
+            for (std::ptrdiff_t i = 0; i < Count; ++i)
+                to[i] = static_cast<T>(Values[i]);
+        }
         FPart1 += Count;
         FGap -= Count;
         FLength += Count;
@@ -57,14 +65,14 @@ public:
         FLength -= Count;
     }
 
-    // Copies Count elements from Index into Out.
-    void CopyOut(std::ptrdiff_t Index, std::ptrdiff_t Count, T* Out) const {
+    // Copies Count elements from Index into Out, converting them to Out's type.
+    template <class U>
+    void CopyOut(std::ptrdiff_t Index, std::ptrdiff_t Count, U* Out) const {
         std::ptrdiff_t first = std::clamp<std::ptrdiff_t>(FPart1 - Index, 0, Count);
         if (first > 0)
-            std::memcpy(Out, FBody.data() + Index, static_cast<size_t>(first) * sizeof(T));
+            Convert(FBody.data() + Index, first, Out);
         if (Count > first)
-            std::memcpy(Out + first, FBody.data() + Index + first + FGap,
-                        static_cast<size_t>(Count - first) * sizeof(T));
+            Convert(FBody.data() + Index + first + FGap, Count - first, Out + first);
     }
 
     // Adds Delta to the elements From … To − 1.
@@ -79,6 +87,16 @@ public:
     size_t CapacityBytes() const { return FBody.capacity() * sizeof(T); }
 
 private:
+    template <class U>
+    static void Convert(const T* From, std::ptrdiff_t Count, U* To) {
+        if constexpr (std::is_same_v<U, T>) {
+            std::memcpy(To, From, static_cast<size_t>(Count) * sizeof(T));
+        } else {
+            for (std::ptrdiff_t i = 0; i < Count; ++i)
+                To[i] = static_cast<U>(From[i]);
+        }
+    }
+
     void GapTo(std::ptrdiff_t Index) {
         if (Index == FPart1)
             return;

@@ -1,9 +1,12 @@
 #pragma once
-// The editor's characters, one char32_t per character, kept in a gap buffer so that typing in the
-// middle of a 10 MB script does not move the rest of it. Indexes here are 0-based; the editor
-// speaks 1-based positions.
+// The editor's characters, kept in a gap buffer so that typing in the middle of a 10 MB script does
+// not move the rest of it. A character is a code point, but it is stored in the fewest bytes that
+// hold every character of the text: one while all of them are Latin-1 (nearly every script), two
+// within the Basic Multilingual Plane, four beyond it. Indexes here are 0-based; the editor speaks
+// 1-based positions.
 #include "SplitVector.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -11,22 +14,58 @@ namespace memo {
 
 class TTextBuffer {
 public:
-    int Length() const { return static_cast<int>(FChars.Length()); }
-    char32_t At(int Index) const { return FChars.ValueAt(Index); }
+    int Length() const { return static_cast<int>(FLength); }
+    char32_t At(int Index) const {
+        switch (FWidth) {
+        case 1:
+            return F1.ValueAt(Index);
+        case 2:
+            return F2.ValueAt(Index);
+        default:
+            return F4.ValueAt(Index);
+        }
+    }
+    // Copies Count characters from Index into Out.
+    void CopyOut(int Index, int Count, char32_t* Out) const {
+        Visit(*this, [&](const auto& Chars) { Chars.CopyOut(Index, Count, Out); });
+    }
     std::u32string Substr(int Index, int Count) const {
         std::u32string out(static_cast<size_t>(Count), U'\0');
-        FChars.CopyOut(Index, Count, out.data());
+        CopyOut(Index, Count, out.data());
         return out;
     }
     std::u32string ToString() const { return Substr(0, Length()); }
-    void Replace(int Index, int OldCount, std::u32string_view NewText) {
-        FChars.DeleteRange(Index, OldCount);
-        FChars.InsertRange(Index, NewText.data(), static_cast<std::ptrdiff_t>(NewText.size()));
+    void Replace(int Index, int OldCount, std::u32string_view NewText);
+    // Bytes per stored character: 1, 2 or 4.
+    int CharWidth() const { return FWidth; }
+    size_t CapacityBytes() const {
+        return F1.CapacityBytes() + F2.CapacityBytes() + F4.CapacityBytes();
     }
-    size_t CapacityBytes() const { return FChars.CapacityBytes(); }
 
 private:
-    SplitVector<char32_t> FChars;
+    // Calls F with the gap buffer in use.
+    template <class Self, class Fn>
+    static void Visit(Self& Buffer, Fn&& F) {
+        switch (Buffer.FWidth) {
+        case 1:
+            F(Buffer.F1);
+            break;
+        case 2:
+            F(Buffer.F2);
+            break;
+        default:
+            F(Buffer.F4);
+            break;
+        }
+    }
+    // Moves the text into the buffer of Width bytes per character.
+    void Widen(int Width);
+
+    SplitVector<std::uint8_t> F1;
+    SplitVector<char16_t> F2;
+    SplitVector<char32_t> F4;
+    int FWidth = 1;
+    std::ptrdiff_t FLength = 0;
 };
 
 } // namespace memo

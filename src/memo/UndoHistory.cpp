@@ -38,6 +38,11 @@ void TMemoComponent::ClearRedo() {
         PopRedo(discarded);
 }
 
+void TMemoComponent::ClearUndoHistory() {
+    FUndoStack.Clear();
+    FRedoStack.Clear();
+}
+
 bool TMemoComponent::CanUndoMessage(int WParam) const {
     return WParam == 1 ? !FRedoStack.Empty() : !FUndoStack.Empty();
 }

@@ -23,6 +23,8 @@ void TScriptRunner::RunQuery(const std::string& Script) {
     FObjects.Query.SetSQL(Script);
     try {
         FObjects.Query.Open();
+    } catch (const ado::EConnectionLost&) {
+        throw; // no result can be shown on a connection that is gone
     } catch (const std::exception& error) {
         ShowResultMessage(error.what());
     }
@@ -37,6 +39,8 @@ void TScriptRunner::RunCommand(const std::string& Script) {
         FObjects.DataSet.SetRecordset(std::move(result));
         FObjects.Source.SetDataSet(&FObjects.DataSet);
         return;
+    } catch (const ado::EConnectionLost&) {
+        throw;
     } catch (const std::exception& error) {
         failure = error.what();
     }

@@ -34,7 +34,8 @@ public:
     std::function<void()> ProcessPendingRepaints;
 
     // Runs the script as one batch. Choosing the database can fail before anything is recorded;
-    // errors of the statement become the result; an error showing that result escapes.
+    // errors of the statement become the result, except a lost connection (EConnectionLost),
+    // which escapes like an error showing that result.
     void ExecuteScript(const std::string& Script);
     // Shows a message as a one-row, one-column result named "Result".
     void ShowResultMessage(const std::string& Message);

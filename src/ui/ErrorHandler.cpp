@@ -9,7 +9,22 @@ void ShowGeneralError(const QString& Message) {
     Dialogs().MessageDlg(Message, TMsgDlgType::mtError, QMessageBox::Ok);
 }
 
+namespace {
+
+std::function<void(const std::exception&)>& GeneralErrorObserver() {
+    static std::function<void(const std::exception&)> observer;
+    return observer;
+}
+
+} // namespace
+
+void SetGeneralErrorObserver(std::function<void(const std::exception&)> Observer) {
+    GeneralErrorObserver() = std::move(Observer);
+}
+
 void ShowGeneralError(const std::exception& Error) {
+    if (GeneralErrorObserver())
+        GeneralErrorObserver()(Error);
     ShowGeneralError(QString::fromUtf8(Error.what()));
 }
 

@@ -9,6 +9,10 @@
 void ShowGeneralError(const QString& Message);
 void ShowGeneralError(const std::exception& Error);
 
+// Sees every error that reaches the handler, before its message is shown: the main window
+// watches for a lost connection there. Empty sets none.
+void SetGeneralErrorObserver(std::function<void(const std::exception&)> Observer);
+
 void RunCommand(const std::function<void()>& Command);
 
 // Wraps a command for connecting to a Qt signal.

@@ -10,6 +10,7 @@
 #include "QtPrinting.h"
 #include "RequireComponent.h"
 #include "ScriptedDialogs.h"
+#include "ServerHistory.h"
 #include "SilentListener.h"
 #include "StatusBar.h"
 #include "untConnect.h"
@@ -32,6 +33,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace {
 
@@ -229,6 +231,39 @@ TEST_F(ConnectDialogTest, HistoryWithoutItsLastLineBreakGetsTheNewNameOnALineOfI
     file.close();
     ConnectTo("gamma");
     EXPECT_EQ(FileBytes(Workspace.FilePath("conhist.dat")), "alpha\r\nbeta\r\ngamma\r\n");
+}
+
+TEST_F(ConnectDialogTest, AServerNameWithALineBreakIsRefusedAndNeverRecorded) {
+    TfrmConnect* dialog = NewDialog();
+    dialog->cbServer->setEditText("db1\r\nevil"); // as --server can give it
+    ASSERT_EQ(dialog->cbServer->currentText(), "db1\r\nevil");
+    QTest::mouseClick(dialog->btnConnect, Qt::LeftButton);
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, "A server name cannot hold a line break.");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "");
+    EXPECT_THROW(RecordServer(Workspace.FilePath("conhist.dat"), {}, "db2\nevil"),
+                 std::runtime_error);
+    EXPECT_FALSE(QFile::exists(Workspace.FilePath("conhist.dat")));
+}
+
+TEST_F(ConnectDialogTest, AHistoryThatIsNotARegularFileIsReportedAndTheDialogStillOpens) {
+    // A pipe would block the dialog for good; /dev/zero would fill the memory.
+    for (const char* special : {"pipe", "/dev/zero"}) {
+        const QString path = Workspace.FilePath("conhist.dat");
+        QFile::remove(path);
+        if (std::string(special) == "pipe")
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            ASSERT_TRUE(QFile::link(special, path));
+        Dialogs.Messages.clear();
+        TfrmConnect* dialog = NewDialog();
+        ASSERT_EQ(Dialogs.Messages.size(), 1u) << special;
+        EXPECT_TRUE(Dialogs.Messages[0].Text.contains("not a regular file")) << special;
+        EXPECT_EQ(dialog->cbServer->count(), 0);
+        EXPECT_EQ(dialog->cbServer->currentText(), ".");
+        dialog->close();
+    }
 }
 
 TEST_F(ConnectDialogTest, ConnectionsCloseLeavesTheConnectedPanel) {

@@ -9,6 +9,7 @@
 #include "untDataLink.h"
 #include "untDataModule1.h"
 #include "untEditConnections.h"
+#include "untLog.h"
 #include "untMain.h"
 
 #include <QCheckBox>
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -56,6 +58,12 @@ QString ConnectionStringIn(const QString& Path) {
     const QString text = QString::fromUtf16(
         reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
     return text.split("\r\n").value(2);
+}
+
+mode_t ModeOf(const QString& Path) {
+    struct stat status {};
+    ::stat(QFile::encodeName(Path).constData(), &status);
+    return status.st_mode & 07777;
 }
 
 QStringList MenuTexts(const QMenu* Menu) {
@@ -138,7 +146,13 @@ TEST_F(ConnectionFilesTest, ABrokenFileReportsConnectErrorNamingIt) {
     Rebuild();
     OpenItem("broken.udl")->trigger();
     EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connect Error");
-    EXPECT_TRUE(Window->StatusBar1->PanelText(1).contains("broken.udl"));
+    const QString message = Window->StatusBar1->PanelText(1);
+    EXPECT_TRUE(message.contains("broken.udl"));
+    // The 150-pixel panel shows only its start; the tooltip and the log hold all of it.
+    EXPECT_GT(Window->StatusBar1->fontMetrics().horizontalAdvance(message), 150);
+    EXPECT_EQ(Window->StatusBar1->PanelToolTip(1), message);
+    EXPECT_TRUE(frmLog->Text().section('\n', 0, 0).endsWith(" - Connect Error: " + message))
+        << frmLog->Text().toStdString();
 }
 
 TEST_F(ConnectionFilesTest, TheLastDefaultDatabaseIsAppliedAgainWhenAFileOpens) {
@@ -188,6 +202,66 @@ TEST_F(ConnectionFilesTest, CreateWhileConnectedClosesTheConnectionAndOpensTheEd
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->FileName(), Workspace.FilePath("sales.udl"));
     EXPECT_EQ(dialog->lvAvailableConnections->rowCount(), 2);
+}
+
+TEST_F(ConnectionFilesTest, ANameWithAPathSeparatorIsRefused) {
+    TfrmEditConnections* dialog = NewFilesDialog();
+    for (const char* name : {"../escaped", "sub/inner", "..\\escaped"}) {
+        Dialogs.Messages.clear();
+        dialog->edtName->setText(name);
+        QTest::mouseClick(dialog->btnCreate, Qt::LeftButton);
+        ASSERT_EQ(Dialogs.Messages.size(), 1u) << name;
+        EXPECT_EQ(Dialogs.Messages[0].Text, "A connection name cannot hold \"/\" or \"\\\".");
+        EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
+    }
+    EXPECT_FALSE(QFile::exists(QDir(Workspace.Path()).filePath("../escaped.udl")));
+    EXPECT_EQ(QDir(Workspace.Path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"demo.db", "demo.udl"}));
+    EXPECT_EQ(Window->findChild<TfrmDataLink*>(), nullptr);
+}
+
+TEST_F(ConnectionFilesTest, ACreatedFileIsTheOwnersOnlyAndStaysSoWhenAPasswordIsSaved) {
+    const mode_t umask = ::umask(022);
+    TfrmEditConnections* dialog = NewFilesDialog();
+    dialog->edtName->setText("secret");
+    QTest::mouseClick(dialog->btnCreate, Qt::LeftButton);
+    const QString path = Workspace.FilePath("secret.udl");
+    EXPECT_EQ(ModeOf(path), 0600u);
+    TfrmDataLink* editor = OpenDataLinkDialog();
+    ASSERT_NE(editor, nullptr);
+    editor->edtServer->setText("db1");
+    editor->edtUserName->setText("sa");
+    editor->edtPassword->setText("hunter2");
+    editor->cbAllowSavingPassword->setChecked(true);
+    QTest::mouseClick(editor->btnOK, Qt::LeftButton);
+    ::umask(umask);
+    EXPECT_TRUE(ConnectionStringIn(path).contains("Password=hunter2"));
+    EXPECT_EQ(ModeOf(path), 0600u);
+}
+
+TEST_F(ConnectionFilesTest, SpecialFilesAreNeitherListedNorReadAndAHugeFileIsRefused) {
+    // A pipe would block the program for good; /dev/zero would fill the memory.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Workspace.FilePath("pipe.udl")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", Workspace.FilePath("zero.udl")));
+    Rebuild();
+    EXPECT_EQ(MenuTexts(Window->Open2), QStringList{"demo.udl"});
+    TfrmEditConnections* dialog = NewFilesDialog();
+    EXPECT_EQ(dialog->lvAvailableConnections->rowCount(), 1);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+
+    Window->OpenConnection("pipe.udl", true); // as --connect pipe.udl would
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connect Error");
+    EXPECT_TRUE(Window->StatusBar1->PanelText(1).contains("It is a pipe, not a regular file."));
+
+    WriteFile(Workspace.FilePath("huge.udl"),
+              DataLinkBytes("Provider=SQLOLEDB.1") + QByteArray(5 << 20, ' '));
+    dialog = NewFilesDialog(); // reports the file and opens, so that it can be deleted
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_TRUE(Dialogs.Messages[0].Text.contains("huge.udl"));
+    EXPECT_TRUE(Dialogs.Messages[0].Text.contains("too large"));
+    EXPECT_TRUE(dialog->isVisible());
+    Window->OpenConnection("huge.udl", true);
+    EXPECT_TRUE(Window->StatusBar1->PanelText(1).contains("too large"));
 }
 
 TEST_F(ConnectionFilesTest, AnEmptyNameCreatesDotUdl) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QPointer>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -247,6 +248,75 @@ TEST_F(ResultGrid, MovingToAnotherRowPostsTheEditAndAFailedPostStaysOnTheRecord)
     EXPECT_EQ(Window->DBGrid1->currentIndex().row(), 1);
     Click(TDBNavigator::nbCancel);
     EXPECT_EQ(ShownRow(1).section('|', 1, 1), "Bruno Castell");
+}
+
+TEST_F(ResultGrid, TextTypedIntoACellGoesToTheRecordWhicheverWayTheUserLeavesIt) {
+    Show();
+    // The city of customer (row + 1), typed into its cell; the editor stays open.
+    auto typeCity = [this](int Row, const QString& City) -> QWidget* {
+        const QModelIndex cell = Grid().index(Row - Grid().FirstRow(), 2);
+        Window->DBGrid1->setCurrentIndex(cell);
+        Window->DBGrid1->edit(cell);
+        QWidget* editor = QApplication::focusWidget();
+        EXPECT_NE(editor, Window->DBGrid1) << "no editor open";
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, City);
+        return editor;
+    };
+    auto cityOf = [this](int Customer) {
+        return Query(QString("select city from customers where customer_id = %1").arg(Customer));
+    };
+    const std::vector<std::pair<const char*, std::function<void(QWidget*)>>> ways = {
+        {"Down", [](QWidget* Editor) { QTest::keyClick(Editor, Qt::Key_Down); }},
+        {"Up", [](QWidget* Editor) { QTest::keyClick(Editor, Qt::Key_Up); }},
+        {"Page Down", [](QWidget* Editor) { QTest::keyClick(Editor, Qt::Key_PageDown); }},
+        {"Page Up", [](QWidget* Editor) { QTest::keyClick(Editor, Qt::Key_PageUp); }},
+        {"a click on another row",
+         [this](QWidget*) {
+             const int other = Grid().CurrentRow() == 0 ? 1 : 0;
+             QTest::mouseClick(Window->DBGrid1->viewport(), Qt::LeftButton, {},
+                               Window->DBGrid1->visualRect(Grid().index(other, 1)).center());
+         }},
+        {"the navigator's Next", [this](QWidget*) { Click(TDBNavigator::nbNext); }},
+        {"the navigator's Post", [this](QWidget*) { Click(TDBNavigator::nbPost); }},
+    };
+    for (const auto& [way, leave] : ways) {
+        ShowTable("customers");
+        Window->DBGrid1->setFocus();
+        const std::string name = way;
+        const int row = name == "Up" || name == "Page Up" ? 1 : 0;
+        if (name == "the navigator's Post") // enabled once another cell of the record changed
+            Grid().setData(Grid().index(row, 1), "Ann Post");
+        const QString city = QString("City by ") + way;
+        const QPointer<QWidget> editor = typeCity(row, city);
+        leave(editor);
+        EXPECT_TRUE(editor.isNull() || !editor->isVisible()) << way << ": the editor stays open";
+        EXPECT_EQ(DataModule1->ADOTable1.State(), velmora::ado::dsBrowse) << way;
+        EXPECT_EQ(cityOf(row + 1), city) << way;
+    }
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(ResultGrid, ScrollingAwayFromAnOpenEditorKeepsItsTextOnItsOwnRecord) {
+    Show();
+    Run("create table many(id integer primary key, name varchar(20)); insert into many with "
+        "recursive "
+        "c(i) as (select 1 union all select i + 1 from c where i < 500) select i, 'row ' || i "
+        "from c");
+    ShowTable("many");
+    Window->DBGrid1->setFocus();
+    const QModelIndex cell = Grid().index(0, 1);
+    Window->DBGrid1->setCurrentIndex(cell);
+    Window->DBGrid1->edit(cell);
+    const QPointer<QWidget> editor = QApplication::focusWidget();
+    ASSERT_NE(editor, Window->DBGrid1) << "no editor open";
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, "first");
+    // The grid's rows are a window over the result: a scrolled window shows other records.
+    Window->DBGrid1->verticalScrollBar()->setValue(200);
+    EXPECT_TRUE(editor.isNull() || !editor->isVisible());
+    Click(TDBNavigator::nbPost);
+    EXPECT_EQ(Query("select group_concat(id) from many where name = 'first'"), "1");
 }
 
 TEST_F(ResultGrid, DeleteAsksFirst) {

@@ -5,6 +5,7 @@
 #include "DBNavigator.h"
 #include "DataSetTableModel.h"
 #include "DemoWorkspace.h"
+#include "GridText.h"
 #include "QtPrinting.h"
 #include "ScriptEditor.h"
 #include "ScriptedDialogs.h"
@@ -29,20 +30,8 @@ protected:
 
     velmora::query::TDataSetTableModel& Grid() const { return *Window->DBGrid1->Model(); }
 
-    QStringList Titles() const {
-        QStringList titles;
-        for (int column = 0; column < Grid().columnCount(); ++column)
-            titles << Grid().headerData(column, Qt::Horizontal).toString();
-        return titles;
-    }
-
-    // What the grid shows in a row of its window, the cells joined by "|".
-    QString ShownRow(int Row) const {
-        QStringList cells;
-        for (int column = 0; column < Grid().columnCount(); ++column)
-            cells << Grid().index(Row, column).data().toString();
-        return cells.join('|');
-    }
+    QStringList Titles() const { return GridTitles(Grid()); }
+    QString ShownRow(int Row) const { return GridRow(Grid(), Row); }
 
     QString Counter() const { return Window->StatusBar1->PanelText(2); }
 

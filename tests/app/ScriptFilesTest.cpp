@@ -195,6 +195,17 @@ TEST_F(ScriptFilesTest, RightAfterOpeningNewAsksBecauseLoadingChangedTheScript) 
     EXPECT_EQ(Text(), "");
 }
 
+TEST_F(ScriptFilesTest, UndoCannotBringThePreviousScriptBackUnderTheOpenedFilesName) {
+    Window->AppendToScript("select 'previous script'");
+    Dialogs.Answers = {QMessageBox::No};
+    Open(Folder.Put("opened.sql", "select 1"));
+    auto* widget = qobject_cast<memo::TMemoWidget*>(Window->SourceEdit1->Widget());
+    ASSERT_NE(widget, nullptr);
+    EXPECT_FALSE(widget->Editor().CanUndo());
+    widget->Editor().Undo();
+    EXPECT_EQ(Text(), "select 1");
+}
+
 TEST_F(ScriptFilesTest, ScriptsOpenedAndSavedUnchangedAreByteIdentical) {
     const std::vector<std::string> files = {
         "select N'Zürich'\r\n-- 😀\r\n",

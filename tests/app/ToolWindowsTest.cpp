@@ -1,5 +1,6 @@
 // The history and about windows, and the history's Rich Text Format file read back by an
 // independent reader.
+#include "FileSizeLimit.h"
 #include "QtPrinting.h"
 #include "RequireComponent.h"
 #include "RtfWriter.h"
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QToolButton>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -85,6 +87,31 @@ TEST_F(HistoryTest, SaveIntoAMissingFolderReportsTheError) {
     frmHistory->reHistory->setPlainText("select 1");
     Dialogs.FileAnswers = {Folder.filePath("missing/history.rtf")};
     EXPECT_THROW(frmHistory->ToolButton1Click(), std::runtime_error);
+}
+
+TEST_F(HistoryTest, SaveOnAFullDiskReportsTheErrorAndKeepsTheOldFile) {
+    const QString file = Folder.filePath("history.rtf");
+    {
+        QFile old(file);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the old history");
+    }
+    frmHistory->reHistory->setPlainText(QString(64 * 1024, 'x'));
+    Dialogs.FileAnswers = {file};
+    {
+        // RLIMIT_FSIZE stands in for a full disk: a small tmpfs needs a mount this test cannot do.
+        TFileSizeLimit fullDisk(4096);
+        frmHistory->ToolButton1->click();
+    }
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
+    EXPECT_TRUE(Dialogs.Messages[0].Text.startsWith("Cannot write file"))
+        << Dialogs.Messages[0].Text.toStdString();
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), "the old history");
+    EXPECT_EQ(QDir(Folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"history.rtf"});
 }
 
 TEST_F(HistoryTest, RunButtonRunsOnlyTheSelectedText) {

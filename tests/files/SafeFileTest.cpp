@@ -164,3 +164,16 @@ TEST_F(SafeFileTest, ReadsStopAtTheCap) {
     fs::create_symlink(PathOf("real.dat"), PathOf("link.dat"));
     EXPECT_EQ(ReadRegularFile(PathOf("link.dat"), 100), "through a link");
 }
+
+TEST_F(SafeFileTest, ANameWithANulIsRefusedRatherThanCutShort) {
+    // The system would stop at the NUL and write "a" instead of the file named.
+    const std::string name = PathOf("a") + std::string(1, '\0') + "/../b.udl";
+    const std::string written =
+        MessageOf([&] { WriteFileAtomically(name, "secret", TNewFileMode::nfmOwnerOnly); });
+    EXPECT_NE(written.find("NUL character"), std::string::npos) << written;
+    EXPECT_NE(written.find("a\\0/../b.udl"), std::string::npos) << written;
+    EXPECT_EQ(EntriesInDir(), 0u);
+    Put("a", "kept");
+    EXPECT_NE(MessageOf([&] { ReadRegularFile(name, 100); }).find("NUL character"),
+              std::string::npos);
+}

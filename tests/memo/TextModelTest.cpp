@@ -1,6 +1,7 @@
 // Text storage and line index: conversions, tabs, Lines, and texts of unusual shape.
 #include "EditorFixture.h"
 #include "IntegerList.h"
+#include "TextBuffer.h"
 
 #include <random>
 
@@ -226,6 +227,32 @@ TEST_F(TextModel, AMillionLinesWork) {
 }
 
 // The integer list defers shifting; it must read like a plain vector after any operations.
+TEST(TextBuffer, StoresEachCharacterInTheFewestBytesThatHoldThemAll) {
+    TTextBuffer text;
+    text.Replace(0, 0, U"select 'caf\u00e9'");
+    EXPECT_EQ(text.CharWidth(), 1);
+    // A character beyond Latin-1 widens the whole text; nothing changes on the way.
+    text.Replace(8, 0, U"\u20ac");
+    EXPECT_EQ(text.CharWidth(), 2);
+    text.Replace(0, 0, U"\U0001F600");
+    EXPECT_EQ(text.CharWidth(), 4);
+    EXPECT_EQ(text.ToString(), U"\U0001F600select '\u20accaf\u00e9'");
+    EXPECT_EQ(text.At(0), U'\U0001F600');
+    // Deleting the wide characters keeps the width; a new whole text chooses it anew.
+    text.Replace(0, 1, U"");
+    EXPECT_EQ(text.CharWidth(), 4);
+    EXPECT_EQ(text.Substr(7, 3), U"'\u20acc");
+    text.Replace(0, text.Length(), U"x\u00ff");
+    EXPECT_EQ(text.CharWidth(), 1);
+    EXPECT_EQ(text.ToString(), U"x\u00ff");
+    // Widening a long text moves it in slices.
+    std::u32string longText(10000, U'a');
+    text.Replace(0, text.Length(), longText);
+    text.Replace(5000, 1, U"\u0101");
+    longText[5000] = U'\u0101';
+    EXPECT_EQ(text.ToString(), longText);
+}
+
 TEST(IntegerList, MatchesAPlainVector) {
     std::mt19937 random(7);
     TIntegerList list;

@@ -1,22 +1,15 @@
 #pragma once
 // Where the tests' PostgreSQL server (the postgres_server ctest fixture) listens, as connection
 // strings for the data layer.
-#include <cstdlib>
-#include <fstream>
+#include "FixturePort.h"
+
 #include <optional>
 #include <string>
 
 namespace velmora::test {
 
 inline std::optional<int> postgresPort() {
-    const char* directory = std::getenv("VELMORA_PG_FIXTURE_DIR");
-    if (directory == nullptr)
-        return std::nullopt;
-    std::ifstream file(std::string(directory) + "/port");
-    int port = 0;
-    if (!(file >> port))
-        return std::nullopt;
-    return port;
+    return fixturePort("VELMORA_PG_FIXTURE_DIR");
 }
 
 // The ODBC connection string of the fixture's database "velmora" (user postgres, no password).

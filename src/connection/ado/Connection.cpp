@@ -102,6 +102,25 @@ RecordStore rewriteColumn(const RecordStore& rows, size_t column,
     return rewritten;
 }
 
+// The SQL type a value is sent as. A value of a long column goes as a long type: bound as a
+// plain (var)char or (var)binary, FreeTDS declares it with at most 8000 bytes and cuts it there
+// without a word.
+SQLSMALLINT parameterSqlType(const TStatementValue& value) {
+    switch (adoDataType(value.column)) {
+    case adLongVarChar:
+        return SQL_LONGVARCHAR;
+    case adLongVarWChar:
+        return SQL_WLONGVARCHAR;
+    case adLongVarBinary:
+        return SQL_LONGVARBINARY;
+    default:
+        break;
+    }
+    if (value.column.sqlType == SQL_UNKNOWN_TYPE)
+        return value.isBinary ? SQL_VARBINARY : SQL_WVARCHAR;
+    return value.column.sqlType;
+}
+
 } // namespace
 
 void ensureDriverInstalled(const std::string& driver, const std::vector<std::string>& installed) {
@@ -162,6 +181,8 @@ std::string TADOConnection::providerText(const std::string& message) const {
 void TADOConnection::rethrowWithProviderText() const {
     try {
         throw;
+    } catch (const EConnectionLost& error) {
+        throw EConnectionLost(providerText(error.what()));
     } catch (const EDatabaseError& error) {
         throw EDatabaseError(providerText(error.what()));
     }
@@ -188,10 +209,11 @@ bool TADOConnection::waitFor(TServerStage stage, TServerCall::TWork work) {
     return true;
 }
 
-void TADOConnection::onConnection(const std::function<void(OdbcConnection& connection)>& work) {
+void TADOConnection::onConnection(
+    const std::function<void(TServerCall& call, OdbcConnection& connection)>& work) {
     checkConnected();
     if (!waitFor(TServerStage::Executing,
-                 [connection = odbc_, work](TServerCall&) { work(*connection); }))
+                 [connection = odbc_, work](TServerCall& call) { work(call, *connection); }))
         loseConnection();
 }
 
@@ -246,11 +268,12 @@ void TADOConnection::connectToTarget() {
     ensureDriverInstalled(target.driver, OdbcEnvironment::shared()->driverNames());
     const auto attempt = std::make_shared<OdbcConnection>();
     const auto connect = [attempt, odbcString = target.odbcConnectionString,
+                          timeout = target.connectTimeoutSeconds,
                           database = defaultDatabase_](TServerCall& call) {
-        call.Report(attempt->connect(odbcString));
+        call.Report(attempt->connect(odbcString, timeout));
         const bool hasCatalogs = attempt->infoText(SQL_CATALOG_NAME) == "Y";
         if (hasCatalogs && !database.empty() && attempt->currentCatalog() != database)
-            attempt->setCurrentCatalog(database);
+            call.Report(attempt->setCurrentCatalog(database));
     };
     if (!waitFor(TServerStage::Connecting, connect))
         throw EDatabaseError(connectCancelledMessage);
@@ -260,7 +283,10 @@ void TADOConnection::connectToTarget() {
     hasCatalogs_ = odbc_->infoText(SQL_CATALOG_NAME) == "Y";
     const std::string quote = odbc_->infoText(SQL_IDENTIFIER_QUOTE_CHAR);
     identifierQuote_ = quote == " " ? "" : quote;
-    getData_ = GetDataAbilities::fromMask(odbc_->infoMask(SQL_GETDATA_EXTENSIONS));
+    // SQL Server holds every value to its column's size: FreeTDS's bound columns never overflow,
+    // though it cannot read one again.
+    getData_ =
+        GetDataAbilities::fromMask(odbc_->infoMask(SQL_GETDATA_EXTENSIONS), target.sqlServer);
     // SQLite's driver closes the statement inside SQLCancel, under the call it would stop.
     driverCancels_ = odbc_->infoText(SQL_DBMS_NAME) != "SQLite";
     inTransaction_ = false;
@@ -298,7 +324,9 @@ void TADOConnection::SetDefaultDatabase(const std::string& name) {
     if (name.empty())
         return;
     if (Connected() && hasCatalogs_ && odbc_->currentCatalog() != name)
-        onConnection([name](OdbcConnection& connection) { connection.setCurrentCatalog(name); });
+        onConnection([name](TServerCall& call, OdbcConnection& connection) {
+            call.Report(connection.setCurrentCatalog(name));
+        });
     defaultDatabase_ = name;
 }
 
@@ -427,7 +455,7 @@ void TADOConnection::BeginTrans() {
     checkConnected();
     if (inTransaction_)
         throw EDatabaseError("A transaction is already in progress.");
-    onConnection([](OdbcConnection& connection) { connection.setAutoCommit(false); });
+    onConnection([](TServerCall&, OdbcConnection& connection) { connection.setAutoCommit(false); });
     inTransaction_ = true;
     fire(OnBeginTransComplete);
 }
@@ -444,7 +472,7 @@ void TADOConnection::endTransaction(bool commit, const TNotifyEvent& completed) 
     checkConnected();
     if (!inTransaction_)
         throw EDatabaseError("No transaction is active.");
-    onConnection([commit](OdbcConnection& connection) {
+    onConnection([commit](TServerCall&, OdbcConnection& connection) {
         connection.endTransaction(commit);
         connection.setAutoCommit(true);
     });
@@ -456,10 +484,10 @@ void TADOConnection::RunInTransaction(const std::function<void()>& work) {
     checkConnected();
     if (inTransaction_)
         return work();
-    onConnection([](OdbcConnection& connection) { connection.setAutoCommit(false); });
+    onConnection([](TServerCall&, OdbcConnection& connection) { connection.setAutoCommit(false); });
     try {
         work();
-        onConnection([](OdbcConnection& connection) {
+        onConnection([](TServerCall&, OdbcConnection& connection) {
             connection.endTransaction(true);
             connection.setAutoCommit(true);
         });
@@ -475,7 +503,7 @@ void TADOConnection::rollBackAfterFailure() {
     if (!Connected())
         return;
     try {
-        onConnection([](OdbcConnection& connection) {
+        onConnection([](TServerCall&, OdbcConnection& connection) {
             try {
                 connection.endTransaction(false);
             } catch (const EDatabaseError&) {
@@ -509,16 +537,13 @@ long executeWithValues(const OdbcStatement& writeStatement, const std::string& s
             bytes = static_cast<SQLLEN>(texts[i].size() * sizeof(SQLWCHAR));
         }
         lengths[i] = value.isNull ? SQL_NULL_DATA : bytes;
-        SQLSMALLINT sqlType = value.column.sqlType;
-        if (sqlType == SQL_UNKNOWN_TYPE)
-            sqlType = value.isBinary ? SQL_VARBINARY : SQL_WVARCHAR;
         const SQLULEN size =
             std::max<SQLULEN>({value.column.columnSize,
                                static_cast<SQLULEN>(value.isBinary ? bytes : texts[i].size()), 1});
         writeStatement.check(
             SQLBindParameter(handle, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                             value.isBinary ? SQL_C_BINARY : SQL_C_WCHAR, sqlType, size,
-                             value.column.decimalDigits, data, bytes, &lengths[i]),
+                             value.isBinary ? SQL_C_BINARY : SQL_C_WCHAR, parameterSqlType(value),
+                             size, value.column.decimalDigits, data, bytes, &lengths[i]),
             "Binding a value");
     }
     const SqlWString text = toSqlWide(sql);

@@ -129,13 +129,18 @@ bool sameKey(std::string_view a, std::string_view b) {
 }
 
 ConnectionStringItems parseConnectionString(std::string_view text) {
+    // A driver reads a string up to a NUL and would act on that fragment of it.
+    if (text.find('\0') != std::string_view::npos)
+        throw EDatabaseError("The connection string holds a NUL character, which no driver can "
+                             "take.");
     return OleDbParser(text).parse();
 }
 
 std::string quoteConnectionStringValue(std::string_view value) {
+    // A leading "=" unquoted would read as the key's "==".
     const bool needsQuotes =
         !value.empty() && (value.find_first_of(";'\"") != std::string_view::npos ||
-                           isBlank(value.front()) || isBlank(value.back()));
+                           isBlank(value.front()) || isBlank(value.back()) || value.front() == '=');
     if (!needsQuotes)
         return std::string(value);
     if (value.find('"') != std::string_view::npos && value.find('\'') == std::string_view::npos)
@@ -223,19 +228,34 @@ ConnectionStringItems parseOdbcConnectionString(std::string_view text) {
     return items;
 }
 
-std::string quoteOdbcValue(std::string_view value) {
-    const bool needsBraces =
-        !value.empty() && (value.find_first_of(";{}") != std::string_view::npos ||
-                           isBlank(value.front()) || isBlank(value.back()));
-    if (!needsBraces)
-        return std::string(value);
-    return "{" + doubled(value, '}') + "}";
+OdbcBraces bracesOfDriver(std::string_view driver) {
+    return sameKey(driver, "FreeTDS") ? OdbcBraces::FreeTds : OdbcBraces::Standard;
 }
 
-std::string buildOdbcConnectionString(const ConnectionStringItems& items) {
+std::string quoteOdbcValue(std::string_view value, OdbcBraces braces) {
+    if (value.empty())
+        return {};
+    const bool edgeBlank = isBlank(value.front()) || isBlank(value.back());
+    if (braces == OdbcBraces::Standard) {
+        if (value.find_first_of(";{}") == std::string_view::npos && !edgeBlank)
+            return std::string(value);
+        return "{" + doubled(value, '}') + "}";
+    }
+    // FreeTDS takes an unbraced value up to its ";" as it stands, "}" included.
+    if (value.find(';') == std::string_view::npos && value.front() != '{' && !edgeBlank)
+        return std::string(value);
+    if (value.find("};") != std::string_view::npos)
+        throw EDatabaseError("The FreeTDS driver cannot take a value that contains \"};\": it "
+                             "would read the value as ending there and log in with another. "
+                             "Change it, or name another SQL Server driver in " +
+                             std::string("VELMORA_SQLSERVER_DRIVER."));
+    return "{" + std::string(value) + "}";
+}
+
+std::string buildOdbcConnectionString(const ConnectionStringItems& items, OdbcBraces braces) {
     std::string text;
     for (const auto& item : items)
-        text += item.key + "=" + quoteOdbcValue(item.value) + ";";
+        text += item.key + "=" + quoteOdbcValue(item.value, braces) + ";";
     return text;
 }
 

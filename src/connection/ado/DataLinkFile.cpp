@@ -1,12 +1,10 @@
 #include "DataLinkFile.h"
 
 #include "DatabaseError.h"
+#include "SafeFile.h"
 #include "WideText.h"
 
 #include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -101,10 +99,12 @@ std::string parseDataLinkBytes(const std::string& bytes, const std::string& file
 }
 
 std::string readDataLinkFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw fileError(path, "cannot be opened.");
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::string bytes;
+    try {
+        bytes = files::ReadRegularFile(path, maxDataLinkFileBytes);
+    } catch (const files::EFileError& error) {
+        throw EDatabaseError(error.what());
+    }
     return parseDataLinkBytes(bytes, path);
 }
 
@@ -116,21 +116,8 @@ void writeDataLinkFile(const std::string& path, const std::string& connectionStr
         bytes += static_cast<char>(unit & 0xFF);
         bytes += static_cast<char>(unit >> 8);
     }
-    // Written beside the file and then put in its place, so that a failed write never leaves
-    // a connection file half written.
-    const std::string temporary = path + ".saving";
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    const bool written = file &&
-                         file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) &&
-                         file.flush();
-    file.close();
-    std::error_code renameError;
-    if (written)
-        std::filesystem::rename(temporary, path, renameError);
-    if (!written || renameError) {
-        std::filesystem::remove(temporary, renameError);
-        throw fileError(path, "cannot be written.");
-    }
+    // The string may hold a password.
+    files::WriteFileAtomically(path, bytes, files::TNewFileMode::nfmOwnerOnly);
 }
 
 } // namespace velmora::ado

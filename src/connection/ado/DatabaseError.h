@@ -10,4 +10,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The driver reports that the connection to the server is gone: every further call on it fails
+// until it is closed and opened again.
+class EConnectionLost : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
 } // namespace velmora::ado

@@ -2,9 +2,40 @@
 
 #include "WideText.h"
 
+#include <algorithm>
+#include <array>
 #include <sqlext.h>
 
 namespace velmora::ado {
+
+namespace {
+
+std::string diagnosticText(const std::vector<Diagnostic>& diagnostics, std::string_view fallback) {
+    std::string text;
+    for (const Diagnostic& diagnostic : diagnostics) {
+        if (diagnostic.message.empty() || text.find(diagnostic.message) != std::string::npos)
+            continue;
+        if (!text.empty())
+            text += '\n';
+        text += diagnostic.message;
+    }
+    return text.empty() ? std::string(fallback) : text;
+}
+
+// Whether a record says that the connection to the server is gone.
+bool reportsLostConnection(const std::vector<Diagnostic>& diagnostics) {
+    // 08S01 communication link failure, 08003 connection not open, 08007 connection failure
+    // during a transaction; PostgreSQL's server ends a session with 57P01 (terminated by an
+    // administrator) or 57P02 (crash shutdown) before the driver reports 08S01.
+    static const std::array<std::string_view, 5> lostStates = {"08S01", "08003", "08007", "57P01",
+                                                               "57P02"};
+    return std::any_of(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& diagnostic) {
+        return std::find(lostStates.begin(), lostStates.end(), diagnostic.sqlState) !=
+               lostStates.end();
+    });
+}
+
+} // namespace
 
 std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
     std::vector<Diagnostic> records;
@@ -30,16 +61,11 @@ std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle
     return records;
 }
 
-std::string diagnosticText(const std::vector<Diagnostic>& diagnostics, std::string_view fallback) {
-    std::string text;
-    for (const Diagnostic& diagnostic : diagnostics) {
-        if (diagnostic.message.empty() || text.find(diagnostic.message) != std::string::npos)
-            continue;
-        if (!text.empty())
-            text += '\n';
-        text += diagnostic.message;
-    }
-    return text.empty() ? std::string(fallback) : text;
+void throwDiagnostics(const std::vector<Diagnostic>& diagnostics, std::string_view fallback) {
+    const std::string message = diagnosticText(diagnostics, fallback);
+    if (reportsLostConnection(diagnostics))
+        throw EConnectionLost(message);
+    throw EDatabaseError(message);
 }
 
 std::vector<Diagnostic> checkOdbc(SQLRETURN result, SQLSMALLINT handleType, SQLHANDLE handle,
@@ -50,8 +76,7 @@ std::vector<Diagnostic> checkOdbc(SQLRETURN result, SQLSMALLINT handleType, SQLH
         return readDiagnostics(handleType, handle);
     if (result == SQL_INVALID_HANDLE)
         throw EDatabaseError(std::string(what) + " failed: invalid handle");
-    throw EDatabaseError(
-        diagnosticText(readDiagnostics(handleType, handle), std::string(what) + " failed"));
+    throwDiagnostics(readDiagnostics(handleType, handle), std::string(what) + " failed");
 }
 
 } // namespace velmora::ado

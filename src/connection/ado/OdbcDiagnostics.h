@@ -18,11 +18,14 @@ struct Diagnostic {
 
 std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
-// The messages of the records, one per line; `fallback` when there are none.
-std::string diagnosticText(const std::vector<Diagnostic>& diagnostics, std::string_view fallback);
+// Throws the failure the records describe: EConnectionLost when they report a lost connection,
+// else EDatabaseError. The message is the records' messages, one per line, or `fallback` when
+// they have none.
+[[noreturn]] void throwDiagnostics(const std::vector<Diagnostic>& diagnostics,
+                                   std::string_view fallback);
 
-// Throws EDatabaseError when `result` is a failure (the message is the handle's diagnostics, or
-// "<what> failed" when the driver left none). On success with info, returns those records.
+// Throws when `result` is a failure, as throwDiagnostics does with the handle's records and the
+// fallback "<what> failed". On success with info, returns those records.
 std::vector<Diagnostic> checkOdbc(SQLRETURN result, SQLSMALLINT handleType, SQLHANDLE handle,
                                   std::string_view what);
 

@@ -63,8 +63,8 @@ OdbcStatement::OdbcStatement(SQLHDBC connection) {
     const SQLRETURN result = SQLAllocHandle(SQL_HANDLE_STMT, connection, &handle_);
     if (!SQL_SUCCEEDED(result)) {
         handle_ = SQL_NULL_HSTMT;
-        throw EDatabaseError(diagnosticText(readDiagnostics(SQL_HANDLE_DBC, connection),
-                                            "Creating a statement failed"));
+        throwDiagnostics(readDiagnostics(SQL_HANDLE_DBC, connection),
+                         "Creating a statement failed");
     }
 }
 
@@ -98,7 +98,12 @@ OdbcConnection::~OdbcConnection() {
     SQLFreeHandle(SQL_HANDLE_DBC, handle_);
 }
 
-std::vector<Diagnostic> OdbcConnection::connect(const std::string& connectionString) {
+std::vector<Diagnostic> OdbcConnection::connect(const std::string& connectionString,
+                                                int timeoutSeconds) {
+    // A driver that cannot time its login refuses the attribute; it then connects as before.
+    SQLSetConnectAttrW(handle_, SQL_ATTR_LOGIN_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds)),
+                       SQL_IS_UINTEGER);
     const SqlWString text = toSqlWide(connectionString);
     SQLSMALLINT outLength = 0;
     const SQLRETURN result = SQLDriverConnectW(
@@ -161,11 +166,12 @@ std::optional<std::string> OdbcConnection::currentCatalog() const {
     return fromSqlWide(buffer, static_cast<size_t>(length) / sizeof(SQLWCHAR));
 }
 
-void OdbcConnection::setCurrentCatalog(const std::string& catalog) {
+std::vector<Diagnostic> OdbcConnection::setCurrentCatalog(const std::string& catalog) {
     const SqlWString text = toSqlWide(catalog);
-    check(SQLSetConnectAttrW(handle_, SQL_ATTR_CURRENT_CATALOG, const_cast<SQLWCHAR*>(text.c_str()),
-                             static_cast<SQLINTEGER>(text.size() * sizeof(SQLWCHAR))),
-          "Changing the database");
+    return check(SQLSetConnectAttrW(handle_, SQL_ATTR_CURRENT_CATALOG,
+                                    const_cast<SQLWCHAR*>(text.c_str()),
+                                    static_cast<SQLINTEGER>(text.size() * sizeof(SQLWCHAR))),
+                 "Changing the database");
 }
 
 void OdbcConnection::setAutoCommit(bool on) {

@@ -57,8 +57,9 @@ public:
     OdbcConnection(const OdbcConnection&) = delete;
     OdbcConnection& operator=(const OdbcConnection&) = delete;
 
-    // Connects with a full ODBC connection string; returns the informational records.
-    std::vector<Diagnostic> connect(const std::string& connectionString);
+    // Connects with a full ODBC connection string, giving up after the timeout (where the
+    // driver can time a login); returns the informational records.
+    std::vector<Diagnostic> connect(const std::string& connectionString, int timeoutSeconds);
     void disconnect();
     bool connected() const { return connected_; }
 
@@ -67,7 +68,8 @@ public:
     std::string infoText(SQLUSMALLINT infoType) const;
     SQLUINTEGER infoMask(SQLUSMALLINT infoType) const;
     std::optional<std::string> currentCatalog() const;
-    void setCurrentCatalog(const std::string& catalog);
+    // Returns the driver's informational records ("Changed database context to ...").
+    std::vector<Diagnostic> setCurrentCatalog(const std::string& catalog);
     void setAutoCommit(bool on);
     void endTransaction(bool commit);
 

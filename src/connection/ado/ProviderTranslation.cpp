@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdlib>
 
 namespace velmora::ado {
@@ -140,6 +141,21 @@ ConnectionStringItems expandFileName(const ConnectionStringItems& items) {
     return expanded;
 }
 
+// "Connect Timeout" in seconds. No value, or 0 (the providers' "wait for ever"), gives the
+// default: a login never waits without bound.
+int connectTimeout(const ConnectionStringItems& items) {
+    const auto value = findValue(items, {"Connect Timeout", "Connection Timeout"});
+    if (!value || value->empty())
+        return defaultConnectTimeoutSeconds;
+    int seconds = 0;
+    const auto [end, error] =
+        std::from_chars(value->data(), value->data() + value->size(), seconds);
+    if (error != std::errc() || end != value->data() + value->size() || seconds < 0)
+        throw EDatabaseError("Connect Timeout must be a number of seconds, not \"" + *value +
+                             "\".");
+    return seconds == 0 ? defaultConnectTimeoutSeconds : seconds;
+}
+
 } // namespace
 
 std::optional<std::string> processEnvironment(const std::string& name) {
@@ -178,6 +194,7 @@ OdbcTarget translateConnectionString(const std::string& connectionString,
     OdbcTarget target;
     target.provider = findValue(items, "Provider").value_or("");
     target.persistSecurityInfo = isTrue(findValue(items, "Persist Security Info"));
+    target.connectTimeoutSeconds = connectTimeout(items);
     ConnectionStringItems odbc;
     if (isSqlServerProvider(target.provider)) {
         target.sqlServer = true;
@@ -191,7 +208,7 @@ OdbcTarget translateConnectionString(const std::string& connectionString,
                              "\" is not supported: use SQLOLEDB for SQL Server or MSDASQL for "
                              "an ODBC data source.");
     }
-    target.odbcConnectionString = buildOdbcConnectionString(odbc);
+    target.odbcConnectionString = buildOdbcConnectionString(odbc, bracesOfDriver(target.driver));
     return target;
 }
 

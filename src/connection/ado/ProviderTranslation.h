@@ -13,12 +13,16 @@
 
 namespace velmora::ado {
 
+// The providers' own default for "Connect Timeout".
+constexpr int defaultConnectTimeoutSeconds = 15;
+
 struct OdbcTarget {
     std::string provider;             // as the string names it, e.g. "SQLOLEDB.1"
     std::string odbcConnectionString; // what goes to the driver manager
     std::string driver;               // the Driver key's value, empty for a DSN
     bool persistSecurityInfo = false;
     bool sqlServer = false; // a SQL Server provider, whose messages carry no driver tags
+    int connectTimeoutSeconds = defaultConnectTimeoutSeconds; // how long a login may take
 };
 
 using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;

@@ -14,7 +14,7 @@ constexpr size_t maximumBlockRows = 1024;
 constexpr size_t longestBoundCharacters = 4000;
 // Text of numbers, dates and the like: generous room for any driver's formatting.
 constexpr size_t scalarTextCharacters = 64;
-constexpr size_t getDataChunkBytes = 64 * 1024;
+constexpr size_t firstPieceBytes = 64 * 1024;
 const char* const truncationState = "01004";
 
 bool isCharacterType(DataTypeEnum type) {
@@ -56,6 +56,10 @@ public:
             for (size_t row = 0; row < fetched_; ++row)
                 storeRow(row);
             call_.SetRowsFetched(static_cast<long>(store_.rowCount()));
+            // A short block ends the result. Fetching again would be pointless, and FreeTDS
+            // would read on into the next statement's messages (a PRINT's) and lose them.
+            if (fetched_ < blockRows_)
+                return {std::move(store_), false};
         }
         return {std::move(store_), true};
     }
@@ -64,7 +68,8 @@ private:
     void plan() {
         const bool anyLong = std::any_of(columns_.begin(), columns_.end(),
                                          [](const ResultColumn& c) { return c.isLong(); });
-        const bool blocks = abilities_.block && abilities_.bound && !anyLong;
+        const bool bindable = abilities_.bound || abilities_.sizesHold;
+        const bool blocks = abilities_.block && bindable && !anyLong;
         size_t rowWidth = 0;
         bool unboundSeen = false;
         for (size_t i = 0; i < columns_.size(); ++i) {
@@ -74,7 +79,7 @@ private:
             // Without SQL_GD_BOUND a truncated bound cell could not be read again; without
             // SQL_GD_ANY_COLUMN nothing may be bound after a column read with SQLGetData.
             binding.bound =
-                !columns_[i].isLong() && abilities_.bound && (abilities_.anyColumn || !unboundSeen);
+                !columns_[i].isLong() && bindable && (abilities_.anyColumn || !unboundSeen);
             unboundSeen = unboundSeen || !binding.bound;
             if (binding.bound)
                 rowWidth += static_cast<size_t>(binding.width) + sizeof(SQLLEN);
@@ -131,8 +136,8 @@ private:
 
     void storeRow(size_t row) {
         if (rowStatus_[row] == SQL_ROW_ERROR)
-            throw EDatabaseError(diagnosticText(readDiagnostics(SQL_HANDLE_STMT, handle_),
-                                                "A row of the result could not be read"));
+            throwDiagnostics(readDiagnostics(SQL_HANDLE_STMT, handle_),
+                             "A row of the result could not be read");
         row_.clear();
         for (size_t column = 0; column < columns_.size(); ++column)
             storeCell(row, column);
@@ -150,6 +155,9 @@ private:
                                 ? binding.width - static_cast<SQLLEN>(sizeof(SQLWCHAR))
                                 : binding.width;
         if (indicator == SQL_NO_TOTAL || indicator > room) {
+            if (!abilities_.bound)
+                throw EDatabaseError("The driver sent a value longer than its column's declared "
+                                     "size, and cannot send it again whole.");
             if (blockRows_ > 1)
                 statement_.check(SQLSetPos(handle_, static_cast<SQLSETPOSIROW>(row + 1),
                                            SQL_POSITION, SQL_LOCK_NO_CHANGE),
@@ -168,34 +176,45 @@ private:
         row_.finishCell(utf16ToUtf8(text, units, out));
     }
 
-    // Reads a cell from its start to its end in pieces.
+    // Reads a cell from its start to its end in pieces. Some drivers (SQLite's) work through
+    // the whole value again for every piece, so each piece is at least twice the last, and as
+    // large as the rest of the value when the driver tells its length: a value of any size takes
+    // a few calls, not thousands. The buffer keeps its size from cell to cell, so it is
+    // allocated and cleared only when a value is larger than any before it.
     void readWholeCell(size_t column) {
         const bool binary = bindings_[column].cType == SQL_C_BINARY;
         const size_t terminator = binary ? 0 : sizeof(SQLWCHAR);
-        chunk_.resize(getDataChunkBytes);
-        whole_.clear();
+        size_t filled = 0;
+        size_t wanted = firstPieceBytes;
         while (true) {
+            if (cell_.size() < filled + wanted)
+                cell_.resize(evenSize(filled + wanted)); // whole UTF-16 units
+            const size_t piece = cell_.size() - filled;
             SQLLEN indicator = 0;
             const SQLRETURN result =
                 SQLGetData(handle_, static_cast<SQLUSMALLINT>(column + 1), bindings_[column].cType,
-                           chunk_.data(), static_cast<SQLLEN>(chunk_.size()), &indicator);
+                           cell_.data() + filled, static_cast<SQLLEN>(piece), &indicator);
             if (result == SQL_NO_DATA)
                 break;
             statement_.check(result, "Reading a value");
             if (indicator == SQL_NULL_DATA)
                 return row_.addNull();
-            const size_t room = chunk_.size() - terminator;
+            const size_t room = piece - terminator;
             const bool more = result == SQL_SUCCESS_WITH_INFO &&
                               (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) > room);
-            const size_t piece = more ? room : static_cast<size_t>(indicator);
-            whole_.append(chunk_.data(), piece);
+            filled += more ? room : static_cast<size_t>(indicator);
             if (!more)
                 break;
+            const size_t rest =
+                indicator == SQL_NO_TOTAL ? 0 : static_cast<size_t>(indicator) - room + terminator;
+            wanted = std::max(piece * 2, rest);
         }
         if (binary)
-            return row_.addValue(whole_);
-        addText(reinterpret_cast<const SQLWCHAR*>(whole_.data()), whole_.size() / sizeof(SQLWCHAR));
+            return row_.addValue({cell_.data(), filled});
+        addText(reinterpret_cast<const SQLWCHAR*>(cell_.data()), filled / sizeof(SQLWCHAR));
     }
+
+    static size_t evenSize(size_t bytes) { return bytes + bytes % 2; }
 
     void reportInfo(std::vector<Diagnostic> diagnostics) {
         std::erase_if(diagnostics, [](const Diagnostic& diagnostic) {
@@ -215,15 +234,14 @@ private:
     std::vector<SQLUSMALLINT> rowStatus_;
     RowBuilder row_;
     RecordStore store_;
-    std::vector<char> chunk_;
-    std::string whole_;
+    std::vector<char> cell_;
 };
 
 } // namespace
 
-GetDataAbilities GetDataAbilities::fromMask(SQLUINTEGER mask) {
-    return {(mask & SQL_GD_ANY_COLUMN) != 0, (mask & SQL_GD_BLOCK) != 0,
-            (mask & SQL_GD_BOUND) != 0};
+GetDataAbilities GetDataAbilities::fromMask(SQLUINTEGER mask, bool sizesHold) {
+    return {(mask & SQL_GD_ANY_COLUMN) != 0, (mask & SQL_GD_BLOCK) != 0, (mask & SQL_GD_BOUND) != 0,
+            sizesHold};
 }
 
 FetchedRows readRows(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,

@@ -5,7 +5,9 @@
 // longer than the size it declared (SQLite does not enforce sizes; PostgreSQL reports 255 for an
 // unlimited varchar), so a truncated cell is read again whole with SQLGetData: in blocks of
 // rows when the driver can position inside a block (SQL_GD_BLOCK), else one row at a time.
-// Long columns are always read with SQLGetData. No value is ever cut.
+// A driver that cannot read a bound column again (SQL_GD_BOUND) has its columns bound only when
+// its server holds every value to its declared size (SQL Server does); else every cell is read
+// with SQLGetData. Long columns are always read with SQLGetData. No value is ever cut.
 #include "OdbcHandles.h"
 #include "RecordStore.h"
 #include "ResultColumns.h"
@@ -20,8 +22,10 @@ struct GetDataAbilities {
     bool anyColumn = false;
     bool block = false;
     bool bound = false;
+    // No value is longer than its column's declared size: bound cells need no second read.
+    bool sizesHold = false;
 
-    static GetDataAbilities fromMask(SQLUINTEGER mask);
+    static GetDataAbilities fromMask(SQLUINTEGER mask, bool sizesHold = false);
 };
 
 struct FetchedRows {

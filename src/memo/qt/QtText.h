@@ -1,5 +1,6 @@
 #pragma once
 // The editor's text (one char32_t per character) to and from Qt's strings.
+#include <QList>
 #include <QString>
 #include <string>
 #include <string_view>

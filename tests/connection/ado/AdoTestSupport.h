@@ -1,9 +1,10 @@
 #pragma once
-// Shared pieces of the data layer's tests: throw-away SQLite databases and a recorder of the
-// connection's notifications.
+// Shared pieces of the data layer's tests: throw-away SQLite databases, connections to the
+// PostgreSQL and TDS test servers, and a recorder of the connection's notifications.
 #include "Ado.h"
 #include "PostgresServer.h"
 #include "RequireComponent.h"
+#include "TdsServer.h"
 
 #include <algorithm>
 #include <atomic>
@@ -157,6 +158,17 @@ protected:
     ado::TADOConnection connection;
 };
 
+// Ends the PostgreSQL session of process `pid` from `admin`'s session, and waits until the
+// server has let it go (the session ends a moment after it is told to).
+inline void endPostgresSession(ado::TADOConnection& admin, const std::string& pid) {
+    admin.Execute("select pg_terminate_backend(" + pid + ")");
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (admin.Execute("select 1 from pg_stat_activity where pid = " + pid).rows.rowCount() == 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 // A connection to the postgres_server fixture's database, working in a schema of its own (named
 // for the test) that is dropped afterwards.
 class PostgresFixture : public ::testing::Test {
@@ -186,6 +198,38 @@ protected:
 
     ado::TADOConnection connection;
     std::string schema;
+};
+
+// A connection through FreeTDS to the tds_server fixture's sample database. The server is
+// shared: tables a test makes are named for the test and the process (OwnTable), and dropped
+// afterwards.
+class FreeTdsFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VELMORA_REQUIRE(odbcDriverInstalled("FreeTDS"), "the FreeTDS ODBC driver");
+        VELMORA_REQUIRE(tdsServerPort().has_value(), "the tds_server test fixture");
+        connection.SetConnectionString(tdsConnectionString("sample"));
+        connection.Open();
+    }
+    void TearDown() override {
+        for (const std::string& table : tables_)
+            if (connection.Connected())
+                run("drop table if exists " + table);
+    }
+    void run(const std::string& sql) { connection.Execute(sql); }
+    std::string errorOf(const std::string& sql) {
+        return test::errorOf([&] { run(sql); });
+    }
+    // A table name of the test's own, dropped after the test.
+    std::string ownTable(const std::string& stem) {
+        tables_.push_back(stem + "_" + std::to_string(getpid()));
+        return tables_.back();
+    }
+
+    ado::TADOConnection connection;
+
+private:
+    std::vector<std::string> tables_;
 };
 
 } // namespace velmora::test

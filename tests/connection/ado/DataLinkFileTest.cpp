@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace velmora::ado;
 
@@ -78,7 +80,60 @@ TEST(DataLinkFile, MissingFileIsAnErrorNamingIt) {
         readDataLinkFile("/nonexistent/velmora.udl");
         FAIL() << "no error";
     } catch (const EDatabaseError& error) {
-        EXPECT_STREQ(error.what(),
-                     "The data link file \"/nonexistent/velmora.udl\" cannot be opened.");
+        EXPECT_STREQ(error.what(), "Cannot read file \"/nonexistent/velmora.udl\". No such file "
+                                   "or directory.");
     }
+}
+
+class DataLinkFileOnDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::remove_all(Dir);
+        std::filesystem::create_directories(Dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(Dir); }
+
+    std::string PathOf(const std::string& name) const { return (Dir / name).string(); }
+
+    mode_t ModeOf(const std::string& name) const {
+        struct stat status {};
+        ::stat(PathOf(name).c_str(), &status);
+        return status.st_mode & 07777;
+    }
+
+    std::string ReadError(const std::string& name) const {
+        try {
+            readDataLinkFile(PathOf(name));
+        } catch (const EDatabaseError& error) {
+            return error.what();
+        }
+        return "no error";
+    }
+
+    const std::filesystem::path Dir =
+        std::filesystem::temp_directory_path() / ("velmora-udl-" + std::to_string(::getpid()));
+};
+
+TEST_F(DataLinkFileOnDisk, ANewFileIsTheOwnersAndAResaveKeepsTheModeTheUserGaveIt) {
+    const mode_t umask = ::umask(022);
+    writeDataLinkFile(PathOf("new.udl"), "Provider=SQLOLEDB.1;Password=secret");
+    EXPECT_EQ(ModeOf("new.udl"), 0600u); // it may hold a password
+
+    writeDataLinkFile(PathOf("kept.udl"), "Provider=SQLOLEDB.1");
+    ::chmod(PathOf("kept.udl").c_str(), 0640);
+    writeDataLinkFile(PathOf("kept.udl"), "Provider=SQLOLEDB.1;Password=secret");
+    ::umask(umask);
+    EXPECT_EQ(ModeOf("kept.udl"), 0640u);
+    EXPECT_EQ(readDataLinkFile(PathOf("kept.udl")), "Provider=SQLOLEDB.1;Password=secret");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir), {}), 2);
+}
+
+TEST_F(DataLinkFileOnDisk, SpecialAndHugeFilesAreRefusedWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(PathOf("pipe.udl").c_str(), 0600), 0); // a blocking open never returns
+    EXPECT_NE(ReadError("pipe.udl").find("It is a pipe, not a regular file."), std::string::npos);
+    std::filesystem::create_symlink("/dev/zero", PathOf("zero.udl")); // endless bytes
+    EXPECT_NE(ReadError("zero.udl").find("It is a device"), std::string::npos);
+    std::ofstream(PathOf("huge.udl"), std::ios::binary)
+        << utf16Le(standardText) << std::string(maxDataLinkFileBytes, ' ');
+    EXPECT_NE(ReadError("huge.udl").find("too large"), std::string::npos);
 }

@@ -157,3 +157,27 @@ TEST_F(Postgres, AKilledBackendFailsTheQueryAndTheConnectionCanBeReopened) {
     query.Open();
     EXPECT_EQ(query.Fields(0).AsString(), "alive");
 }
+
+TEST_F(Postgres, AConnectionEndedByTheServerIsReportedAsLostUntilItIsOpenedAgain) {
+    TADOQuery backend;
+    backend.SetConnection(&connection);
+    backend.SetSQL("select pg_backend_pid()");
+    backend.Open();
+    TADOConnection admin;
+    admin.SetConnectionString(postgresConnectionString());
+    admin.Open();
+    endPostgresSession(admin, backend.Fields(0).AsString());
+    // First the server's own notice that it ended the session, then the driver's link failure.
+    for (int attempt = 0; attempt < 2; ++attempt)
+        EXPECT_THROW(run("select 1"), EConnectionLost) << attempt;
+    EXPECT_THROW(run("select * from missing_table"), EConnectionLost);
+    connection.Close();
+    connection.Open();
+    try {
+        run("select * from missing_table");
+        ADD_FAILURE() << "no error";
+    } catch (const EConnectionLost&) {
+        ADD_FAILURE() << "an error of the statement is no lost connection";
+    } catch (const EDatabaseError&) {
+    }
+}

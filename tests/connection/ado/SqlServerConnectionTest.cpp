@@ -59,8 +59,12 @@ TEST(SqlServerConnectionString, EveryKeyTranslatesForFreeTds) {
 TEST(SqlServerConnectionString, ValuesAreQuotedNeverSpliced) {
     EXPECT_EQ(translated("Provider=SQLOLEDB.1;Password=\"x;Data Source=evil\";Data Source=good"),
               "Driver=FreeTDS;Server=good;PWD={x;Data Source=evil};" + freeTdsTail);
+    // FreeTDS keeps a doubled "}" doubled: braces hold the value as it is.
     EXPECT_EQ(translated("Provider=SQLOLEDB.1;Password='}{;'"),
-              "Driver=FreeTDS;PWD={}}{;};" + freeTdsTail);
+              "Driver=FreeTDS;PWD={}{;};" + freeTdsTail);
+    EXPECT_EQ(translated("Provider=SQLOLEDB.1;Password=a}b"),
+              "Driver=FreeTDS;PWD=a}b;" + freeTdsTail);
+    EXPECT_THROW(translated("Provider=SQLOLEDB.1;Password=\"a};b\""), EDatabaseError);
     // The last of a repeated key counts, and it is sent once.
     EXPECT_EQ(translated("Provider=SQLOLEDB.1;Data Source=a;User ID=u1;Data Source=b;user id=u2"),
               "Driver=FreeTDS;Server=b;UID=u2;" + freeTdsTail);
@@ -79,6 +83,24 @@ TEST(SqlServerConnectionString, AnotherDriverNamedByTheEnvironment) {
     const OdbcTarget target = translateConnectionString("Provider=SQLOLEDB.1", microsoft);
     EXPECT_EQ(target.driver, "ODBC Driver 18 for SQL Server");
     EXPECT_EQ(target.provider, "SQLOLEDB.1");
+}
+
+TEST(ConnectionStringTranslation, ConnectTimeoutIsSecondsWithTheProvidersDefault) {
+    const auto timeout = [](const std::string& oleDb) {
+        return translateConnectionString(oleDb, noOverride).connectTimeoutSeconds;
+    };
+    EXPECT_EQ(timeout("Provider=SQLOLEDB.1;Data Source=db1"), 15);
+    EXPECT_EQ(timeout("Provider=SQLOLEDB.1;Data Source=db1;Connect Timeout=7"), 7);
+    EXPECT_EQ(timeout("Provider=SQLOLEDB.1;Connection Timeout=30"), 30);
+    // 0 means "wait for ever" to the providers; a login here always has a bound.
+    EXPECT_EQ(timeout("Provider=SQLOLEDB.1;Connect Timeout=0"), 15);
+    EXPECT_EQ(timeout("Provider=MSDASQL.1;Connect Timeout=3;Extended Properties=\"DSN=x\""), 3);
+    // It is the login's limit, not a key the drivers are given.
+    EXPECT_EQ(translated("Provider=MSDASQL.1;Connect Timeout=3;Extended Properties=\"DSN=x\""),
+              "DSN=x;");
+    EXPECT_EQ(translated("Provider=SQLOLEDB.1;Connect Timeout=3"), "Driver=FreeTDS;" + freeTdsTail);
+    EXPECT_THROW(timeout("Provider=SQLOLEDB.1;Connect Timeout=soon"), EDatabaseError);
+    EXPECT_THROW(timeout("Provider=SQLOLEDB.1;Connect Timeout=-1"), EDatabaseError);
 }
 
 TEST(OdbcProviderConnectionString, ExtendedPropertiesAndDirectKeysReachTheDriverManager) {

@@ -179,11 +179,27 @@ TEST_F(SqliteConnection, DataLinkFilesOpenTheirConnection) {
 
     connection.SetConnectionString("FILE NAME=" + (directory.path() / "missing.udl").string());
     NotificationRecorder recorder(connection);
-    EXPECT_NE(errorOf([&] { connection.Open(); }).find("missing.udl\" cannot be opened"),
+    EXPECT_NE(errorOf([&] { connection.Open(); }).find("missing.udl\". No such file"),
               std::string::npos);
     EXPECT_EQ(recorder.take(),
               (Events{"Before Connect", "Will Connect", "Login", "Connect Complete"}));
     EXPECT_FALSE(connection.Connected());
+}
+
+TEST_F(SqliteConnection, AConnectionStringHoldingANulNeverReachesTheDriver) {
+    connection.Close();
+    // The driver would stop reading at the NUL and open (creating it) the database "cut".
+    const std::string cut = (directory.path() / "cut").string();
+    const auto udl = directory.path() / "nul.udl";
+    writeDataLinkFile(udl.string(), sqliteConnectionString(cut + std::string(1, '\0') + ".db"));
+    connection.SetConnectionString("FILE NAME=" + udl.string());
+    EXPECT_EQ(errorOf([&] { connection.Open(); }),
+              "The connection string holds a NUL character, which no driver can take.");
+    EXPECT_FALSE(connection.Connected());
+    EXPECT_FALSE(std::filesystem::exists(cut));
+
+    connection.SetConnectionString(sqliteConnectionString(databasePath()) + '\0' + ";x=y");
+    EXPECT_NE(errorOf([&] { connection.Open(); }).find("NUL character"), std::string::npos);
 }
 
 TEST_F(SqliteConnection, UnknownDriversAndProvidersAreNamedInTheError) {

@@ -1,0 +1,222 @@
+// The source editor's life and its syntax chain: creation and teardown, the repair after every
+// edit, full rescans, and the chain's lookups and diagnostics.
+#include "SourceEdit.h"
+
+#include "SyntaxScanner.h"
+
+#include <algorithm>
+
+namespace sourceedit {
+
+TSourceEdit::TSourceEdit(memo::TMemoHost* Host)
+    : TMemoComponent(Host), FSyntaxColoring(std::make_unique<TSyntaxColoring>(this)) {
+    // The lexical fonts exist from the start, built from the editor's font.
+    FSyntaxColoring->Changed();
+}
+
+TSourceEdit::~TSourceEdit() {
+    FSyntaxColoring->SetUpdateCount(100);
+    FSyntaxColoring.reset();
+}
+
+// --- Repair after an edit --------------------------------------------------------------------
+
+void TSourceEdit::TextReplaced(int Start, int OldLength, int NewLength) {
+    FModified.clear();
+    FLevelShift = FChain.AdjustForEdit(Start, Start + OldLength - 1, NewLength, FModified);
+    FChangedRegion = std::make_unique<memo::TMCRange>(this, Start, Start + NewLength - 1);
+    ScanRange(*FChangedRegion);
+}
+
+void TSourceEdit::ReplaceFinished() {
+    if (!FChangedRegion)
+        return;
+    // Parentheses after the scanned stretch moved to another level when the balance before them
+    // changed: they change colour.
+    if (FLevelShift != 0)
+        RepaintParenthesesAfter(FChangedRegion->REnd());
+    FChangedRegion->Paint();
+    FChangedRegion.reset();
+}
+
+void TSourceEdit::RepaintParenthesesAfter(int Pos) {
+    int lastVisible = VisibleRange()->REnd();
+    for (TRangeCursor c = FChain.At(std::max(Pos + 1, VisibleRange()->RStart()));
+         c.Valid() && c.Token().RStart <= lastVisible; c.Next()) {
+        if (c.Token().Kind == TSyntaxKind::skParenthesis) {
+            memo::TMCRange parenthesis(this, c.Token().RStart, c.Token().REnd);
+            parenthesis.Paint();
+        }
+    }
+}
+
+void TSourceEdit::FontChanged() {
+    TMemoComponent::FontChanged();
+    FSyntaxColoring->Changed();
+}
+
+// --- Scanning --------------------------------------------------------------------------------
+
+void TSourceEdit::RescanAll() {
+    if (TextLength() == 0)
+        return;
+    Selection()->HideEditCaret();
+    ClearSyntaxRanges();
+    ScanRange(*WholeText());
+    VisibleRange()->Paint();
+    Selection()->PlaceCaret();
+    Selection()->ShowEditCaret();
+}
+
+void TSourceEdit::ScanRange(memo::TCustomRange& Region) {
+    TSyntaxColoring& settings = *FSyntaxColoring;
+    if (settings.UpdateCount() != 0)
+        return;
+    if (!settings.Enabled() || TextLength() == 0) {
+        ClearSyntaxRanges();
+        return;
+    }
+    settings.SetUpdateCount(settings.UpdateCount() + 1);
+    FLexicon.Follow(settings);
+    int from = ScanStart(Region.RStart());
+    TChainMerge merge(FChain, from, FModified);
+    TSyntaxScanner scanner(Text(), FLexicon, merge);
+    int scanned = scanner.Run(from, Region.REnd());
+    FLevelShift += merge.Finish();
+    FModified.clear();
+
+    Region.BeginUpdate();
+    Region.SetRStart(from);
+    Region.SetREnd(scanned);
+    Region.EndUpdate();
+    settings.SetUpdateCount(settings.UpdateCount() - 1);
+}
+
+int TSourceEdit::ScanStart(int Pos) const {
+    // The scanner reads ahead of the character it decides about: an edit at Pos changes decisions
+    // as far back as it reads. The scan starts at the range that holds the first of them (with
+    // begin texts of up to two characters, the character before the edit).
+    TRangeCursor start = SyntaxRangeAt(Pos - std::max(1, FLexicon.LookAhead() - 1));
+    if (!start.Valid())
+        return 1;
+    int from = std::min(Pos, start.Token().RStart);
+    // Characters that no range covers are scanned from their first one.
+    if (TRangeCursor entry = FChain.At(from); entry.Valid())
+        from = entry.Token().RStart;
+    // At a range boundary the scanner decides whether the token before goes on: plain text, a run
+    // of symbols and a switchable style do unless something else begins there. When that
+    // decision reads edited characters (a comment that begins no longer), the scan starts with
+    // the range before. So it does before a word or number in plain text: the word may be typed
+    // apart into plain text that joins the plain text before it.
+    for (;;) {
+        TRangeCursor previous = from > 1 ? SyntaxRangeAt(from - 1) : TRangeCursor();
+        if (!previous.Valid())
+            return from;
+        const TSyntaxToken& token = previous.Token();
+        bool reaches = from + FLexicon.LookAhead() - 1 >= Pos;
+        TSyntaxKind next = FChain.At(from).Token().Kind;
+        bool wordNext = next == TSyntaxKind::skWordList || next == TSyntaxKind::skNumber;
+        bool goesOn = false;
+        switch (token.Kind) {
+        case TSyntaxKind::skNormalText:
+            goesOn = reaches || wordNext;
+            break;
+        case TSyntaxKind::skSymbol:
+            goesOn = reaches;
+            break;
+        case TSyntaxKind::skCustomStyle:
+            goesOn = reaches && token.Attribute < FLexicon.StyleCount() &&
+                     FLexicon.Style(token.Attribute).Switchable;
+            break;
+        case TSyntaxKind::skWordList:
+        case TSyntaxKind::skNumber:
+            // Only a style that begins with a letter or digit ends a word early.
+            goesOn = reaches && FLexicon.StyleBeginsInIdentifiers();
+            break;
+        default:
+            break;
+        }
+        if (!goesOn)
+            return from;
+        from = token.RStart;
+    }
+}
+
+void TSourceEdit::ClearSyntaxRanges() {
+    FChain.Clear();
+}
+
+// --- Lookups and diagnostics -----------------------------------------------------------------
+
+namespace {
+
+void SkipGaps(TSyntaxChain::TCursor& Cursor) {
+    while (Cursor.Valid() && !Cursor.Token().IsRange())
+        Cursor.Next();
+}
+
+} // namespace
+
+TSourceEdit::TRangeCursor TSourceEdit::SyntaxRangeAt(int Pos) const {
+    TRangeCursor cursor = Pos < 1 ? FChain.First() : FChain.At(Pos);
+    SkipGaps(cursor);
+    return cursor;
+}
+
+TSourceEdit::TRangeCursor TSourceEdit::SyntaxRangeAtFrom(int Pos, const TRangeCursor& Hint) const {
+    TRangeCursor cursor = Pos < 1 ? FChain.First() : FChain.At(Pos, Hint);
+    SkipGaps(cursor);
+    return cursor;
+}
+
+TSourceEdit::TRangeCursor TSourceEdit::LastRange() const {
+    TRangeCursor last;
+    for (TRangeCursor c = FirstRange(); c.Valid(); c.Next())
+        if (c.Token().IsRange())
+            last = c;
+    return last;
+}
+
+TSourceEdit::TRangeCursor TSourceEdit::FindChainGap() const {
+    TRangeCursor first = FirstRange();
+    if (!first.Valid())
+        return first;
+    if (first.Token().RStart != 1)
+        return first;
+    TRangeCursor last = LastRange();
+    if (last.Token().REnd != TextLength())
+        return last;
+    TRangeCursor previous;
+    for (TRangeCursor c = first; c.Valid(); c.Next()) {
+        if (!c.Token().IsRange())
+            continue;
+        if (previous.Valid() && previous.Token().REnd + 1 != c.Token().RStart)
+            return previous;
+        previous = c;
+    }
+    return TRangeCursor();
+}
+
+TSourceEdit::TRangeCursor TSourceEdit::FindChainOverlap() const {
+    TRangeCursor previous;
+    for (TRangeCursor c = FirstRange(); c.Valid(); c.Next()) {
+        if (!c.Token().IsRange())
+            continue;
+        if (previous.Valid() && previous.Token().REnd >= c.Token().RStart)
+            return previous;
+        previous = c;
+    }
+    return TRangeCursor();
+}
+
+void TSourceEdit::GetDebuggableRanges(TDebuggableRanges& Ranges) const {
+    for (TRangeCursor c = FirstRange(); c.Valid(); c.Next()) {
+        const TSyntaxToken& token = c.Token();
+        if (token.IsRange())
+            Ranges.push_back(TDebuggableRange{token.RStart, token.REnd,
+                                              Chars(token.RStart, token.REnd),
+                                              SyntaxRangeClassName(token.Kind)});
+    }
+}
+
+} // namespace sourceedit

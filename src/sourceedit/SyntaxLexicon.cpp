@@ -1,0 +1,138 @@
+#include "SyntaxLexicon.h"
+
+#include "CharClasses.h"
+
+#include <algorithm>
+#include <map>
+
+namespace sourceedit {
+
+namespace {
+
+char AsciiUpper(char C) {
+    return C >= 'a' && C <= 'z' ? static_cast<char>(C - 'a' + 'A') : C;
+}
+
+bool EqualFolded(std::string_view A, std::string_view B) {
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
+               return AsciiUpper(X) == AsciiUpper(Y);
+           });
+}
+
+int LengthBit(size_t Length) {
+    return static_cast<int>(std::min<size_t>(Length, 63));
+}
+
+} // namespace
+
+void TSyntaxLexicon::Follow(const TSyntaxColoring& Settings) {
+    if (FBuilt && FGeneration == Settings.Generation())
+        return;
+    BuildWords(Settings);
+    BuildStyles(Settings);
+    FBuilt = true;
+    FGeneration = Settings.Generation();
+}
+
+std::uint32_t TSyntaxLexicon::FoldedHash(std::string_view Word) {
+    std::uint32_t hash = 2166136261u; // FNV-1a
+    for (char c : Word)
+        hash = (hash ^ static_cast<unsigned char>(AsciiUpper(c))) * 16777619u;
+    return hash;
+}
+
+void TSyntaxLexicon::BuildWords(const TSyntaxColoring& Settings) {
+    // The words under their upper-case form, in list order.
+    std::map<std::string, std::vector<TCandidate>> byFolded;
+    const TWordLists& lists = Settings.WordLists();
+    for (int i = 0; i < lists.Count(); ++i) {
+        const TWordList& list = *lists.Items(i);
+        for (const std::string& word : list.Words().Items()) {
+            std::string folded(word);
+            std::transform(folded.begin(), folded.end(), folded.begin(), AsciiUpper);
+            byFolded[folded].push_back(TCandidate{i, list.CaseSensitive(), word});
+        }
+    }
+    FCandidates.clear();
+    FWordLengths = 0;
+    size_t slots = 16;
+    while (slots < byFolded.size() * 2)
+        slots *= 2;
+    FSlots.assign(slots, TSlot{});
+    for (auto& [folded, candidates] : byFolded) {
+        TSlot slot{FoldedHash(folded), static_cast<std::uint32_t>(FCandidates.size()),
+                   static_cast<std::uint32_t>(candidates.size())};
+        FCandidates.insert(FCandidates.end(), candidates.begin(), candidates.end());
+        size_t at = slot.Hash & (slots - 1);
+        while (FSlots[at].Count != 0)
+            at = (at + 1) & (slots - 1);
+        FSlots[at] = slot;
+        FWordLengths |= std::uint64_t{1} << LengthBit(folded.size());
+    }
+}
+
+void TSyntaxLexicon::BuildStyles(const TSyntaxColoring& Settings) {
+    for (char32_t c = 0; c < 128; ++c)
+        FClasses[c] = static_cast<std::uint8_t>(
+            (IsSymbolChar(c) ? ccSymbol : 0) | (IsParenthesis(c) ? ccParenthesis : 0) |
+            (IsIdentChar(c) ? ccIdent : 0) | (IsNumberStart(c) ? ccNumberStart : 0));
+    FAboveAscii = 0;
+    FStyles.clear();
+    FBeginsInIdentifiers = false;
+    FLookAhead = 1;
+    const TCustomStyles& styles = Settings.CustomStyles();
+    for (int i = 0; i < styles.Count(); ++i) {
+        const TCustomStyle& style = *styles.Items(i);
+        FStyles.push_back(TStyle{style.BeginText(), style.EndText(), style.IgnoreChar(),
+                                 style.Switchable(), style.DontSwitchToIndex1(),
+                                 style.DontSwitchToIndex2()});
+        if (style.Switchable())
+            FLookAhead = std::max(FLookAhead, static_cast<int>(style.EndText().size()));
+        const std::u32string& begin = style.BeginText();
+        if (begin.size() > static_cast<size_t>(TCustomStyles::LookAhead))
+            continue; // never matches
+        FLookAhead = std::max(FLookAhead, static_cast<int>(begin.size()));
+        if (begin.empty()) {
+            // Begins everywhere.
+            for (std::uint8_t& cls : FClasses)
+                cls |= ccStyleBegin;
+            FAboveAscii |= ccStyleBegin;
+            FBeginsInIdentifiers = true;
+        } else if (begin[0] < 128) {
+            FClasses[begin[0]] |= ccStyleBegin;
+            FBeginsInIdentifiers = FBeginsInIdentifiers || IsIdentChar(begin[0]);
+        } else {
+            FAboveAscii |= ccStyleBegin;
+        }
+    }
+}
+
+int TSyntaxLexicon::FindWordList(std::string_view Word) const {
+    if ((FWordLengths >> LengthBit(Word.size()) & 1) == 0)
+        return -1;
+    std::uint32_t hash = FoldedHash(Word);
+    size_t mask = FSlots.size() - 1;
+    for (size_t at = hash & mask; FSlots[at].Count != 0; at = (at + 1) & mask) {
+        const TSlot& slot = FSlots[at];
+        if (slot.Hash != hash || !EqualFolded(FCandidates[slot.First].Word, Word))
+            continue;
+        // Candidates are filed in list order: the first that matches wins.
+        for (std::uint32_t i = slot.First; i < slot.First + slot.Count; ++i)
+            if (!FCandidates[i].CaseSensitive || FCandidates[i].Word == Word)
+                return FCandidates[i].List;
+        return -1;
+    }
+    return -1;
+}
+
+int TSyntaxLexicon::FindStyleAt(std::u32string_view Text) const {
+    Text = Text.substr(0, TCustomStyles::LookAhead);
+    if (Text.empty())
+        return -1;
+    for (size_t i = 0; i < FStyles.size(); ++i)
+        if (Text.starts_with(FStyles[i].BeginText))
+            return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace sourceedit

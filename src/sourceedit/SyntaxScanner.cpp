@@ -1,0 +1,259 @@
+#include "SyntaxScanner.h"
+
+#include "SyntaxRanges.h"
+
+#include <algorithm>
+
+namespace sourceedit {
+
+// --- TTextReader -----------------------------------------------------------------------------
+
+void TTextReader::Load(int Pos) {
+    int length = FText.Length();
+    FFrom = std::clamp(Pos - Behind, 1, std::max(length, 1));
+    FTo = std::min(FFrom + WindowSize, length + 1);
+    if (FTo > FFrom)
+        FText.CopyOut(FFrom - 1, FTo - FFrom, FWindow.data());
+}
+
+std::u32string_view TTextReader::Chars(int Pos, int Count) {
+    Count = std::min(Count, Length() - Pos + 1);
+    if (Count <= 0 || Pos < 1)
+        return {};
+    if (Pos < FFrom || Pos + Count > FTo)
+        Load(Pos);
+    Count = std::min(Count, FTo - Pos);
+    return std::u32string_view(FWindow.data() + (Pos - FFrom), static_cast<size_t>(Count));
+}
+
+int TTextReader::Find(std::u32string_view S, int From) {
+    if (S.empty())
+        return 0;
+    int last = Length() - static_cast<int>(S.size()) + 1;
+    for (int pos = std::max(From, 1); pos <= last; ++pos)
+        if (At(pos) == S[0] && StartsWith(pos, S))
+            return pos;
+    return 0;
+}
+
+// --- TChainMerge -----------------------------------------------------------------------------
+
+TChainMerge::TChainMerge(TSyntaxChain& Chain, int From, std::span<const int> Modified)
+    : FChain(Chain), FModified(Modified), FFlushedTo(From - 1), FTouchedTo(From - 1),
+      FOld(Chain.At(From)) {}
+
+bool TChainMerge::InsertSyntaxRange(const TSyntaxToken& New) {
+    bool same = false;
+    if (!FOld.Valid()) { // nothing old is left: a full scan
+        FNew.push_back(New);
+        if (FNew.size() >= Batch)
+            Flush();
+        return false;
+    }
+    for (; FOld.Valid(); FOld.Next(), FOldFrom = 0) {
+        const TSyntaxToken& old = FOld.Token();
+        int oldStart = std::max(old.RStart, FOldFrom);
+        if (oldStart > New.REnd && old.REnd > New.REnd)
+            break;
+        FTouchedTo = old.REnd;
+        if (!old.IsRange()) {
+            // Characters that no range covered: New covers some of them.
+            if (old.REnd > New.REnd) {
+                FOldFrom = New.REnd + 1;
+                break;
+            }
+            continue;
+        }
+        bool textChanged =
+            (old.Kind == TSyntaxKind::skSymbol || old.Kind == TSyntaxKind::skNumber) &&
+            std::find(FModified.begin(), FModified.end(), old.RStart) != FModified.end();
+        same = !textChanged && SameAs(old, New);
+    }
+    FNew.push_back(New);
+    if (FNew.size() >= Batch)
+        Flush();
+    return same;
+}
+
+void TChainMerge::Flush() {
+    int newEnd = FNew.empty() ? FFlushedTo : FNew.back().REnd;
+    int to = std::max(FTouchedTo, FFlushedTo);
+    if (FNew.empty() && to == FFlushedTo)
+        return;
+    // What old ranges the new ones replaced cover beyond them is not covered yet.
+    if (to > newEnd)
+        FNew.push_back(TSyntaxToken{TSyntaxKind::skGap, 0, newEnd + 1, to});
+    FLevelShift += FChain.Replace(FFlushedTo + 1, to, FNew);
+    FNew.clear();
+    FFlushedTo = newEnd;
+    FTouchedTo = newEnd;
+    FOld = FChain.At(newEnd + 1);
+    FOldFrom = 0;
+}
+
+int TChainMerge::Finish() {
+    Flush();
+    return FLevelShift;
+}
+
+// --- TSyntaxScanner --------------------------------------------------------------------------
+
+int TSyntaxScanner::Run(int Start, int End) {
+    FP = Start;
+    FS = Start;
+    FL = 0;
+    FK = TPending::tkPlain;
+    FCS = -1;
+    FMatched = false;
+    FInStyle = false;
+    int length = FText.Length();
+    while (FP <= length && (FP <= End + 2 || !FMatched || FInStyle))
+        Step();
+    int examined = FP - 1;
+    if (FP > length)
+        Emit();
+    return examined;
+}
+
+int TSyntaxScanner::FindStyleAt(int Pos) {
+    return FLexicon.FindStyleAt(FText.Chars(Pos, TCustomStyles::LookAhead));
+}
+
+void TSyntaxScanner::Step() {
+    FMatched = false;
+    FInStyle = false;
+    char32_t c = FText.At(FP);
+    std::uint8_t cls = FLexicon.ClassOf(c);
+    int found = cls & TSyntaxLexicon::ccStyleBegin ? FindStyleAt(FP) : -1;
+    bool inStyle = FK == TPending::tkStyle && FCS >= 0;
+    if (inStyle && found >= 0) {
+        const TSyntaxLexicon::TStyle& current = FLexicon.Style(FCS);
+        if ((found == FCS && current.Switchable) || found == current.DontSwitchTo1 ||
+            found == current.DontSwitchTo2)
+            found = -1;
+    }
+    if (inStyle && found < 0 && FLexicon.Style(FCS).Switchable) {
+        const TSyntaxLexicon::TStyle& current = FLexicon.Style(FCS);
+        bool atEnd = FText.StartsWith(FP, current.EndText);
+        bool ignored =
+            atEnd && !current.IgnoreChar.empty() && FText.At(FP - 1) == current.IgnoreChar[0];
+        if (!atEnd || ignored) {
+            FInStyle = true;
+            ++FL;
+            ++FP;
+            return;
+        }
+        // The end of the switchable style is here; a line end takes its LF along.
+        int n = current.EndText == U"\r" ? 2 : static_cast<int>(current.EndText.size());
+        FL += n;
+        FP += n;
+        SwitchTo(TPending::tkPlain);
+        return;
+    }
+    if (found >= 0) {
+        SwitchTo(TPending::tkStyle);
+        FCS = found;
+        const TSyntaxLexicon::TStyle& style = FLexicon.Style(FCS);
+        if (style.Switchable) {
+            // The rest of the style is read step by step.
+            FInStyle = true;
+            ++FL;
+            ++FP;
+            return;
+        }
+        FP = EndOfStyle(style) + 1;
+        FL = FP - FS;
+        SwitchTo(TPending::tkPlain);
+        return;
+    }
+    SwitchTo(cls & TSyntaxLexicon::ccParenthesis ? TPending::tkParenthesis
+             : cls & TSyntaxLexicon::ccSymbol    ? TPending::tkSymbol
+                                                 : TPending::tkPlain);
+    ++FL;
+    ++FP;
+}
+
+int TSyntaxScanner::EndOfStyle(const TSyntaxLexicon::TStyle& Style) {
+    int length = FText.Length();
+    const std::u32string& endText = Style.EndText;
+    int end = FText.Find(endText, FP + static_cast<int>(Style.BeginText.size()));
+    while (end != 0 && !Style.IgnoreChar.empty() && FText.At(end - 1) == Style.IgnoreChar[0])
+        end = FText.Find(endText, end + static_cast<int>(endText.size()));
+    if (end == 0)
+        return length;
+    int last = end + static_cast<int>(endText.size()) - 1;
+    if (endText == U"\r")
+        ++last; // the LF of the line end belongs to the style
+    return std::min(last, length);
+}
+
+void TSyntaxScanner::SwitchTo(TPending X) {
+    if (X == FK && X != TPending::tkParenthesis && X != TPending::tkStyle)
+        return;
+    Emit();
+    FS = FP;
+    FL = 0;
+    FK = X;
+}
+
+void TSyntaxScanner::Emit() {
+    if (FL <= 0)
+        return;
+    switch (FK) {
+    case TPending::tkSymbol:
+        EmitRange(TSyntaxKind::skSymbol, 0, FS, FS + FL - 1);
+        break;
+    case TPending::tkParenthesis:
+        EmitRange(TSyntaxKind::skParenthesis, FText.At(FS) == U')' ? psClosing : psOpening, FS, FS);
+        break;
+    case TPending::tkStyle:
+        EmitRange(TSyntaxKind::skCustomStyle, FCS, FS, FS + FL - 1);
+        break;
+    case TPending::tkPlain:
+        EmitPlain();
+        break;
+    }
+}
+
+void TSyntaxScanner::EmitRange(TSyntaxKind Kind, int Attribute, int From, int To) {
+    FMatched = FMerge.InsertSyntaxRange(TSyntaxToken{Kind, Attribute, From, To});
+}
+
+// A plain token is cut into identifiers: numbers and listed words get ranges of their own, the
+// rest stays plain text.
+void TSyntaxScanner::EmitPlain() {
+    int end = FS + FL;
+    int pending = FS;
+    int word = -1; // where the identifier under way began
+    for (int i = FS; i <= end; ++i) {
+        char32_t c = i < end ? FText.At(i) : U'\0';
+        if (i < end && (FLexicon.ClassOf(c) & TSyntaxLexicon::ccIdent)) {
+            if (word < 0) {
+                word = i;
+                FWord.clear();
+            }
+            FWord += static_cast<char>(c);
+            continue;
+        }
+        if (word < 0)
+            continue;
+        TSyntaxKind kind = TSyntaxKind::skNumber;
+        int list = 0;
+        if (!(FLexicon.ClassOf(static_cast<unsigned char>(FWord[0])) &
+              TSyntaxLexicon::ccNumberStart)) {
+            list = FLexicon.FindWordList(FWord);
+            kind = TSyntaxKind::skWordList;
+        }
+        if (list >= 0) {
+            if (pending < word)
+                EmitRange(TSyntaxKind::skNormalText, 0, pending, word - 1);
+            EmitRange(kind, kind == TSyntaxKind::skWordList ? list : 0, word, i - 1);
+            pending = i;
+        }
+        word = -1;
+    }
+    if (pending < end)
+        EmitRange(TSyntaxKind::skNormalText, 0, pending, end - 1);
+}
+
+} // namespace sourceedit

@@ -1,0 +1,291 @@
+// The main window on SQL Server's protocol: the real FreeTDS driver against the TDS test
+// server. Connecting through the dialog and a connection file, the browser, the database
+// chooser, running batches, messages in the log, and servers that refuse, hang, drop or die.
+#include "AdoTestSupport.h"
+#include "BrowserTestSupport.h"
+#include "DBGrid.h"
+#include "DBNavigator.h"
+#include "DataSetTableModel.h"
+#include "DemoWorkspace.h"
+#include "GridText.h"
+#include "ScriptEditor.h"
+#include "SqlServerTypeCases.h"
+#include "StatusBar.h"
+#include "TdsServer.h"
+#include "untConnect.h"
+#include "untDataModule1.h"
+#include "untLog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <atomic>
+#include <fstream>
+#include <thread>
+
+using namespace velmora;
+
+namespace {
+
+class SqlServerWindow : public BrowserTest {
+protected:
+    void SetUp() override {
+        VELMORA_REQUIRE(test::odbcDriverInstalled("FreeTDS"), "the FreeTDS ODBC driver");
+        VELMORA_REQUIRE(test::tdsServerPort().has_value(), "the tds_server test fixture");
+        BrowserTest::SetUp();
+    }
+
+    QString Panel(int Index) const { return Window->StatusBar1->PanelText(Index); }
+
+    void Connect(const std::string& ConnectionString) {
+        Window->OpenConnection(QString::fromStdString(ConnectionString), false);
+        ASSERT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
+    }
+
+    // Logs in the way a user does: server, user name and password in the dialog, then Connect.
+    void ConnectWithTheDialog(const QString& User, const QString& Password) {
+        auto* dialog = new TfrmConnect(Window.get(), *Window);
+        dialog->show();
+        dialog->cbServer->setEditText(QString("127.0.0.1,%1").arg(*test::tdsServerPort()));
+        dialog->edtUsername->setText(User);
+        dialog->edtPassword->setText(Password);
+        QTest::mouseClick(dialog->btnConnect, Qt::LeftButton);
+    }
+
+    void Run(const QString& Script) {
+        Window->SourceEdit1->SetText(Script);
+        Window->SourceEdit1->SetSelection(0, 0);
+        Window->EntireScript1->trigger();
+    }
+    query::TDataSetTableModel& Grid() const { return *Window->DBGrid1->Model(); }
+    QString Result() const { return GridRow(Grid(), 0); }
+
+    static std::string Own(const std::string& Name) {
+        return Name + "_" + std::to_string(getpid());
+    }
+
+    TDemoWorkspace Workspace; // the current directory: conhist.dat, connection files
+};
+
+} // namespace
+
+TEST_F(SqlServerWindow, TheDialogsSqlLoginConnectsAndTheBrowserListsTheServer) {
+    ConnectWithTheDialog("sa", test::tdsSaPassword);
+    ASSERT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
+    EXPECT_EQ(TopTexts(Window->tvTablesViews), (QStringList{"master", "sample"}));
+    EXPECT_EQ(ComboTexts(), (QStringList{"master", "sample"}));
+    // The login opens master, whose own tables are system tables: none is listed.
+    EXPECT_EQ(Window->cbDatabases->currentText(), "master");
+    EXPECT_EQ(Selected(Window->tvTablesViews)->text(0), "master");
+    EXPECT_EQ(Selected(Window->tvTablesViews)->childCount(), 0);
+
+    // FreeTDS keeps the login's own messages to itself; a switch's reach the log.
+    DoubleClick(Window->tvTablesViews, Node(Window->tvTablesViews, "sample"));
+    EXPECT_TRUE(frmLog->Text().contains(
+        "ADO Connection : Info Message (Changed database context to 'sample'.)"));
+    const QStringList tables = ChildTexts(Node(Window->tvTablesViews, "sample"));
+    for (const char* table : {"customers", "numbers", "orders", "products", "customer_totals"})
+        EXPECT_TRUE(tables.contains(table)) << table;
+    EXPECT_FALSE(tables.contains("tds_procedures"));
+    EXPECT_FALSE(tables.contains("sqlite_sequence"));
+    // Procedures come as "name;1" and show as "name".
+    EXPECT_EQ(TopTexts(Window->tvStoredProcedures),
+              (QStringList{"add_customer", "customer_orders", "product_count"}));
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(SqlServerWindow, FieldsShowTheirTypeNamesAndProceduresTheirParametersWithDirections) {
+    Connect(test::tdsConnectionString("sample"));
+    QTreeWidgetItem* orders = Node(Window->tvTablesViews, "orders");
+    DoubleClick(Window->tvTablesViews, orders);
+    EXPECT_EQ(ChildTexts(orders), (QStringList{"id [AutoInc] (0)", "customer_id [Integer] (0)",
+                                               "product_id [Integer] (0)", "quantity [Word] (0)",
+                                               "ordered [DateTime] (0)", "shipped [Date] (0)",
+                                               "reference [GUID] (38)"}));
+    QTreeWidgetItem* products = Node(Window->tvTablesViews, "products");
+    DoubleClick(Window->tvTablesViews, products);
+    EXPECT_EQ(ChildTexts(products),
+              (QStringList{"id [AutoInc] (0)", "code [FixedChar] (8)", "title [String] (60)",
+                           "price [BCD] (4)", "weight [Float] (0)", "stock [SmallInt] (0)",
+                           "active [Bool] (0)"}));
+
+    QTreeWidgetItem* procedure = Node(Window->tvStoredProcedures, "add_customer");
+    DoubleClick(Window->tvStoredProcedures, procedure);
+    EXPECT_EQ(ChildTexts(procedure),
+              (QStringList{"@RETURN_VALUE [Integer] (4) ReturnValue",
+                           "@name [WideString] (40) Input", "@city [WideString] (30) Input",
+                           "@credit [BCD] (12) Input", "@new_id [Integer] (4) InputOutput"}));
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(SqlServerWindow, TheDatabaseChosenInTheComboRunsTheNextScript) {
+    Connect(test::tdsConnectionString());
+    ASSERT_EQ(Window->cbDatabases->currentText(), "master");
+    Run("select db_name() as current_database");
+    EXPECT_EQ(Result(), "master");
+    const int sample = ComboTexts().indexOf("sample");
+    Window->cbDatabases->setCurrentIndex(sample);
+    emit Window->cbDatabases->activated(sample);
+    Run("select count(*) as customers from customers");
+    EXPECT_EQ(GridTitles(Grid()), QStringList{"customers"});
+    EXPECT_EQ(Result(), "3");
+    Run("select db_name() as current_database");
+    EXPECT_EQ(Result(), "sample");
+}
+
+TEST_F(SqlServerWindow, F5OnABatchShowsRowsCountsCommandsAndErrors) {
+    Connect(test::tdsConnectionString("sample"));
+    const QString table = QString::fromStdString(Own("f5"));
+    Run("create table " + table + " (id int identity primary key, label nvarchar(20))");
+    EXPECT_EQ(Result(), "Command Executed. ");
+    Run("insert into " + table + " (label) values ('one'), ('two'), ('three')");
+    EXPECT_EQ(Result(), "Executed : 3 affected ");
+    Run("select label from " + table + " order by id;\r\nselect count(*) from " + table);
+    EXPECT_EQ(GridTitles(Grid()), QStringList{"label"});
+    EXPECT_EQ(Window->StatusBar1->PanelText(2), "1 of 3 records");
+    Run("select * from nowhere");
+    EXPECT_EQ(Result(), "TDS test server (SQLite): no such table: nowhere ");
+    Run("raiserror('Order %d can''t ship', 16, 1, 7)");
+    EXPECT_EQ(Result(), "Order 7 cant ship "); // apostrophes go, as for every message
+    Run("drop table " + table);
+    EXPECT_EQ(Result(), "Command Executed. ");
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(SqlServerWindow, PrintReachesTheLogAsAnInfoMessage) {
+    Connect(test::tdsConnectionString("sample"));
+    Run("print 'Stock checked: 3 products'");
+    EXPECT_TRUE(
+        frmLog->Text().contains("ADO Connection : Info Message (Stock checked: 3 products)"));
+    EXPECT_EQ(Result(), "Command Executed. ");
+}
+
+TEST_F(SqlServerWindow, AWrongPasswordShowsConnectErrorAndTheServersMessage) {
+    ConnectWithTheDialog("sa", "wrong");
+    EXPECT_EQ(Panel(0), "Connect Error");
+    EXPECT_TRUE(Panel(1).startsWith("Login failed for user 'sa'.")) << Panel(1).toStdString();
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(SqlServerWindow, APasswordTypedInTheDialogReachesTheServerAsTyped) {
+    const QString password = QString::fromUtf8("=Pa;ss{w}o\"r'd \xC3\xA9\xE6\x97\xA5");
+    const QString user = QString::fromStdString(Own("dialog"));
+    ado::TADOConnection admin;
+    admin.SetConnectionString(test::tdsConnectionString());
+    admin.Open();
+    const auto literal = [](QString text) { return "N'" + text.replace("'", "''") + "'"; };
+    admin.Execute(("insert into tds_users (name, password) values (" + literal(user) + ", " +
+                   literal(password) + ")")
+                      .toStdString());
+    ConnectWithTheDialog(user, password);
+    EXPECT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
+    ado::TADOQuery received;
+    received.SetConnection(&admin);
+    received.SetSQL(
+        ("select password from tds_logins where user_name = " + literal(user)).toStdString());
+    received.Open();
+    EXPECT_EQ(QString::fromStdString(received.FieldByName("password").AsString()), password);
+    admin.Execute(("delete from tds_users where name = " + literal(user)).toStdString());
+}
+
+TEST_F(SqlServerWindow, AConnectionFileForSqlOledbConnects) {
+    ado::writeDataLinkFile(Workspace.FilePath("server.udl").toStdString(),
+                           test::tdsConnectionString("sample"));
+    Window->OpenConnection("server.udl", true);
+    EXPECT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
+    EXPECT_EQ(Window->cbDatabases->currentText(), "sample");
+}
+
+TEST_F(SqlServerWindow, AServerThatNeverAnswersFailsAfterTheConnectTimeout) {
+    test::TTdsServerProcess stalled({"--stall"});
+    // Should the login wait without bound, the server goes and the test can end.
+    std::atomic<bool> finished = false;
+    std::thread watchdog([&] {
+        for (int i = 0; i < 600 && !finished; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!finished)
+            stalled.Kill();
+    });
+    Window->OpenConnection(
+        QString::fromStdString(test::tdsConnectionString(stalled.Port()) + ";Connect Timeout=1"),
+        false);
+    finished = true;
+    watchdog.join();
+    EXPECT_EQ(Panel(0), "Connect Error");
+    EXPECT_TRUE(Panel(1).startsWith("Timeout expired")) << Panel(1).toStdString();
+}
+
+TEST_F(SqlServerWindow, AConnectionDroppedMidResultGivesAnErrorAndReconnectingWorks) {
+    test::TTdsServerProcess dropping({"--drop-after-rows", "100"});
+    const std::string server =
+        test::tdsConnectionString(dropping.Port(), "sa", test::tdsSaPassword, "sample");
+    Connect(server);
+    Run("select n from numbers order by n");
+    // The driver's words reach the user: in the grid, or (once the connection is gone too)
+    // in an error box.
+    const QString shown = Dialogs.Messages.empty() ? Result() : Dialogs.Messages.back().Text;
+    EXPECT_TRUE(shown.contains("EOF") || shown.contains("Communication link failure"))
+        << shown.toStdString();
+    Connect(server);
+    Run("select count(*) as numbers from numbers");
+    EXPECT_EQ(Result(), "1000");
+}
+
+TEST_F(SqlServerWindow, AKilledServerGivesAnErrorAndTheProgramConnectsToAnother) {
+    auto server = std::make_unique<test::TTdsServerProcess>();
+    Connect(test::tdsConnectionString(server->Port(), "sa", test::tdsSaPassword, "sample"));
+    server->Kill();
+    Dialogs.Messages.clear();
+    Run("select count(*) from customers");
+    const QString shown = Dialogs.Messages.empty() ? Result() : Dialogs.Messages.back().Text;
+    EXPECT_TRUE(shown.contains("Communication link failure") || shown.contains("EOF") ||
+                shown.contains("Write to the server failed"))
+        << shown.toStdString();
+    Connect(test::tdsConnectionString("sample"));
+    Run("select count(*) as customers from customers");
+    EXPECT_EQ(Result(), "3");
+}
+
+TEST_F(SqlServerWindow, ValuesOfEveryTypeRoundTripThroughTheGridsEditing) {
+    Connect(test::tdsConnectionString("sample"));
+    const std::string table = Own("grid_types");
+    Run(QString::fromStdString(test::createTypesTable(table)));
+    Run(QString::fromStdString("insert into " + table + " (c_int) values (null)"));
+    Window->Tables1->trigger(); // the new table into the browser
+    const auto open = [&] {
+        Window->PageControl1->setCurrentWidget(Window->tvTablesViews->parentWidget());
+        DoubleClick(Window->tvTablesViews,
+                    Node(Window->tvTablesViews, QString::fromStdString(table)));
+    };
+    open();
+    ado::TADOTable& shown = DataModule1->ADOTable1;
+    ASSERT_TRUE(shown.Active());
+    for (const test::SqlServerTypeCase& type : test::sqlServerTypeCases()) {
+        ado::TField& field = shown.FieldByName(type.column);
+        const QModelIndex cell = Grid().index(0, field.Index());
+        if (Grid().flags(cell) & Qt::ItemIsEditable) {
+            EXPECT_TRUE(Grid().setData(cell, QString::fromStdString(type.typed))) << type.column;
+            continue;
+        }
+        // Blobs and bytes are not typed into a cell: they come from a file.
+        EXPECT_TRUE(field.IsBlob() || field.IsBinary()) << type.column;
+        const QString file = Workspace.FilePath("value.bin");
+        std::ofstream(file.toStdString(), std::ios::binary)
+            << (type.bytes || !field.IsBinary() ? type.typed : ado::hexToBytes(type.typed));
+        field.LoadFromFile(file.toStdString());
+    }
+    Window->DBNavigator1->Button(TDBNavigator::nbPost)->click();
+    EXPECT_TRUE(Dialogs.Messages.empty()) << Dialogs.Messages.front().Text.toStdString();
+
+    open(); // read back from the server
+    for (const test::SqlServerTypeCase& type : test::sqlServerTypeCases()) {
+        const ado::TField& field = shown.FieldByName(type.column);
+        EXPECT_EQ(type.bytes ? std::string(field.AsBytes()) : field.AsString(), type.shown)
+            << type.column;
+    }
+    EXPECT_EQ(Grid().index(0, shown.FindField("c_nchar")->Index()).data().toString(),
+              QString::fromUtf8("\xCE\xB6    "));
+    Run(QString::fromStdString("drop table " + table));
+}

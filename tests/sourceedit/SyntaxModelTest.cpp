@@ -1,0 +1,200 @@
+// Model-based test of the syntax chain: long random sequences of edits (typing, deleting, pasting
+// across comments, strings, quotes and parentheses, line breaks, undo and redo) on random SQL.
+// After every edit the repaired chain must be the chain a full scan of the same text makes, tile
+// the text, and answer lookups as a walk from its head does. Run under the address sanitizer, it
+// also shows that nothing outlives its characters.
+#include "SourceEditFixture.h"
+
+#include <random>
+
+namespace sourceedit::test {
+namespace {
+
+const std::vector<std::u32string> SqlPieces = {
+    U"select",  U"from",       U"where", U"SELECT",     U"Select",   U"insert", U"into",
+    U"values",  U"go",         U"and",   U"null",       U"in",       U"sum",    U"COUNT",
+    U"GetDate", U"sysobjects", U"x",     U"a1",         U"order_id", U"$FF",    U"12",
+    U"12.5",    U"1x",         U"#tmp",  U"@@identity", U"@p",       U"*",      U"=",
+    U"<=",      U"<>",         U"!=",    U"--",         U",",        U";",      U".",
+    U"(",       U")",          U"((",    U"))",         U"'",        U"''",     U"'abc'",
+    U"'it''s'", U"/*",         U"*/",    U"/* c */",    U"/",        U" ",      U"  ",
+    U"\t",      U"\r\n",       U"\r\n",  U"é",          U"€",        U"😀",      U"_",
+    U"`",       U"\\",         U"{",     U"}",          U"-",
+};
+
+// The ranges around At, for failure messages.
+std::string Around(const std::vector<TSyntaxToken>& Tokens,
+                   std::vector<TSyntaxToken>::const_iterator At) {
+    auto from = At - std::min<std::ptrdiff_t>(At - Tokens.begin(), 2);
+    auto to = At + std::min<std::ptrdiff_t>(Tokens.end() - At, 3);
+    return ::testing::PrintToString(std::vector<TSyntaxToken>(from, to));
+}
+
+class ChainModel {
+public:
+    explicit ChainModel(unsigned Seed) : FRandom(Seed), FEditor(&FHost) {
+        FEditor.UpdateFontMetrics();
+        LoadSqlSyntaxColoring(FEditor.SyntaxColoring());
+        LoadSqlSyntaxColoring(FFresh.SyntaxColoring());
+    }
+
+    TSourceEdit& Editor() { return FEditor; }
+    TSourceEdit& Fresh() { return FFresh; }
+
+    int Random(int Low, int High) { return std::uniform_int_distribution(Low, High)(FRandom); }
+
+    std::u32string RandomSql(int Pieces) {
+        std::u32string text;
+        for (int i = 0; i < Pieces; ++i)
+            text +=
+                SqlPieces[static_cast<size_t>(Random(0, static_cast<int>(SqlPieces.size()) - 1))];
+        return text;
+    }
+
+    void Select(int Start, int End) {
+        memo::TSelectionRange& selection = *FEditor.Selection();
+        selection.BeginUpdate();
+        selection.SetRStart(Start);
+        selection.SetREnd(End);
+        selection.EndUpdate();
+    }
+
+    // One random edit, described for failure messages.
+    std::string Edit() {
+        int length = FEditor.TextLength();
+        int at = Random(1, length + 1);
+        switch (Random(0, 9)) {
+        case 0:
+        case 1:
+        case 2: { // typing a character, through the keyboard
+            std::u32string fragment = RandomSql(1);
+            FEditor.Selection()->CollapseTo(at);
+            FEditor.KeyPress(fragment[0] == U'\r' ? U'\r' : fragment[0]);
+            return "type at " + std::to_string(at);
+        }
+        case 3:
+        case 4: { // deleting a few characters, or many
+            int count = Random(0, 3) == 0 ? Random(1, 200) : Random(1, 4);
+            Select(at, std::min(length, at + count - 1));
+            FEditor.ClearSelection();
+            return "delete " + std::to_string(count) + " at " + std::to_string(at);
+        }
+        case 5:
+        case 6: { // pasting over a selection, which may cross comments and strings
+            int count = Random(0, 30);
+            Select(at, std::min(length, at + count - 1));
+            FEditor.Selection()->SetText(RandomSql(Random(1, 6)));
+            return "paste over " + std::to_string(count) + " at " + std::to_string(at);
+        }
+        case 7:
+            FEditor.Undo();
+            return "undo";
+        case 8:
+            FEditor.Redo();
+            return "redo";
+        default: { // a line break with the indent of its line
+            FEditor.Selection()->CollapseTo(at);
+            FEditor.KeyPress(U'\r');
+            return "enter at " + std::to_string(at);
+        }
+        }
+    }
+
+    // Compares the editor's chain with a full scan of the same text, and checks it.
+    void Check(const std::string& Step) {
+        SCOPED_TRACE(Step);
+        FFresh.SetText(FEditor.GetText());
+        FFresh.RescanAll();
+        std::vector<TSyntaxToken> repaired = TokensOf(FEditor);
+        std::vector<TSyntaxToken> fresh = TokensOf(FFresh);
+        auto differs = std::mismatch(repaired.begin(), repaired.end(), fresh.begin(), fresh.end());
+        ASSERT_TRUE(differs.first == repaired.end() && differs.second == fresh.end())
+            << "first difference at range " << differs.first - repaired.begin() << ": "
+            << Around(repaired, differs.first) << " instead of " << Around(fresh, differs.second);
+        ASSERT_FALSE(FEditor.FindChainGap().Valid());
+        ASSERT_FALSE(FEditor.FindChainOverlap().Valid());
+        for (int probe = 0; probe < 4 && !repaired.empty(); ++probe) {
+            int pos = Random(0, FEditor.TextLength() + 1);
+            auto expected = std::find_if(repaired.begin(), repaired.end(),
+                                         [&](const TSyntaxToken& t) { return t.REnd >= pos; });
+            auto found = FEditor.SyntaxRangeAtFrom(pos, FEditor.SyntaxRangeAt(Random(0, pos)));
+            ASSERT_EQ(found.Valid(), expected != repaired.end());
+            if (found.Valid()) {
+                ASSERT_EQ(found.Token(), *expected);
+            }
+        }
+    }
+
+    // Loads Text, then makes Steps random edits, checking after each.
+    void Run(std::u32string_view Text, int Steps) {
+        FEditor.SetText(Text);
+        Check("load");
+        for (int step = 0; step < Steps && !::testing::Test::HasFatalFailure(); ++step) {
+            std::string edit = Edit();
+            Check("step " + std::to_string(step) + ": " + edit);
+            // Painting walks the chain too (and creates and frees its range objects).
+            if (step % 50 == 0)
+                FEditor.Paint();
+        }
+    }
+
+private:
+    std::mt19937 FRandom;
+    memo::test::RecordingHost FHost;
+    TSourceEdit FEditor;
+    TSourceEdit FFresh;
+};
+
+TEST(SyntaxChainModel, RepairedChainEqualsAFullScanAfterEveryEdit) {
+    for (unsigned seed = 1; seed <= 4 && !HasFatalFailure(); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ChainModel model(seed);
+        model.Run(model.RandomSql(300), 1500);
+    }
+}
+
+// Styles of every kind: switchable ones with exclusions, an ignored character, a line-end end
+// text, begin texts longer than two characters, and one that begins with letters.
+void LoadMixedStyles(TSyntaxColoring& Settings) {
+    LoadSqlSyntaxColoring(Settings);
+    Settings.BeginUpdate();
+    TCustomStyles& styles = Settings.CustomStyles();
+    styles.Clear();
+    auto add = [&](std::u32string_view Begin, std::u32string_view End, bool Switchable) {
+        TCustomStyle& style = *styles.Add();
+        style.SetBeginText(Begin);
+        style.SetEndText(End);
+        style.SetSwitchable(Switchable);
+        return &style;
+    };
+    TCustomStyle* block = add(U"/*", U"*/", true);
+    add(U"'", U"'", false)->SetIgnoreChar(U"\\");
+    add(U"--", U"#13", false);
+    add(U"{", U"}", true)->SetIgnoreChar(U"\\");
+    add(U"<!--", U"-->", false);
+    add(U"\"", U"\"", true);
+    add(U"rem", U"#13", false); // begins inside identifiers
+    block->SetDontSwitchToIndex1(5);
+    block->SetDontSwitchToIndex2(0);
+    Settings.EndUpdate();
+}
+
+TEST(SyntaxChainModel, RepairedChainEqualsAFullScanWithStylesOfEveryKind) {
+    const std::vector<std::u32string> extra = {U"<!--", U"-->", U"<!-", U"{",    U"}",
+                                               U"\"",   U"\\",  U"--",  U"\r\n", U"'",
+                                               U"*/",   U"/*",  U"rem", U"re"};
+    for (unsigned seed = 11; seed <= 14 && !HasFatalFailure(); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ChainModel model(seed);
+        LoadMixedStyles(model.Editor().SyntaxColoring());
+        LoadMixedStyles(model.Fresh().SyntaxColoring());
+        std::u32string text = model.RandomSql(200);
+        for (int i = 0; i < 60; ++i)
+            text.insert(static_cast<size_t>(model.Random(0, static_cast<int>(text.size()))),
+                        extra[static_cast<size_t>(model.Random(0, 13))]);
+        model.Run(text, 1500);
+    }
+}
+
+} // namespace
+} // namespace sourceedit::test

@@ -1,0 +1,95 @@
+#pragma once
+// One session's work on its databases: batches of statements, procedure calls, the current
+// database and transactions, answered with the tokens SQL Server would send. The current
+// database is SQLite's "main"; another database is attached under its name while a statement
+// that names it runs.
+#include "DataDirectory.h"
+#include "Reply.h"
+#include "SqlText.h"
+#include "Sqlite.h"
+#include "Tokens.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::tds {
+
+struct Argument {
+    std::string name; // "@name", or empty for a positional argument
+    Value value;
+    bool output = false;
+};
+
+// A result that the server makes itself (the catalogue procedures).
+struct ResultTable {
+    std::vector<ResultColumn> columns;
+    std::vector<std::vector<Value>> rows;
+};
+
+class Engine {
+public:
+    Engine(const DataDirectory& data, const std::string& database);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    const std::string& database() const { return database_; }
+    sqlite3* db() const { return db_; }
+    const DataDirectory& data() const { return data_; }
+
+    // A language request: the batch's statements in order, each ended by its DONE, the last
+    // without "more".
+    void runBatch(std::string_view sql, Reply& reply);
+    // A procedure call (an RPC request's, or EXEC's), ended by DONEPROC.
+    void runProcedure(const std::string& name, const std::vector<Argument>& arguments, Reply& reply,
+                      bool more);
+    // Makes the database current, with its environment change and message.
+    void useDatabase(const std::string& name, Reply& reply);
+
+    // Transactions asked for by a transaction manager request.
+    uint64_t beginTransaction();
+    uint64_t endTransaction(bool commit);
+    bool inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
+
+private:
+    struct Context {
+        TokenType done;           // DONE, or DONEINPROC inside a procedure
+        bool more;                // more statements follow
+        const Bindings* bindings; // a procedure's parameters, sp_executesql's values
+    };
+
+    void open(const std::string& database);
+    void runStatement(std::string_view statement, bool firstOfBatch, const Context& context,
+                      Reply& reply);
+    void runSql(std::string_view statement, const Context& context, Reply& reply);
+    void sendQueryResult(SqliteStatement& statement, std::string_view text, const Context& context,
+                         Reply& reply);
+    void sendTable(const ResultTable& table, const Context& context, Reply& reply);
+    // A result's metadata, the rows `writeRow` writes (it returns false when there are no
+    // more), and its DONE; a value its column's type cannot take ends it with the error.
+    template <typename WriteRow>
+    void sendResult(const std::vector<ResultColumn>& columns, WriteRow writeRow,
+                    const Context& context, Reply& reply);
+    void runUserProcedure(const std::string& name, const std::vector<Argument>& arguments,
+                          Reply& reply);
+    void runExecuteSql(const std::vector<Argument>& arguments, Reply& reply);
+    void execStatement(std::string_view statement, const Context& context, Reply& reply);
+    void print(std::string_view expression, const Context& context, Reply& reply);
+    void raiseError(std::string_view arguments, bool isThrow, const Context& context, Reply& reply);
+    void setOption(const std::vector<SqlToken>& tokens);
+    void waitFor(std::string_view delay, Reply& reply);
+    void createProcedure(std::string_view text);
+    void dropProcedure(const std::string& name);
+    void transactionStatement(std::string_view first, Reply& reply);
+    Value evaluate(std::string_view expression, const Context& context);
+    void done(Reply& reply, const Context& context, uint16_t status, uint64_t count = 0) const;
+
+    const DataDirectory& data_;
+    std::string database_;
+    sqlite3* db_ = nullptr;
+    bool noCount_ = false;
+    uint64_t transactionId_ = 0;
+};
+
+} // namespace velmora::tds

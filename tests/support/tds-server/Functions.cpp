@@ -1,0 +1,112 @@
+#include "Functions.h"
+
+#include "Conversions.h"
+#include "Engine.h"
+
+#include <cstdio>
+#include <ctime>
+#include <random>
+
+namespace velmora::tds {
+
+namespace {
+
+void setText(sqlite3_context* context, const std::string& text) {
+    sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+Engine& engineOf(sqlite3_context* context) {
+    return *static_cast<Engine*>(sqlite3_user_data(context));
+}
+
+// The local time as datetime (3 fraction digits) or datetime2 (7) shows it.
+void now(sqlite3_context* context, int digits) {
+    timespec clock{};
+    clock_gettime(CLOCK_REALTIME, &clock);
+    tm local{};
+    localtime_r(&clock.tv_sec, &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%07ld", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  clock.tv_nsec / 100);
+    setText(context, std::string(text, 20 + static_cast<size_t>(digits)));
+}
+
+void getDate(sqlite3_context* context, int, sqlite3_value**) {
+    now(context, 3);
+}
+
+void sysDateTime(sqlite3_context* context, int, sqlite3_value**) {
+    now(context, 7);
+}
+
+void newId(sqlite3_context* context, int, sqlite3_value**) {
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    std::string bytes(16, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random());
+    bytes[7] = static_cast<char>((bytes[7] & 0x0F) | 0x40); // version 4
+    bytes[8] = static_cast<char>((bytes[8] & 0x3F) | 0x80);
+    setText(context, formatGuid(bytes));
+}
+
+// Characters without trailing blanks, as LEN counts them.
+void len(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    std::string text(reinterpret_cast<const char*>(sqlite3_value_text(arguments[0])),
+                     static_cast<size_t>(sqlite3_value_bytes(arguments[0])));
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    int64_t characters = 0;
+    for (char c : text)
+        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    sqlite3_result_int64(context, characters);
+}
+
+void isNull(sqlite3_context* context, int, sqlite3_value** arguments) {
+    sqlite3_result_value(context,
+                         arguments[sqlite3_value_type(arguments[0]) == SQLITE_NULL ? 1 : 0]);
+}
+
+void dbName(sqlite3_context* context, int, sqlite3_value**) {
+    setText(context, engineOf(context).database());
+}
+
+void scopeIdentity(sqlite3_context* context, int, sqlite3_value**) {
+    sqlite3_result_int64(context, sqlite3_last_insert_rowid(engineOf(context).db()));
+}
+
+void version(sqlite3_context* context, int, sqlite3_value**) {
+    setText(context, std::string("Velmora TDS test server 15.0.2000 (a protocol double over "
+                                 "SQLite ") +
+                         sqlite3_libversion() + ")");
+}
+
+void tranCount(sqlite3_context* context, int, sqlite3_value**) {
+    sqlite3_result_int(context, engineOf(context).inTransaction() ? 1 : 0);
+}
+
+} // namespace
+
+void registerFunctions(sqlite3* db, Engine& engine) {
+    struct Function {
+        const char* name;
+        int arguments;
+        void (*call)(sqlite3_context*, int, sqlite3_value**);
+    };
+    const Function functions[] = {{"getdate", 0, getDate},
+                                  {"sysdatetime", 0, sysDateTime},
+                                  {"newid", 0, newId},
+                                  {"len", 1, len},
+                                  {"isnull", 2, isNull},
+                                  {"db_name", 0, dbName},
+                                  {"scope_identity", 0, scopeIdentity},
+                                  {"tds_version", 0, version},
+                                  {"tds_trancount", 0, tranCount}};
+    for (const Function& function : functions)
+        sqlite3_create_function_v2(db, function.name, function.arguments, SQLITE_UTF8, &engine,
+                                   function.call, nullptr, nullptr, nullptr);
+}
+
+} // namespace velmora::tds

@@ -1,0 +1,101 @@
+#include "Sqlite.h"
+
+#include "ServerError.h"
+#include "Text.h"
+
+namespace velmora::tds {
+
+SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql, std::string_view* rest)
+    : db_(db) {
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement_, &tail) !=
+        SQLITE_OK)
+        throw engineError(sqlite3_errmsg(db));
+    if (rest != nullptr)
+        *rest = sql.substr(static_cast<size_t>(tail - sql.data()));
+}
+
+void SqliteStatement::bind(const Bindings& bindings) {
+    for (int index = 1; index <= sqlite3_bind_parameter_count(statement_); ++index) {
+        const char* name = sqlite3_bind_parameter_name(statement_, index);
+        if (name == nullptr)
+            continue;
+        for (const auto& [bound, value] : bindings)
+            if (equalsIgnoringCase(bound, name))
+                bind(index, value);
+    }
+}
+
+void SqliteStatement::bind(int index, const Value& value) {
+    switch (value.kind) {
+    case ValueKind::Null:
+        sqlite3_bind_null(statement_, index);
+        break;
+    case ValueKind::Integer:
+        sqlite3_bind_int64(statement_, index, value.integer);
+        break;
+    case ValueKind::Real:
+        sqlite3_bind_double(statement_, index, value.real);
+        break;
+    case ValueKind::Text:
+        sqlite3_bind_text(statement_, index, value.bytes.data(),
+                          static_cast<int>(value.bytes.size()), SQLITE_TRANSIENT);
+        break;
+    case ValueKind::Blob:
+        sqlite3_bind_blob(statement_, index, value.bytes.data(),
+                          static_cast<int>(value.bytes.size()), SQLITE_TRANSIENT);
+        break;
+    }
+}
+
+bool SqliteStatement::step() {
+    const int result = sqlite3_step(statement_);
+    if (result == SQLITE_ROW)
+        return true;
+    if (result == SQLITE_DONE)
+        return false;
+    throw engineError(sqlite3_errmsg(db_));
+}
+
+Cell SqliteStatement::cell(int column) const {
+    Cell cell;
+    switch (sqlite3_column_type(statement_, column)) {
+    case SQLITE_INTEGER:
+        cell.kind = ValueKind::Integer;
+        cell.integer = sqlite3_column_int64(statement_, column);
+        break;
+    case SQLITE_FLOAT:
+        cell.kind = ValueKind::Real;
+        cell.real = sqlite3_column_double(statement_, column);
+        break;
+    case SQLITE_TEXT:
+        cell.kind = ValueKind::Text;
+        cell.bytes = {reinterpret_cast<const char*>(sqlite3_column_text(statement_, column)),
+                      static_cast<size_t>(sqlite3_column_bytes(statement_, column))};
+        break;
+    case SQLITE_BLOB:
+        cell.kind = ValueKind::Blob;
+        cell.bytes = {static_cast<const char*>(sqlite3_column_blob(statement_, column)),
+                      static_cast<size_t>(sqlite3_column_bytes(statement_, column))};
+        break;
+    default:
+        break;
+    }
+    return cell;
+}
+
+Value SqliteStatement::value(int column) const {
+    const Cell view = cell(column);
+    return {view.kind, view.integer, view.real, std::string(view.bytes)};
+}
+
+void runSqlite(sqlite3* db, const std::string& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string text = message != nullptr ? message : "unknown error";
+        sqlite3_free(message);
+        throw engineError(text);
+    }
+}
+
+} // namespace velmora::tds

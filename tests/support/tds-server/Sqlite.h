@@ -1,0 +1,42 @@
+#pragma once
+// Thin RAII over the sqlite3 C library, for the server's engine.
+#include "Values.h"
+
+#include <map>
+#include <sqlite3.h>
+#include <string>
+#include <string_view>
+
+namespace velmora::tds {
+
+// Values bound to a statement's named parameters ("@id"), compared without regard to case.
+using Bindings = std::map<std::string, Value>;
+
+class SqliteStatement {
+public:
+    // Throws the engine's error when SQLite cannot prepare the text; `rest` gets what follows
+    // the first statement.
+    SqliteStatement(sqlite3* db, std::string_view sql, std::string_view* rest = nullptr);
+    ~SqliteStatement() { sqlite3_finalize(statement_); }
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+    sqlite3_stmt* get() const { return statement_; }
+    bool empty() const { return statement_ == nullptr; } // the text held only blanks
+    void bind(const Bindings& bindings);
+    void bind(int index, const Value& value);
+    // True with a row to read, false when done; throws the engine's error.
+    bool step();
+    int columns() const { return sqlite3_column_count(statement_); }
+    Cell cell(int column) const;
+    Value value(int column) const;
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* statement_ = nullptr;
+};
+
+// Runs statements that return nothing (DDL, PRAGMA) and throws the engine's error.
+void runSqlite(sqlite3* db, const std::string& sql);
+
+} // namespace velmora::tds

@@ -1,0 +1,30 @@
+-- master: the server's logins, the record of login attempts, and the list of databases (filled
+-- by the server once every seed has run).
+
+-- SQL logins. sa's password is the one tests/support/TdsServer.h connects with.
+create table tds_users (
+    name nvarchar(128) not null primary key collate nocase,
+    password nvarchar(128) not null
+);
+insert into tds_users (name, password) values ('sa', 'Velmora-TDS-sa1');
+
+-- Every LOGIN7 the server has received, with the password exactly as it arrived.
+create table tds_logins (
+    id int identity(1,1) primary key,
+    user_name nvarchar(128),
+    password nvarchar(128),
+    database_name nvarchar(128),
+    app_name nvarchar(128),
+    host_name nvarchar(128),
+    packet_size int,
+    accepted bit,
+    logged_at datetime default current_timestamp
+);
+
+create table sysdatabases (
+    name nvarchar(128) not null,
+    dbid smallint not null,
+    crdate datetime,
+    filename nvarchar(260),
+    cmptlevel tinyint
+);
