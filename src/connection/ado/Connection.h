@@ -114,8 +114,8 @@ private:
     // and raises its error here. False when the runner gave the call up.
     bool waitFor(TServerStage stage, TServerCall::TWork work);
     // The same for work on the open connection, which is lost when the call is given up.
-    void onConnection(
-        const std::function<void(TServerCall& call, OdbcConnection& connection)>& work);
+    void
+    onConnection(const std::function<void(TServerCall& call, OdbcConnection& connection)>& work);
     // The same for a new statement's work; returns what the work returns.
     template <typename Result>
     Result
