@@ -1,49 +1,29 @@
 // The main window while it waits for a PostgreSQL server: it paints, shows the elapsed time or
 // the rows fetched, offers Cancel alone, and Escape or the Cancel button stop the wait.
 #include "DBGrid.h"
-#include "DataSetTableModel.h"
+#include "GridText.h"
 #include "PostgresServer.h"
 #include "RequireComponent.h"
 #include "ScriptEditor.h"
 #include "ScriptedDialogs.h"
 #include "ServerWait.h"
-#include "StatusBar.h"
+#include "ServerWaitTestSupport.h"
 #include "untDataModule1.h"
 #include "untLog.h"
 #include "untMain.h"
 
 #include <QAction>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QWindow>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
-#include <qpa/qwindowsysteminterface.h>
 
 namespace {
 
 using velmora::test::postgresOdbcConnectionString;
-
-// Watches a widget and everything in it for paint events.
-class PaintCounter final : public QObject {
-public:
-    explicit PaintCounter(QWidget* Widget) {
-        Widget->installEventFilter(this);
-        for (QWidget* child : Widget->findChildren<QWidget*>())
-            child->installEventFilter(this);
-    }
-    int Paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* Event) override {
-        Paints += Event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
-};
 
 class ServerWaitPostgres : public testing::Test {
 protected:
@@ -71,26 +51,9 @@ protected:
         Window->EntireScript1->trigger();
     }
 
-    QString ShownRow(int Row) const {
-        const velmora::query::TDataSetTableModel& grid = *Window->DBGrid1->Model();
-        QStringList cells;
-        for (int column = 0; column < grid.columnCount(); ++column)
-            cells << grid.index(Row, column).data().toString();
-        return cells.join('|');
-    }
-
-    // Escape as the window system delivers it.
-    void PressEscape() {
-        QWindow* window = Window->windowHandle();
-        QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
-            window, QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
-            window, QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
-    }
-
-    QLabel* ProgressLabel() const {
-        return Window->StatusBar1->findChild<QLabel*>("lblServerWait");
-    }
+    QString ShownRow(int Row) const { return GridRow(*Window->DBGrid1->Model(), Row); }
+    void PressEscape() { ::PressEscape(Window.get()); }
+    QLabel* ProgressLabel() const { return ServerWaitLabel(*Window); }
 
     TScriptedDialogs Dialogs;
     std::unique_ptr<TfrmMain> Window = std::make_unique<TfrmMain>();
