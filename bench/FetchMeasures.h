@@ -4,22 +4,14 @@
 // and one SQLGetData per cell into a reused buffer, as UTF-16 text like the layer reads it.
 #include "Ado.h"
 #include "BareOdbc.h"
+#include "CpuClock.h"
 
 #include <chrono>
-#include <ctime>
 #include <sql.h>
 #include <sqlext.h>
 #include <string>
 
 namespace velmora::bench {
-
-// The CPU time this process has used: on a shared machine a steadier measure of the client's
-// own work than the clock on the wall.
-inline double processCpuSeconds() {
-    timespec used{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
-    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) * 1e-9;
-}
 
 struct BareResult {
     long rows = 0;

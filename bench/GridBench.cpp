@@ -8,6 +8,7 @@
 // Times are the process's CPU seconds. Never fails on the figures.
 #include "Ado.h"
 #include "BigTable.h"
+#include "CpuClock.h"
 #include "DBGrid.h"
 #include "DataSetTableModel.h"
 #include "ScriptedDialogs.h"
@@ -19,21 +20,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <malloc.h>
 
 using namespace velmora;
-// The process's CPU time: the machine is shared, and other programs' load would blur wall-clock
-// figures. The engine runs in this process, so its work is counted too.
-struct Clock {
-    using duration = std::chrono::duration<double>;
-    using time_point = std::chrono::time_point<Clock, duration>;
-    static time_point now() {
-        timespec used{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
-        return time_point(duration(static_cast<double>(used.tv_sec) + used.tv_nsec * 1e-9));
-    }
-};
+using Clock = bench::CpuClock;
 
 namespace {
 

@@ -74,6 +74,10 @@ void TfrmMain::CreateMainMenu() {
         AddItem(execute, "SelectedOnly1", "Selected Only", Keys(Qt::ControlModifier, Qt::Key_E));
     EntireScript1 = AddItem(execute, "EntireScript1", "Entire Script",
                             Keys(Qt::NoModifier, Qt::Key_F5), RunImage);
+    // Escape cancels through the wait itself (ServerWait.h), so it is named, not bound here.
+    Cancel1 = AddItem(actions, "Cancel1", "Cancel\tEsc", {}, CancelImage);
+    Cancel1->setToolTip("Cancel (Esc)");
+    Cancel1->setEnabled(false);
     actions->addSeparator();
     QMenu* generate = AddMenu(actions, "Generate1", "Generate");
     GUID1 = AddItem(generate, "GUID1", "GUID", Keys(Qt::ControlModifier, Qt::Key_G), GuidImage);

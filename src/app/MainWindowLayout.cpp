@@ -130,6 +130,7 @@ void TfrmMain::CreateScriptPanel() {
     ToolBar1->addSeparator();
     ToolButton9 = AddToolButton(ToolBar1, "ToolButton9", RunImage);
     ToolButton9->setToolTip("Execute");
+    ToolButton10 = AddToolButton(ToolBar1, "ToolButton10", CancelImage);
     ToolBar1->addSeparator();
     cbDatabases = new TDatabaseChooser(ToolBar1);
     cbDatabases->setObjectName("cbDatabases");

@@ -57,6 +57,7 @@ TfrmMain::TfrmMain() {
     FormCreate();
     ConnectScriptCommands();
     ConnectFileCommands();
+    ConnectServerWait();
 }
 
 TfrmMain::~TfrmMain() {

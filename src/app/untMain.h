@@ -8,6 +8,7 @@
 #include "TableField.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 class QAction;
@@ -157,6 +158,7 @@ public:
     QToolButton* ToolButton1;
     QToolButton* ToolButton3;
     QToolButton* ToolButton9;
+    QToolButton* ToolButton10;
     TDatabaseChooser* cbDatabases;
     TScriptEditor* SourceEdit1;
     TStatusBar* StatusBar2;
@@ -178,6 +180,7 @@ public:
     QAction* New2;
     QAction* SelectedOnly1;
     QAction* EntireScript1;
+    QAction* Cancel1;
     QAction* GUID1;
     QAction* RandomNumber1;
     QAction* yyyymmddhhmmss1;
@@ -233,6 +236,8 @@ private:
     void ConnectScriptCommands();
     void ConnectTemplateCommands();
     void ConnectInsertionCommands();
+    void ConnectServerWait();
+    void ServerWaitBusyChanged(bool Busy);
 
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
@@ -268,6 +273,8 @@ private:
     // Works on the data module's objects: declared after it, so it goes first.
     std::unique_ptr<velmora::query::TScriptRunner> FScriptRunner;
     TContextMenuShortcuts* FContextMenuShortcuts;
+    // The commands disabled while a call on the server shows, to be enabled again after it.
+    QList<QPointer<QAction>> FDisabledWhileWaiting;
 };
 
 extern TfrmMain* frmMain;

@@ -7,6 +7,7 @@
 #include "ImageList.h"
 #include "ScreenPlacement.h"
 #include "ServerHistory.h"
+#include "ServerWait.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -108,7 +109,10 @@ void TfrmConnect::CreateControls() {
     layout->addWidget(GroupBox1, 2, 0, 1, 2);
     layout->addWidget(btnConnect, 3, 0);
     layout->addWidget(btnCancel, 3, 1);
+    layout->addWidget(NewServerWaitLabel(this), 4, 0, 1, 2);
     setFixedSize(234, 214);
+    // While a connect attempt runs, Cancel gives it up.
+    ServerWait().AddCancelControl(btnCancel);
 
     QWidget::setTabOrder(edtUsername, edtPassword);
     QWidget::setTabOrder(edtPassword, cbServer);

@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "ErrorHandler.h"
 #include "OdbcHandles.h"
+#include "ServerWait.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +13,8 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -93,8 +96,13 @@ TfrmDataLink::TfrmDataLink(QWidget* Owner, const QString& FileName)
     auto* catalog = new QFormLayout;
     catalog->addRow("Initial catalog:", edtInitialCatalog);
     layout->addLayout(catalog);
-    layout->addWidget(btnTestConnection, 0, Qt::AlignLeft);
+    auto* test = new QHBoxLayout;
+    test->addWidget(btnTestConnection);
+    test->addWidget(NewServerWaitLabel(this), 1);
+    layout->addLayout(test);
     layout->addWidget(buttons);
+    // While the test connection is being made, Cancel gives it up.
+    ServerWait().AddCancelControl(btnCancel);
 
     ShowSettings(SavedSettings(FileName));
 
@@ -215,6 +223,7 @@ void TfrmDataLink::UpdateEnabled() {
 void TfrmDataLink::btnTestConnectionClick() {
     // A connection of its own: the program's connection stays as it is.
     TADOConnection connection;
+    connection.SetCallRunner(WaitInWindows());
     try {
         connection.SetConnectionString(TestConnectionString(Settings()));
         connection.Open();

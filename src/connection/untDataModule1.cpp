@@ -1,6 +1,7 @@
 #include "untDataModule1.h"
 
 #include "Cursor.h"
+#include "ServerWait.h"
 
 using namespace velmora::ado;
 
@@ -11,6 +12,7 @@ TDataModule1::TDataModule1() {
     ADOTable1.SetConnection(&ADOConnection1);
     ADOQuery1.SetConnection(&ADOConnection1);
     ADOStoredProc1.SetConnection(&ADOConnection1);
+    ADOConnection1.SetCallRunner(WaitInWindows());
     attachHandlers();
     DataModule1 = this;
 }
@@ -41,6 +43,9 @@ void TDataModule1::attachHandlers() {
         handler(&TDataModule1::ADOConnection1RollbackTransComplete);
     ADOConnection1.OnInfoMessage = [this](TADOConnection& sender, const TADOError& error) {
         ADOConnection1InfoMessage(sender, error);
+    };
+    ADOConnection1.OnFetchCancelled = [this](TADOConnection& sender, long rows) {
+        ADOConnection1FetchCancelled(sender, rows);
     };
 }
 
@@ -116,4 +121,10 @@ void TDataModule1::ADOConnection1CommitTransComplete(TADOConnection&) {
 
 void TDataModule1::ADOConnection1RollbackTransComplete(TADOConnection&) {
     writeLog("Rollback Transaction Complete");
+}
+
+// Not a notification of ADO's own: said as it is, without the connection's prefix.
+void TDataModule1::ADOConnection1FetchCancelled(TADOConnection&, long rows) {
+    if (logSink_)
+        logSink_("Cancelled after " + RowsText(rows));
 }

@@ -1,7 +1,8 @@
 #pragma once
 // TDataModule1: owns the program's one connection and its result objects, turns every
 // notification of the connection into a log line (with the hourglass while a connection opens
-// or a command runs), and names field types and parameter directions.
+// or a command runs), and names field types and parameter directions. The windows wait for the
+// connection's calls (ServerWait.h).
 #include "Ado.h"
 
 #include <QString>
@@ -45,6 +46,7 @@ public:
     void ADOConnection1BeginTransComplete(velmora::ado::TADOConnection& sender);
     void ADOConnection1CommitTransComplete(velmora::ado::TADOConnection& sender);
     void ADOConnection1RollbackTransComplete(velmora::ado::TADOConnection& sender);
+    void ADOConnection1FetchCancelled(velmora::ado::TADOConnection& sender, long rows);
 
 private:
     void writeLog(const QString& event);

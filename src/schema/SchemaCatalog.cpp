@@ -65,6 +65,9 @@ std::vector<std::string> ReadDatabaseNames(ado::TADOQuery& query) {
     query.Close();
     query.SetSQL("select * from sysdatabases");
     query.Open();
+    // Part of the list would pass for all of it.
+    if (query.FetchCancelled())
+        throw ado::EDatabaseError(ado::cancelledMessage);
     std::vector<std::string> names = ColumnOfRows(query, "Name", [](auto&) { return true; });
     query.Close();
     return names;

@@ -13,7 +13,7 @@
 namespace velmora::schema {
 
 // Column "Name" of every row of "select * from sysdatabases", in the server's order. Runs on
-// `query`, which is closed again afterwards.
+// `query`, which is closed again afterwards; cancelled while the rows come, it fails.
 std::vector<std::string> ReadDatabaseNames(ado::TADOQuery& query);
 
 // The position of the database the browser opens: the last name equal to `current` (letter case

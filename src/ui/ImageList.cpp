@@ -126,6 +126,7 @@ std::array<QIcon, ImageCount> MakeImages() {
     images[AboutImage] = Standard(QStyle::SP_MessageBoxInformation);
     images[ConnectionFileImage] = Badge(QColor(40, 140, 70), "U");
     images[SaveAsImage] = Badge(QColor(40, 90, 160), "S");
+    images[CancelImage] = Standard(QStyle::SP_BrowserStop);
     return images;
 }
 

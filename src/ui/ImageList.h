@@ -30,8 +30,9 @@ constexpr int RefreshImage = 20;
 constexpr int AboutImage = 22;
 constexpr int ConnectionFileImage = 23;
 constexpr int SaveAsImage = 24;
+constexpr int CancelImage = 25;
 
-constexpr int ImageCount = 25;
+constexpr int ImageCount = 26;
 
 // The icon at Index; an empty icon for an index outside the list.
 QIcon ImageList1(int Index);

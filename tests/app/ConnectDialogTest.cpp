@@ -11,14 +11,18 @@
 #include "RequireComponent.h"
 #include "ScriptedDialogs.h"
 #include "ServerHistory.h"
+#include "SilentListener.h"
 #include "StatusBar.h"
 #include "untConnect.h"
+#include "untDataLink.h"
 #include "untMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -154,6 +158,44 @@ TEST_F(ConnectDialogTest, UnreachableServerClosesTheDialogAndReportsTheDriversMe
     EXPECT_FALSE(Window->StatusBar1->PanelText(1).isEmpty());
     EXPECT_TRUE(Dialogs.Messages.empty());
     EXPECT_FALSE(HourglassCursorShown());
+}
+
+TEST_F(ConnectDialogTest, CancelGivesUpAnAttemptOnAServerThatNeverAnswers) {
+    VELMORA_REQUIRE(FreeTdsInstalled(), "the FreeTDS ODBC driver");
+    const velmora::test::SilentListener silent;
+    TfrmConnect* dialog = NewDialog();
+    dialog->cbServer->setEditText(QString("127.0.0.1,%1").arg(silent.port()));
+    QString shown;
+    QElapsedTimer sinceCancel;
+    QTimer::singleShot(500, dialog, [&] {
+        shown = dialog->findChild<QLabel*>("lblServerWait")->text();
+        sinceCancel.start();
+        QTest::mouseClick(dialog->btnCancel, Qt::LeftButton);
+    });
+    QTest::mouseClick(dialog->btnConnect, Qt::LeftButton);
+    ASSERT_TRUE(sinceCancel.isValid());
+    EXPECT_LT(sinceCancel.elapsed(), 500);
+    EXPECT_EQ(shown, QString::fromUtf8("Connecting… 0:00"));
+    // A failed attempt, as the dialog reports every one.
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connect Error");
+    EXPECT_EQ(Window->StatusBar1->PanelText(1), "The connection attempt was cancelled.");
+    EXPECT_FALSE(HourglassCursorShown());
+}
+
+TEST_F(ConnectDialogTest, EscapeGivesUpATestConnectionOnAServerThatNeverAnswers) {
+    VELMORA_REQUIRE(FreeTdsInstalled(), "the FreeTDS ODBC driver");
+    const velmora::test::SilentListener silent;
+    auto* editor = new TfrmDataLink(Window.get(), Workspace.FilePath("silent.udl"));
+    editor->show();
+    editor->edtServer->setText(QString("127.0.0.1,%1").arg(silent.port()));
+    QTimer::singleShot(300, editor, [editor] { QTest::keyClick(editor, Qt::Key_Escape); });
+    QTest::mouseClick(editor->btnTestConnection, Qt::LeftButton);
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text,
+              "Test connection failed: The connection attempt was cancelled.");
+    EXPECT_TRUE(editor->isVisible()); // Escape gave up the attempt, not the dialog
+    editor->close();
 }
 
 TEST_F(ConnectDialogTest, CancelClosesAndChangesNothing) {

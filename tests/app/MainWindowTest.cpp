@@ -95,6 +95,7 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemInOrderWithItsShortcut) {
                                   "  Execute >",
                                   "    Selected Only  Ctrl+E",
                                   "    Entire Script  F5",
+                                  "  Cancel\tEsc  (disabled)",
                                   "  -",
                                   "  Generate >",
                                   "    GUID  Ctrl+G",

@@ -33,6 +33,19 @@ TEST_F(SchemaCatalog, AServerWithoutTheDatabaseListFails) {
     EXPECT_NE(errorOf([&] { ReadDatabaseNames(query); }).find("sysdatabases"), std::string::npos);
 }
 
+TEST_F(SchemaCatalog, ADatabaseListCancelledWhileItsRowsComeFails) {
+    run("create view sysdatabases as with recursive n(i) as (select 1 union all select i + 1 "
+        "from n where i < 500000) select 'db' || i as Name from n");
+    connection.SetCallRunner(ThreadedCallRunner([](const TServerCall& call, auto) {
+        return call.RowsFetched() > 0 ? ThreadedCallRunner::Action::Cancel
+                                      : ThreadedCallRunner::Action::Wait;
+    }));
+    TADOQuery query;
+    query.SetConnection(&connection);
+    // Part of the list would pass for the whole of it.
+    EXPECT_EQ(errorOf([&] { ReadDatabaseNames(query); }), cancelledMessage);
+}
+
 TEST(CurrentDatabasePosition, IsTheLastExactlyEqualNameOrTheFirstPosition) {
     EXPECT_EQ(CurrentDatabasePosition({"a", "shop", "b"}, "shop"), 1);
     EXPECT_EQ(CurrentDatabasePosition({"shop", "Shop", "SHOP"}, "Shop"), 1);

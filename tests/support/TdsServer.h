@@ -66,7 +66,8 @@ inline std::string tdsOdbcConnectionString(int port, const std::string& database
 }
 
 // A server of the test's own, on fresh databases in a temporary folder, stopped (or killed
-// before) when the object goes. Options are the server's: "--stall", "--drop-after-rows", "N".
+// before) when the object goes; it can be paused. Options are the server's: "--stall",
+// "--drop-after-rows", "N".
 class TTdsServerProcess {
 public:
     explicit TTdsServerProcess(const std::vector<std::string>& options = {}) {
@@ -123,6 +124,10 @@ public:
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
+    // Stops and resumes the server as SIGSTOP and SIGCONT do: a server that no longer answers,
+    // with its connections still open.
+    void Pause() { ::kill(pid_, SIGSTOP); }
+    void Resume() { ::kill(pid_, SIGCONT); }
 
 private:
     static int& counter() {

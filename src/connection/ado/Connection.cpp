@@ -16,6 +16,9 @@ namespace {
 
 const char* const closedMessage = "Operation is not allowed when the object is closed.";
 const char* const openMessage = "Operation is not allowed when the object is open.";
+const char* const connectCancelledMessage = "The connection attempt was cancelled.";
+const char* const lostMessage =
+    "The server did not answer the cancel request; the connection was closed.";
 
 std::string installHint(const std::string& driver) {
     if (sameKey(driver, defaultSqlServerDriver))
@@ -167,7 +170,7 @@ void ensureDriverInstalled(const std::string& driver, const std::vector<std::str
                              installHint(driver));
 }
 
-TADOConnection::TADOConnection() = default;
+TADOConnection::TADOConnection() : odbc_(std::make_shared<OdbcConnection>()) {}
 
 TADOConnection::~TADOConnection() {
     for (TCustomADODataSet* dataSet : dataSets_)
@@ -216,8 +219,59 @@ void TADOConnection::rethrowWithProviderText() const {
     }
 }
 
-InfoSink TADOConnection::infoSink() {
-    return [this](const Diagnostic& diagnostic) { reportInfo(diagnostic); };
+bool TADOConnection::waitFor(TServerStage stage, TServerCall::TWork work) {
+    if (callRunning_)
+        throw EDatabaseError("The connection is still waiting for the server.");
+    const auto call = std::make_shared<TServerCall>(stage, driverCancels_, std::move(work));
+    callRunning_ = true;
+    bool finished = false;
+    try {
+        finished = callRunner_(call);
+    } catch (...) {
+        callRunning_ = false;
+        throw;
+    }
+    callRunning_ = false;
+    if (!finished)
+        return false;
+    for (const Diagnostic& info : call->Infos())
+        reportInfo(info);
+    call->RethrowError();
+    return true;
+}
+
+void TADOConnection::onConnection(
+    const std::function<void(TServerCall& call, OdbcConnection& connection)>& work) {
+    checkConnected();
+    if (!waitFor(TServerStage::Executing,
+                 [connection = odbc_, work](TServerCall& call) { work(call, *connection); }))
+        loseConnection();
+}
+
+template <typename Result>
+Result TADOConnection::onStatement(
+    std::function<Result(TServerCall& call, const OdbcStatement& statement)> work) {
+    checkConnected();
+    const std::shared_ptr<OdbcStatement> statement = odbc_->createStatement();
+    const auto result = std::make_shared<Result>();
+    if (!waitFor(TServerStage::Executing,
+                 [connection = odbc_, statement, result, work](TServerCall& call) {
+                     *result = work(call, *statement);
+                 }))
+        loseConnection();
+    return std::move(*result);
+}
+
+// The call that was given up keeps the old handles until its driver call returns; the datasets
+// keep their rows.
+void TADOConnection::loseConnection() {
+    fire(OnBeforeDisconnect);
+    odbc_ = std::make_shared<OdbcConnection>();
+    inTransaction_ = false;
+    lostReason_ = lostMessage;
+    fire(OnDisconnect);
+    fire(OnAfterDisconnect);
+    throw EDatabaseError(lostMessage);
 }
 
 void TADOConnection::Open() {
@@ -229,7 +283,6 @@ void TADOConnection::Open() {
     try {
         connectToTarget();
     } catch (...) {
-        odbc_.disconnect();
         fire(OnConnectComplete);
         rethrowWithProviderText();
     }
@@ -237,41 +290,48 @@ void TADOConnection::Open() {
     fire(OnAfterConnect);
 }
 
+// The attempt has handles of its own: given up, it finishes on its thread, and nothing of it
+// remains here.
 void TADOConnection::connectToTarget() {
     sqlServerProvider_ = false;
     const OdbcTarget target = translateConnectionString(connectionString_);
     sqlServerProvider_ = target.sqlServer;
     ensureDriverInstalled(target.driver, OdbcEnvironment::shared()->driverNames());
-    for (const Diagnostic& info :
-         odbc_.connect(target.odbcConnectionString, target.connectTimeoutSeconds))
-        reportInfo(info);
+    const auto attempt = std::make_shared<OdbcConnection>();
+    const auto connect = [attempt, odbcString = target.odbcConnectionString,
+                          timeout = target.connectTimeoutSeconds,
+                          database = defaultDatabase_](TServerCall& call) {
+        call.Report(attempt->connect(odbcString, timeout));
+        const bool hasCatalogs = attempt->infoText(SQL_CATALOG_NAME) == "Y";
+        if (hasCatalogs && !database.empty() && attempt->currentCatalog() != database)
+            call.Report(attempt->setCurrentCatalog(database));
+    };
+    if (!waitFor(TServerStage::Connecting, connect))
+        throw EDatabaseError(connectCancelledMessage);
+    odbc_ = attempt;
     persistSecurityInfo_ = target.persistSecurityInfo;
     hasOpened_ = true;
-    hasCatalogs_ = odbc_.infoText(SQL_CATALOG_NAME) == "Y";
-    const std::string quote = odbc_.infoText(SQL_IDENTIFIER_QUOTE_CHAR);
+    hasCatalogs_ = odbc_->infoText(SQL_CATALOG_NAME) == "Y";
+    const std::string quote = odbc_->infoText(SQL_IDENTIFIER_QUOTE_CHAR);
     identifierQuote_ = quote == " " ? "" : quote;
     // SQL Server holds every value to its column's size: FreeTDS's bound columns never overflow,
     // though it cannot read one again.
-    getData_ = GetDataAbilities::fromMask(odbc_.infoMask(SQL_GETDATA_EXTENSIONS), target.sqlServer);
+    getData_ =
+        GetDataAbilities::fromMask(odbc_->infoMask(SQL_GETDATA_EXTENSIONS), target.sqlServer);
+    // SQLite's driver closes the statement inside SQLCancel, under the call it would stop.
+    driverCancels_ = odbc_->infoText(SQL_DBMS_NAME) != "SQLite";
     inTransaction_ = false;
-    applyDefaultDatabase();
-}
-
-void TADOConnection::applyDefaultDatabase() {
-    if (!hasCatalogs_ || defaultDatabase_.empty())
-        return;
-    if (odbc_.currentCatalog() != defaultDatabase_)
-        for (const Diagnostic& info : odbc_.setCurrentCatalog(defaultDatabase_))
-            reportInfo(info);
+    lostReason_.clear();
 }
 
 void TADOConnection::Close() {
+    lostReason_.clear();
     if (!Connected())
         return;
     fire(OnBeforeDisconnect);
     for (TCustomADODataSet* dataSet : std::vector(dataSets_))
         dataSet->Close();
-    odbc_.disconnect();
+    odbc_->disconnect();
     inTransaction_ = false;
     fire(OnDisconnect);
     fire(OnAfterDisconnect);
@@ -286,7 +346,7 @@ void TADOConnection::SetConnected(bool connected) {
 
 std::string TADOConnection::DefaultDatabase() const {
     if (Connected() && hasCatalogs_)
-        if (auto current = odbc_.currentCatalog())
+        if (auto current = odbc_->currentCatalog())
             return *current;
     return defaultDatabase_;
 }
@@ -294,14 +354,15 @@ std::string TADOConnection::DefaultDatabase() const {
 void TADOConnection::SetDefaultDatabase(const std::string& name) {
     if (name.empty())
         return;
-    if (Connected() && hasCatalogs_ && odbc_.currentCatalog() != name)
-        for (const Diagnostic& info : odbc_.setCurrentCatalog(name))
-            reportInfo(info);
+    if (Connected() && hasCatalogs_ && odbc_->currentCatalog() != name)
+        onConnection([name](TServerCall& call, OdbcConnection& connection) {
+            call.Report(connection.setCurrentCatalog(name));
+        });
     defaultDatabase_ = name;
 }
 
 std::string TADOConnection::Version() const {
-    return odbc_.infoText(SQL_DM_VER);
+    return odbc_->infoText(SQL_DM_VER);
 }
 
 std::string TADOConnection::Provider() const {
@@ -314,40 +375,56 @@ std::string TADOConnection::Provider() const {
 
 void TADOConnection::checkConnected() const {
     if (!Connected())
-        throw EDatabaseError(closedMessage);
-}
-
-std::shared_ptr<OdbcStatement> TADOConnection::statement() {
-    checkConnected();
-    return odbc_.createStatement();
+        throw EDatabaseError(lostReason_.empty() ? closedMessage : lostReason_);
 }
 
 TRecordset TADOConnection::Execute(const std::string& commandText) {
     checkConnected();
     fire(OnWillExecute);
+    TRecordset recordset;
     try {
-        TRecordset recordset = executeDirect(*statement(), commandText, getData_, infoSink());
-        fire(OnExecuteComplete);
-        return recordset;
+        recordset = onStatement<TRecordset>(
+            [commandText, getData = getData_](TServerCall& call, const OdbcStatement& statement) {
+                return executeDirect(statement, commandText, getData, call);
+            });
     } catch (...) {
         fire(OnExecuteComplete);
         rethrowWithProviderText();
     }
+    fire(OnExecuteComplete);
+    if (recordset.fetchCancelled && OnFetchCancelled)
+        OnFetchCancelled(*this, static_cast<long>(recordset.rows.rowCount()));
+    return recordset;
+}
+
+TRecordset
+TADOConnection::readCatalog(const std::function<SQLRETURN(SQLHSTMT handle)>& catalogFunction,
+                            const char* what) {
+    TRecordset rows = onStatement<TRecordset>([catalogFunction, what,
+                                               getData = getData_](TServerCall& call,
+                                                                   const OdbcStatement& statement) {
+        const SQLHSTMT handle = statement.handle();
+        statement.check(call.Cancellable(handle, [&] { return catalogFunction(handle); }), what);
+        return readCurrentResult(statement, getData, call);
+    });
+    if (rows.fetchCancelled)
+        throw EDatabaseError(cancelledMessage);
+    return rows;
 }
 
 void TADOConnection::OpenSchema(TSchemaInfo schema, TCustomADODataSet& dataSet) {
-    const auto catalogStatement = statement();
-    const SQLHSTMT handle = catalogStatement->handle();
     // Catalog functions' result columns (0-based) that are rewritten below.
     const size_t nameColumn = 2;
     const size_t tableTypeColumn = 3;
     if (schema == siTables) {
-        catalogStatement->check(SQLTablesW(handle, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
-                                "Reading the tables");
-        TRecordset tables = readCurrentResult(*catalogStatement, getData_, infoSink());
+        TRecordset tables = readCatalog(
+            [](SQLHSTMT handle) {
+                return SQLTablesW(handle, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0);
+            },
+            "Reading the tables");
         // SQLite's driver reports its own bookkeeping tables (sqlite_sequence, sqlite_stat1, ...)
         // as plain tables; users cannot create names with that prefix, so they are system tables.
-        if (odbc_.infoText(SQL_DBMS_NAME) == "SQLite")
+        if (odbc_->infoText(SQL_DBMS_NAME) == "SQLite")
             tables.rows = rewriteColumn(tables.rows, tableTypeColumn, [&](const RowBuilder& row) {
                 return row.value(nameColumn).starts_with("sqlite_")
                            ? std::string("SYSTEM TABLE")
@@ -356,9 +433,9 @@ void TADOConnection::OpenSchema(TSchemaInfo schema, TCustomADODataSet& dataSet) 
         dataSet.SetRecordset(std::move(tables));
         return;
     }
-    catalogStatement->check(SQLProceduresW(handle, nullptr, 0, nullptr, 0, nullptr, 0),
-                            "Reading the procedures");
-    TRecordset procedures = readCurrentResult(*catalogStatement, getData_, infoSink());
+    TRecordset procedures = readCatalog(
+        [](SQLHSTMT handle) { return SQLProceduresW(handle, nullptr, 0, nullptr, 0, nullptr, 0); },
+        "Reading the procedures");
     // Callers take the name up to its ";" and group number, as SQL Server reports it; other
     // engines report the bare name, which gets group 1.
     procedures.rows = rewriteColumn(procedures.rows, nameColumn, [&](const RowBuilder& row) {
@@ -369,29 +446,29 @@ void TADOConnection::OpenSchema(TSchemaInfo schema, TCustomADODataSet& dataSet) 
 }
 
 TRecordset TADOConnection::ProcedureColumns(const std::string& procedureName) {
-    const auto catalogStatement = statement();
     std::vector<std::string> parts = nameParts(bareProcedureName(procedureName));
     SqlWString name = toSqlWide(parts.back());
     SqlWString schema = parts.size() > 1 ? toSqlWide(parts[parts.size() - 2]) : SqlWString();
-    catalogStatement->check(
-        SQLProcedureColumnsW(catalogStatement->handle(), nullptr, 0, textOrNull(schema),
-                             static_cast<SQLSMALLINT>(schema.size()), name.data(),
-                             static_cast<SQLSMALLINT>(name.size()), nullptr, 0),
+    return readCatalog(
+        [name, schema](SQLHSTMT handle) mutable {
+            return SQLProcedureColumnsW(handle, nullptr, 0, textOrNull(schema),
+                                        static_cast<SQLSMALLINT>(schema.size()), name.data(),
+                                        static_cast<SQLSMALLINT>(name.size()), nullptr, 0);
+        },
         "Reading the procedure's parameters");
-    return readCurrentResult(*catalogStatement, getData_, infoSink());
 }
 
 std::vector<std::string> TADOConnection::PrimaryKeyColumns(const std::string& tableName) {
-    const auto catalogStatement = statement();
     std::vector<std::string> parts = nameParts(tableName);
     SqlWString table = toSqlWide(parts.back());
     SqlWString schema = parts.size() > 1 ? toSqlWide(parts[parts.size() - 2]) : SqlWString();
-    catalogStatement->check(SQLPrimaryKeysW(catalogStatement->handle(), nullptr, 0,
-                                            textOrNull(schema),
-                                            static_cast<SQLSMALLINT>(schema.size()), table.data(),
-                                            static_cast<SQLSMALLINT>(table.size())),
-                            "Reading the primary key");
-    const TRecordset keys = readCurrentResult(*catalogStatement, getData_, {});
+    const TRecordset keys = readCatalog(
+        [table, schema](SQLHSTMT handle) mutable {
+            return SQLPrimaryKeysW(handle, nullptr, 0, textOrNull(schema),
+                                   static_cast<SQLSMALLINT>(schema.size()), table.data(),
+                                   static_cast<SQLSMALLINT>(table.size()));
+        },
+        "Reading the primary key");
     const size_t columnName = 3;
     const size_t keySequence = 4;
     std::vector<std::pair<int, std::string>> ordered;
@@ -409,7 +486,7 @@ void TADOConnection::BeginTrans() {
     checkConnected();
     if (inTransaction_)
         throw EDatabaseError("A transaction is already in progress.");
-    odbc_.setAutoCommit(false);
+    onConnection([](TServerCall&, OdbcConnection& connection) { connection.setAutoCommit(false); });
     inTransaction_ = true;
     fire(OnBeginTransComplete);
 }
@@ -426,8 +503,10 @@ void TADOConnection::endTransaction(bool commit, const TNotifyEvent& completed) 
     checkConnected();
     if (!inTransaction_)
         throw EDatabaseError("No transaction is active.");
-    odbc_.endTransaction(commit);
-    odbc_.setAutoCommit(true);
+    onConnection([commit](TServerCall&, OdbcConnection& connection) {
+        connection.endTransaction(commit);
+        connection.setAutoCommit(true);
+    });
     inTransaction_ = false;
     fire(completed);
 }
@@ -436,26 +515,44 @@ void TADOConnection::RunInTransaction(const std::function<void()>& work) {
     checkConnected();
     if (inTransaction_)
         return work();
-    odbc_.setAutoCommit(false);
+    onConnection([](TServerCall&, OdbcConnection& connection) { connection.setAutoCommit(false); });
     try {
         work();
-        odbc_.endTransaction(true);
+        onConnection([](TServerCall&, OdbcConnection& connection) {
+            connection.endTransaction(true);
+            connection.setAutoCommit(true);
+        });
     } catch (...) {
-        try {
-            odbc_.endTransaction(false);
-        } catch (const EDatabaseError&) {
-            // The first error is the one worth reporting.
-        }
-        odbc_.setAutoCommit(true);
+        rollBackAfterFailure();
         throw;
     }
-    odbc_.setAutoCommit(true);
 }
 
-long TADOConnection::ExecuteWithValues(const std::string& sql,
-                                       const std::vector<TStatementValue>& values) {
-    const auto writeStatement = statement();
-    const SQLHSTMT handle = writeStatement->handle();
+// Errors here would hide the one that made the transaction fail; a lost connection has nothing
+// to undo.
+void TADOConnection::rollBackAfterFailure() {
+    if (!Connected())
+        return;
+    try {
+        onConnection([](TServerCall&, OdbcConnection& connection) {
+            try {
+                connection.endTransaction(false);
+            } catch (const EDatabaseError&) {
+                // The mode below is still worth restoring.
+            }
+            connection.setAutoCommit(true);
+        });
+    } catch (const EDatabaseError&) {
+        // See above.
+    }
+}
+
+namespace {
+
+// Binds the values as parameters of `sql` and runs it; returns the number of rows it changed.
+long executeWithValues(const OdbcStatement& writeStatement, const std::string& sql,
+                       const std::vector<TStatementValue>& values, TServerCall& call) {
+    const SQLHSTMT handle = writeStatement.handle();
     std::vector<SqlWString> texts(values.size());
     std::vector<SQLLEN> lengths(values.size());
     for (size_t i = 0; i < values.size(); ++i) {
@@ -481,7 +578,7 @@ long TADOConnection::ExecuteWithValues(const std::string& sql,
         const SQLULEN size =
             std::max<SQLULEN>({value.column.columnSize,
                                static_cast<SQLULEN>(value.isBinary ? bytes : texts[i].size()), 1});
-        writeStatement->check(
+        writeStatement.check(
             SQLBindParameter(handle, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
                              value.isBinary ? SQL_C_BINARY : SQL_C_WCHAR,
                              dateTimeAsText ? SQL_WVARCHAR : parameterSqlType(value), size,
@@ -489,12 +586,23 @@ long TADOConnection::ExecuteWithValues(const std::string& sql,
             "Binding a value");
     }
     const SqlWString text = toSqlWide(sql);
-    writeStatement->check(SQLExecDirectW(handle, const_cast<SQLWCHAR*>(text.c_str()),
-                                         static_cast<SQLINTEGER>(text.size())),
-                          "Writing the row");
+    const auto write = [&] {
+        return SQLExecDirectW(handle, const_cast<SQLWCHAR*>(text.c_str()),
+                              static_cast<SQLINTEGER>(text.size()));
+    };
+    writeStatement.check(call.Cancellable(handle, write), "Writing the row");
     SQLLEN count = 0;
-    writeStatement->check(SQLRowCount(handle, &count), "Counting the written rows");
+    writeStatement.check(SQLRowCount(handle, &count), "Counting the written rows");
     return static_cast<long>(count);
+}
+
+} // namespace
+
+long TADOConnection::ExecuteWithValues(const std::string& sql,
+                                       const std::vector<TStatementValue>& values) {
+    return onStatement<long>([sql, values](TServerCall& call, const OdbcStatement& statement) {
+        return executeWithValues(statement, sql, values, call);
+    });
 }
 
 std::string TADOConnection::QuoteIdentifier(const std::string& name) const {

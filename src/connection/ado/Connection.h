@@ -3,6 +3,7 @@
 // ADO's connection notifications.
 #include "OdbcHandles.h"
 #include "Recordset.h"
+#include "ServerCall.h"
 
 #include <functional>
 #include <memory>
@@ -34,6 +35,7 @@ class TADOConnection {
 public:
     using TNotifyEvent = std::function<void(TADOConnection& sender)>;
     using TInfoMessageEvent = std::function<void(TADOConnection& sender, const TADOError& error)>;
+    using TFetchCancelledEvent = std::function<void(TADOConnection& sender, long rows)>;
 
     TADOConnection();
     ~TADOConnection();
@@ -48,8 +50,13 @@ public:
 
     void Open();
     void Close();
-    bool Connected() const { return odbc_.connected(); }
+    bool Connected() const { return odbc_->connected(); }
     void SetConnected(bool connected);
+
+    // How calls that wait on the server are run and waited for; by default on the calling
+    // thread. When the runner gives a call up, the connection is closed: its handles stay with
+    // the call until the driver returns.
+    void SetCallRunner(TServerCallRunner runner) { callRunner_ = std::move(runner); }
 
     // The server's current database when the driver has catalogs, else the name kept here. A
     // name set while closed is applied when the connection opens; an empty name changes nothing.
@@ -59,7 +66,8 @@ public:
     std::string Version() const;  // the ODBC driver manager's version
     std::string Provider() const; // as the connection string names it
 
-    // Runs a statement (a whole batch) and returns its first result.
+    // Runs a statement (a whole batch) and returns its first result; cancelled while its rows
+    // came, the result holds those read until then (OnFetchCancelled tells how many).
     TRecordset Execute(const std::string& commandText);
     // Fills `dataSet` with a schema rowset: tables (TABLE_NAME, TABLE_TYPE) or procedures
     // (PROCEDURE_NAME, as "name;number").
@@ -91,20 +99,36 @@ public:
     TNotifyEvent OnWillExecute, OnExecuteComplete;
     TNotifyEvent OnBeginTransComplete, OnCommitTransComplete, OnRollbackTransComplete;
     TInfoMessageEvent OnInfoMessage;
+    TFetchCancelledEvent OnFetchCancelled;
 
 private:
     void fire(const TNotifyEvent& event);
     void reportInfo(const Diagnostic& diagnostic);
-    InfoSink infoSink();
     void connectToTarget();
-    void applyDefaultDatabase();
     void checkConnected() const;
     std::string providerText(const std::string& message) const;
     [[noreturn]] void rethrowWithProviderText() const;
     void endTransaction(bool commit, const TNotifyEvent& completed);
-    std::shared_ptr<OdbcStatement> statement();
+    void rollBackAfterFailure();
+    // Runs work that waits on the server through the call runner, then reports its info records
+    // and raises its error here. False when the runner gave the call up.
+    bool waitFor(TServerStage stage, TServerCall::TWork work);
+    // The same for work on the open connection, which is lost when the call is given up.
+    void
+    onConnection(const std::function<void(TServerCall& call, OdbcConnection& connection)>& work);
+    // The same for a new statement's work; returns what the work returns.
+    template <typename Result>
+    Result
+    onStatement(std::function<Result(TServerCall& call, const OdbcStatement& statement)> work);
+    // Reads a catalog function's result; a cancelled read fails rather than give part of it.
+    TRecordset readCatalog(const std::function<SQLRETURN(SQLHSTMT handle)>& catalogFunction,
+                           const char* what);
+    [[noreturn]] void loseConnection();
 
-    OdbcConnection odbc_;
+    std::shared_ptr<OdbcConnection> odbc_;
+    TServerCallRunner callRunner_ = runOnCallingThread;
+    bool callRunning_ = false;
+    std::string lostReason_; // why the connection closed when it was not asked to
     std::string connectionString_;
     bool persistSecurityInfo_ = false;
     bool sqlServerProvider_ = false;
@@ -113,6 +137,7 @@ private:
     bool hasCatalogs_ = false;
     std::string identifierQuote_ = "\"";
     GetDataAbilities getData_;
+    bool driverCancels_ = false; // SQLCancel from another thread is safe
     bool inTransaction_ = false;
     std::vector<TCustomADODataSet*> dataSets_;
 };

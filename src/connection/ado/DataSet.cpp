@@ -87,6 +87,7 @@ void TCustomADODataSet::SetRecordset(TRecordset&& recordset) {
 void TCustomADODataSet::takeRecordset(TRecordset&& recordset) {
     columns_ = std::move(recordset.columns);
     rows_ = std::move(recordset.rows);
+    fetchCancelled_ = recordset.fetchCancelled;
     fieldDefs_.Assign(columns_);
     fields_.clear();
     for (int i = 0; i < fieldDefs_.Count(); ++i)
@@ -105,6 +106,7 @@ void TCustomADODataSet::Close() {
     fields_.clear();
     columns_.clear();
     rows_ = RecordStore();
+    fetchCancelled_ = false;
     writer_.reset();
     bof_ = eof_ = true;
     current_ = 0;
@@ -285,7 +287,8 @@ void TCustomADODataSet::setCurrentCell(int column, std::optional<std::string_vie
 
 const RowWriter& TCustomADODataSet::writer() {
     if (!writer_) {
-        std::optional<TUpdateTarget> target = UpdateTarget();
+        // Rows that stopped coming part way cannot be told apart from rows that are not there.
+        std::optional<TUpdateTarget> target = fetchCancelled_ ? std::nullopt : UpdateTarget();
         writer_.emplace();
         if (target)
             writer_->emplace(RequireConnection(), std::move(*target), columns_);

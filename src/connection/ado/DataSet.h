@@ -44,6 +44,8 @@ public:
     TDataSetState State() const { return state_; }
     // Takes over an open result; a closed one fails with "<Name>: Recordset is not open".
     void SetRecordset(TRecordset&& recordset);
+    // Whether the rows are those read until the user cancelled; such a dataset is read-only.
+    bool FetchCancelled() const { return fetchCancelled_; }
 
     void First();
     void Next();
@@ -126,6 +128,7 @@ private:
     TDataSetState state_ = dsInactive;
     std::vector<ResultColumn> columns_;
     RecordStore rows_;
+    bool fetchCancelled_ = false;
     TFieldDefs fieldDefs_;
     std::vector<std::unique_ptr<TField>> fields_;
     size_t current_ = 0;

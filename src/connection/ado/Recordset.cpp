@@ -8,49 +8,58 @@ namespace velmora::ado {
 
 namespace {
 
-void report(const std::vector<Diagnostic>& diagnostics, const InfoSink& onInfo) {
-    if (onInfo)
-        for (const Diagnostic& diagnostic : diagnostics)
-            onInfo(diagnostic);
-}
-
-void runRemainingResults(const OdbcStatement& statement, const InfoSink& onInfo) {
+// The later statements of a batch run inside SQLMoreResults.
+void runRemainingResults(const OdbcStatement& statement, TServerCall& call) {
+    call.SetStage(TServerStage::Executing);
     while (true) {
-        const SQLRETURN result = SQLMoreResults(statement.handle());
+        const SQLHSTMT handle = statement.handle();
+        const SQLRETURN result =
+            call.Cancellable(handle, [handle] { return SQLMoreResults(handle); });
         if (result == SQL_NO_DATA)
             break;
-        report(statement.check(result, "Executing the batch"), onInfo);
+        call.Report(statement.check(result, "Executing the batch"));
     }
 }
 
 } // namespace
 
 TRecordset readCurrentResult(const OdbcStatement& statement, const GetDataAbilities& abilities,
-                             const InfoSink& onInfo) {
+                             TServerCall& call) {
     TRecordset recordset;
     recordset.columns = describeResultColumns(statement);
     recordset.open = !recordset.columns.empty();
     SQLLEN count = -1;
     if (SQL_SUCCEEDED(SQLRowCount(statement.handle(), &count)))
         recordset.recordsAffected = static_cast<long>(count);
-    if (recordset.open)
-        recordset.rows = readAllRows(statement, recordset.columns, abilities, onInfo);
+    if (recordset.open) {
+        FetchedRows fetched = readRows(statement, recordset.columns, abilities, call);
+        recordset.rows = std::move(fetched.rows);
+        recordset.fetchCancelled = fetched.stopped;
+    }
     return recordset;
 }
 
 TRecordset executeDirect(const OdbcStatement& statement, const std::string& sql,
-                         const GetDataAbilities& abilities, const InfoSink& onInfo) {
+                         const GetDataAbilities& abilities, TServerCall& call) {
     const SqlWString text = toSqlWide(sql);
-    const SQLRETURN result = SQLExecDirectW(statement.handle(), const_cast<SQLWCHAR*>(text.c_str()),
-                                            static_cast<SQLINTEGER>(text.size()));
+    const SQLHSTMT handle = statement.handle();
+    const SQLRETURN result = call.Cancellable(handle, [&] {
+        return SQLExecDirectW(handle, const_cast<SQLWCHAR*>(text.c_str()),
+                              static_cast<SQLINTEGER>(text.size()));
+    });
     // A statement that affects no rows may answer SQL_NO_DATA: a closed result.
-    report(statement.check(result, "Executing"), onInfo);
+    call.Report(statement.check(result, "Executing"));
     TRecordset recordset;
     if (result != SQL_NO_DATA)
-        recordset = readCurrentResult(statement, abilities, onInfo);
+        recordset = readCurrentResult(statement, abilities, call);
     else
         recordset.recordsAffected = 0;
-    runRemainingResults(statement, onInfo);
+    if (recordset.fetchCancelled)
+        // Here, not when the statement is freed on the caller's thread: a driver may have to
+        // tell the server to stop sending.
+        SQLFreeStmt(statement.handle(), SQL_CLOSE);
+    else
+        runRemainingResults(statement, call);
     return recordset;
 }
 

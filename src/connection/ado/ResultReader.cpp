@@ -43,9 +43,9 @@ struct ColumnBinding {
 class RowFetcher {
 public:
     RowFetcher(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,
-               const GetDataAbilities& abilities, const InfoSink& onInfo)
+               const GetDataAbilities& abilities, TServerCall& call)
         : statement_(statement), handle_(statement.handle()), columns_(columns),
-          abilities_(abilities), onInfo_(onInfo), bindings_(columns.size()), row_(columns.size()),
+          abilities_(abilities), call_(call), bindings_(columns.size()), row_(columns.size()),
           store_(columns.size()) {}
 
     ~RowFetcher() {
@@ -56,18 +56,22 @@ public:
         SQLSetStmtAttrW(handle_, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
     }
 
-    RecordStore run() {
+    FetchedRows run() {
+        call_.SetStage(TServerStage::Fetching);
         plan();
         bind();
-        while (fetchBlock()) {
+        while (!call_.CancelRequested()) {
+            if (!fetchBlock())
+                return {std::move(store_), false};
             for (size_t row = 0; row < fetched_; ++row)
                 storeRow(row);
+            call_.SetRowsFetched(static_cast<long>(store_.rowCount()));
             // A short block ends the result. Fetching again would be pointless, and FreeTDS
             // would read on into the next statement's messages (a PRINT's) and lose them.
             if (fetched_ < blockRows_)
-                break;
+                return {std::move(store_), false};
         }
-        return std::move(store_);
+        return {std::move(store_), true};
     }
 
 private:
@@ -225,17 +229,18 @@ private:
 
     static size_t evenSize(size_t bytes) { return bytes + bytes % 2; }
 
-    void reportInfo(const std::vector<Diagnostic>& diagnostics) {
-        for (const Diagnostic& diagnostic : diagnostics)
-            if (diagnostic.sqlState != truncationState && onInfo_)
-                onInfo_(diagnostic);
+    void reportInfo(std::vector<Diagnostic> diagnostics) {
+        std::erase_if(diagnostics, [](const Diagnostic& diagnostic) {
+            return diagnostic.sqlState == truncationState;
+        });
+        call_.Report(diagnostics);
     }
 
     const OdbcStatement& statement_;
     SQLHSTMT handle_;
     const std::vector<ResultColumn>& columns_;
     GetDataAbilities abilities_;
-    const InfoSink& onInfo_;
+    TServerCall& call_;
     std::vector<ColumnBinding> bindings_;
     size_t blockRows_ = 1;
     SQLULEN fetched_ = 0;
@@ -252,9 +257,9 @@ GetDataAbilities GetDataAbilities::fromMask(SQLUINTEGER mask, bool sizesHold) {
             sizesHold};
 }
 
-RecordStore readAllRows(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,
-                        const GetDataAbilities& abilities, const InfoSink& onInfo) {
-    return RowFetcher(statement, columns, abilities, onInfo).run();
+FetchedRows readRows(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,
+                     const GetDataAbilities& abilities, TServerCall& call) {
+    return RowFetcher(statement, columns, abilities, call).run();
 }
 
 } // namespace velmora::ado

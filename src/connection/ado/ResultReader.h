@@ -11,8 +11,8 @@
 #include "OdbcHandles.h"
 #include "RecordStore.h"
 #include "ResultColumns.h"
+#include "ServerCall.h"
 
-#include <functional>
 #include <vector>
 
 namespace velmora::ado {
@@ -28,9 +28,14 @@ struct GetDataAbilities {
     static GetDataAbilities fromMask(SQLUINTEGER mask, bool sizesHold = false);
 };
 
-using InfoSink = std::function<void(const Diagnostic&)>;
+struct FetchedRows {
+    RecordStore rows;
+    bool stopped = false; // a cancel request ended the reading early
+};
 
-RecordStore readAllRows(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,
-                        const GetDataAbilities& abilities, const InfoSink& onInfo);
+// Reads the rows, telling `call` how many have come after each block; a cancel request stops
+// the reading before the next block, keeping the rows read so far. Info records go to `call`.
+FetchedRows readRows(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,
+                     const GetDataAbilities& abilities, TServerCall& call);
 
 } // namespace velmora::ado

@@ -34,6 +34,40 @@ inline std::string errorOf(const std::function<void()>& action) {
     return "no error";
 }
 
+// Runs a connection's calls the way the window does, on a thread of their own, and asks `decide`
+// every few milliseconds what to do while one runs.
+class ThreadedCallRunner {
+public:
+    enum class Action { Wait, Cancel, GiveUp };
+    using Decide = std::function<Action(const ado::TServerCall& call,
+                                        std::chrono::steady_clock::duration elapsed)>;
+
+    explicit ThreadedCallRunner(Decide decide) : decide_(std::move(decide)) {}
+
+    bool operator()(const std::shared_ptr<ado::TServerCall>& call) const {
+        std::thread worker([call] { call->Run(); });
+        const auto started = std::chrono::steady_clock::now();
+        bool cancelled = false;
+        while (!call->Finished()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            const Action action = decide_(*call, std::chrono::steady_clock::now() - started);
+            if (action == Action::GiveUp && !call->Finished()) {
+                worker.detach();
+                return false;
+            }
+            if (action == Action::Cancel && !cancelled) {
+                call->Cancel();
+                cancelled = true;
+            }
+        }
+        worker.join();
+        return true;
+    }
+
+private:
+    Decide decide_;
+};
+
 // A fresh directory under the system's temporary folder, removed with its content.
 class TempDirectory {
 public:

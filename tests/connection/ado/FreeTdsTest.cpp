@@ -141,7 +141,8 @@ TEST_F(FreeTds, ColumnsAndProcedureTextComeInSqlServersShapes) {
     statement->check(SQLColumnsW(statement->handle(), nullptr, 0, nullptr, 0,
                                  const_cast<SQLWCHAR*>(table.c_str()), SQL_NTS, nullptr, 0),
                      "Reading the columns");
-    const TRecordset columns = readCurrentResult(*statement, {}, {});
+    TServerCall reading(TServerStage::Fetching, false, {});
+    const TRecordset columns = readCurrentResult(*statement, {}, reading);
     ASSERT_EQ(columns.columns.size(), 19u); // ODBC's 18 and SQL Server's SS_DATA_TYPE
     std::vector<std::string> described;
     for (size_t row = 0; row < columns.rows.rowCount(); ++row)

@@ -224,3 +224,35 @@ TEST_F(SqliteConnection, ClosingTheConnectionClosesItsDatasets) {
     EXPECT_EQ(errorOf([&] { query.Open(); }),
               "Operation is not allowed when the object is closed.");
 }
+
+// SQLite's driver cannot be stopped from another thread, so it is never asked to: reading rows
+// stops at once, and a statement still executing is given up with its connection. The driver
+// runs a query whole before the first row comes.
+TEST_F(SqliteConnection, ACancelledFetchKeepsItsRowsAndAnExecutingStatementIsGivenUp) {
+    const auto numbers = [](int last) {
+        return "with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
+               std::to_string(last) + ") ";
+    };
+    connection.SetCallRunner(ThreadedCallRunner([](const TServerCall& call, auto) {
+        return call.RowsFetched() > 0 ? ThreadedCallRunner::Action::Cancel
+                                      : ThreadedCallRunner::Action::Wait;
+    }));
+    const TRecordset some = connection.Execute(numbers(300000) + "select i from n");
+    EXPECT_TRUE(some.fetchCancelled);
+    EXPECT_GT(some.rows.rowCount(), 0u);
+    EXPECT_LT(some.rows.rowCount(), 300000u);
+    EXPECT_EQ(some.rows.value(0, 0), "1");
+
+    connection.SetCallRunner(ThreadedCallRunner([](const TServerCall&, auto elapsed) {
+        using Action = ThreadedCallRunner::Action;
+        if (elapsed > std::chrono::milliseconds(600))
+            return Action::GiveUp;
+        return elapsed > std::chrono::milliseconds(100) ? Action::Cancel : Action::Wait;
+    }));
+    EXPECT_EQ(errorOf([&] { run(numbers(2000000) + "select count(*) from n"); }),
+              "The server did not answer the cancel request; the connection was closed.");
+    EXPECT_FALSE(connection.Connected());
+    connection.SetCallRunner(runOnCallingThread);
+    connection.Open();
+    EXPECT_EQ(connection.Execute("select 6 * 7").rows.value(0, 0), "42");
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The windows' wait for the server. A call that waits on the server runs on a worker thread
+// while the window thread waits here, in a local event loop: windows paint and timers run,
+// Escape and the cancel controls stop the call, and all other input is ignored until it ends. So
+// a run stays one step for the command that started it, no second command can start, and no
+// dataset, grid or tree is touched from two threads: the worker only reaches the driver.
+//
+// Cancel asks the driver to stop the call; a call that has not ended two seconds later, or on a
+// second Cancel, is given up, and its connection with it. A connect attempt is given up at once.
+#include "ServerCall.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+
+class QEventLoop;
+class QLabel;
+class QWidget;
+
+class TServerWait final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TServerWait(QObject* Parent);
+
+    // Runs the call on a worker thread; true when it finished, false when it was given up.
+    bool Wait(const std::shared_ptr<velmora::ado::TServerCall>& Call);
+    bool Busy() const { return FCall != nullptr; }
+    // Stops the call that runs (see above); nothing when none does.
+    void Cancel();
+    // While a call runs, a press on the control (or inside it) cancels the call instead of doing
+    // what the control does.
+    void AddCancelControl(QWidget* Control);
+
+signals:
+    // A call has run long enough to be shown, or a shown call has ended: windows enable their
+    // Cancel command and disable the others.
+    void BusyChanged(bool Busy);
+    // "Executing… 0:03", "Fetching… 350,000 rows", ...; empty when no call is shown.
+    void ProgressChanged(const QString& Text);
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void Begin(const std::shared_ptr<velmora::ado::TServerCall>& Call, QEventLoop& Loop);
+    void End();
+    void Show();
+    void ShowProgress();
+    QString ProgressText() const;
+    void GiveUp();
+    bool IsCancelControl(const QWidget* Widget) const;
+
+    std::shared_ptr<velmora::ado::TServerCall> FCall;
+    QEventLoop* FLoop = nullptr;
+    QElapsedTimer FClock;
+    bool FShown = false;
+    bool FCancelRequested = false;
+    QString FShownText;
+    QTimer FShowTimer;
+    QTimer FProgressTimer;
+    QTimer FGiveUpTimer;
+    QList<QPointer<QWidget>> FCancelControls;
+};
+
+// The program's one wait (made with the application object, which owns it).
+TServerWait& ServerWait();
+// A call runner for connections that windows wait on.
+velmora::ado::TServerCallRunner WaitInWindows();
+// A label that shows the progress of a call while one is shown, and is hidden otherwise.
+QLabel* NewServerWaitLabel(QWidget* Parent);
+// "1 row", "350,000 rows"
+QString RowsText(long Rows);

@@ -1,0 +1,124 @@
+// The main window while it waits for SQL Server's protocol: the real FreeTDS driver against the
+// TDS test server. Escape stops a statement the server is working on, gives up one the server
+// no longer answers, and gives up a login the server never answers; the window paints meanwhile.
+#include "AdoTestSupport.h"
+#include "DBGrid.h"
+#include "GridText.h"
+#include "RequireComponent.h"
+#include "ScriptEditor.h"
+#include "ScriptedDialogs.h"
+#include "ServerWaitTestSupport.h"
+#include "TdsServer.h"
+#include "untLog.h"
+#include "untMain.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace velmora;
+
+namespace {
+
+class ServerWaitSqlServer : public testing::Test {
+protected:
+    void SetUp() override {
+        VELMORA_REQUIRE(test::odbcDriverInstalled("FreeTDS"), "the FreeTDS ODBC driver");
+        VELMORA_REQUIRE(test::tdsServerPort().has_value(), "the tds_server test fixture");
+        Window->resize(1000, 700);
+        Window->show();
+        Window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+    }
+
+    QString Panel(int Index) const { return Window->StatusBar1->PanelText(Index); }
+
+    void Connect(const std::string& ConnectionString) {
+        Window->OpenConnection(QString::fromStdString(ConnectionString), false);
+        ASSERT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
+    }
+
+    // Runs the script as F5 does; returns when the run has ended.
+    void Run(const QString& Script) {
+        Window->SourceEdit1->SetText(Script);
+        Window->EntireScript1->trigger();
+    }
+    QString Result() const { return GridRow(*Window->DBGrid1->Model(), 0); }
+
+    // Presses Escape once the wait has run for `After` milliseconds; Since() then tells how long
+    // ago that was.
+    void EscapeAfter(int After) {
+        QTimer::singleShot(After, Window.get(), [this] {
+            Shown = ServerWaitLabel(*Window)->text();
+            SinceEscape.start();
+            PressEscape(Window.get());
+        });
+    }
+
+    TScriptedDialogs Dialogs;
+    std::unique_ptr<TfrmMain> Window = std::make_unique<TfrmMain>();
+    QElapsedTimer SinceEscape;
+    QString Shown; // the progress label when Escape was pressed
+};
+
+TEST_F(ServerWaitSqlServer, EscapeStopsAStatementAndTheConnectionRunsTheNext) {
+    Connect(test::tdsConnectionString("sample"));
+    PaintCounter paints(Window.get());
+    EscapeAfter(1500);
+    Run("waitfor delay '00:01:00'");
+    ASSERT_TRUE(SinceEscape.isValid());
+    EXPECT_LT(SinceEscape.elapsed(), 1000);
+    EXPECT_TRUE(Shown.startsWith(QString::fromUtf8("Executing… 0:0"))) << Shown.toStdString();
+    EXPECT_GT(paints.Paints, 0);
+    // The driver's message as the one-row result, as for any failed run; nothing else to say.
+    EXPECT_TRUE(Result().contains("cancel", Qt::CaseInsensitive)) << Result().toStdString();
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    EXPECT_TRUE(Window->ConnectionOpen());
+
+    Run("select count(*) as numbers from numbers");
+    EXPECT_EQ(Result(), "1000");
+}
+
+TEST_F(ServerWaitSqlServer, AServerThatStoppedAnsweringIsGivenUpWithItsConnection) {
+    test::TTdsServerProcess server;
+    const std::string connectionString =
+        test::tdsConnectionString(server.Port(), "sa", test::tdsSaPassword, "sample");
+    Connect(connectionString);
+    server.Pause();
+    EscapeAfter(300);
+    Run("select 42");
+    // FreeTDS waits for the server to confirm the cancel, which a stopped server never does.
+    const qint64 waited = SinceEscape.elapsed();
+    server.Resume();
+    EXPECT_LT(waited, 3000);
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text,
+              "The server did not answer the cancel request; the connection was closed.");
+    EXPECT_FALSE(Window->ConnectionOpen());
+    EXPECT_TRUE(frmLog->Text().contains("ADO Connection : After Disconnect"));
+
+    Connect(connectionString);
+    Run("select 'again' as state");
+    EXPECT_EQ(Result(), "again");
+}
+
+TEST_F(ServerWaitSqlServer, EscapeGivesUpALoginTheServerNeverAnswers) {
+    test::TTdsServerProcess stalled({"--stall"});
+    PaintCounter paints(Window.get());
+    EscapeAfter(500);
+    Window->OpenConnection(
+        QString::fromStdString(test::tdsConnectionString(stalled.Port()) + ";Connect Timeout=30"),
+        false);
+    ASSERT_TRUE(SinceEscape.isValid());
+    EXPECT_LT(SinceEscape.elapsed(), 500);
+    EXPECT_EQ(Shown, QString::fromUtf8("Connecting… 0:00"));
+    EXPECT_GT(paints.Paints, 0);
+    EXPECT_EQ(Panel(0), "Connect Error");
+    EXPECT_EQ(Panel(1), "The connection attempt was cancelled.");
+    EXPECT_FALSE(Window->ConnectionOpen());
+}
+
+} // namespace
