@@ -44,6 +44,10 @@ public:
         FWall.push_back(Microseconds(Clock::now() - start));
         FCpu.push_back(ThreadMicroseconds() - cpuStart);
     }
+    void Append(const Samples& Other) {
+        FWall.insert(FWall.end(), Other.FWall.begin(), Other.FWall.end());
+        FCpu.insert(FCpu.end(), Other.FCpu.begin(), Other.FCpu.end());
+    }
     void Print(const char* Name) const {
         std::printf("  %-52s median %9.3f us  p99 %9.3f us  (processor: median %9.3f, p99 %9.3f)"
                     "  %zu ops\n",

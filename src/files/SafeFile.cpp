@@ -1,5 +1,7 @@
 #include "SafeFile.h"
 
+#include "HugePages.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -144,7 +146,11 @@ std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes) {
         fail("read", Path, sizeLimitReason(MaxBytes));
 
     std::string content;
-    content.resize(static_cast<std::size_t>(status.st_size));
+    // One byte more than the file has: the read that finds its end needs room, and a buffer
+    // doubled for it would cost more than the read itself.
+    content.reserve(static_cast<std::size_t>(status.st_size) + 1);
+    velmora::AdviseHugePages(content.data(), content.capacity());
+    content.resize(static_cast<std::size_t>(status.st_size) + 1);
     std::size_t filled = 0;
     // The file may grow while it is read: read on to its end, but never past the cap.
     for (;;) {

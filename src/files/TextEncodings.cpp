@@ -1,5 +1,7 @@
 #include "TextEncodings.h"
 
+#include "HugePages.h"
+
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -45,9 +47,16 @@ bool CanEncode(char32_t C, TTextEncoding Encoding) {
                                 EncodingName(Encoding));
 }
 
-std::optional<std::u32string> DecodeUtf8(std::string_view Bytes, std::size_t Spare) {
+// An empty text with room for Capacity characters, in huge pages where it is big.
+std::u32string NewText(std::size_t Capacity) {
     std::u32string text;
-    text.reserve(Bytes.size() + Spare);
+    text.reserve(Capacity);
+    AdviseHugePages(text.data(), text.capacity() * sizeof(char32_t));
+    return text;
+}
+
+std::optional<std::u32string> DecodeUtf8(std::string_view Bytes, std::size_t Spare) {
+    std::u32string text = NewText(Bytes.size() + Spare);
     std::size_t i = 0;
     while (i < Bytes.size()) {
         const auto lead = static_cast<unsigned char>(Bytes[i]);
@@ -94,8 +103,7 @@ std::optional<std::u32string> DecodeUtf16(std::string_view Bytes, bool BigEndian
         const auto second = static_cast<unsigned char>(Bytes[i + 1]);
         return BigEndian ? (first << 8) | second : (second << 8) | first;
     };
-    std::u32string text;
-    text.reserve(Bytes.size() / 2 + Spare);
+    std::u32string text = NewText(Bytes.size() / 2 + Spare);
     for (std::size_t i = 0; i < Bytes.size(); i += 2) {
         const char32_t c = unit(i);
         if (c < 0xD800 || c > 0xDFFF) {
@@ -114,8 +122,7 @@ std::optional<std::u32string> DecodeUtf16(std::string_view Bytes, bool BigEndian
 }
 
 std::u32string DecodeWindows1252(std::string_view Bytes, std::size_t Spare) {
-    std::u32string text;
-    text.reserve(Bytes.size() + Spare);
+    std::u32string text = NewText(Bytes.size() + Spare);
     text.resize(Bytes.size());
     for (std::size_t i = 0; i < Bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(Bytes[i]);

@@ -1,6 +1,8 @@
 #pragma once
 // A gap buffer: a vector with a movable hole, so that a run of edits at one place costs little
 // however long the content is.
+#include "HugePages.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -116,6 +118,8 @@ private:
         // Grow by an eighth: big texts stay close to their own size.
         std::ptrdiff_t newSize = FLength + Count + std::max<std::ptrdiff_t>(FLength / 8, 1024);
         GapTo(FLength);
+        FBody.reserve(static_cast<size_t>(newSize));
+        velmora::AdviseHugePages(FBody.data(), FBody.capacity() * sizeof(T));
         FBody.resize(static_cast<size_t>(newSize));
         FGap = newSize - FLength;
     }

@@ -165,6 +165,14 @@ TEST_F(SafeFileTest, ReadsStopAtTheCap) {
     EXPECT_EQ(ReadRegularFile(PathOf("link.dat"), 100), "through a link");
 }
 
+TEST_F(SafeFileTest, AFileLargerThanItsSizeSaysIsReadToItsEndButNotPastTheCap) {
+    // The system's own files say they are empty and are not.
+    const std::string status = ReadRegularFile("/proc/self/status", 1024 * 1024);
+    EXPECT_EQ(status.rfind("Name:", 0), 0u);
+    EXPECT_NE(MessageOf([&] { ReadRegularFile("/proc/self/status", 10); }).find("larger than 10"),
+              std::string::npos);
+}
+
 TEST_F(SafeFileTest, ANameWithANulIsRefusedRatherThanCutShort) {
     // The system would stop at the NUL and write "a" instead of the file named.
     const std::string name = PathOf("a") + std::string(1, '\0') + "/../b.udl";

@@ -3,6 +3,7 @@
 #include "KeyMapping.h"
 #include "PaletteColors.h"
 #include "QtText.h"
+#include "ViewScrollBar.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -69,6 +70,12 @@ TMemoWidget::TMemoWidget(QWidget* Parent, std::unique_ptr<TMemoComponent> Editor
     viewport()->setCursor(Qt::IBeamCursor);
     setAttribute(Qt::WA_InputMethodEnabled);
     setFocusPolicy(Qt::StrongFocus);
+    setVerticalScrollBar(new TViewScrollBar(Qt::Vertical));
+    setHorizontalScrollBar(new TViewScrollBar(Qt::Horizontal));
+    // The bars are always on or always off: a new range never shows or hides one, and the scroll
+    // area's layout for it would draw both bars again with every line added.
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        disconnect(bar, SIGNAL(rangeChanged(int, int)), this, SLOT(_q_showOrHideScrollBars()));
     setMinimumSize(ToQSize(TMemoComponent::MinimumSize));
     resize(ToQSize(TMemoComponent::DefaultSize));
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,

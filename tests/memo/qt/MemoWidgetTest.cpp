@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QLineEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -565,6 +566,61 @@ TEST_F(MemoWidgetTest, ScrollBarsAreGreyedWhenEverythingShows) {
     EXPECT_EQ(vertical->maximum(), 101 - Editor().VisibleLines() + 1);
     EXPECT_EQ(vertical->pageStep(), Editor().VisibleLines());
     EXPECT_EQ(horizontal->maximum(), 200 - Editor().VisibleCols() + 1);
+}
+
+// Counts the paints a widget receives.
+class PaintCount final : public QObject {
+public:
+    explicit PaintCount(QWidget* Target) { Target->installEventFilter(this); }
+    int Paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* Event) override {
+        Paints += Event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+TEST_F(MemoWidgetTest, AScrollBarIsDrawnAgainExactlyWhenWhatItShowsChanges) {
+    QScrollBar* bar = Widget->verticalScrollBar();
+    PaintCount count(bar);
+    // What the window shows of the bar, against the bar drawn afresh (a paint not counted).
+    auto showsAsRepainted = [&] {
+        QCoreApplication::processEvents();
+        int paints = count.Paints;
+        QPoint at = bar->mapTo(Window.get(), QPoint());
+        QImage shown =
+            Window->screen()
+                ->grabWindow(Window->winId(), at.x(), at.y(), bar->width(), bar->height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        bool same = shown == bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        count.Paints = paints;
+        return same;
+    };
+    SetText(Numbered(20000));
+    Editor().Selection()->CollapseTo(Editor().LineColToPos(10000, 1));
+    Editor().Selection()->MakeVisible(4);
+    ASSERT_TRUE(showsAsRepainted());
+    int paints = count.Paints;
+    // One line more of 20,000 moves the handle by less than a pixel.
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(showsAsRepainted());
+    EXPECT_EQ(count.Paints, paints);
+    EXPECT_EQ(bar->maximum(), 20001 - Editor().VisibleLines() + 1);
+    // A range, a position or a page that moves the handle shows at once.
+    SetText(Numbered(3 * Editor().VisibleLines()));
+    EXPECT_TRUE(showsAsRepainted());
+    EXPECT_GT(count.Paints, paints);
+    paints = count.Paints;
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_TRUE(showsAsRepainted());
+    EXPECT_GT(count.Paints, paints);
+    paints = count.Paints;
+    Window->resize(Window->width(), Window->height() + 3 * Editor().LineHeight());
+    EXPECT_TRUE(showsAsRepainted());
+    EXPECT_GT(count.Paints, paints);
+    EXPECT_EQ(bar->pageStep(), Editor().VisibleLines());
 }
 
 TEST_F(MemoWidgetTest, ResizingLaysTheViewOutAgain) {
