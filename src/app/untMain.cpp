@@ -35,6 +35,10 @@ namespace {
 const char* const ScriptFilter =
     "SQL Files (*.sql)|*.sql|Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 
+bool IsConnectionLost(const std::exception& Error) {
+    return dynamic_cast<const velmora::ado::EConnectionLost*>(&Error) != nullptr;
+}
+
 // "FILE NAME=" and the path of a connection file of the current directory.
 std::string ConnectionFileString(const QString& FileName) {
     const QString path = QDir::toNativeSeparators(QDir::current().filePath(FileName));
@@ -80,7 +84,7 @@ void TfrmMain::FormCreate() {
     FillConnectionMenu();
     // Every command's error reaches the general handler, so a lost connection is noticed there.
     SetGeneralErrorObserver([this](const std::exception& Error) {
-        if (dynamic_cast<const velmora::ado::EConnectionLost*>(&Error) != nullptr)
+        if (IsConnectionLost(Error))
             ConnectionLost(QString::fromUtf8(Error.what()));
     });
 }
@@ -183,6 +187,9 @@ void TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
         StatusBar1->SetPanelText(0, "Connected");
         StatusBar1->SetPanelText(1, "");
     } catch (const std::exception& error) {
+        // Lost after the login, while the browser was filled: no half-open connection stays.
+        if (IsConnectionLost(error))
+            CloseConnection();
         const QString message = QString::fromUtf8(error.what());
         StatusBar1->SetPanelText(0, "Connect Error");
         StatusBar1->SetPanelText(1, message);

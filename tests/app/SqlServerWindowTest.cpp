@@ -198,6 +198,27 @@ TEST_F(SqlServerWindow, AConnectionFileForSqlOledbConnects) {
     EXPECT_EQ(Window->cbDatabases->currentText(), "sample");
 }
 
+TEST_F(SqlServerWindow, SpHelpTextExAppendsTheProceduresTextAsCreated) {
+    Connect(test::tdsConnectionString("sample"));
+    Window->PageControl1->setCurrentWidget(Window->tvStoredProcedures->parentWidget());
+    QTreeWidgetItem* procedure = Node(Window->tvStoredProcedures, "customer_orders");
+    ASSERT_NE(procedure, nullptr);
+    Click(Window->tvStoredProcedures, procedure);
+    Window->SourceEdit1->SetText("-- before");
+    Window->SPHELPTEXTEx1->trigger();
+    EXPECT_EQ(Window->SourceEdit1->Text(),
+              "-- before\r\n"
+              "create procedure customer_orders @customer_id int, @since datetime = null\r\n"
+              "as\r\n"
+              "select o.id, p.title, o.quantity, o.ordered\r\n"
+              "from orders o join products p on p.id = o.product_id\r\n"
+              "where o.customer_id = @customer_id and (@since is null or o.ordered >= @since)\r\n"
+              "order by o.id;");
+    EXPECT_TRUE(Dialogs.Messages.empty()) << Dialogs.Messages.front().Text.toStdString();
+    // The lines were read from the procedure's result, which is closed again.
+    EXPECT_FALSE(DataModule1->ADOQuery1.Active());
+}
+
 TEST_F(SqlServerWindow, AServerThatNeverAnswersFailsAfterTheConnectTimeout) {
     test::TTdsServerProcess stalled({"--stall"});
     // Should the login wait without bound, the server goes and the test can end.
@@ -217,35 +238,58 @@ TEST_F(SqlServerWindow, AServerThatNeverAnswersFailsAfterTheConnectTimeout) {
     EXPECT_TRUE(Panel(1).startsWith("Timeout expired")) << Panel(1).toStdString();
 }
 
-TEST_F(SqlServerWindow, AConnectionDroppedMidResultGivesAnErrorAndReconnectingWorks) {
+namespace {
+
+// The window after a run on a connection that is gone: closed, saying why, and the chooser
+// still naming the database that the next connection opens in.
+void ExpectClosedAsLost(const TfrmMain& Window, const TScriptedDialogs& Dialogs) {
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    const QString reason = Dialogs.Messages[0].Text;
+    EXPECT_FALSE(Window.ConnectionOpen());
+    EXPECT_EQ(Window.StatusBar1->PanelText(0), "Connection Lost");
+    EXPECT_EQ(Window.StatusBar1->PanelText(1), reason);
+    EXPECT_EQ(Window.cbDatabases->currentText(), "sample");
+}
+
+} // namespace
+
+TEST_F(SqlServerWindow, AConnectionDroppedMidResultIsClosedAndReconnectingWorks) {
     test::TTdsServerProcess dropping({"--drop-after-rows", "100"});
     const std::string server =
         test::tdsConnectionString(dropping.Port(), "sa", test::tdsSaPassword, "sample");
     Connect(server);
+    Dialogs.Messages.clear();
     Run("select n from numbers order by n");
-    // The driver's words reach the user: in the grid, or (once the connection is gone too)
-    // in an error box.
-    const QString shown = Dialogs.Messages.empty() ? Result() : Dialogs.Messages.back().Text;
-    EXPECT_TRUE(shown.contains("EOF") || shown.contains("Communication link failure"))
-        << shown.toStdString();
+    ExpectClosedAsLost(*Window, Dialogs);
+    EXPECT_TRUE(Panel(1).contains("Unexpected EOF")) << Panel(1).toStdString();
     Connect(server);
     Run("select count(*) as numbers from numbers");
     EXPECT_EQ(Result(), "1000");
 }
 
-TEST_F(SqlServerWindow, AKilledServerGivesAnErrorAndTheProgramConnectsToAnother) {
+TEST_F(SqlServerWindow, AKilledServerIsClosedAndTheProgramConnectsToAnother) {
     auto server = std::make_unique<test::TTdsServerProcess>();
     Connect(test::tdsConnectionString(server->Port(), "sa", test::tdsSaPassword, "sample"));
     server->Kill();
     Dialogs.Messages.clear();
     Run("select count(*) from customers");
-    const QString shown = Dialogs.Messages.empty() ? Result() : Dialogs.Messages.back().Text;
-    EXPECT_TRUE(shown.contains("Communication link failure") || shown.contains("EOF") ||
-                shown.contains("Write to the server failed"))
-        << shown.toStdString();
+    ExpectClosedAsLost(*Window, Dialogs);
     Connect(test::tdsConnectionString("sample"));
     Run("select count(*) as customers from customers");
     EXPECT_EQ(Result(), "3");
+}
+
+TEST_F(SqlServerWindow, AConnectionLostWhileTheDatabasesAreListedIsClosed) {
+    // The first rows after the login are the database list's.
+    test::TTdsServerProcess dropping({"--drop-after-rows", "1"});
+    Window->OpenConnection(QString::fromStdString(test::tdsConnectionString(dropping.Port())),
+                           false);
+    EXPECT_EQ(Panel(0), "Connect Error");
+    EXPECT_TRUE(Panel(1).contains("Unexpected EOF")) << Panel(1).toStdString();
+    EXPECT_FALSE(Window->ConnectionOpen());
+    EXPECT_EQ(Window->cbDatabases->count(), 0);
+    EXPECT_EQ(Window->tvTablesViews->topLevelItemCount(), 0);
+    EXPECT_TRUE(frmLog->Text().contains(" - ADO Connection : After Disconnect\n"));
 }
 
 TEST_F(SqlServerWindow, ValuesOfEveryTypeRoundTripThroughTheGridsEditing) {

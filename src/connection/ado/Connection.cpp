@@ -6,6 +6,7 @@
 #include "WideText.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <sqlext.h>
 
@@ -119,6 +120,36 @@ SQLSMALLINT parameterSqlType(const TStatementValue& value) {
     if (value.column.sqlType == SQL_UNKNOWN_TYPE)
         return value.isBinary ? SQL_VARBINARY : SQL_WVARCHAR;
     return value.column.sqlType;
+}
+
+bool isDateOrTime(DataTypeEnum type) {
+    return type == adDBDate || type == adDBTime || type == adDBTimeStamp;
+}
+
+bool isIsoDate(std::string_view text) {
+    static const std::string_view shape = "dddd-dd-dd";
+    if (text.size() < shape.size())
+        return false;
+    for (size_t i = 0; i < shape.size(); ++i)
+        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i]))
+                            : text[i] != shape[i])
+            return false;
+    return true;
+}
+
+// A date and time typed as "yyyy-mm-dd[ hh:mm:ss...]" in the form with "T", the one SQL Server
+// reads alike under every language and DATEFORMAT (a datetime column reads "yyyy-mm-dd" as
+// year, day, month under some). Other texts go as typed, for the server to read.
+std::string isoTimestampText(const std::string& text) {
+    if (!isIsoDate(text))
+        return text;
+    if (text.size() == 10)
+        return text + "T00:00:00";
+    if (text[10] != ' ')
+        return text;
+    std::string iso = text;
+    iso[10] = 'T';
+    return iso;
 }
 
 } // namespace
@@ -526,13 +557,20 @@ long executeWithValues(const OdbcStatement& writeStatement, const std::string& s
     std::vector<SQLLEN> lengths(values.size());
     for (size_t i = 0; i < values.size(); ++i) {
         const TStatementValue& value = values[i];
+        const DataTypeEnum type = adoDataType(value.column);
+        // FreeTDS turns a date or time given as text into a datetime on the client, which
+        // moves a date before 1753 into another century. As text, the server converts it into
+        // the column's own type.
+        const bool dateTimeAsText = sqlServerProvider_ && isDateOrTime(type);
         SQLPOINTER data = nullptr;
         SQLLEN bytes = 0;
         if (value.isBinary) {
             data = const_cast<char*>(value.bytes.data());
             bytes = static_cast<SQLLEN>(value.bytes.size());
         } else {
-            texts[i] = toSqlWide(value.bytes);
+            texts[i] =
+                toSqlWide(dateTimeAsText && type == adDBTimeStamp ? isoTimestampText(value.bytes)
+                                                                  : value.bytes);
             data = texts[i].data();
             bytes = static_cast<SQLLEN>(texts[i].size() * sizeof(SQLWCHAR));
         }
@@ -542,8 +580,9 @@ long executeWithValues(const OdbcStatement& writeStatement, const std::string& s
                                static_cast<SQLULEN>(value.isBinary ? bytes : texts[i].size()), 1});
         writeStatement.check(
             SQLBindParameter(handle, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                             value.isBinary ? SQL_C_BINARY : SQL_C_WCHAR, parameterSqlType(value),
-                             size, value.column.decimalDigits, data, bytes, &lengths[i]),
+                             value.isBinary ? SQL_C_BINARY : SQL_C_WCHAR,
+                             dateTimeAsText ? SQL_WVARCHAR : parameterSqlType(value), size,
+                             value.column.decimalDigits, data, bytes, &lengths[i]),
             "Binding a value");
     }
     const SqlWString text = toSqlWide(sql);

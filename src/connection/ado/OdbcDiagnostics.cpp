@@ -10,6 +10,8 @@ namespace velmora::ado {
 
 namespace {
 
+const char* const lostConnectionText = "The connection to the server is broken.";
+
 std::string diagnosticText(const std::vector<Diagnostic>& diagnostics, std::string_view fallback) {
     std::string text;
     for (const Diagnostic& diagnostic : diagnostics) {
@@ -22,17 +24,36 @@ std::string diagnosticText(const std::vector<Diagnostic>& diagnostics, std::stri
     return text.empty() ? std::string(fallback) : text;
 }
 
+template <size_t N, typename T>
+bool isOneOf(const std::array<T, N>& values, const T& value) {
+    return std::find(values.begin(), values.end(), value) != values.end();
+}
+
 // Whether a record says that the connection to the server is gone.
-bool reportsLostConnection(const std::vector<Diagnostic>& diagnostics) {
+bool reportsLostConnection(const Diagnostic& diagnostic) {
     // 08S01 communication link failure, 08003 connection not open, 08007 connection failure
     // during a transaction; PostgreSQL's server ends a session with 57P01 (terminated by an
     // administrator) or 57P02 (crash shutdown) before the driver reports 08S01.
     static const std::array<std::string_view, 5> lostStates = {"08S01", "08003", "08007", "57P01",
                                                                "57P02"};
-    return std::any_of(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& diagnostic) {
-        return std::find(lostStates.begin(), lostStates.end(), diagnostic.sqlState) !=
-               lostStates.end();
-    });
+    // FreeTDS reports a broken socket as a client library error of its own, under 01000 or
+    // HY000: read failed (20004), write failed (20006), unexpected EOF (20017), connection
+    // dead (20047).
+    static const std::array<std::string_view, 3> freeTdsStates = {"01000", "HY000", "08S01"};
+    static const std::array<int, 4> freeTdsSocketErrors = {20004, 20006, 20017, 20047};
+    return isOneOf(lostStates, std::string_view(diagnostic.sqlState)) ||
+           (isOneOf(freeTdsStates, std::string_view(diagnostic.sqlState)) &&
+            isOneOf(freeTdsSocketErrors, diagnostic.nativeError));
+}
+
+// Asked after a failure whose records give no such reason: FreeTDS says only "Unknown error"
+// when it finds the server's socket closed before a reply.
+bool connectionDead(SQLHDBC connection) {
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return connection != SQL_NULL_HDBC &&
+           SQL_SUCCEEDED(
+               SQLGetConnectAttrW(connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+           dead == SQL_CD_TRUE;
 }
 
 } // namespace
@@ -61,22 +82,27 @@ std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle
     return records;
 }
 
-void throwDiagnostics(const std::vector<Diagnostic>& diagnostics, std::string_view fallback) {
+void throwDiagnostics(const std::vector<Diagnostic>& diagnostics, std::string_view fallback,
+                      SQLHDBC openConnection) {
     const std::string message = diagnosticText(diagnostics, fallback);
-    if (reportsLostConnection(diagnostics))
+    if (std::any_of(diagnostics.begin(), diagnostics.end(),
+                    [](const Diagnostic& diagnostic) { return reportsLostConnection(diagnostic); }))
         throw EConnectionLost(message);
+    if (connectionDead(openConnection))
+        throw EConnectionLost(message + "\n" + lostConnectionText);
     throw EDatabaseError(message);
 }
 
 std::vector<Diagnostic> checkOdbc(SQLRETURN result, SQLSMALLINT handleType, SQLHANDLE handle,
-                                  std::string_view what) {
+                                  std::string_view what, SQLHDBC openConnection) {
     if (result == SQL_SUCCESS || result == SQL_NO_DATA)
         return {};
     if (result == SQL_SUCCESS_WITH_INFO)
         return readDiagnostics(handleType, handle);
     if (result == SQL_INVALID_HANDLE)
         throw EDatabaseError(std::string(what) + " failed: invalid handle");
-    throwDiagnostics(readDiagnostics(handleType, handle), std::string(what) + " failed");
+    throwDiagnostics(readDiagnostics(handleType, handle), std::string(what) + " failed",
+                     openConnection);
 }
 
 } // namespace velmora::ado

@@ -19,14 +19,16 @@ struct Diagnostic {
 std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
 // Throws the failure the records describe: EConnectionLost when they report a lost connection,
-// else EDatabaseError. The message is the records' messages, one per line, or `fallback` when
-// they have none.
+// or when `openConnection` (the connection the failed call was made on, if it had been open) now
+// says that it is dead; else EDatabaseError. The message is the records' messages, one per
+// line, or `fallback` when they have none.
 [[noreturn]] void throwDiagnostics(const std::vector<Diagnostic>& diagnostics,
-                                   std::string_view fallback);
+                                   std::string_view fallback,
+                                   SQLHDBC openConnection = SQL_NULL_HDBC);
 
 // Throws when `result` is a failure, as throwDiagnostics does with the handle's records and the
 // fallback "<what> failed". On success with info, returns those records.
 std::vector<Diagnostic> checkOdbc(SQLRETURN result, SQLSMALLINT handleType, SQLHANDLE handle,
-                                  std::string_view what);
+                                  std::string_view what, SQLHDBC openConnection = SQL_NULL_HDBC);
 
 } // namespace velmora::ado

@@ -59,12 +59,12 @@ std::vector<std::string> OdbcEnvironment::dataSourceNames() const {
     });
 }
 
-OdbcStatement::OdbcStatement(SQLHDBC connection) {
+OdbcStatement::OdbcStatement(SQLHDBC connection) : connection_(connection) {
     const SQLRETURN result = SQLAllocHandle(SQL_HANDLE_STMT, connection, &handle_);
     if (!SQL_SUCCEEDED(result)) {
         handle_ = SQL_NULL_HSTMT;
-        throwDiagnostics(readDiagnostics(SQL_HANDLE_DBC, connection),
-                         "Creating a statement failed");
+        throwDiagnostics(readDiagnostics(SQL_HANDLE_DBC, connection), "Creating a statement failed",
+                         connection);
     }
 }
 
@@ -85,7 +85,7 @@ SQLHSTMT OdbcStatement::handle() const {
 }
 
 std::vector<Diagnostic> OdbcStatement::check(SQLRETURN result, std::string_view what) const {
-    return checkOdbc(result, SQL_HANDLE_STMT, handle_, what);
+    return checkOdbc(result, SQL_HANDLE_STMT, handle_, what, connection_);
 }
 
 OdbcConnection::OdbcConnection() : environment_(OdbcEnvironment::shared()) {
@@ -188,7 +188,7 @@ void OdbcConnection::endTransaction(bool commit) {
 }
 
 std::vector<Diagnostic> OdbcConnection::check(SQLRETURN result, std::string_view what) const {
-    return checkOdbc(result, SQL_HANDLE_DBC, handle_, what);
+    return checkOdbc(result, SQL_HANDLE_DBC, handle_, what, connected_ ? handle_ : SQL_NULL_HDBC);
 }
 
 } // namespace velmora::ado

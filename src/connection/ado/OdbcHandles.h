@@ -47,6 +47,7 @@ public:
     std::vector<Diagnostic> check(SQLRETURN result, std::string_view what) const;
 
 private:
+    SQLHDBC connection_;
     SQLHSTMT handle_ = SQL_NULL_HSTMT;
 };
 

@@ -22,8 +22,18 @@ bool isCharacterType(DataTypeEnum type) {
            type == adBSTR;
 }
 
+// FreeTDS writes a year before 1000 with fewer than four digits ("1-01-01"): the zeros that make
+// it a date in ISO 8601 form again.
+size_t missingYearDigits(const SQLWCHAR* text, size_t units) {
+    size_t digits = 0;
+    while (digits < std::min<size_t>(units, 4) && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    return digits > 0 && digits < 4 && digits < units && text[digits] == '-' ? 4 - digits : 0;
+}
+
 struct ColumnBinding {
     bool bound = false;
+    bool dated = false; // a date or timestamp column
     SQLSMALLINT cType = SQL_C_WCHAR;
     SQLLEN width = 0; // bytes per row, terminator included
     std::vector<char> buffer;
@@ -75,6 +85,7 @@ private:
         for (size_t i = 0; i < columns_.size(); ++i) {
             ColumnBinding& binding = bindings_[i];
             binding.cType = columns_[i].isBinary() ? SQL_C_BINARY : SQL_C_WCHAR;
+            binding.dated = columns_[i].adoType == adDBDate || columns_[i].adoType == adDBTimeStamp;
             binding.width = boundWidth(columns_[i]);
             // Without SQL_GD_BOUND a truncated bound cell could not be read again; without
             // SQL_GD_ANY_COLUMN nothing may be bound after a column read with SQLGetData.
@@ -136,8 +147,7 @@ private:
 
     void storeRow(size_t row) {
         if (rowStatus_[row] == SQL_ROW_ERROR)
-            throwDiagnostics(readDiagnostics(SQL_HANDLE_STMT, handle_),
-                             "A row of the result could not be read");
+            statement_.check(SQL_ERROR, "Reading a row of the result");
         row_.clear();
         for (size_t column = 0; column < columns_.size(); ++column)
             storeCell(row, column);
@@ -167,13 +177,15 @@ private:
         const char* data = binding.buffer.data() + static_cast<size_t>(binding.width) * row;
         if (binding.cType == SQL_C_BINARY)
             return row_.addValue({data, static_cast<size_t>(indicator)});
-        addText(reinterpret_cast<const SQLWCHAR*>(data),
+        addText(binding, reinterpret_cast<const SQLWCHAR*>(data),
                 static_cast<size_t>(indicator) / sizeof(SQLWCHAR));
     }
 
-    void addText(const SQLWCHAR* text, size_t units) {
-        char* out = row_.beginCell(units * 3);
-        row_.finishCell(utf16ToUtf8(text, units, out));
+    void addText(const ColumnBinding& binding, const SQLWCHAR* text, size_t units) {
+        const size_t zeros = binding.dated ? missingYearDigits(text, units) : 0;
+        char* out = row_.beginCell(zeros + units * 3);
+        std::fill_n(out, zeros, '0');
+        row_.finishCell(zeros + utf16ToUtf8(text, units, out + zeros));
     }
 
     // Reads a cell from its start to its end in pieces. Some drivers (SQLite's) work through
@@ -211,7 +223,8 @@ private:
         }
         if (binary)
             return row_.addValue({cell_.data(), filled});
-        addText(reinterpret_cast<const SQLWCHAR*>(cell_.data()), filled / sizeof(SQLWCHAR));
+        addText(bindings_[column], reinterpret_cast<const SQLWCHAR*>(cell_.data()),
+                filled / sizeof(SQLWCHAR));
     }
 
     static size_t evenSize(size_t bytes) { return bytes + bytes % 2; }

@@ -312,3 +312,71 @@ TEST_F(FreeTdsFailures, AServerThatNeverAnswersFailsTheLoginAfterTheConnectTimeo
     EXPECT_EQ(attempt.get(), "Timeout expired\nUnable to connect to data source");
     EXPECT_FALSE(connection.Connected());
 }
+
+namespace {
+
+// What a failure raised: "lost: <text>" for EConnectionLost, "error: <text>" for any other.
+std::string failureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const EConnectionLost& error) {
+        return std::string("lost: ") + error.what();
+    } catch (const EDatabaseError& error) {
+        return std::string("error: ") + error.what();
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST_F(FreeTdsFailures, ASocketClosedMidResultIsALostConnection) {
+    TTdsServerProcess dropping({"--drop-after-rows", "100"});
+    TADOConnection connection;
+    connection.SetConnectionString(
+        tdsConnectionString(dropping.Port(), "sa", tdsSaPassword, "sample"));
+    connection.Open();
+    TADOQuery query;
+    query.SetConnection(&connection);
+    query.SetSQL("select n from numbers order by n");
+    // FreeTDS's own error 20017, under SQLSTATE 01000.
+    EXPECT_EQ(failureOf([&] { query.Open(); }), "lost: Unexpected EOF from the server");
+    EXPECT_FALSE(query.Active());
+}
+
+TEST_F(FreeTdsFailures, AKilledServerIsALostConnection) {
+    TTdsServerProcess server;
+    TADOConnection connection;
+    connection.SetConnectionString(
+        tdsConnectionString(server.Port(), "sa", tdsSaPassword, "sample"));
+    connection.Open();
+    server.Kill();
+    const std::string failure = failureOf([&] { connection.Execute("select 1"); });
+    EXPECT_EQ(failure.rfind("lost: ", 0), 0u) << failure;
+}
+
+// Dates before 1753 (the first year of datetime) in datetime2 and date columns.
+TEST_F(FreeTds, EarlyDatesRoundTripThroughTableEditing) {
+    const std::string table = ownTable("early_dates");
+    run("create table " + table + " (id int identity primary key, d2 datetime2, d date)");
+    run("insert into " + table + " (d2, d) values ('2000-01-01 00:00:00', '2000-01-01')");
+    TADOTable dates;
+    dates.SetConnection(&connection);
+    dates.SetTableName(table);
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"0001-01-01 00:00:00.0000000", "0001-01-01"},
+        {"1752-12-31 23:59:59.1234567", "1000-06-15"},
+        {"1600-02-29 12:30:00.5000000", "1752-09-10"}};
+    for (const auto& [dateTime, date] : values) {
+        SCOPED_TRACE(dateTime + " " + date);
+        dates.Open();
+        dates.Edit();
+        dates.FieldByName("d2").SetAsString(dateTime);
+        dates.FieldByName("d").SetAsString(date);
+        dates.Post();
+        dates.Close();
+        dates.Open();
+        EXPECT_EQ(dates.FieldByName("d2").AsString(), dateTime);
+        EXPECT_EQ(dates.FieldByName("d").AsString(), date);
+        dates.Close();
+    }
+}
