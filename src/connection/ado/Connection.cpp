@@ -551,7 +551,8 @@ namespace {
 
 // Binds the values as parameters of `sql` and runs it; returns the number of rows it changed.
 long executeWithValues(const OdbcStatement& writeStatement, const std::string& sql,
-                       const std::vector<TStatementValue>& values, TServerCall& call) {
+                       const std::vector<TStatementValue>& values, bool sqlServerProvider,
+                       TServerCall& call) {
     const SQLHSTMT handle = writeStatement.handle();
     std::vector<SqlWString> texts(values.size());
     std::vector<SQLLEN> lengths(values.size());
@@ -561,7 +562,7 @@ long executeWithValues(const OdbcStatement& writeStatement, const std::string& s
         // FreeTDS turns a date or time given as text into a datetime on the client, which
         // moves a date before 1753 into another century. As text, the server converts it into
         // the column's own type.
-        const bool dateTimeAsText = sqlServerProvider_ && isDateOrTime(type);
+        const bool dateTimeAsText = sqlServerProvider && isDateOrTime(type);
         SQLPOINTER data = nullptr;
         SQLLEN bytes = 0;
         if (value.isBinary) {
@@ -600,8 +601,9 @@ long executeWithValues(const OdbcStatement& writeStatement, const std::string& s
 
 long TADOConnection::ExecuteWithValues(const std::string& sql,
                                        const std::vector<TStatementValue>& values) {
-    return onStatement<long>([sql, values](TServerCall& call, const OdbcStatement& statement) {
-        return executeWithValues(statement, sql, values, call);
+    return onStatement<long>([sql, values, sqlServerProvider = sqlServerProvider_](
+                                 TServerCall& call, const OdbcStatement& statement) {
+        return executeWithValues(statement, sql, values, sqlServerProvider, call);
     });
 }
 
