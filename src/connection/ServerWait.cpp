@@ -14,6 +14,7 @@
 
 using velmora::ado::TServerCall;
 using velmora::ado::TServerStage;
+using velmora::ado::TServerWorker;
 
 namespace {
 
@@ -71,7 +72,9 @@ bool TServerWait::Wait(const std::shared_ptr<TServerCall>& Call) {
         throw velmora::ado::EDatabaseError("Another call is still waiting for the server.");
     QEventLoop loop;
     const auto wakeUp = std::make_shared<TWakeUp>(&loop);
-    std::thread worker([Call, wakeUp] {
+    if (FWorker == nullptr)
+        FWorker = std::make_unique<TServerWorker>();
+    FWorker->Start([Call, wakeUp] {
         Call->Run();
         wakeUp->Quit();
     });
@@ -81,9 +84,9 @@ bool TServerWait::Wait(const std::shared_ptr<TServerCall>& Call) {
     wakeUp->Forget();
     const bool finished = Call->Finished();
     if (finished)
-        worker.join();
+        FWorker->WaitIdle();
     else
-        worker.detach(); // it owns what it uses, and ends when the driver returns
+        FWorker.reset(); // it owns what it uses, and ends when the driver returns
     End();
     return finished;
 }

@@ -5,9 +5,12 @@
 // a run stays one step for the command that started it, no second command can start, and no
 // dataset, grid or tree is touched from two threads: the worker only reaches the driver.
 //
+// The worker thread is kept from call to call (see ServerWorker.h).
+//
 // Cancel asks the driver to stop the call; a call that has not ended two seconds later, or on a
 // second Cancel, is given up, and its connection with it. A connect attempt is given up at once.
 #include "ServerCall.h"
+#include "ServerWorker.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -54,6 +57,7 @@ private:
     void GiveUp();
     bool IsCancelControl(const QWidget* Widget) const;
 
+    std::unique_ptr<velmora::ado::TServerWorker> FWorker; // reused from call to call
     std::shared_ptr<velmora::ado::TServerCall> FCall;
     QEventLoop* FLoop = nullptr;
     QElapsedTimer FClock;

@@ -601,9 +601,9 @@ long executeWithValues(const OdbcStatement& writeStatement, const std::string& s
 
 long TADOConnection::ExecuteWithValues(const std::string& sql,
                                        const std::vector<TStatementValue>& values) {
-    return onStatement<long>([sql, values, sqlServer = sqlServerProvider_](
+    return onStatement<long>([sql, values, sqlServerProvider = sqlServerProvider_](
                                  TServerCall& call, const OdbcStatement& statement) {
-        return executeWithValues(statement, sql, values, sqlServer, call);
+        return executeWithValues(statement, sql, values, sqlServerProvider, call);
     });
 }
 

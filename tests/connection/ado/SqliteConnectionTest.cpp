@@ -229,36 +229,38 @@ TEST_F(SqliteConnection, ClosingTheConnectionClosesItsDatasets) {
 // stops at once, and a statement still executing is given up with its connection. The driver
 // runs a query whole before the first row comes.
 TEST_F(SqliteConnection, ACancelledFetchKeepsItsRowsAndAnExecutingStatementIsGivenUp) {
+    const auto numbers = [](int last) {
+        return "with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
+               std::to_string(last) + ") ";
+    };
     connection.SetCallRunner(ThreadedCallRunner([](const TServerCall& call, auto) {
         return call.RowsFetched() > 0 ? ThreadedCallRunner::Action::Cancel
                                       : ThreadedCallRunner::Action::Wait;
     }));
-    const TRecordset some = connection.Execute(
-        "with recursive n(i) as (select 1 union all select i + 1 from n where i < 300000) "
-        "select i from n");
+    const TRecordset some = connection.Execute(numbers(300000) + "select i from n");
     EXPECT_TRUE(some.fetchCancelled);
     EXPECT_GT(some.rows.rowCount(), 0u);
     EXPECT_LT(some.rows.rowCount(), 300000u);
     EXPECT_EQ(some.rows.value(0, 0), "1");
 
-    // A statement kept waiting by another connection's lock executes for as long as that lock
-    // is held, however fast the machine.
-    connection.SetCallRunner(runOnCallingThread);
+    // A write waiting for another connection's lock executes for as long as the lock is held,
+    // on a fast machine as on a slow one.
     run("create table t(x int)");
-    TADOConnection holder;
-    holder.SetConnectionString(sqliteConnectionString(databasePath()));
-    holder.Open();
-    holder.Execute("begin exclusive");
+    TADOConnection locker;
+    locker.SetConnectionString(sqliteConnectionString(databasePath()));
+    locker.Open();
+    locker.BeginTrans();
+    locker.Execute("insert into t values (1)");
     connection.SetCallRunner(ThreadedCallRunner([](const TServerCall&, auto elapsed) {
         using Action = ThreadedCallRunner::Action;
         if (elapsed > std::chrono::milliseconds(600))
             return Action::GiveUp;
         return elapsed > std::chrono::milliseconds(100) ? Action::Cancel : Action::Wait;
     }));
-    EXPECT_EQ(errorOf([&] { run("insert into t values (1)"); }),
+    EXPECT_EQ(errorOf([&] { run("insert into t values (2)"); }),
               "The server did not answer the cancel request; the connection was closed.");
     EXPECT_FALSE(connection.Connected());
-    holder.Execute("commit");
+    locker.CommitTrans(); // the given-up write then ends by itself
     connection.SetCallRunner(runOnCallingThread);
     connection.Open();
     EXPECT_EQ(connection.Execute("select 6 * 7").rows.value(0, 0), "42");
