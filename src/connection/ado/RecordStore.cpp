@@ -3,7 +3,10 @@
 #include "DatabaseError.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <sys/mman.h>
 
 namespace velmora::ado {
 
@@ -17,6 +20,9 @@ constexpr uint16_t wideMarker = 0xFFFF;
 constexpr size_t narrowLimit = 0x7FFF;
 constexpr uint32_t wideNull = 0x80000000u;
 constexpr size_t wideLimit = 0x7FFFFFFF;
+// Large chunks are laid on whole huge pages: filling a million rows otherwise takes tens of
+// thousands of page faults, which cost more than the copying itself.
+constexpr size_t hugePageBytes = 2 * 1024 * 1024;
 
 struct CellBounds {
     uint32_t begin;
@@ -57,7 +63,29 @@ const char* cellData(const char* row, size_t columns) {
     return row + headerBytes(columns, isWide(row));
 }
 
+// Memory for a chunk, not cleared. From a huge page's size on, it is rounded up to whole huge
+// pages and aligned to them, and the system is asked to back it with huge pages.
+char* newChunk(size_t& bytes) {
+    if (bytes < hugePageBytes) {
+        if (void* chunk = std::malloc(bytes))
+            return static_cast<char*>(chunk);
+        throw std::bad_alloc();
+    }
+    bytes = (bytes + hugePageBytes - 1) / hugePageBytes * hugePageBytes;
+    void* chunk = std::aligned_alloc(hugePageBytes, bytes);
+    if (!chunk)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    madvise(chunk, bytes, MADV_HUGEPAGE); // only advice: without it the chunk works the same
+#endif
+    return static_cast<char*>(chunk);
+}
+
 } // namespace
+
+void RecordStore::ChunkRelease::operator()(char* chunk) const {
+    std::free(chunk);
+}
 
 void RowBuilder::clear() {
     ends_.clear();
@@ -135,7 +163,7 @@ void RecordStore::loadRow(size_t row, RowBuilder& cells) const {
 
 size_t RecordStore::memoryUsage() const {
     return allocatedBytes_ + rows_.capacity() * sizeof(const char*) +
-           chunks_.capacity() * sizeof(std::unique_ptr<char[]>);
+           chunks_.capacity() * sizeof(Chunk);
 }
 
 const char* RecordStore::store(const RowBuilder& row) {
@@ -167,8 +195,8 @@ char* RecordStore::allocate(size_t bytes) {
         // Chunks grow with the data so that small results stay small and large ones take
         // few allocations; a row larger than a chunk gets a block of its own.
         chunkBytes_ = std::min(std::max(minimumChunkBytes, allocatedBytes_ / 4), maximumChunkBytes);
-        const size_t size = std::max(chunkBytes_, bytes);
-        chunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        size_t size = std::max(chunkBytes_, bytes);
+        chunks_.push_back(Chunk(newChunk(size)));
         allocatedBytes_ += size;
         if (size == bytes)
             return chunks_.back().get();

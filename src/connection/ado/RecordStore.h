@@ -65,7 +65,12 @@ private:
 
     size_t columns_ = 0;
     std::vector<const char*> rows_;
-    std::vector<std::unique_ptr<char[]>> chunks_;
+    struct ChunkRelease {
+        void operator()(char* chunk) const;
+    };
+    using Chunk = std::unique_ptr<char[], ChunkRelease>;
+
+    std::vector<Chunk> chunks_;
     size_t chunkBytes_ = 0;
     char* free_ = nullptr;
     size_t freeBytes_ = 0;

@@ -93,3 +93,22 @@ TEST(WideText, RoundTripsAllPlanesAndReplacesBrokenSurrogates) {
     const SQLWCHAR lone[] = {0xD800, 'x'};
     EXPECT_EQ(fromSqlWide(lone, 2), "\xEF\xBF\xBDx");
 }
+
+// Large chunks are rounded up and shared with the rows after them: nothing may overlap.
+TEST(RecordStore, RowsInAndAfterLargeChunksKeepTheirValues) {
+    RecordStore store(2);
+    const std::string longValue(3 * 1024 * 1024 + 5, 'L');
+    store.appendRow(row({"first", longValue.c_str()}));
+    const int smallRows = 400000; // enough to need chunks of several megabytes
+    for (int i = 0; i < smallRows; ++i) {
+        const std::string number = std::to_string(i);
+        store.appendRow(row({number.c_str(), "some text of a row"}));
+    }
+    store.appendRow(row({"last", longValue.c_str()}));
+    ASSERT_EQ(store.rowCount(), static_cast<size_t>(smallRows) + 2);
+    EXPECT_EQ(store.value(0, 1), longValue);
+    EXPECT_EQ(store.value(smallRows + 1, 1), longValue);
+    for (int i = 0; i < smallRows; i += 9973)
+        EXPECT_EQ(store.value(static_cast<size_t>(i) + 1, 0), std::to_string(i));
+    EXPECT_EQ(store.value(smallRows, 0), std::to_string(smallRows - 1));
+}
