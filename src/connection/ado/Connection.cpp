@@ -257,6 +257,9 @@ Result TADOConnection::onStatement(
     if (!waitFor(TServerStage::Executing,
                  [connection = odbc_, statement, result, work](TServerCall& call) {
                      *result = work(call, *statement);
+                     // The driver may free a large result's copy slowly: on the call's thread,
+                     // not the window's.
+                     statement->release();
                  }))
         loseConnection();
     return std::move(*result);
