@@ -10,10 +10,12 @@
 
 namespace velmora {
 
+inline constexpr std::size_t HugePageBytes = 2 * 1024 * 1024;
+
 // Asks for huge pages for the whole 2 MB pages within the Bytes at Data.
 inline void AdviseHugePages(const void* Data, std::size_t Bytes) {
 #ifdef MADV_HUGEPAGE
-    constexpr std::uintptr_t HugePage = 2 * 1024 * 1024;
+    constexpr std::uintptr_t HugePage = HugePageBytes;
     const auto start = reinterpret_cast<std::uintptr_t>(Data);
     const std::uintptr_t first = (start + HugePage - 1) & ~(HugePage - 1);
     const std::uintptr_t end = (start + Bytes) & ~(HugePage - 1);

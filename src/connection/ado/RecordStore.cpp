@@ -1,12 +1,12 @@
 #include "RecordStore.h"
 
 #include "DatabaseError.h"
+#include "HugePages.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <sys/mman.h>
 
 namespace velmora::ado {
 
@@ -20,9 +20,8 @@ constexpr uint16_t wideMarker = 0xFFFF;
 constexpr size_t narrowLimit = 0x7FFF;
 constexpr uint32_t wideNull = 0x80000000u;
 constexpr size_t wideLimit = 0x7FFFFFFF;
-// Large chunks are laid on whole huge pages: filling a million rows otherwise takes tens of
-// thousands of page faults, which cost more than the copying itself.
-constexpr size_t hugePageBytes = 2 * 1024 * 1024;
+// Large chunks are laid on whole huge pages (HugePageBytes): filling a million rows otherwise
+// takes tens of thousands of page faults, which cost more than the copying itself.
 
 struct CellBounds {
     uint32_t begin;
@@ -66,18 +65,16 @@ const char* cellData(const char* row, size_t columns) {
 // Memory for a chunk, not cleared. From a huge page's size on, it is rounded up to whole huge
 // pages and aligned to them, and the system is asked to back it with huge pages.
 char* newChunk(size_t& bytes) {
-    if (bytes < hugePageBytes) {
+    if (bytes < HugePageBytes) {
         if (void* chunk = std::malloc(bytes))
             return static_cast<char*>(chunk);
         throw std::bad_alloc();
     }
-    bytes = (bytes + hugePageBytes - 1) / hugePageBytes * hugePageBytes;
-    void* chunk = std::aligned_alloc(hugePageBytes, bytes);
+    bytes = (bytes + HugePageBytes - 1) / HugePageBytes * HugePageBytes;
+    void* chunk = std::aligned_alloc(HugePageBytes, bytes);
     if (!chunk)
         throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-    madvise(chunk, bytes, MADV_HUGEPAGE); // only advice: without it the chunk works the same
-#endif
+    AdviseHugePages(chunk, bytes);
     return static_cast<char*>(chunk);
 }
 
