@@ -17,7 +17,7 @@ TViewScrollBar::TLook TViewScrollBar::Look() const {
 }
 
 void TViewScrollBar::sliderChange(SliderChange Change) {
-    bool lookMayChange =
+    const bool lookMayChange =
         Change != SliderRangeChange && Change != SliderValueChange && Change != SliderStepsChange;
     if (lookMayChange || Look() != FShown)
         QScrollBar::sliderChange(Change);
