@@ -12,6 +12,7 @@
 // Every login the server receives, password included, is recorded in master..tds_logins.
 #include "FixturePort.h"
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -125,8 +126,17 @@ public:
         pid_ = -1;
     }
     // Stops and resumes the server as SIGSTOP and SIGCONT do: a server that no longer answers,
-    // with its connections still open.
-    void Pause() { ::kill(pid_, SIGSTOP); }
+    // with its connections still open. Pause returns once every thread has stopped: a stop
+    // reaches the server's threads one after another, and a busy machine gives a session thread
+    // time to answer one more request in between.
+    void Pause() {
+        ::kill(pid_, SIGSTOP);
+        int status = 0;
+        while (waitpid(pid_, &status, WUNTRACED) == -1 && errno == EINTR) {
+        }
+        if (!WIFSTOPPED(status))
+            throw std::runtime_error("the TDS test server ended instead of pausing");
+    }
     void Resume() { ::kill(pid_, SIGCONT); }
 
 private:
