@@ -8,10 +8,14 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <algorithm>
+#include <functional>
 #include <optional>
+#include <utility>
 
 using velmora::query::TDataSetTableModel;
 
@@ -20,10 +24,29 @@ namespace {
 // A column no wider than this when it is sized to its content.
 constexpr int WidestColumn = 300;
 
+// Tells the grid when the user changes the text of a cell editor.
+class TCellEditorDelegate final : public QStyledItemDelegate {
+public:
+    TCellEditorDelegate(QObject* Parent, std::function<void()> OnTyped)
+        : QStyledItemDelegate(Parent), FOnTyped(std::move(OnTyped)) {}
+
+    QWidget* createEditor(QWidget* Parent, const QStyleOptionViewItem& Option,
+                          const QModelIndex& Index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(Parent, Option, Index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            connect(line, &QLineEdit::textEdited, this, [this] { FOnTyped(); });
+        return editor;
+    }
+
+private:
+    std::function<void()> FOnTyped;
+};
+
 } // namespace
 
 TDBGrid::TDBGrid(QWidget* Parent) : QTableView(Parent), FModel(new TDataSetTableModel(this)) {
     setModel(FModel);
+    setItemDelegate(new TCellEditorDelegate(this, [this] { StartRecordEdit(); }));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -109,6 +132,43 @@ void TDBGrid::CommitEdit() {
         return;
     commitData(editor);
     closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+// The first change typed into a cell puts its record into edit state, so the navigator offers
+// Post and Cancel while the editor is still open.
+void TDBGrid::StartRecordEdit() {
+    velmora::ado::TCustomADODataSet* dataSet = FModel->DataSet();
+    if (dataSet == nullptr || dataSet->State() != velmora::ado::dsBrowse)
+        return;
+    RunCommand([&] { dataSet->Edit(); });
+    FEditStartedByTyping = dataSet->State() == velmora::ado::dsEdit;
+}
+
+void TDBGrid::commitData(QWidget* Editor) {
+    FEditStartedByTyping = false;
+    QTableView::commitData(Editor);
+}
+
+// Escape drops what was typed; when the typing is all that changed the record, the record
+// leaves edit state with it.
+void TDBGrid::closeEditor(QWidget* Editor, QAbstractItemDelegate::EndEditHint Hint) {
+    QTableView::closeEditor(Editor, Hint);
+    velmora::ado::TCustomADODataSet* dataSet = FModel->DataSet();
+    const bool cancelRecord = FEditStartedByTyping &&
+                              Hint == QAbstractItemDelegate::RevertModelCache &&
+                              dataSet != nullptr && dataSet->State() == velmora::ado::dsEdit;
+    FEditStartedByTyping = false;
+    if (cancelRecord)
+        RunCommand([&] { dataSet->Cancel(); });
+}
+
+// The model repaints its rows when the record's state changes; Qt would then put the stored
+// value back into an open editor, over what the user is typing.
+void TDBGrid::dataChanged(const QModelIndex& TopLeft, const QModelIndex& BottomRight,
+                          const QList<int>& Roles) {
+    if (state() == EditingState)
+        return viewport()->update();
+    QTableView::dataChanged(TopLeft, BottomRight, Roles);
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent* Event) {

@@ -32,9 +32,14 @@ protected:
     void currentChanged(const QModelIndex& Current, const QModelIndex& Previous) override;
     void updateGeometries() override;
     void scrollContentsBy(int Dx, int Dy) override;
+    void commitData(QWidget* Editor) override;
+    void closeEditor(QWidget* Editor, QAbstractItemDelegate::EndEditHint Hint) override;
+    void dataChanged(const QModelIndex& TopLeft, const QModelIndex& BottomRight,
+                     const QList<int>& Roles = QList<int>()) override;
 
 private:
     void FitRowsToFont();
+    void StartRecordEdit();
     std::optional<int> RowForKey(const QKeyEvent& Event) const;
     void FollowCurrentRecord();
     void MoveToRow(int Row);
@@ -52,6 +57,7 @@ private:
     velmora::query::TDataSetTableModel* FModel;
     int FCurrentColumn = 0;
     bool FFollowing = false;
-    bool FSizingColumns = false;    // the grid itself is setting widths
-    std::vector<bool> FSizedByUser; // by column
+    bool FSizingColumns = false;       // the grid itself is setting widths
+    bool FEditStartedByTyping = false; // typing alone put the record in edit state
+    std::vector<bool> FSizedByUser;    // by column
 };
