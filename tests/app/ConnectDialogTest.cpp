@@ -174,7 +174,7 @@ TEST_F(ConnectDialogTest, CancelGivesUpAnAttemptOnAServerThatNeverAnswers) {
     });
     QTest::mouseClick(dialog->btnConnect, Qt::LeftButton);
     ASSERT_TRUE(sinceCancel.isValid());
-    EXPECT_LT(sinceCancel.elapsed(), 500);
+    EXPECT_LT(sinceCancel.elapsed(), 5000); // given up, not timed out after 15 s
     EXPECT_EQ(shown, QString::fromUtf8("Connecting… 0:00"));
     // A failed attempt, as the dialog reports every one.
     EXPECT_FALSE(dialog->isVisible());

@@ -67,7 +67,7 @@ TEST_F(ServerWaitPostgres, EscapeCancelsARunningStatementAndTheConnectionGoesOn)
     });
     Run("select pg_sleep(30)");
     ASSERT_TRUE(sinceEscape.isValid());
-    EXPECT_LT(sinceEscape.elapsed(), 1000);
+    EXPECT_LT(sinceEscape.elapsed(), 10000); // cancelled, not slept out
     // The driver's message, as for any failed run.
     EXPECT_TRUE(ShownRow(0).contains("canceling statement due to user request"))
         << ShownRow(0).toStdString();
@@ -150,7 +150,7 @@ TEST_F(ServerWaitPostgres, ABackendThatStoppedAnsweringIsCancelledAndItsConnecti
     clock.start();
     Run("select 42");
     kill(backend, SIGCONT);
-    EXPECT_LT(clock.elapsed(), 4000);
+    EXPECT_LT(clock.elapsed(), 10000); // given up: it would wait for ever
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
     EXPECT_EQ(Dialogs.Messages[0].Text,
               "The server did not answer the cancel request; the connection was closed.");

@@ -70,7 +70,7 @@ TEST_F(ServerWaitSqlServer, EscapeStopsAStatementAndTheConnectionRunsTheNext) {
     EscapeAfter(1500);
     Run("waitfor delay '00:01:00'");
     ASSERT_TRUE(SinceEscape.isValid());
-    EXPECT_LT(SinceEscape.elapsed(), 1000);
+    EXPECT_LT(SinceEscape.elapsed(), 10000); // cancelled, not waited out
     EXPECT_TRUE(Shown.startsWith(QString::fromUtf8("Executing… 0:0"))) << Shown.toStdString();
     EXPECT_GT(paints.Paints, 0);
     // The driver's message as the one-row result, as for any failed run; nothing else to say.
@@ -93,7 +93,7 @@ TEST_F(ServerWaitSqlServer, AServerThatStoppedAnsweringIsGivenUpWithItsConnectio
     // FreeTDS waits for the server to confirm the cancel, which a stopped server never does.
     const qint64 waited = SinceEscape.elapsed();
     server.Resume();
-    EXPECT_LT(waited, 3000);
+    EXPECT_LT(waited, 10000); // given up: it would wait for ever
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
     EXPECT_EQ(Dialogs.Messages[0].Text,
               "The server did not answer the cancel request; the connection was closed.");
@@ -113,7 +113,7 @@ TEST_F(ServerWaitSqlServer, EscapeGivesUpALoginTheServerNeverAnswers) {
         QString::fromStdString(test::tdsConnectionString(stalled.Port()) + ";Connect Timeout=30"),
         false);
     ASSERT_TRUE(SinceEscape.isValid());
-    EXPECT_LT(SinceEscape.elapsed(), 500);
+    EXPECT_LT(SinceEscape.elapsed(), 10000); // given up, not timed out after 30 s
     EXPECT_EQ(Shown, QString::fromUtf8("Connecting… 0:00"));
     EXPECT_GT(paints.Paints, 0);
     EXPECT_EQ(Panel(0), "Connect Error");

@@ -43,7 +43,7 @@ TEST_F(PostgresCancel, ACancelledStatementEndsWithTheServersMessageAndTheConnect
     NotificationRecorder recorder(connection);
     const auto started = std::chrono::steady_clock::now();
     const std::string error = errorOf("select pg_sleep(30)");
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s); // cancelled, not slept out
     EXPECT_NE(error.find("canceling statement due to user request"), std::string::npos) << error;
     EXPECT_EQ(recorder.take(), (Events{"Will Execute", "Execute Complete"}));
 
@@ -88,7 +88,7 @@ TEST_F(PostgresCancel, ABackendThatNoLongerAnswersIsGivenUpAndTheConnectionClose
     const std::string error = errorOf("select 42");
     const auto waited = std::chrono::steady_clock::now() - started;
     kill(static_cast<pid_t>(pid), SIGCONT);
-    EXPECT_LT(waited, 3s);
+    EXPECT_LT(waited, 10s); // given up: it would wait for ever
     EXPECT_EQ(error, LostMessage);
     EXPECT_FALSE(connection.Connected());
     EXPECT_EQ(recorder.take(), (Events{"Will Execute", "Before Disconnect", "Disconnect",
@@ -115,7 +115,7 @@ TEST_F(PostgresCancel, AConnectAttemptToAServerThatNeverAnswersIsGivenUp) {
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(velmora::test::errorOf([&] { attempt.Open(); }),
               "The connection attempt was cancelled.");
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s); // given up, not timed out
     EXPECT_FALSE(attempt.Connected());
     EXPECT_EQ(recorder.take(),
               (Events{"Before Connect", "Will Connect", "Login", "Connect Complete"}));
