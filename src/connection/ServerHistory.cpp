@@ -4,8 +4,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -27,6 +34,43 @@ QString DecodeText(const QByteArray& Bytes) {
     return QString::fromLatin1(Bytes);
 }
 
+// Two programs recording a server at the same moment would each write the file whole, and the
+// later one would drop the other's name. While this lives, no other recorder reads or writes
+// the history; the lock is on the file's directory, since the file itself is replaced. A lock
+// held for long (by a program that hangs) is not waited on: the name is recorded regardless.
+class THistoryLock {
+public:
+    explicit THistoryLock(const QString& Path)
+        : FDirectory(::open(NativePath(QFileInfo(Path).absolutePath()).c_str(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        using namespace std::chrono_literals;
+        const auto giveUp = std::chrono::steady_clock::now() + 2s;
+        while (FDirectory >= 0 && ::flock(FDirectory, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() > giveUp)
+                return;
+            std::this_thread::sleep_for(5ms);
+        }
+    }
+    ~THistoryLock() {
+        if (FDirectory >= 0)
+            ::close(FDirectory); // releases the lock
+    }
+    THistoryLock(const THistoryLock&) = delete;
+    THistoryLock& operator=(const THistoryLock&) = delete;
+
+private:
+    int FDirectory;
+};
+
+QStringList SplitLines(QString Text) {
+    Text.replace("\r\n", "\n").replace('\r', '\n');
+    if (Text.endsWith('\n'))
+        Text.chop(1);
+    if (Text.isEmpty())
+        return {};
+    return Text.split('\n');
+}
+
 } // namespace
 
 QString ServerHistoryPath() {
@@ -41,22 +85,21 @@ void CheckServerName(const QString& Name) {
 QStringList ReadServerHistory(const QString& Path) {
     if (!QFile::exists(Path))
         return {};
-    QString text = DecodeText(
-        QByteArray::fromStdString(ReadRegularFile(NativePath(Path), MaxServerHistoryBytes)));
-    text.replace("\r\n", "\n").replace('\r', '\n');
-    if (text.endsWith('\n'))
-        text.chop(1);
-    if (text.isEmpty())
-        return {};
-    return text.split('\n');
+    return SplitLines(DecodeText(
+        QByteArray::fromStdString(ReadRegularFile(NativePath(Path), MaxServerHistoryBytes))));
 }
 
 void RecordServer(const QString& Path, const QStringList& Known, const QString& Name) {
     CheckServerName(Name);
     if (Known.contains(Name, Qt::CaseSensitive))
         return;
+    const THistoryLock lock(Path);
     std::string content =
         QFile::exists(Path) ? ReadRegularFile(NativePath(Path), MaxServerHistoryBytes) : "";
+    // Another program may have recorded it since Known was read.
+    if (SplitLines(DecodeText(QByteArray::fromStdString(content)))
+            .contains(Name, Qt::CaseSensitive))
+        return;
     // A file edited by hand may lack its last line break; the new name must not join that line.
     if (!content.empty() && content.back() != '\n')
         content += "\r\n";

@@ -15,7 +15,8 @@ void CheckServerName(const QString& Name);
 // file is not a regular file or too large to be a server history.
 QStringList ReadServerHistory(const QString& Path);
 
-// Adds Name as a new line unless Known already holds it exactly (letter case and blanks count).
-// Creates the file when it is missing. The file is replaced whole or not at all. Throws
+// Adds Name as a new line unless Known, or the file by now, already holds it exactly (letter
+// case and blanks count). Creates the file when it is missing. The file is replaced whole or not
+// at all, and programs recording at the same moment keep each other's names. Throws
 // std::runtime_error when Name fails CheckServerName or the file cannot be read or written.
 void RecordServer(const QString& Path, const QStringList& Known, const QString& Name);

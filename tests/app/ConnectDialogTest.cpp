@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QSysInfo>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +35,7 @@
 #include <memory>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -231,6 +233,26 @@ TEST_F(ConnectDialogTest, HistoryWithoutItsLastLineBreakGetsTheNewNameOnALineOfI
     file.close();
     ConnectTo("gamma");
     EXPECT_EQ(FileBytes(Workspace.FilePath("conhist.dat")), "alpha\r\nbeta\r\ngamma\r\n");
+}
+
+TEST_F(ConnectDialogTest, ProgramsRecordingServersAtTheSameMomentKeepEachOthersNames) {
+    const QString path = Workspace.FilePath("conhist.dat");
+    constexpr int PerProgram = 150;
+    auto recorder = [&](const QString& Prefix) {
+        return std::thread([&path, Prefix] {
+            for (int i = 0; i < PerProgram; ++i) {
+                ::RecordServer(path, {}, Prefix + QString::number(i));
+                ::RecordServer(path, {}, "shared" + QString::number(i));
+            }
+        });
+    };
+    std::thread first = recorder("first");
+    std::thread second = recorder("second");
+    first.join();
+    second.join();
+    const QStringList names = ReadServerHistory(path);
+    EXPECT_EQ(names.size(), 3 * PerProgram);
+    EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size()) << "a name twice";
 }
 
 TEST_F(ConnectDialogTest, AServerNameWithALineBreakIsRefusedAndNeverRecorded) {
