@@ -155,6 +155,7 @@ TEST_F(ServerWaitPostgres, ABackendThatStoppedAnsweringIsCancelledAndItsConnecti
     EXPECT_EQ(Dialogs.Messages[0].Text,
               "The server did not answer the cancel request; the connection was closed.");
     EXPECT_FALSE(Window->ConnectionOpen());
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connection Lost");
     EXPECT_TRUE(frmLog->Text().contains("ADO Connection : After Disconnect"));
 
     Connect(postgresOdbcConnectionString());

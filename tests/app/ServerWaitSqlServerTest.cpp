@@ -98,6 +98,7 @@ TEST_F(ServerWaitSqlServer, AServerThatStoppedAnsweringIsGivenUpWithItsConnectio
     EXPECT_EQ(Dialogs.Messages[0].Text,
               "The server did not answer the cancel request; the connection was closed.");
     EXPECT_FALSE(Window->ConnectionOpen());
+    EXPECT_EQ(Panel(0), "Connection Lost");
     EXPECT_TRUE(frmLog->Text().contains("ADO Connection : After Disconnect"));
 
     Connect(connectionString);

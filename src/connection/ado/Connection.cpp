@@ -274,7 +274,7 @@ void TADOConnection::loseConnection() {
     lostReason_ = lostMessage;
     fire(OnDisconnect);
     fire(OnAfterDisconnect);
-    throw EDatabaseError(lostMessage);
+    throw EConnectionLost(lostMessage);
 }
 
 void TADOConnection::Open() {
