@@ -237,7 +237,7 @@ TEST_F(ConnectDialogTest, HistoryWithoutItsLastLineBreakGetsTheNewNameOnALineOfI
 
 TEST_F(ConnectDialogTest, ProgramsRecordingServersAtTheSameMomentKeepEachOthersNames) {
     const QString path = Workspace.FilePath("conhist.dat");
-    constexpr int PerProgram = 150;
+    constexpr int PerProgram = 100;
     auto recorder = [&](const QString& Prefix) {
         return std::thread([&path, Prefix] {
             for (int i = 0; i < PerProgram; ++i) {
