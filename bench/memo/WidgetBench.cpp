@@ -6,6 +6,7 @@
 // quotes that open a string running to the next quote and close it again.
 #include "BenchSupport.h"
 #include "MemoWidget.h"
+#include "PaintCounter.h"
 #include "QtText.h"
 #include "ScriptFile.h"
 #include "SourceEditUnit.h"
@@ -34,20 +35,6 @@ using namespace bench;
 constexpr int Keystrokes = 1000;
 constexpr int Opens = 5;
 constexpr int QuotePairs = 20;
-
-// Counts the paints of a widget's viewport.
-class PaintCounter final : public QObject {
-public:
-    explicit PaintCounter(QWidget* Viewport) { Viewport->installEventFilter(this); }
-    int Paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* Event) override {
-        if (Event->type() == QEvent::Paint)
-            ++Paints;
-        return false;
-    }
-};
 
 // Delivers what was asked to be repainted, and returns once it is painted.
 void WaitForPaint(const PaintCounter& Counter, int Before, int TimeoutMs = 1000) {

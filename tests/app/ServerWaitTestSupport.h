@@ -1,6 +1,7 @@
 #pragma once
 // For tests of the main window while it waits for a server: paints counted, Escape delivered as
 // the window system does, and the status bar's progress label.
+#include "PaintCounter.h"
 #include "StatusBar.h"
 #include "untMain.h"
 
@@ -8,23 +9,6 @@
 #include <QLabel>
 #include <QWindow>
 #include <qpa/qwindowsysteminterface.h>
-
-// Watches a widget and everything in it for paint events.
-class PaintCounter final : public QObject {
-public:
-    explicit PaintCounter(QWidget* Widget) {
-        Widget->installEventFilter(this);
-        for (QWidget* child : Widget->findChildren<QWidget*>())
-            child->installEventFilter(this);
-    }
-    int Paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* Event) override {
-        Paints += Event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
-};
 
 // Escape as the window system delivers it: through the event queue, as a running wait sees it.
 inline void PressEscape(QWidget* Window) {

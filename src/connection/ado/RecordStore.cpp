@@ -20,8 +20,6 @@ constexpr uint16_t wideMarker = 0xFFFF;
 constexpr size_t narrowLimit = 0x7FFF;
 constexpr uint32_t wideNull = 0x80000000u;
 constexpr size_t wideLimit = 0x7FFFFFFF;
-// Large chunks are laid on whole huge pages (HugePageBytes): filling a million rows otherwise
-// takes tens of thousands of page faults, which cost more than the copying itself.
 
 struct CellBounds {
     uint32_t begin;
@@ -63,7 +61,8 @@ const char* cellData(const char* row, size_t columns) {
 }
 
 // Memory for a chunk, not cleared. From a huge page's size on, it is rounded up to whole huge
-// pages and aligned to them, and the system is asked to back it with huge pages.
+// pages and aligned to them, and the system is asked to back it with huge pages: filling a
+// million rows otherwise takes tens of thousands of page faults, which cost more than the copying.
 char* newChunk(size_t& bytes) {
     if (bytes < HugePageBytes) {
         if (void* chunk = std::malloc(bytes))

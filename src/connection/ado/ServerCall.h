@@ -37,7 +37,7 @@ public:
     bool Finished() const { return finished_.load(std::memory_order_acquire); }
 
     // Asks the call to stop, from any thread: reading rows stops before the next block, and a
-    // driver call made under a TCancelTarget gets SQLCancel. May wait as long as the driver's
+    // driver call made through Cancellable gets SQLCancel. May wait as long as the driver's
     // SQLCancel does, so a window calls it from a thread of its own.
     void Cancel();
     bool CancelRequested() const { return cancelRequested_.load(std::memory_order_relaxed); }

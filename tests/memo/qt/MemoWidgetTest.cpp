@@ -4,6 +4,7 @@
 #include "MemoWidget.h"
 
 #include "FontCache.h"
+#include "PaintCounter.h"
 #include "QtPrinting.h"
 #include "QtText.h"
 
@@ -568,22 +569,9 @@ TEST_F(MemoWidgetTest, ScrollBarsAreGreyedWhenEverythingShows) {
     EXPECT_EQ(horizontal->maximum(), 200 - Editor().VisibleCols() + 1);
 }
 
-// Counts the paints a widget receives.
-class PaintCount final : public QObject {
-public:
-    explicit PaintCount(QWidget* Target) { Target->installEventFilter(this); }
-    int Paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* Event) override {
-        Paints += Event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
-};
-
 TEST_F(MemoWidgetTest, AScrollBarIsDrawnAgainExactlyWhenWhatItShowsChanges) {
     QScrollBar* bar = Widget->verticalScrollBar();
-    PaintCount count(bar);
+    PaintCounter count(bar);
     // What the window shows of the bar, against the bar drawn afresh (a paint not counted).
     auto showsAsRepainted = [&] {
         QCoreApplication::processEvents();
