@@ -50,11 +50,11 @@ void TfrmMain::ConnectFileCommands() {
     connect(SaveAs1, &QAction::triggered, this, Guarded([this] { SaveAs1Click(); }));
     connect(Print1, &QAction::triggered, this, Guarded([this] { Print1Click(); }));
     connect(ToolButton7, &QToolButton::clicked, this, Guarded([this] { ToolButton7Click(); }));
-    // The submenu's parent is the File menu, whose showing refreshes it.
-    FReopenMenu = new TReopenMenu(Reopen1, qobject_cast<QMenu*>(Reopen1->parentWidget()),
-                                  [this](const QString& FileName) {
-                                      RunCommand([this, &FileName] { ReopenScript(FileName); });
-                                  });
+    // Owned by the submenu; its parent is the File menu, whose showing refreshes it.
+    new TReopenMenu(Reopen1, qobject_cast<QMenu*>(Reopen1->parentWidget()),
+                    [this](const QString& FileName) {
+                        RunCommand([this, &FileName] { ReopenScript(FileName); });
+                    });
 }
 
 void TfrmMain::ToolButton7Click() {

@@ -27,7 +27,6 @@ class TDBGrid;
 class TDBNavigator;
 class TDataModule1;
 class TDatabaseChooser;
-class TReopenMenu;
 class TScriptEditor;
 class TStatusBar;
 namespace velmora::query {
@@ -292,7 +291,6 @@ private:
     // Works on the data module's objects: declared after it, so it goes first.
     std::unique_ptr<velmora::query::TScriptRunner> FScriptRunner;
     TContextMenuShortcuts* FContextMenuShortcuts;
-    TReopenMenu* FReopenMenu = nullptr;
     // The commands disabled while a call on the server shows, to be enabled again after it.
     QList<QPointer<QAction>> FDisabledWhileWaiting;
 };

@@ -130,15 +130,7 @@ TEST_F(RecoveryProcessTest, TerminationSignalsKeepTheLatestScriptAndEndTheProgra
     }
 }
 
-TEST_F(RecoveryProcessTest, AKilledProgramsLastKeptScriptWaitsForTheNextStart) {
-    TProgram program(Recovery, 20, "select 1");
-    ASSERT_TRUE(program.Ready());
-    ASSERT_TRUE(WaitForKept(1));
-    program.EndWith(SIGKILL);
-    EXPECT_EQ(LeftBehind(), std::vector<std::u32string>{U"select 1"});
-}
-
-TEST_F(RecoveryProcessTest, TwoRunningProgramsKeepTheirOwnScriptsAndOfferNoneOfThem) {
+TEST_F(RecoveryProcessTest, RunningProgramsKeepTheirOwnScriptsAndAKilledOnesWaitForTheNextStart) {
     TProgram first(Recovery, 20, "first");
     TProgram second(Recovery, 20, "second");
     ASSERT_TRUE(first.Ready() && second.Ready());
