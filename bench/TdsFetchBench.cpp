@@ -56,7 +56,7 @@ ServerAlone streamToNowhere(int port) {
     if (connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
         throw std::runtime_error("cannot reach the server");
     tds::Channel channel(socket);
-    channel.send(tds::ptPrelogin, tds::preloginRequest());
+    channel.send(tds::ptPrelogin, tds::preloginRequest(tds::encryptNotSupported));
     channel.skip();
     tds::LoginRequest login;
     login.userName = "sa";

@@ -253,7 +253,7 @@ void Engine::sendQueryResult(SqliteStatement& statement, std::string_view text,
     bool more = statement.step();
     sendResult(
         columns,
-        [&](WireWriter& row) {
+        [&](TokenWriter& row) {
             if (!more)
                 return false;
             for (int i = 0; i < statement.columns(); ++i)
@@ -268,7 +268,7 @@ void Engine::sendTable(const ResultTable& table, const Context& context, Reply& 
     size_t next = 0;
     sendResult(
         table.columns,
-        [&](WireWriter& row) {
+        [&](TokenWriter& row) {
             if (next == table.rows.size())
                 return false;
             const std::vector<Value>& values = table.rows[next++];
@@ -284,7 +284,7 @@ void Engine::sendResult(const std::vector<ResultColumn>& columns, WriteRow write
                         const Context& context, Reply& reply) {
     writeColumnMetadata(reply.out, columns);
     uint64_t count = 0;
-    WireWriter row;
+    TokenWriter row = reply.out.sibling();
     try {
         while (true) {
             row.clear();
