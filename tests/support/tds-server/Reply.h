@@ -14,6 +14,8 @@ struct Cancelled {};
 
 class Reply {
 public:
+    // The tokens are framed for `tdsVersion`, the version the session agreed on.
+    explicit Reply(uint32_t tdsVersion = tdsVersion74) : out(tdsVersion) {}
     virtual ~Reply() = default;
 
     // An error or informational message, as SQL Server sends it.

@@ -16,9 +16,7 @@ struct Dropped {};
 class NetworkReply : public Reply {
 public:
     NetworkReply(Channel& channel, uint32_t tdsVersion, std::optional<uint64_t> dropAfterRows)
-        : channel_(channel), dropAfterRows_(dropAfterRows) {
-        out = TokenWriter(tdsVersion);
-    }
+        : Reply(tdsVersion), channel_(channel), dropAfterRows_(dropAfterRows) {}
 
     void rowWritten(uint64_t row) override {
         if (out.size() >= 32 * 1024)
@@ -140,7 +138,7 @@ void Session::run() {
 bool Session::logIn() {
     std::optional<Message> message = channel_.receive();
     if (message && message->type == ptPrelogin) {
-        if (!agreeEncryption(*message))
+        if (!negotiateEncryption(*message))
             return false;
         message = channel_.receive();
     }
@@ -182,9 +180,9 @@ bool Session::logIn() {
     return accepted;
 }
 
-bool Session::agreeEncryption(const Message& prelogin) {
+bool Session::negotiateEncryption(const Message& prelogin) {
     const EncryptionAgreement agreement =
-        velmora::tds::agreeEncryption(preloginEncryption(prelogin.payload), options_.encryption);
+        agreeEncryption(preloginEncryption(prelogin.payload), options_.encryption);
     channel_.write(preloginReply(agreement.answer));
     channel_.endReply();
     if (agreement.refused)

@@ -35,7 +35,7 @@ private:
     bool logIn();
     // Answers the client's PRELOGIN and runs the TLS it agrees on; false when the client
     // cannot meet the server's demand.
-    bool agreeEncryption(const Message& prelogin);
+    bool negotiateEncryption(const Message& prelogin);
     bool checkPassword(const LoginRequest& login);
     // The SQL text or calls of a request, after the ALL_HEADERS that TDS 7.2 added.
     std::string_view requestBody(std::string_view payload) const;
