@@ -4,6 +4,7 @@
 #include "Functions.h"
 #include "Procedures.h"
 #include "SqlText.h"
+#include "SystemCatalogue.h"
 #include "Text.h"
 #include "TypeCodec.h"
 
@@ -83,17 +84,48 @@ std::string_view textFrom(std::string_view statement, const std::vector<SqlToken
     return statement.substr(static_cast<size_t>(tokens[index].text.data() - statement.data()));
 }
 
-// "master..sp_tables", "dbo.p;1": the procedure's own name.
-std::string bareProcedureName(std::string name) {
-    name = name.substr(0, name.find(';'));
-    const size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(dot + 1);
+// "master..sp_tables", "dbo.p;1", "[Sales].[p]": the procedure's schema and name.
+ObjectName procedureName(const std::string& name) {
+    return parseObjectName(name.substr(0, name.find(';')));
+}
+
+// A scalar function made with CREATE FUNCTION, as SQLite calls it: its RETURN expression with
+// the arguments bound to its parameters.
+struct UserFunction {
+    Engine& engine;
+    std::vector<std::string> parameters;
+    std::string expression;
+};
+
+void callUserFunction(sqlite3_context* context, int count, sqlite3_value** values) {
+    const UserFunction& function = *static_cast<UserFunction*>(sqlite3_user_data(context));
+    Bindings bindings;
+    for (int i = 0; i < count; ++i)
+        bindings[function.parameters[static_cast<size_t>(i)]] = valueOf(values[i]);
+    try {
+        setResult(context, function.engine.evaluate(function.expression, &bindings));
+    } catch (const ServerError& error) {
+        sqlite3_result_error(context, error.what(), -1);
+    }
 }
 
 } // namespace
 
-Engine::Engine(const DataDirectory& data, const std::string& database) : data_(data) {
+// The expression of a body that is one RETURN statement.
+std::string returnedExpression(const Procedure& function) {
+    const std::vector<SqlToken> tokens = significant(function.body);
+    if (tokens.empty() || !tokens[0].isWord("return"))
+        throw notSupported("a function whose body is more than a RETURN statement");
+    return std::string(textFrom(function.body, tokens, 1));
+}
+
+Engine::Engine(const DataDirectory& data, const std::string& database, bool azure)
+    : data_(data), azure_(azure) {
     open(database);
+}
+
+NameScope Engine::nameScope() const {
+    return {database_, schemasOf(db_), azure_, true};
 }
 
 Engine::~Engine() {
@@ -118,6 +150,23 @@ void Engine::open(const std::string& database) {
     sqlite3_busy_timeout(db_, 10'000);
     runSqlite(db_, "pragma foreign_keys = on");
     registerFunctions(db_, *this);
+    registerUserFunctions();
+}
+
+// dbo's scalar functions, under their own names: "dbo.f(x)" is rewritten to "f(x)".
+void Engine::registerUserFunctions() {
+    SqliteStatement functions(db_, "select definition from tds_procedures where kind = 'FN' and "
+                                   "instr(name, '.') = 0");
+    while (functions.step()) {
+        const Procedure function = parseCreateProcedure(functions.value(0).bytes);
+        auto* call = new UserFunction{*this, {}, returnedExpression(function)};
+        for (const ProcedureParameter& parameter : function.parameters)
+            call->parameters.push_back(parameter.name);
+        sqlite3_create_function_v2(db_, function.name.c_str(),
+                                   static_cast<int>(function.parameters.size()), SQLITE_UTF8, call,
+                                   callUserFunction, nullptr, nullptr,
+                                   [](void* data) { delete static_cast<UserFunction*>(data); });
+    }
 }
 
 void Engine::done(Reply& reply, const Context& context, uint16_t status, uint64_t count) const {
@@ -145,7 +194,12 @@ void Engine::runStatement(std::string_view statement, bool firstOfBatch, const C
         if (word(0, "print"))
             return print(textFrom(statement, tokens, 1), context, reply);
         if (word(0, "use")) {
-            useDatabase(tokens.size() > 1 ? nameText(tokens[1]) : "", reply);
+            const std::string name = tokens.size() > 1 ? nameText(tokens[1]) : "";
+            if (azure_ && !equalsIgnoringCase(name, database_))
+                throw ServerError(40508, "USE statement is not supported to switch between "
+                                         "databases. Use a new connection to connect to a "
+                                         "different database.");
+            useDatabase(name, reply);
             return done(reply, context, doneFinal);
         }
         if (word(0, "raiserror") || word(0, "throw"))
@@ -168,16 +222,30 @@ void Engine::runStatement(std::string_view statement, bool firstOfBatch, const C
         }
         if (word(0, "declare"))
             throw notSupported("DECLARE (variables)");
-        if (word(0, "create") && (word(1, "procedure") || word(1, "proc"))) {
+        if (word(0, "create") && (word(1, "procedure") || word(1, "proc") || word(1, "function"))) {
             createProcedure(statement);
             return done(reply, context, doneFinal);
         }
-        if (word(0, "drop") && (word(1, "procedure") || word(1, "proc")) && tokens.size() > 2) {
-            dropProcedure(nameText(tokens.back()));
+        if (word(0, "create") && word(1, "schema")) {
+            createSchema(tokens);
+            return done(reply, context, doneFinal);
+        }
+        if (word(0, "create") && word(1, "view")) {
+            createView(statement, tokens);
+            return done(reply, context, doneFinal);
+        }
+        if (word(0, "drop") && word(1, "view")) {
+            dropView(statement, tokens);
+            return done(reply, context, doneFinal);
+        }
+        if (word(0, "drop") && (word(1, "procedure") || word(1, "proc") || word(1, "function")) &&
+            tokens.size() > 2) {
+            dropProcedure(parseObjectName(textFrom(statement, tokens, 2)).stored());
             return done(reply, context, doneFinal);
         }
         if (word(0, "truncate") && word(1, "table")) {
-            const SqliteText table = translateForSqlite(textFrom(statement, tokens, 2), database_);
+            const SqliteText table =
+                translateForSqlite(textFrom(statement, tokens, 2), nameScope());
             const AttachedDatabases attached(db_, data_, table.otherDatabases);
             SqliteStatement deletion(db_, "delete from " + table.sql);
             deletion.step();
@@ -194,7 +262,7 @@ void Engine::runStatement(std::string_view statement, bool firstOfBatch, const C
 }
 
 void Engine::runSql(std::string_view statement, const Context& context, Reply& reply) {
-    const SqliteText sql = translateForSqlite(statement, database_);
+    const SqliteText sql = translateForSqlite(statement, nameScope());
     const AttachedDatabases attached(db_, data_, sql.otherDatabases);
     SqliteStatement prepared(db_, sql.sql);
     if (prepared.empty())
@@ -303,16 +371,17 @@ void Engine::sendResult(const std::vector<ResultColumn>& columns, WriteRow write
 
 void Engine::runProcedure(const std::string& name, const std::vector<Argument>& arguments,
                           Reply& reply, bool more) {
-    const std::string procedure = bareProcedureName(name);
+    const ObjectName procedure = procedureName(name);
+    const bool system = procedure.inDbo() || equalsIgnoringCase(procedure.schema, "sys");
     const uint16_t moreFlag = more ? doneMore : doneFinal;
     try {
-        if (equalsIgnoringCase(procedure, "sp_executesql")) {
+        if (system && equalsIgnoringCase(procedure.name, "sp_executesql")) {
             runExecuteSql(arguments, reply);
-        } else if (isCatalogueProcedure(procedure)) {
-            for (const ResultTable& table : runCatalogueProcedure(procedure, arguments, *this))
+        } else if (system && isCatalogueProcedure(procedure.name)) {
+            for (const ResultTable& table : runCatalogueProcedure(procedure.name, arguments, *this))
                 sendTable(table, {tkDoneInProc, true, nullptr}, reply);
         } else {
-            runUserProcedure(procedure, arguments, reply);
+            runUserProcedure(procedure.stored(), arguments, reply);
         }
     } catch (const ServerError& error) {
         reply.message(error);
@@ -324,7 +393,8 @@ void Engine::runProcedure(const std::string& name, const std::vector<Argument>& 
 
 void Engine::runUserProcedure(const std::string& name, const std::vector<Argument>& arguments,
                               Reply& reply) {
-    SqliteStatement lookup(db_, "select definition from tds_procedures where name = ?1");
+    SqliteStatement lookup(db_, "select definition from tds_procedures where name = ?1 and kind "
+                                "= 'P'");
     lookup.bind(1, Value::text(name));
     if (!lookup.step())
         throw ServerError(2812, "Could not find stored procedure '" + name + "'.");
@@ -355,7 +425,7 @@ void Engine::runUserProcedure(const std::string& name, const std::vector<Argumen
         if (!parameter.defaultValue)
             throw ServerError(201, "Procedure or function '" + name + "' expects parameter '" +
                                        parameter.name + "', which was not supplied.");
-        bindings[parameter.name] = evaluate(*parameter.defaultValue, inProcedure);
+        bindings[parameter.name] = evaluate(*parameter.defaultValue, inProcedure.bindings);
     }
     for (std::string_view statement : splitStatements(procedure.body))
         runStatement(statement, false, inProcedure, reply);

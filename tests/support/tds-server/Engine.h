@@ -29,7 +29,8 @@ struct ResultTable {
 
 class Engine {
 public:
-    Engine(const DataDirectory& data, const std::string& database);
+    // An Azure engine refuses USE (40508) and names in other databases, as Azure SQL Database.
+    Engine(const DataDirectory& data, const std::string& database, bool azure = false);
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -37,6 +38,8 @@ public:
     const std::string& database() const { return database_; }
     sqlite3* db() const { return db_; }
     const DataDirectory& data() const { return data_; }
+    // How the current statement's names resolve.
+    NameScope nameScope() const;
 
     // A language request: the batch's statements in order, each ended by its DONE, the last
     // without "more".
@@ -44,6 +47,8 @@ public:
     // A procedure call (an RPC request's, or EXEC's), ended by DONEPROC.
     void runProcedure(const std::string& name, const std::vector<Argument>& arguments, Reply& reply,
                       bool more);
+    // An expression's value, with the variables or parameters given.
+    Value evaluate(std::string_view expression, const Bindings* bindings);
     // Makes the database current, with its environment change and message.
     void useDatabase(const std::string& name, Reply& reply);
 
@@ -81,13 +86,18 @@ private:
     void waitFor(std::string_view delay, Reply& reply);
     void createProcedure(std::string_view text);
     void dropProcedure(const std::string& name);
+    void createSchema(const std::vector<SqlToken>& tokens);
+    void checkSchemaOf(const std::string& stored);
+    void createView(std::string_view text, const std::vector<SqlToken>& tokens);
+    void dropView(std::string_view text, const std::vector<SqlToken>& tokens);
+    void registerUserFunctions();
     void transactionStatement(std::string_view first, Reply& reply);
-    Value evaluate(std::string_view expression, const Context& context);
     void done(Reply& reply, const Context& context, uint16_t status, uint64_t count = 0) const;
 
     const DataDirectory& data_;
     std::string database_;
     sqlite3* db_ = nullptr;
+    bool azure_ = false;
     bool noCount_ = false;
     uint64_t transactionId_ = 0;
 };

@@ -3,6 +3,7 @@
 #include "Conversions.h"
 #include "Engine.h"
 #include "Procedures.h"
+#include "SystemCatalogue.h"
 #include "Text.h"
 
 #include <chrono>
@@ -59,13 +60,14 @@ void Engine::execStatement(std::string_view text, const Context& context, Reply&
         if (value.kind == SqlTokenKind::String)
             argument.value = Value::text(stringValue(value));
         else if (value.kind == SqlTokenKind::Number)
-            argument.value = evaluate((negative ? "-" : "") + std::string(value.text), context);
+            argument.value =
+                evaluate((negative ? "-" : "") + std::string(value.text), context.bindings);
         else if (value.isWord("null"))
             argument.value = Value::null();
         else if (value.isWord("default"))
             omitted = true;
         else if (value.kind == SqlTokenKind::Variable && context.bindings != nullptr)
-            argument.value = evaluate(value.text, context);
+            argument.value = evaluate(value.text, context.bindings);
         else if (value.isName())
             argument.value = Value::text(nameText(value));
         else
@@ -81,17 +83,17 @@ void Engine::execStatement(std::string_view text, const Context& context, Reply&
     runProcedure(name, arguments, reply, context.more);
 }
 
-Value Engine::evaluate(std::string_view expression, const Context& context) {
-    const SqliteText sql = translateForSqlite(expression, database_);
+Value Engine::evaluate(std::string_view expression, const Bindings* bindings) {
+    const SqliteText sql = translateForSqlite(expression, nameScope());
     const AttachedDatabases attached(db_, data_, sql.otherDatabases);
     SqliteStatement statement(db_, "select " + sql.sql);
-    if (context.bindings != nullptr)
-        statement.bind(*context.bindings);
+    if (bindings != nullptr)
+        statement.bind(*bindings);
     return statement.step() ? statement.value(0) : Value::null();
 }
 
 void Engine::print(std::string_view expression, const Context& context, Reply& reply) {
-    const Value value = evaluate(expression, context);
+    const Value value = evaluate(expression, context.bindings);
     std::string text = value.bytes;
     if (value.kind == ValueKind::Integer)
         text = std::to_string(value.integer);
@@ -111,7 +113,7 @@ void Engine::raiseError(std::string_view arguments, bool isThrow, const Context&
             throw ServerError(102, "Incorrect syntax near 'RAISERROR'.");
         arguments = arguments.substr(open + 1, close - open - 1);
     }
-    const SqliteText sql = translateForSqlite(arguments, database_);
+    const SqliteText sql = translateForSqlite(arguments, nameScope());
     const AttachedDatabases attached(db_, data_, sql.otherDatabases);
     SqliteStatement values(db_, "select " + sql.sql);
     if (context.bindings != nullptr)
@@ -210,15 +212,21 @@ void Engine::useDatabase(const std::string& name, Reply& reply) {
 
 void Engine::createProcedure(std::string_view text) {
     const Procedure procedure = parseCreateProcedure(text);
-    runSqlite(db_, procedureCatalogueTables);
+    if (procedure.function)
+        returnedExpression(procedure);
+    checkSchemaOf(procedure.name);
     SqliteStatement exists(db_, "select 1 from tds_procedures where name = ?1");
     exists.bind(1, Value::text(procedure.name));
     if (exists.step())
-        throw ServerError(2714, "There is already an object named '" + procedure.name +
-                                    "' in the database.");
-    SqliteStatement insert(db_, "insert into tds_procedures (name, definition) values (?1, ?2)");
+        throw ServerError(2714, "There is already an object named '" +
+                                    objectOfStoredName(procedure.name).name + "' in the database.");
+    SqliteStatement insert(db_, "insert into tds_procedures (name, kind, definition, return_type) "
+                                "values (?1, ?2, ?3, ?4)");
     insert.bind(1, Value::text(procedure.name));
-    insert.bind(2, Value::text(procedure.definition));
+    insert.bind(2, Value::text(procedure.function ? "FN" : "P"));
+    insert.bind(3, Value::text(procedure.definition));
+    insert.bind(4, procedure.returnType ? Value::text(procedure.returnType->declaration())
+                                        : Value::null());
     insert.step();
     for (size_t i = 0; i < procedure.parameters.size(); ++i) {
         const ProcedureParameter& parameter = procedure.parameters[i];
@@ -233,15 +241,69 @@ void Engine::createProcedure(std::string_view text) {
         row.bind(6, parameter.defaultValue ? Value::text(*parameter.defaultValue) : Value::null());
         row.step();
     }
+    if (procedure.function)
+        registerUserFunctions();
+}
+
+// CREATE SCHEMA name [AUTHORIZATION owner]
+void Engine::createSchema(const std::vector<SqlToken>& tokens) {
+    if (tokens.size() < 3 || !tokens[2].isName())
+        throw ServerError(102, "Incorrect syntax near 'SCHEMA'.", 15);
+    const std::string name = nameText(tokens[2]);
+    if (schemaId(db_, name) != 0)
+        throw ServerError(2714, "There is already an object named '" + name + "' in the database.");
+    SqliteStatement insert(db_, "insert into tds_schemas (schema_id, name) select max(5, "
+                                "max(schema_id) + 1), ?1 from tds_schemas");
+    insert.bind(1, Value::text(name));
+    insert.step();
+}
+
+void Engine::checkSchemaOf(const std::string& stored) {
+    const ObjectName object = objectOfStoredName(stored);
+    if (schemaId(db_, object.schema) == 0)
+        throw ServerError(2760, "The specified schema name \"" + object.schema +
+                                    "\" either does not exist or you do not have permission to "
+                                    "use it.");
+}
+
+// CREATE VIEW name AS ...: SQLite's view, and the text as written for sp_helptext.
+void Engine::createView(std::string_view text, const std::vector<SqlToken>& tokens) {
+    size_t as = 2;
+    while (as < tokens.size() && !tokens[as].isWord("as"))
+        ++as;
+    if (as == tokens.size())
+        throw ServerError(102, "Incorrect syntax near '" + std::string(tokens.back().text) + "'.",
+                          15);
+    const std::string stored =
+        parseObjectName(
+            std::string_view(tokens[2].text.data(),
+                             static_cast<size_t>(tokens[as].text.data() - tokens[2].text.data())))
+            .stored();
+    checkSchemaOf(stored);
+    const SqliteText sql = translateForSqlite(text, nameScope());
+    runSqlite(db_, sql.sql);
+    SqliteStatement insert(db_, "insert or replace into tds_procedures (name, kind, definition) "
+                                "values (?1, 'V', ?2)");
+    insert.bind(1, Value::text(stored));
+    insert.bind(2, Value::text(std::string(text)));
+    insert.step();
+}
+
+void Engine::dropView(std::string_view text, const std::vector<SqlToken>& tokens) {
+    runSqlite(db_, translateForSqlite(text, nameScope()).sql);
+    SqliteStatement remove(db_, "delete from tds_procedures where name = ?1 and kind = 'V'");
+    remove.bind(1, Value::text(parseObjectName(tokens.back().text).stored()));
+    remove.step();
 }
 
 void Engine::dropProcedure(const std::string& name) {
-    SqliteStatement remove(db_, "delete from tds_procedures where name = ?1");
+    SqliteStatement remove(db_, "delete from tds_procedures where name = ?1 and kind in ('P', "
+                                "'FN')");
     remove.bind(1, Value::text(name));
     remove.step();
     if (sqlite3_changes(db_) == 0)
         throw ServerError(3701,
-                          "Cannot drop the procedure '" + name +
+                          "Cannot drop the procedure '" + objectOfStoredName(name).name +
                               "', because it does not exist or you do not have "
                               "permission.",
                           11);

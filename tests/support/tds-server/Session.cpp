@@ -166,7 +166,7 @@ bool Session::logIn() {
             out.message(ServerError(18456, "Login failed for user '" + login.userName + "'.", 14));
             return writeDone(out.out, tkDone, doneError);
         }
-        engine_ = std::make_unique<Engine>(options_.data, "master");
+        engine_ = std::make_unique<Engine>(options_.data, "master", options_.azure);
         engine_->useDatabase(database, out);
         writeEnvChange(out.out, ecLanguage, "us_english", "");
         out.message(ServerError(5703, "Changed language setting to us_english.", 0, 1));

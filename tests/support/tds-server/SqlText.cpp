@@ -1,5 +1,7 @@
 #include "SqlText.h"
 
+#include "ServerError.h"
+#include "SystemCatalogue.h"
 #include "Text.h"
 
 #include <array>
@@ -36,7 +38,7 @@ size_t delimitedEnd(std::string_view sql, size_t pos, char close) {
     return sql.size();
 }
 
-size_t tokenEnd(std::string_view sql, size_t pos, SqlTokenKind& kind) {
+size_t tokenEnd(std::string_view sql, size_t pos, bool quotedIdentifiers, SqlTokenKind& kind) {
     const char c = sql[pos];
     const auto next = [&](size_t at) { return at < sql.size() ? sql[at] : '\0'; };
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
@@ -65,7 +67,7 @@ size_t tokenEnd(std::string_view sql, size_t pos, SqlTokenKind& kind) {
         return delimitedEnd(sql, pos + 1, ']');
     }
     if (c == '"') {
-        kind = SqlTokenKind::QuotedName;
+        kind = quotedIdentifiers ? SqlTokenKind::QuotedName : SqlTokenKind::String;
         return delimitedEnd(sql, pos + 1, '"');
     }
     if (c == '@') {
@@ -132,8 +134,8 @@ std::string_view trimmedText(std::string_view text) {
 
 class Rewriter {
 public:
-    Rewriter(std::string_view statement, std::string currentDatabase)
-        : tokens_(tokenize(statement)), current_(std::move(currentDatabase)) {
+    Rewriter(std::string_view statement, const NameScope& scope)
+        : tokens_(tokenize(statement, scope.quotedIdentifiers)), scope_(scope) {
         for (const SqlToken& token : tokens_)
             pieces_.emplace_back(token.text);
         for (size_t i = 0; i < tokens_.size(); ++i)
@@ -145,8 +147,10 @@ public:
         literals();
         names();
         maxLengths();
-        if (isCreateTable())
+        if (isCreateTable()) {
             identityColumns();
+            caseInsensitiveColumns();
+        }
         SqliteText text;
         for (const std::string& piece : pieces_)
             text.sql += piece;
@@ -163,7 +167,7 @@ private:
         for (size_t s = 0; s < significant_.size(); ++s) {
             const SqlToken& token = at(s);
             if (token.kind == SqlTokenKind::String && token.text[0] != '\'')
-                piece(s) = std::string(token.text.substr(1));
+                piece(s) = sqlString(stringValue(token));
             else if (token.kind == SqlTokenKind::Number && token.text.size() > 1 &&
                      (token.text[1] == 'x' || token.text[1] == 'X')) {
                 std::string hex(token.text.substr(2));
@@ -188,7 +192,8 @@ private:
         return name;
     }
 
-    // Dotted names: "db.dbo.t" and "db..t" become "db.t", "dbo.t" becomes "t".
+    // Dotted names: the schema goes into the object's SQLite name ("Sales.Customer"), dbo goes,
+    // a database becomes SQLite's (the current one "main", another attached).
     void names() {
         for (size_t s = 0; s < significant_.size(); ++s) {
             if (!at(s).isName() || (s > 0 && at(s - 1).isSymbol('.')))
@@ -204,41 +209,86 @@ private:
                     end += 1;
                 }
             }
-            rewriteName(parts, s);
+            if (parts.back() != SIZE_MAX)
+                rewriteName(parts, end);
             s = end - 1;
         }
     }
 
-    void rewriteName(const std::vector<size_t>& parts, size_t first) {
-        if (parts.size() == 1) {
-            // The list of databases is master's, and reachable from every database.
-            if (at(first).isWord("sysdatabases") && !equalsIgnoringCase(current_, "master")) {
-                piece(first) = "master.sysdatabases";
-                otherDatabases_.push_back("master");
-            }
-            return;
+    std::string partText(size_t part) const {
+        return part == SIZE_MAX ? std::string() : nameText(at(part));
+    }
+
+    bool isSchema(const std::string& name) const {
+        for (const std::string& schema : scope_.schemas)
+            if (equalsIgnoringCase(schema, name))
+                return true;
+        return false;
+    }
+
+    void rewriteName(const std::vector<size_t>& parts, size_t end) {
+        size_t database = SIZE_MAX, schema = SIZE_MAX, object = parts[0];
+        if (parts.size() >= 2 && isSchema(partText(parts[0]))) {
+            schema = parts[0]; // schema.object[.column]
+            object = parts[1];
+        } else if (parts.size() == 3 || parts.size() == 4) {
+            database = parts[parts.size() - 3]; // [server.]database.schema.object
+            schema = parts[parts.size() - 2];
+            object = parts.back();
+        } else if (parts.size() != 1) {
+            return; // alias.column
         }
-        if (parts.back() == SIZE_MAX)
+        ObjectName name{partText(schema), partText(object)};
+        if (name.schema.empty())
+            name.schema = "dbo";
+        const bool listOfDatabases = name.inDbo() && equalsIgnoringCase(name.name, "sysdatabases");
+        if (listOfDatabases)
+            name = {"sys", "sysdatabases"};
+        const bool serverWide = isServerWideView(name);
+        if (parts.size() == 1 && !serverWide)
             return;
-        if (parts.size() == 2) {
-            if (nameText(at(parts[0])) == "dbo")
-                clear(first, parts[1]);
-            return;
+        std::string target = serverWide ? "master" : partText(database);
+        const bool current = target.empty() || equalsIgnoringCase(target, scope_.database);
+        if (!current && !serverWide && scope_.azure)
+            throw ServerError(40515,
+                              "Reference to database and/or server name in '" +
+                                  std::string(tokenText(parts[0], end)) +
+                                  "' is not supported in this version of SQL Server.",
+                              15);
+        std::string sql;
+        if (!current) {
+            otherDatabases_.push_back(target);
+            sql = quotedName(target) + ".";
+        } else if (database != SIZE_MAX) {
+            sql = "main.";
         }
-        // The database and the object; the schema (and a server name) go.
-        const size_t database = parts[parts.size() - 3];
-        const size_t object = parts.back();
-        if (database == SIZE_MAX)
-            return;
-        const bool current = equalsIgnoringCase(nameText(at(database)), current_);
-        if (!current)
-            otherDatabases_.push_back(nameText(at(database)));
-        const std::string databaseText =
-            current ? std::string("main") : std::string(at(database).text);
-        const std::string objectText(at(object).text);
-        clear(first, object);
-        pieces_[significant_[object]].clear();
-        piece(first) = databaseText + "." + objectText;
+        sql += name.inDbo() ? std::string(at(object).text) : quotedName(name.stored());
+        if (serverWide && scope_.azure)
+            sql = azureView(name, sql);
+        clear(parts[0], object);
+        piece(object).clear();
+        piece(parts[0]) = sql;
+        // A table-valued system function takes no arguments here: sys.fn_helpcollations().
+        if (equalsIgnoringCase(name.schema, "sys") && has(end + 1) && at(end).isSymbol('(') &&
+            at(end + 1).isSymbol(')'))
+            clear(end, end + 2);
+    }
+
+    // Azure SQL Database has no sysdatabases, and a user database's sys.databases shows that
+    // database and master only.
+    std::string azureView(const ObjectName& name, const std::string& sql) const {
+        if (equalsIgnoringCase(name.name, "sysdatabases"))
+            return "sysdatabases"; // which no database has
+        if (equalsIgnoringCase(scope_.database, "master"))
+            return sql;
+        return "(select * from " + sql + " where name in ('master', " + sqlString(scope_.database) +
+               "))";
+    }
+
+    std::string_view tokenText(size_t from, size_t to) const {
+        const char* start = at(from).text.data();
+        const SqlToken& last = at(to - 1);
+        return {start, static_cast<size_t>(last.text.data() + last.text.size() - start)};
     }
 
     // Empties the significant tokens [from, to) and the blanks between them.
@@ -291,6 +341,51 @@ private:
         }
     }
 
+    // Character columns compare and sort without regard to case, as in the server's collation
+    // (SQL_Latin1_General_CP1_CI_AS); a collation of SQL Server's own is SQLite's nearest.
+    void caseInsensitiveColumns() {
+        size_t s = 0;
+        while (has(s) && !at(s).isSymbol('('))
+            ++s;
+        int depth = 0;
+        bool columnStart = true;
+        for (++s; has(s); ++s) {
+            if (at(s).isSymbol('('))
+                ++depth;
+            else if (at(s).isSymbol(')') && depth-- == 0)
+                break;
+            if (depth == 0 && at(s).isSymbol(',')) {
+                columnStart = true;
+                continue;
+            }
+            if (!columnStart || depth != 0)
+                continue;
+            columnStart = false;
+            if (!has(s + 1) || !isCharacterType(at(s + 1)) || at(s).isWord("constraint"))
+                continue;
+            size_t typeEnd = s + 2;
+            if (has(typeEnd) && at(typeEnd).isSymbol('('))
+                while (has(typeEnd) && !at(typeEnd++).isSymbol(')')) {
+                }
+            if (has(typeEnd + 1) && at(typeEnd).isWord("collate")) {
+                const bool caseSensitive =
+                    lowerAscii(at(typeEnd + 1).text).find("_cs") != std::string::npos;
+                piece(typeEnd + 1) = caseSensitive ? "binary" : "nocase";
+            } else {
+                piece(typeEnd - 1) += " collate nocase";
+            }
+        }
+    }
+
+    static bool isCharacterType(const SqlToken& token) {
+        static const std::array<std::string_view, 7> types = {
+            "char", "varchar", "nchar", "nvarchar", "text", "ntext", "sysname"};
+        for (std::string_view type : types)
+            if (token.isWord(type))
+                return true;
+        return false;
+    }
+
     // The "key" of a "primary key" in the column definition starting at `from`.
     size_t primaryKeyOfColumn(size_t from) const {
         int depth = 0;
@@ -308,9 +403,9 @@ private:
     }
 
     std::vector<SqlToken> tokens_;
+    const NameScope& scope_;
     std::vector<std::string> pieces_;
     std::vector<size_t> significant_;
-    std::string current_;
     std::vector<std::string> otherDatabases_;
 };
 
@@ -332,21 +427,21 @@ bool startsSqlStatement(std::string_view firstWord) {
     return false;
 }
 
-std::vector<SqlToken> tokenize(std::string_view sql) {
+std::vector<SqlToken> tokenize(std::string_view sql, bool quotedIdentifiers) {
     std::vector<SqlToken> tokens;
     size_t pos = 0;
     while (pos < sql.size()) {
         SqlTokenKind kind = SqlTokenKind::Symbol;
-        const size_t end = tokenEnd(sql, pos, kind);
+        const size_t end = tokenEnd(sql, pos, quotedIdentifiers, kind);
         tokens.push_back({kind, sql.substr(pos, end - pos)});
         pos = end;
     }
     return tokens;
 }
 
-std::vector<SqlToken> significant(std::string_view sql) {
+std::vector<SqlToken> significant(std::string_view sql, bool quotedIdentifiers) {
     std::vector<SqlToken> tokens;
-    for (const SqlToken& token : tokenize(sql))
+    for (const SqlToken& token : tokenize(sql, quotedIdentifiers))
         if (!token.isBlank())
             tokens.push_back(token);
     return tokens;
@@ -374,16 +469,32 @@ std::string nameText(const SqlToken& token) {
 }
 
 std::string stringValue(const SqlToken& token) {
-    std::string_view text = token.text.substr(token.text.find('\'') + 1);
-    if (!text.empty() && text.back() == '\'')
+    const size_t open = token.text.find_first_of("'\"");
+    const char quote = token.text[open];
+    std::string_view text = token.text.substr(open + 1);
+    if (!text.empty() && text.back() == quote)
         text.remove_suffix(1);
     std::string value;
     for (size_t i = 0; i < text.size(); ++i) {
         value += text[i];
-        if (text[i] == '\'' && i + 1 < text.size() && text[i + 1] == '\'')
+        if (text[i] == quote && i + 1 < text.size() && text[i + 1] == quote)
             ++i;
     }
     return value;
+}
+
+std::string sqlString(std::string_view value) {
+    std::string literal = "'";
+    for (char c : value)
+        literal += c == '\'' ? std::string("''") : std::string(1, c);
+    return literal + "'";
+}
+
+std::string quotedName(std::string_view name) {
+    std::string quoted = "\"";
+    for (char c : name)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
 }
 
 std::vector<std::string_view> splitStatements(std::string_view batch) {
@@ -425,8 +536,8 @@ std::vector<std::string_view> splitStatements(std::string_view batch) {
     return statements;
 }
 
-SqliteText translateForSqlite(std::string_view statement, const std::string& currentDatabase) {
-    return Rewriter(statement, currentDatabase).run();
+SqliteText translateForSqlite(std::string_view statement, const NameScope& scope) {
+    return Rewriter(statement, scope).run();
 }
 
 } // namespace velmora::tds

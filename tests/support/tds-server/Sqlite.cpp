@@ -89,6 +89,42 @@ Value SqliteStatement::value(int column) const {
     return {view.kind, view.integer, view.real, std::string(view.bytes)};
 }
 
+Value valueOf(sqlite3_value* value) {
+    const auto bytes = [&](const void* data) {
+        return std::string(static_cast<const char*>(data),
+                           static_cast<size_t>(sqlite3_value_bytes(value)));
+    };
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        return Value::of(static_cast<int64_t>(sqlite3_value_int64(value)));
+    case SQLITE_FLOAT:
+        return Value::of(sqlite3_value_double(value));
+    case SQLITE_TEXT:
+        return Value::text(bytes(sqlite3_value_text(value)));
+    case SQLITE_BLOB:
+        return Value::blob(bytes(sqlite3_value_blob(value)));
+    default:
+        return Value::null();
+    }
+}
+
+void setResult(sqlite3_context* context, const Value& value) {
+    switch (value.kind) {
+    case ValueKind::Null:
+        return sqlite3_result_null(context);
+    case ValueKind::Integer:
+        return sqlite3_result_int64(context, value.integer);
+    case ValueKind::Real:
+        return sqlite3_result_double(context, value.real);
+    case ValueKind::Text:
+        return sqlite3_result_text(context, value.bytes.data(),
+                                   static_cast<int>(value.bytes.size()), SQLITE_TRANSIENT);
+    case ValueKind::Blob:
+        return sqlite3_result_blob(context, value.bytes.data(),
+                                   static_cast<int>(value.bytes.size()), SQLITE_TRANSIENT);
+    }
+}
+
 void runSqlite(sqlite3* db, const std::string& sql) {
     char* message = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {

@@ -36,6 +36,10 @@ private:
     sqlite3_stmt* statement_ = nullptr;
 };
 
+// The argument of an SQL function, and its result.
+Value valueOf(sqlite3_value* value);
+void setResult(sqlite3_context* context, const Value& value);
+
 // Runs statements that return nothing (DDL, PRAGMA) and throws the engine's error.
 void runSqlite(sqlite3* db, const std::string& sql);
 
