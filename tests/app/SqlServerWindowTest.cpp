@@ -150,7 +150,7 @@ TEST_F(SqlServerWindow, F5OnABatchShowsRowsCountsCommandsAndErrors) {
     EXPECT_EQ(GridTitles(Grid()), QStringList{"label"});
     EXPECT_EQ(Window->StatusBar1->PanelText(2), "1 of 3 records");
     Run("select * from nowhere");
-    EXPECT_EQ(Result(), "TDS test server (SQLite): no such table: nowhere ");
+    EXPECT_EQ(Result(), "Invalid object name nowhere. "); // apostrophes go, as for every message
     Run("raiserror('Order %d can''t ship', 16, 1, 7)");
     EXPECT_EQ(Result(), "Order 7 cant ship "); // apostrophes go, as for every message
     Run("drop table " + table);

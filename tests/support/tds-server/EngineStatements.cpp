@@ -3,6 +3,7 @@
 #include "Conversions.h"
 #include "Engine.h"
 #include "Procedures.h"
+#include "SqlErrors.h"
 #include "SystemCatalogue.h"
 #include "Text.h"
 
@@ -24,24 +25,50 @@ std::chrono::milliseconds delayOf(const std::string& text) {
 
 } // namespace
 
-void Engine::execStatement(std::string_view text, const Context& context, Reply& reply) {
-    const std::vector<SqlToken> tokens = significant(text);
-    size_t i = 0;
-    if (tokens.size() > 2 && tokens[0].kind == SqlTokenKind::Variable && tokens[1].isSymbol('='))
-        i = 2; // EXEC @status = name: the status is not kept
-    // The name, with its database and schema when given ("master..sp_tables").
-    std::string name;
+ExecHead execHead(const std::vector<SqlToken>& tokens) {
+    ExecHead head;
+    size_t i = !tokens.empty() && (tokens[0].isWord("exec") || tokens[0].isWord("execute"));
+    if (i + 2 < tokens.size() && tokens[i].kind == SqlTokenKind::Variable &&
+        tokens[i + 1].isSymbol('=')) {
+        head.status = std::string(tokens[i].text);
+        i += 2;
+    }
     for (bool expectName = true; i < tokens.size(); ++i) {
-        if (tokens[i].isSymbol('.'))
-            name += '.';
-        else if (expectName && tokens[i].isName())
-            name += nameText(tokens[i]);
+        if (tokens[i].isSymbol('.') || tokens[i].isSymbol(';'))
+            head.procedure += tokens[i].text;
+        else if (expectName && (tokens[i].isName() || tokens[i].kind == SqlTokenKind::Number))
+            head.procedure += nameText(tokens[i]);
         else
             break;
-        expectName = tokens[i].isSymbol('.');
+        expectName = tokens[i].isSymbol('.') || tokens[i].isSymbol(';');
     }
-    if (name.empty())
-        throw ServerError(102, "Incorrect syntax near 'EXEC'.");
+    if (head.procedure.empty())
+        throw tokens.size() > i ? syntaxErrorNear(tokens[i].text, tokens[i])
+                                : syntaxErrorAtEnd(tokens.back().text, tokens);
+    head.arguments = i;
+    return head;
+}
+
+// EXEC [@status =] name [argument [OUTPUT], ...], or a procedure's name first in a batch: the
+// procedure's run, its return status and OUTPUT values kept in the caller's variables.
+void Engine::execStatement(const Statement& statement, Context& context, Reply& reply) {
+    const std::vector<SqlToken>& tokens = statement.tokens;
+    const ExecHead head = execHead(tokens);
+    std::vector<Argument> arguments = execArguments(tokens, head.arguments, &context);
+    const std::string& name = head.procedure;
+    const std::string& status = head.status;
+    callProcedure(name, arguments, reply);
+    flushDone(reply);
+    for (const Argument& argument : arguments)
+        if (argument.output && !argument.outputTo.empty())
+            assignVariable(*context.variables, argument.outputTo, argument.value);
+    if (!status.empty())
+        assignVariable(*context.variables, status, lastReturnStatus_);
+    done(reply, context, doneFinal);
+}
+
+std::vector<Argument> Engine::execArguments(const std::vector<SqlToken>& tokens, size_t i,
+                                            const Context* context) {
     std::vector<Argument> arguments;
     while (i < tokens.size()) {
         Argument argument;
@@ -54,46 +81,61 @@ void Engine::execStatement(std::string_view text, const Context& context, Reply&
         if (negative)
             ++i;
         if (i >= tokens.size())
-            throw ServerError(102, "Incorrect syntax near the end of EXEC.");
+            throw syntaxErrorAtEnd(tokens.back().text, tokens);
         const SqlToken& value = tokens[i++];
         bool omitted = false;
-        if (value.kind == SqlTokenKind::String)
+        if (value.kind == SqlTokenKind::String) {
             argument.value = Value::text(stringValue(value));
-        else if (value.kind == SqlTokenKind::Number)
-            argument.value =
-                evaluate((negative ? "-" : "") + std::string(value.text), context.bindings);
-        else if (value.isWord("null"))
+        } else if (value.kind == SqlTokenKind::Number) {
+            if (context != nullptr)
+                argument.value = evaluate((negative ? "-" : "") + std::string(value.text), nullptr);
+        } else if (value.isWord("null")) {
             argument.value = Value::null();
-        else if (value.isWord("default"))
+        } else if (value.isWord("default")) {
             omitted = true;
-        else if (value.kind == SqlTokenKind::Variable && context.bindings != nullptr)
-            argument.value = evaluate(value.text, context.bindings);
-        else if (value.isName())
-            argument.value = Value::text(nameText(value));
-        else
-            throw ServerError(102, "Incorrect syntax near '" + std::string(value.text) + "'.");
-        while (i < tokens.size() && !tokens[i].isSymbol(','))
-            argument.output =
-                argument.output || tokens[i].isWord("output") || tokens[i].isWord("out"),
+        } else if (value.kind == SqlTokenKind::Variable) {
+            argument.outputTo = std::string(value.text);
+            if (context != nullptr)
+                argument.value = evaluate(value.text, context->variables);
+        } else if (value.isName()) {
+            // A name passed as a string: sp_helptext Sales.vCustomer
+            std::string text = nameText(value);
+            while (i + 1 < tokens.size() && tokens[i].isSymbol('.') && tokens[i + 1].isName())
+                text += "." + nameText(tokens[i + 1]), i += 2;
+            argument.value = Value::text(text);
+        } else {
+            throw syntaxErrorNear(value.text, value);
+        }
+        if (i < tokens.size() && (tokens[i].isWord("output") || tokens[i].isWord("out"))) {
+            argument.output = true;
             ++i;
+        }
+        if (i < tokens.size() && !tokens[i].isSymbol(','))
+            throw syntaxErrorNear(tokens[i].text, tokens[i]);
         ++i;
         if (!omitted)
             arguments.push_back(std::move(argument));
     }
-    runProcedure(name, arguments, reply, context.more);
+    return arguments;
 }
 
-Value Engine::evaluate(std::string_view expression, const Bindings* bindings) {
-    const SqliteText sql = translateForSqlite(expression, nameScope());
-    const AttachedDatabases attached(db_, data_, sql.otherDatabases);
-    SqliteStatement statement(db_, "select " + sql.sql);
-    if (bindings != nullptr)
-        statement.bind(*bindings);
-    return statement.step() ? statement.value(0) : Value::null();
+Value Engine::evaluate(std::string_view expression, const Bindings* bindings,
+                       bool quotedIdentifiers) {
+    const std::string select = "select " + std::string(expression);
+    const SqliteText sql = translate(select, quotedIdentifiers);
+    try {
+        const AttachedDatabases attached(db_, data_, sql.otherDatabases);
+        SqliteStatement statement(db_, sql.sql);
+        if (bindings != nullptr)
+            statement.bind(*bindings);
+        return statement.step() ? statement.value(0) : Value::null();
+    } catch (const SqliteError& error) {
+        throw sqlServerError(error, select, sql, nameScope(), db_);
+    }
 }
 
 void Engine::print(std::string_view expression, const Context& context, Reply& reply) {
-    const Value value = evaluate(expression, context.bindings);
+    const Value value = evaluate(expression, context.variables);
     std::string text = value.bytes;
     if (value.kind == ValueKind::Integer)
         text = std::to_string(value.integer);
@@ -116,8 +158,8 @@ void Engine::raiseError(std::string_view arguments, bool isThrow, const Context&
     const SqliteText sql = translateForSqlite(arguments, nameScope());
     const AttachedDatabases attached(db_, data_, sql.otherDatabases);
     SqliteStatement values(db_, "select " + sql.sql);
-    if (context.bindings != nullptr)
-        values.bind(*context.bindings);
+    if (context.variables != nullptr)
+        values.bind(*context.variables);
     if (!values.step() || values.columns() < 3)
         throw ServerError(102, std::string("Incorrect syntax near '") +
                                    (isThrow ? "THROW" : "RAISERROR") + "'.");
@@ -153,12 +195,75 @@ void Engine::raiseError(std::string_view arguments, bool isThrow, const Context&
     done(reply, context, severity > 10 ? doneError : doneFinal);
 }
 
-void Engine::setOption(const std::vector<SqlToken>& tokens) {
-    if (tokens.size() > 1 && tokens[1].kind == SqlTokenKind::Variable)
-        throw notSupported("SET of a variable");
+// SET NOCOUNT, SET QUOTED_IDENTIFIER (for the batches that follow; the parser saw to the rest
+// of this one), SET @variable [op]= expression; other options change nothing the double does.
+void Engine::setStatement(const Statement& statement, Context& context) {
+    const std::vector<SqlToken>& tokens = statement.tokens;
+    if (tokens.size() > 2 && tokens[1].kind == SqlTokenKind::Variable) {
+        size_t at = 2;
+        std::string operation;
+        while (at < tokens.size() && tokens[at].kind == SqlTokenKind::Symbol &&
+               !tokens[at].isSymbol('='))
+            operation += tokens[at++].text;
+        if (at + 1 >= tokens.size() || !tokens[at].isSymbol('='))
+            throw syntaxErrorNear(statement.text, tokens[std::min(at, tokens.size() - 1)]);
+        std::string expression(textFrom(statement.text, tokens, at + 1));
+        if (!operation.empty())
+            expression = std::string(tokens[1].text) + " " + operation + " (" + expression + ")";
+        assignVariable(*context.variables, std::string(tokens[1].text),
+                       evaluate(expression, context.variables, statement.quotedIdentifiers));
+        return;
+    }
     if (tokens.size() == 3 && tokens[1].isWord("nocount"))
         noCount_ = tokens[2].isWord("on");
-    // Other options (ANSI settings, TEXTSIZE, ...) change nothing the double does.
+    if (tokens.size() == 3 && tokens[1].isWord("quoted_identifier"))
+        quotedIdentifiers_ = tokens[2].isWord("on");
+}
+
+// DECLARE @name [AS] type [= value] [, ...]
+void Engine::declare(const Statement& statement, Context& context) {
+    const std::vector<SqlToken>& tokens = statement.tokens;
+    size_t i = 1;
+    while (i < tokens.size()) {
+        if (tokens[i].kind != SqlTokenKind::Variable)
+            throw syntaxErrorNear(statement.text, tokens[i]);
+        const std::string name(tokens[i++].text);
+        if (i < tokens.size() && tokens[i].isWord("as"))
+            ++i;
+        if (i < tokens.size() && (tokens[i].isWord("table") || tokens[i].isWord("cursor")))
+            throw notSupported("DECLARE of a table or cursor variable");
+        int depth = 0;
+        const size_t valueStart = i;
+        size_t equals = SIZE_MAX;
+        for (; i < tokens.size(); ++i) {
+            depth += tokens[i].isSymbol('(') ? 1 : tokens[i].isSymbol(')') ? -1 : 0;
+            if (depth == 0 && tokens[i].isSymbol(','))
+                break;
+            if (depth == 0 && tokens[i].isSymbol('=') && equals == SIZE_MAX)
+                equals = i;
+        }
+        if (i == valueStart)
+            throw syntaxErrorAtEnd(statement.text, tokens);
+        Value value;
+        if (equals != SIZE_MAX) {
+            const char* from = tokens[equals + 1 < tokens.size() ? equals + 1 : equals].text.data();
+            const char* to = i < tokens.size() ? tokens[i].text.data() : statement.text.end();
+            value = evaluate(std::string_view(from, static_cast<size_t>(to - from)),
+                             context.variables, statement.quotedIdentifiers);
+        }
+        (*context.variables)[name] = value;
+        if (i < tokens.size())
+            ++i;
+    }
+}
+
+// CREATE PROCEDURE, FUNCTION, VIEW, TRIGGER: the rest of the batch.
+void Engine::createModule(const Statement& statement) {
+    if (statement.startsWith("view", 1))
+        return createView(statement.text, statement.tokens);
+    if (statement.startsWith("trigger", 1))
+        throw notSupported("CREATE TRIGGER");
+    createProcedure(statement.text);
 }
 
 void Engine::waitFor(std::string_view delay, Reply& reply) {

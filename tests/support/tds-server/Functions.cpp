@@ -2,8 +2,10 @@
 
 #include "Conversions.h"
 #include "Engine.h"
+#include "SqlErrors.h"
 #include "SystemCatalogue.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <random>
@@ -69,6 +71,31 @@ void len(sqlite3_context* context, int, sqlite3_value** arguments) {
     sqlite3_result_int64(context, characters);
 }
 
+// Division and remainder as SQL Server has them: integers stay integers (truncated toward
+// zero), a zero divisor is an error (SqlErrors.h maps it to 8134), a null gives null.
+template <bool remainder>
+void divide(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL ||
+        sqlite3_value_type(arguments[1]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    const bool integers = sqlite3_value_numeric_type(arguments[0]) == SQLITE_INTEGER &&
+                          sqlite3_value_numeric_type(arguments[1]) == SQLITE_INTEGER;
+    if (integers) {
+        const int64_t a = sqlite3_value_int64(arguments[0]);
+        const int64_t b = sqlite3_value_int64(arguments[1]);
+        if (b == 0)
+            return sqlite3_result_error(context, divideByZero, -1);
+        if (b == -1)
+            return sqlite3_result_int64(context, remainder ? 0 : -a);
+        return sqlite3_result_int64(context, remainder ? a % b : a / b);
+    }
+    const double a = sqlite3_value_double(arguments[0]);
+    const double b = sqlite3_value_double(arguments[1]);
+    if (b == 0)
+        return sqlite3_result_error(context, divideByZero, -1);
+    sqlite3_result_double(context, remainder ? std::fmod(a, b) : a / b);
+}
+
 // CONCAT: its arguments as text, a null as nothing.
 void concat(sqlite3_context* context, int count, sqlite3_value** arguments) {
     std::string text;
@@ -132,6 +159,8 @@ void registerFunctions(sqlite3* db, Engine& engine) {
                                   {"len", 1, len},
                                   {"isnull", 2, isNull},
                                   {"concat", -1, concat},
+                                  {"tds_divide", 2, divide<false>},
+                                  {"tds_modulo", 2, divide<true>},
                                   {"db_name", 0, dbName},
                                   {"schema_id", 1, schemaIdOf},
                                   {"schema_name", 1, schemaNameOf},

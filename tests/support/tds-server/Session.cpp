@@ -101,7 +101,9 @@ std::vector<ProcedureCall> readCalls(std::string_view payload) {
             Argument argument;
             argument.name = utf16ToUtf8(in.bVarchar());
             argument.output = (in.u8() & 0x01) != 0;
-            argument.value = readTypedValue(in).value;
+            TypedValue typed = readTypedValue(in);
+            argument.value = std::move(typed.value);
+            argument.type = typed.type;
             call.arguments.push_back(std::move(argument));
         }
         calls.push_back(std::move(call));

@@ -109,29 +109,6 @@ size_t tokenEnd(std::string_view sql, size_t pos, bool quotedIdentifiers, SqlTok
     return pos + 1;
 }
 
-// Statements the server runs itself; they end at the end of their line.
-bool endsAtLineEnd(std::string_view firstWord) {
-    static const std::array<std::string_view, 13> words = {
-        "print",   "use",   "raiserror", "throw",    "set",     "exec", "execute",
-        "waitfor", "begin", "commit",    "rollback", "declare", "save"};
-    const std::string word = lowerAscii(firstWord);
-    for (std::string_view candidate : words)
-        if (word == candidate)
-            return true;
-    return false;
-}
-
-std::string_view trimmedText(std::string_view text) {
-    const auto blank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-    };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 class Rewriter {
 public:
     Rewriter(std::string_view statement, const NameScope& scope)
@@ -146,14 +123,20 @@ public:
     SqliteText run() {
         literals();
         names();
+        divisions();
         maxLengths();
         if (isCreateTable()) {
             identityColumns();
             caseInsensitiveColumns();
         }
         SqliteText text;
-        for (const std::string& piece : pieces_)
-            text.sql += piece;
+        for (size_t i = 0; i < pieces_.size(); ++i) {
+            if (!pieces_[i].empty())
+                text.origins.emplace_back(
+                    text.sql.size(),
+                    static_cast<size_t>(tokens_[i].text.data() - tokens_[0].text.data()));
+            text.sql += pieces_[i];
+        }
         text.otherDatabases = std::move(otherDatabases_);
         return text;
     }
@@ -298,6 +281,78 @@ private:
             pieces_[i].clear();
     }
 
+    // "a / b" and "a % b" as tds_divide(a, b) and tds_modulo(a, b), which raise SQL Server's
+    // error on a zero divisor where SQLite gives null. The left operand takes in the terms of
+    // equal precedence before it, so "a * b / c" stays (a * b) / c.
+    void divisions() {
+        for (size_t s = 1; s + 1 < significant_.size(); ++s) {
+            if (!at(s).isSymbol('/') && !at(s).isSymbol('%'))
+                continue;
+            const size_t left = termStart(s - 1);
+            const size_t right = operandEnd(s + 1);
+            if (left == SIZE_MAX || right == SIZE_MAX)
+                continue;
+            piece(left) = (at(s).isSymbol('/') ? "tds_divide(" : "tds_modulo(") + piece(left);
+            piece(s) = ",";
+            piece(right) += ")";
+        }
+    }
+
+    size_t termStart(size_t end) const {
+        size_t start = operandStart(end);
+        while (start != SIZE_MAX && start >= 2 &&
+               (at(start - 1).isSymbol('*') || at(start - 1).isSymbol('/') ||
+                at(start - 1).isSymbol('%')))
+            start = operandStart(start - 2);
+        return start;
+    }
+
+    // The first token of the operand that ends at `end`: a literal, a variable, a dotted name,
+    // a call or a parenthesised expression.
+    size_t operandStart(size_t end) const {
+        size_t start = end;
+        if (at(end).isSymbol(')')) {
+            for (int depth = 0;; --start) {
+                depth += at(start).isSymbol(')') ? 1 : at(start).isSymbol('(') ? -1 : 0;
+                if (depth == 0)
+                    break;
+                if (start == 0)
+                    return SIZE_MAX;
+            }
+            if (start == 0 || !at(start - 1).isName())
+                return start;
+            --start;
+        } else if (!at(end).isName() && at(end).kind != SqlTokenKind::Number &&
+                   at(end).kind != SqlTokenKind::String && at(end).kind != SqlTokenKind::Variable) {
+            return SIZE_MAX;
+        }
+        while (start >= 2 && at(start - 1).isSymbol('.') && at(start - 2).isName())
+            start -= 2;
+        return start;
+    }
+
+    // The last token of the operand that starts at `start`, a sign included.
+    size_t operandEnd(size_t start) const {
+        while (has(start) && (at(start).isSymbol('-') || at(start).isSymbol('+')))
+            ++start;
+        if (!has(start))
+            return SIZE_MAX;
+        if (at(start).isName())
+            while (has(start + 2) && at(start + 1).isSymbol('.') && at(start + 2).isName())
+                start += 2;
+        if (at(start).isName() && has(start + 1) && at(start + 1).isSymbol('('))
+            ++start;
+        if (at(start).isSymbol('(')) {
+            for (int depth = 0; has(start); ++start) {
+                depth += at(start).isSymbol('(') ? 1 : at(start).isSymbol(')') ? -1 : 0;
+                if (depth == 0)
+                    return start;
+            }
+            return SIZE_MAX;
+        }
+        return at(start).isSymbol(')') || at(start).kind == SqlTokenKind::Symbol ? SIZE_MAX : start;
+    }
+
     void maxLengths() {
         for (size_t s = 2; s + 1 < significant_.size(); ++s)
             if (at(s).isWord("max") && at(s - 1).isSymbol('(') && at(s + 1).isSymbol(')'))
@@ -415,18 +470,6 @@ bool SqlToken::isWord(std::string_view word) const {
     return kind == SqlTokenKind::Word && equalsIgnoringCase(text, word);
 }
 
-bool startsSqlStatement(std::string_view firstWord) {
-    static const std::array<std::string_view, 19> words = {
-        "select", "insert", "update",  "delete",  "create",  "drop",    "alter",
-        "with",   "pragma", "replace", "values",  "explain", "analyze", "attach",
-        "detach", "vacuum", "reindex", "release", "truncate"};
-    const std::string word = lowerAscii(firstWord);
-    for (std::string_view candidate : words)
-        if (word == candidate)
-            return true;
-    return false;
-}
-
 std::vector<SqlToken> tokenize(std::string_view sql, bool quotedIdentifiers) {
     std::vector<SqlToken> tokens;
     size_t pos = 0;
@@ -497,43 +540,20 @@ std::string quotedName(std::string_view name) {
     return quoted + "\"";
 }
 
-std::vector<std::string_view> splitStatements(std::string_view batch) {
-    const std::vector<SqlToken> tokens = tokenize(batch);
-    std::vector<std::string_view> statements;
-    size_t i = 0;
-    bool first = true;
-    const auto offset = [&](size_t index) {
-        return index < tokens.size() ? static_cast<size_t>(tokens[index].text.data() - batch.data())
-                                     : batch.size();
-    };
-    while (i < tokens.size()) {
-        while (i < tokens.size() && (tokens[i].isBlank() || tokens[i].isSymbol(';')))
-            ++i;
-        if (i == tokens.size())
-            break;
-        const size_t start = i;
-        size_t nextWord = i + 1;
-        while (nextWord < tokens.size() && tokens[nextWord].isBlank())
-            ++nextWord;
-        const bool createProcedure =
-            tokens[i].isWord("create") && nextWord < tokens.size() &&
-            (tokens[nextWord].isWord("procedure") || tokens[nextWord].isWord("proc"));
-        const bool lineEnded =
-            tokens[i].kind == SqlTokenKind::Word &&
-            (endsAtLineEnd(tokens[i].text) || (first && !startsSqlStatement(tokens[i].text)));
-        for (; i < tokens.size() && !createProcedure; ++i) {
-            if (tokens[i].isSymbol(';'))
-                break;
-            if (lineEnded && tokens[i].kind == SqlTokenKind::Space &&
-                tokens[i].text.find('\n') != std::string_view::npos)
-                break;
-        }
-        if (createProcedure)
-            i = tokens.size();
-        statements.push_back(trimmedText(batch.substr(offset(start), offset(i) - offset(start))));
-        first = false;
-    }
-    return statements;
+// The text of a statement from its `index`th significant token on.
+std::string_view textFrom(std::string_view statement, const std::vector<SqlToken>& tokens,
+                          size_t index) {
+    if (index >= tokens.size())
+        return {};
+    return statement.substr(static_cast<size_t>(tokens[index].text.data() - statement.data()));
+}
+
+size_t SqliteText::originOf(size_t offset) const {
+    size_t origin = 0;
+    for (const auto& [translated, original] : origins)
+        if (translated <= offset)
+            origin = original;
+    return origin;
 }
 
 SqliteText translateForSqlite(std::string_view statement, const NameScope& scope) {

@@ -44,18 +44,12 @@ std::vector<SqlToken> significant(std::string_view sql, bool quotedIdentifiers =
 std::string nameText(const SqlToken& token);
 // A string literal's value ("N'it''s'" is "it's").
 std::string stringValue(const SqlToken& token);
+// The text of a statement from its `index`th significant token on.
+std::string_view textFrom(std::string_view statement, const std::vector<SqlToken>& tokens,
+                          size_t index);
 // 'text' and "name" in SQL's quoting.
 std::string sqlString(std::string_view value);
 std::string quotedName(std::string_view name);
-
-// Whether a statement that starts with this word is of the SQL language; the first statement of
-// a batch that starts with any other word names a procedure to run ("sp_helptext t").
-bool startsSqlStatement(std::string_view firstWord);
-
-// The statements of a batch, in order, without their ";". A statement the server runs itself
-// (PRINT, USE, RAISERROR, THROW, SET, EXEC, WAITFOR, transactions) ends at its line's end or at
-// ";"; CREATE PROCEDURE takes the rest of the batch; any other statement ends at ";".
-std::vector<std::string_view> splitStatements(std::string_view batch);
 
 // What a statement's names mean: the current database and its schemas.
 struct NameScope {
@@ -72,6 +66,11 @@ struct NameScope {
 struct SqliteText {
     std::string sql;
     std::vector<std::string> otherDatabases; // named by the statement, to attach while it runs
+    // Where each of the statement's tokens landed: (offset in sql, offset in the statement).
+    std::vector<std::pair<size_t, size_t>> origins;
+
+    // The statement's offset of the token that SQLite's text has at `offset`.
+    size_t originOf(size_t offset) const;
 };
 SqliteText translateForSqlite(std::string_view statement, const NameScope& scope);
 

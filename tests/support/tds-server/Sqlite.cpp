@@ -10,7 +10,7 @@ SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql, std::string_
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement_, &tail) !=
         SQLITE_OK)
-        throw engineError(sqlite3_errmsg(db));
+        throw SqliteError(sqlite3_errmsg(db), sqlite3_error_offset(db));
     if (rest != nullptr)
         *rest = sql.substr(static_cast<size_t>(tail - sql.data()));
 }
@@ -54,7 +54,7 @@ bool SqliteStatement::step() {
         return true;
     if (result == SQLITE_DONE)
         return false;
-    throw engineError(sqlite3_errmsg(db_));
+    throw SqliteError(sqlite3_errmsg(db_), -1);
 }
 
 Cell SqliteStatement::cell(int column) const {
@@ -123,6 +123,16 @@ void setResult(sqlite3_context* context, const Value& value) {
         return sqlite3_result_blob(context, value.bytes.data(),
                                    static_cast<int>(value.bytes.size()), SQLITE_TRANSIENT);
     }
+}
+
+// The variable's value; 137 when the batch or procedure has not declared it.
+void assignVariable(Bindings& variables, const std::string& name, const Value& value) {
+    for (auto& [declared, current] : variables)
+        if (equalsIgnoringCase(declared, name)) {
+            current = value;
+            return;
+        }
+    throw ServerError(137, "Must declare the scalar variable \"" + name + "\".", 15, 2);
 }
 
 void runSqlite(sqlite3* db, const std::string& sql) {

@@ -1,5 +1,6 @@
 #pragma once
 // Thin RAII over the sqlite3 C library, for the server's engine.
+#include "ServerError.h"
 #include "Values.h"
 
 #include <map>
@@ -9,8 +10,20 @@
 
 namespace velmora::tds {
 
+// What SQLite said of a statement it could not prepare or run, and where in its text.
+struct SqliteError : ServerError {
+    SqliteError(const std::string& message, int offset)
+        : ServerError(50000, "TDS test server (SQLite): " + message), sqliteMessage(message),
+          errorOffset(offset) {}
+    std::string sqliteMessage;
+    int errorOffset; // -1 when SQLite names no place
+};
+
 // Values bound to a statement's named parameters ("@id"), compared without regard to case.
 using Bindings = std::map<std::string, Value>;
+
+// Sets a declared variable (or parameter); 137 when there is none of the name.
+void assignVariable(Bindings& variables, const std::string& name, const Value& value);
 
 class SqliteStatement {
 public:
