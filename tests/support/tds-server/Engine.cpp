@@ -633,6 +633,7 @@ int Engine::runUserProcedure(const std::string& name, std::vector<Argument>& arg
     if (!lookup.step())
         throw ServerError(2812, "Could not find stored procedure '" + name + "'.");
     const std::string definition = lookup.value(0).bytes;
+    lookup.finish();
     const Procedure procedure = parseCreateProcedure(definition);
     Bindings bindings;
     std::vector<const ProcedureParameter*> parameterOf(arguments.size(), nullptr);

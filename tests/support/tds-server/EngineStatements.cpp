@@ -322,7 +322,9 @@ void Engine::createProcedure(std::string_view text) {
     checkSchemaOf(procedure.name);
     SqliteStatement exists(db_, "select 1 from tds_procedures where name = ?1");
     exists.bind(1, Value::text(procedure.name));
-    if (exists.step())
+    const bool taken = exists.step();
+    exists.finish();
+    if (taken)
         throw ServerError(2714, "There is already an object named '" +
                                     objectOfStoredName(procedure.name).name + "' in the database.");
     SqliteStatement insert(db_, "insert into tds_procedures (name, kind, definition, return_type) "

@@ -186,10 +186,15 @@ bool Session::logIn() {
 // read tds_logins to see exactly what a client sent.
 bool Session::checkPassword(const LoginRequest& login) {
     Engine master(options_.data, "master");
-    SqliteStatement user(master.db(), "select password from tds_users where name = ?1 collate "
-                                      "nocase");
-    user.bind(1, Value::text(login.userName));
-    const bool accepted = user.step() && user.value(0).bytes == login.password;
+    bool accepted = false;
+    {
+        // Finished before the record is written: a read still open would make the write fail
+        // at once when another session has written since (SQLite's WAL snapshot).
+        SqliteStatement user(master.db(), "select password from tds_users where name = ?1 "
+                                          "collate nocase");
+        user.bind(1, Value::text(login.userName));
+        accepted = user.step() && user.value(0).bytes == login.password;
+    }
     SqliteStatement record(master.db(),
                            "insert into tds_logins (user_name, password, database_name, app_name, "
                            "host_name, packet_size, accepted) values (?1, ?2, ?3, ?4, ?5, ?6, ?7)");

@@ -40,6 +40,9 @@ public:
     void bind(int index, const Value& value);
     // True with a row to read, false when done; throws the engine's error.
     bool step();
+    // Ends the statement's read before the connection writes: an open read would make the
+    // write fail at once when another session has written since (SQLite's WAL snapshot).
+    void finish() { sqlite3_reset(statement_); }
     int columns() const { return sqlite3_column_count(statement_); }
     Cell cell(int column) const;
     Value value(int column) const;
