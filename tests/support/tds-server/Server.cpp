@@ -3,13 +3,15 @@
 // cancel) over SQLite files; it is not SQL Server and not an SQL engine of its own.
 //
 //   velmora-tds-server --data DIR [--seeds DIR] [--port N] [--port-file FILE]
-//                      [--stall | --drop-after-rows N] [--parent PID]
+//                      [--stall | --drop-after-rows N] [--azure] [--parent PID]
 //
 //   --data DIR            the databases (made from the seed scripts when DIR has no master.db)
 //   --port N              the loopback port to listen on; 0 (the default) picks a free one
 //   --port-file FILE      where to write the port once the server listens
 //   --stall               accept connections and never answer (a server that hangs)
 //   --drop-after-rows N   close the connection once a result has sent N rows (a lost server)
+//   --azure               answer as Azure SQL Database: USE refused (40508), the login's
+//                         database is where a session works, no sysdatabases
 //   --parent PID          end when process PID (a test that started the server) has ended
 //
 // Logins are checked against master's tds_users (the seed gives sa the password in
@@ -41,13 +43,15 @@ struct Arguments {
     std::filesystem::path portFile;
     bool stall = false;
     std::optional<uint64_t> dropAfterRows;
+    bool azure = false;
     pid_t parent = 0;
 };
 
 [[noreturn]] void usage(const std::string& problem) {
     std::fprintf(stderr,
                  "velmora-tds-server: %s\nusage: velmora-tds-server --data DIR [--seeds DIR] "
-                 "[--port N] [--port-file FILE] [--stall | --drop-after-rows N] [--parent PID]\n",
+                 "[--port N] [--port-file FILE] [--stall | --drop-after-rows N] [--azure] "
+                 "[--parent PID]\n",
                  problem.c_str());
     std::exit(2);
 }
@@ -73,6 +77,8 @@ Arguments parseArguments(int argc, char** argv) {
             arguments.stall = true;
         else if (option == "--drop-after-rows")
             arguments.dropAfterRows = std::stoull(value());
+        else if (option == "--azure")
+            arguments.azure = true;
         else if (option == "--parent")
             arguments.parent = std::stoi(value());
         else
@@ -125,7 +131,8 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     if (arguments.parent != 0)
         endWithParent(arguments.parent);
-    const ServerOptions options{DataDirectory(arguments.data), arguments.dropAfterRows};
+    const ServerOptions options{DataDirectory(arguments.data), arguments.dropAfterRows,
+                                arguments.azure};
     try {
         prepareDatabases(options.data, arguments.seeds);
     } catch (const std::exception& error) {

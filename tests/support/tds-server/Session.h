@@ -16,6 +16,8 @@ struct ServerOptions {
     DataDirectory data;
     // The drop mode: every result is cut off after this many rows by closing the socket.
     std::optional<uint64_t> dropAfterRows;
+    // As Azure SQL Database: USE is refused (40508), the login's database is the session's.
+    bool azure = false;
 };
 
 class Session {

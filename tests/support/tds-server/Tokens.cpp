@@ -97,6 +97,18 @@ void writeReturnStatus(WireWriter& out, int32_t status) {
     out.i32(status);
 }
 
+void writeReturnValue(WireWriter& out, uint16_t ordinal, const std::string& name,
+                      const SqlType& type, const Cell& value) {
+    out.u8(tkReturnValue);
+    out.u16(ordinal);
+    out.bVarchar(utf8ToUtf16(name));
+    out.u8(0x01);  // an output parameter
+    out.u32(0);    // user type
+    out.u16(0x01); // nullable
+    writeTypeInfo(out, type);
+    writeValue(out, type, value);
+}
+
 void writeDone(WireWriter& out, TokenType token, uint16_t status, uint64_t rowCount) {
     out.u8(token);
     out.u16(status);

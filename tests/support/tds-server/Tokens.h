@@ -2,6 +2,7 @@
 // The tokens of the server's replies: login acknowledgement, environment changes, messages,
 // result metadata and rows, return status and the DONE family.
 #include "SqlTypes.h"
+#include "Values.h"
 #include "WireBuffer.h"
 
 #include <cstdint>
@@ -12,6 +13,7 @@ namespace velmora::tds {
 
 enum TokenType : uint8_t {
     tkReturnStatus = 0x79,
+    tkReturnValue = 0xAC,
     tkColumnMetadata = 0x81,
     tkError = 0xAA,
     tkInfo = 0xAB,
@@ -62,6 +64,9 @@ void writeMessage(WireWriter& out, int number, int severity, int state, const st
                   const std::string& procedure = {}, int line = 1);
 void writeColumnMetadata(WireWriter& out, const std::vector<ResultColumn>& columns);
 void writeReturnStatus(WireWriter& out, int32_t status);
+// An OUTPUT parameter's value after its procedure ran: its place in the call, name and type.
+void writeReturnValue(WireWriter& out, uint16_t ordinal, const std::string& name,
+                      const SqlType& type, const Cell& value);
 void writeDone(WireWriter& out, TokenType token, uint16_t status, uint64_t rowCount = 0);
 
 } // namespace velmora::tds
