@@ -20,7 +20,8 @@ public:
 
     // An error or informational message, as SQL Server sends it.
     virtual void message(const ServerError& error) {
-        writeMessage(out, error.number, error.severity, error.state, error.what());
+        writeMessage(out, error.number, error.severity, error.state, error.what(), error.procedure,
+                     error.line > 0 ? error.line : 1);
     }
     // After each row of a result (the row's number in it, from 1); may throw Cancelled.
     virtual void rowWritten(uint64_t) {}

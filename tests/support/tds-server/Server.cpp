@@ -4,7 +4,7 @@
 // engine of its own.
 //
 //   velmora-tds-server --data DIR [--seeds DIR] [--port N] [--port-file FILE]
-//                      [--stall | --drop-after-rows N] [--parent PID]
+//                      [--stall | --drop-after-rows N] [--azure] [--parent PID]
 //                      [--encryption off|on|required|not-supported]
 //                      [--certificate FILE --key FILE]
 //
@@ -13,6 +13,8 @@
 //   --port-file FILE      where to write the port once the server listens
 //   --stall               accept connections and never answer (a server that hangs)
 //   --drop-after-rows N   close the connection once a result has sent N rows (a lost server)
+//   --azure               answer as Azure SQL Database: USE refused (40508), the login's
+//                         database is where a session works, no sysdatabases
 //   --parent PID          end when process PID (a test that started the server) has ended
 //   --encryption MODE     what PRELOGIN answers (see Encryption.h); off, the default, is a
 //                         default SQL Server installation: the login packet always under TLS,
@@ -52,6 +54,7 @@ struct Arguments {
     std::filesystem::path portFile;
     bool stall = false;
     std::optional<uint64_t> dropAfterRows;
+    bool azure = false;
     pid_t parent = 0;
     EncryptionMode encryption = EncryptionMode::Off;
     std::filesystem::path certificate;
@@ -61,9 +64,9 @@ struct Arguments {
 [[noreturn]] void usage(const std::string& problem) {
     std::fprintf(stderr,
                  "velmora-tds-server: %s\nusage: velmora-tds-server --data DIR [--seeds DIR] "
-                 "[--port N] [--port-file FILE] [--stall | --drop-after-rows N] [--parent PID] "
-                 "[--encryption off|on|required|not-supported] [--certificate FILE --key "
-                 "FILE]\n",
+                 "[--port N] [--port-file FILE] [--stall | --drop-after-rows N] [--azure] "
+                 "[--parent PID] [--encryption off|on|required|not-supported] [--certificate "
+                 "FILE --key FILE]\n",
                  problem.c_str());
     std::exit(2);
 }
@@ -96,6 +99,8 @@ Arguments parseArguments(int argc, char** argv) {
             arguments.stall = true;
         else if (option == "--drop-after-rows")
             arguments.dropAfterRows = std::stoull(value());
+        else if (option == "--azure")
+            arguments.azure = true;
         else if (option == "--parent")
             arguments.parent = std::stoi(value());
         else if (option == "--encryption")
@@ -180,7 +185,7 @@ int main(int argc, char** argv) {
     std::optional<ServerOptions> prepared;
     try {
         prepared = ServerOptions{DataDirectory(arguments.data), arguments.dropAfterRows,
-                                 arguments.encryption, serverTls(arguments)};
+                                 arguments.azure, arguments.encryption, serverTls(arguments)};
         prepareDatabases(prepared->data, arguments.seeds);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "velmora-tds-server: %s\n", error.what());

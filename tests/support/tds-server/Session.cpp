@@ -92,7 +92,9 @@ std::vector<ProcedureCall> readCalls(std::string_view body) {
             Argument argument;
             argument.name = utf16ToUtf8(in.bVarchar());
             argument.output = (in.u8() & 0x01) != 0;
-            argument.value = readTypedValue(in).value;
+            TypedValue typed = readTypedValue(in);
+            argument.value = std::move(typed.value);
+            argument.type = typed.type;
             call.arguments.push_back(std::move(argument));
         }
         calls.push_back(std::move(call));
@@ -166,7 +168,7 @@ bool Session::logIn() {
             out.message(ServerError(18456, "Login failed for user '" + login.userName + "'.", 14));
             return writeDone(out.out, tkDone, doneError);
         }
-        engine_ = std::make_unique<Engine>(options_.data, "master");
+        engine_ = std::make_unique<Engine>(options_.data, "master", options_.azure);
         engine_->useDatabase(database, out);
         writeEnvChange(out.out, ecLanguage, "us_english", "");
         out.message(ServerError(5703, "Changed language setting to us_english.", 0, 1));
@@ -207,10 +209,15 @@ std::string_view Session::requestBody(std::string_view payload) const {
 // read tds_logins to see exactly what a client sent.
 bool Session::checkPassword(const LoginRequest& login) {
     Engine master(options_.data, "master");
-    SqliteStatement user(master.db(), "select password from tds_users where name = ?1 collate "
-                                      "nocase");
-    user.bind(1, Value::text(login.userName));
-    const bool accepted = user.step() && user.value(0).bytes == login.password;
+    bool accepted = false;
+    {
+        // Finished before the record is written: a read still open would make the write fail
+        // at once when another session has written since (SQLite's WAL snapshot).
+        SqliteStatement user(master.db(), "select password from tds_users where name = ?1 "
+                                          "collate nocase");
+        user.bind(1, Value::text(login.userName));
+        accepted = user.step() && user.value(0).bytes == login.password;
+    }
     SqliteStatement record(master.db(),
                            "insert into tds_logins (user_name, password, database_name, app_name, "
                            "host_name, packet_size, accepted, encryption, tds_version) values (?1, "

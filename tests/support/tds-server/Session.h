@@ -19,6 +19,8 @@ struct ServerOptions {
     DataDirectory data;
     // The drop mode: every result is cut off after this many rows by closing the socket.
     std::optional<uint64_t> dropAfterRows;
+    // As Azure SQL Database: USE is refused (40508), the login's database is the session's.
+    bool azure = false;
     EncryptionMode encryption = EncryptionMode::Off;
     // The server's certificate; none in the mode without encryption.
     std::optional<TlsContext> tls;

@@ -108,6 +108,22 @@ void writeReturnStatus(TokenWriter& out, int32_t status) {
     out.i32(status);
 }
 
+void writeReturnValue(TokenWriter& out, uint16_t ordinal, const std::string& name,
+                      const SqlType& type, const Cell& value) {
+    out.u8(tkReturnValue);
+    out.u16(ordinal);
+    out.bVarchar(utf8ToUtf16(name));
+    out.u8(0x01); // an output parameter
+    // The user type: a word before TDS 7.2.
+    if (out.atLeast(tdsVersion72))
+        out.u32(0);
+    else
+        out.u16(0);
+    out.u16(0x01); // nullable
+    writeTypeInfo(out, type);
+    writeValue(out, type, value);
+}
+
 void writeDone(TokenWriter& out, TokenType token, uint16_t status, uint64_t rowCount) {
     out.u8(token);
     out.u16(status);

@@ -3,6 +3,7 @@
 // result metadata and rows, return status and the DONE family.
 #include "SqlTypes.h"
 #include "TokenWriter.h"
+#include "Values.h"
 
 #include <cstdint>
 #include <string>
@@ -12,6 +13,7 @@ namespace velmora::tds {
 
 enum TokenType : uint8_t {
     tkReturnStatus = 0x79,
+    tkReturnValue = 0xAC,
     tkColumnMetadata = 0x81,
     tkError = 0xAA,
     tkInfo = 0xAB,
@@ -64,6 +66,9 @@ void writeMessage(TokenWriter& out, int number, int severity, int state, const s
                   const std::string& procedure = {}, int line = 1);
 void writeColumnMetadata(TokenWriter& out, const std::vector<ResultColumn>& columns);
 void writeReturnStatus(TokenWriter& out, int32_t status);
+// An OUTPUT parameter's value after its procedure ran: its place in the call, name and type.
+void writeReturnValue(TokenWriter& out, uint16_t ordinal, const std::string& name,
+                      const SqlType& type, const Cell& value);
 void writeDone(TokenWriter& out, TokenType token, uint16_t status, uint64_t rowCount = 0);
 
 } // namespace velmora::tds

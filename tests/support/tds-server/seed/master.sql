@@ -1,5 +1,5 @@
--- master: the server's logins, the record of login attempts, and the list of databases (filled
--- by the server once every seed has run).
+-- master: the server's logins and the record of login attempts. The list of databases
+-- (tds_databases, behind sys.databases and sysdatabases) is filled once every seed has run.
 
 -- SQL logins. sa's password is the one tests/support/TdsServer.h connects with.
 create table tds_users (
@@ -22,12 +22,4 @@ create table tds_logins (
     encryption nvarchar(10),
     tds_version nvarchar(10),
     logged_at datetime default current_timestamp
-);
-
-create table sysdatabases (
-    name nvarchar(128) not null,
-    dbid smallint not null,
-    crdate datetime,
-    filename nvarchar(260),
-    cmptlevel tinyint
 );
