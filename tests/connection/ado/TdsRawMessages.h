@@ -28,7 +28,7 @@ public:
         if (connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
             throw std::runtime_error("cannot reach the TDS test server");
         channel_ = std::make_unique<tds::Channel>(socket);
-        channel_->send(tds::ptPrelogin, tds::preloginRequest());
+        channel_->send(tds::ptPrelogin, tds::preloginRequest(tds::encryptNotSupported));
         channel_->skip();
         tds::LoginRequest login;
         login.userName = "sa";

@@ -164,7 +164,7 @@ void Engine::registerUserFunctions() {
 
 void Engine::done(Reply& reply, const Context& context, uint16_t status, uint64_t count) {
     flushDone(reply);
-    pendingDone_.emplace();
+    pendingDone_.emplace(reply.out.tdsVersion());
     writeDone(*pendingDone_, context.done, status, count);
 }
 
@@ -532,7 +532,7 @@ void Engine::sendQueryResult(SqliteStatement& statement, std::string_view text,
     bool more = statement.step();
     sendResult(
         columns,
-        [&](WireWriter& row) {
+        [&](TokenWriter& row) {
             if (!more)
                 return false;
             for (int i = 0; i < statement.columns(); ++i)
@@ -547,7 +547,7 @@ void Engine::sendTable(const ResultTable& table, const Context& context, Reply& 
     size_t next = 0;
     sendResult(
         table.columns,
-        [&](WireWriter& row) {
+        [&](TokenWriter& row) {
             if (next == table.rows.size())
                 return false;
             const std::vector<Value>& values = table.rows[next++];
@@ -563,7 +563,7 @@ void Engine::sendResult(const std::vector<ResultColumn>& columns, WriteRow write
                         const Context& context, Reply& reply) {
     writeColumnMetadata(reply.out, columns);
     uint64_t count = 0;
-    WireWriter row;
+    TokenWriter row = reply.out.sibling();
     try {
         while (true) {
             row.clear();

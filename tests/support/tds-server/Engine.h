@@ -130,7 +130,7 @@ private:
     bool azure_ = false;
     bool noCount_ = false;
     bool quotedIdentifiers_ = true;
-    std::optional<WireWriter> pendingDone_;
+    std::optional<TokenWriter> pendingDone_;
     Value lastReturnStatus_;
     uint64_t transactionId_ = 0;
 };
