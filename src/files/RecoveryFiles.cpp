@@ -65,7 +65,8 @@ int lockOfGoneProgram(const std::string& Path) {
     return fd;
 }
 
-// A new lock file in Folder, locked from the moment it has its name: Name's stem is free.
+// A new lock file at Path in Folder, locked before it gets that name; -1, with errno EEXIST, when
+// another program's lock has it.
 int createLock(const std::string& Folder, const std::string& Path) {
     std::string pattern = Folder + "/" + std::string(NewLockPrefix) + "XXXXXX";
     const int fd = ::mkstemp(pattern.data());
