@@ -51,6 +51,7 @@ void TfrmMain::CreateMainMenu() {
     New1 = AddItem(file, "New1", "New", Keys(Qt::ControlModifier, Qt::Key_N), NewImage);
     file->addSeparator();
     Open1 = AddItem(file, "Open1", "Open", Keys(Qt::ControlModifier, Qt::Key_O), OpenImage);
+    Reopen1 = AddMenu(file, "Reopen1", "Reopen");
     file->addSeparator();
     Save1 = AddItem(file, "Save1", "Save", Keys(Qt::ControlModifier, Qt::Key_S), SaveImage);
     SaveAs1 = AddItem(file, "SaveAs1", "Save As", {}, SaveAsImage);

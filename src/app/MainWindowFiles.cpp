@@ -1,6 +1,7 @@
 // Script files and printing: New, Open, Save, Save As and Print, the question before a script
 // with unsaved changes is replaced or the window closes, and the caption naming the file.
 #include "ErrorHandler.h"
+#include "ReopenMenu.h"
 #include "SafeFile.h"
 #include "ScriptEditor.h"
 #include "ScriptPrinter.h"
@@ -9,6 +10,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QToolButton>
 #include <algorithm>
 
@@ -48,6 +50,11 @@ void TfrmMain::ConnectFileCommands() {
     connect(SaveAs1, &QAction::triggered, this, Guarded([this] { SaveAs1Click(); }));
     connect(Print1, &QAction::triggered, this, Guarded([this] { Print1Click(); }));
     connect(ToolButton7, &QToolButton::clicked, this, Guarded([this] { ToolButton7Click(); }));
+    // Owned by the submenu; its parent is the File menu, whose showing refreshes it.
+    new TReopenMenu(Reopen1, qobject_cast<QMenu*>(Reopen1->parentWidget()),
+                    [this](const QString& FileName) {
+                        RunCommand([this, &FileName] { ReopenScript(FileName); });
+                    });
 }
 
 void TfrmMain::ToolButton7Click() {
@@ -61,18 +68,61 @@ void TfrmMain::New1Click() {
     setWindowTitle(Caption({}));
     FScriptFormat = {};
     SourceEdit1->SetCharacters({});
+    emit ScriptSettled();
 }
 
 void TfrmMain::Open1Click() {
     if (!MayReplaceScript() || !OpenDialog1.Execute())
         return;
+    LoadScriptFile(OpenDialog1.FileName);
+}
+
+void TfrmMain::OpenScript(const QString& FileName) {
+    if (MayReplaceScript())
+        LoadScriptFile(FileName);
+}
+
+void TfrmMain::ReopenScript(const QString& FileName) {
+    if (!QFileInfo::exists(FileName)) {
+        Dialogs().MessageDlg("\"" + FileName +
+                                 "\" no longer exists; it is removed from File > Reopen.",
+                             TMsgDlgType::mtInformation, QMessageBox::Ok);
+        TReopenMenu::Forget(FileName);
+        return;
+    }
+    OpenScript(FileName);
+}
+
+void TfrmMain::OpenUnsavedScript(std::u32string_view Text) {
+    ScriptFileName.clear();
+    setWindowTitle(Caption({}));
+    FScriptFormat = {};
+    ShowScript(Text);
+}
+
+void TfrmMain::LoadScriptFile(const QString& FileName) {
     // Read in full before anything changes: a file that cannot be read leaves the script as it is.
-    TScriptText script = ReadScriptFile(LocalPath(OpenDialog1.FileName));
-    SetScriptFileName(OpenDialog1.FileName);
+    TScriptText script = ReadScriptFile(LocalPath(FileName));
+    SetScriptFileName(FileName);
     FScriptFormat = std::move(script.Format);
-    SourceEdit1->SetCharacters(script.Text);
+    ShowScript(script.Text);
+    emit ScriptSettled();
+    RememberScriptFile(FileName);
+}
+
+void TfrmMain::ShowScript(std::u32string_view Text) {
+    SourceEdit1->SetCharacters(Text);
     SourceEdit1->ClearUndoHistory();
     SourceEdit1->SetSelection(0, 0);
+}
+
+void TfrmMain::RememberScriptFile(const QString& FileName) {
+    try {
+        TReopenMenu::Remember(QFileInfo(FileName).absoluteFilePath());
+    } catch (const std::exception& error) {
+        // The script is open or saved all the same; only the list lacks it.
+        WriteLog("File > Reopen cannot list the script: " + QString::fromUtf8(error.what()));
+    }
 }
 
 void TfrmMain::Save1Click() {
@@ -146,6 +196,8 @@ bool TfrmMain::SaveScriptTo(const QString& FileName) {
     FScriptFormat = std::move(encoded.Format);
     ScriptModified = false;
     SetScriptFileName(FileName);
+    emit ScriptSettled();
+    RememberScriptFile(FileName);
     return true;
 }
 

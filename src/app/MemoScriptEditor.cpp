@@ -3,6 +3,8 @@
 #include "FontCache.h"
 #include "QtText.h"
 
+#include <memory>
+
 using memo::ToQString;
 using memo::ToU32;
 
@@ -35,6 +37,11 @@ QString TMemoScriptEditor::SelectedText() const {
 
 QString TMemoScriptEditor::Text() const {
     return ToQString(Editor().GetText());
+}
+
+TScriptEditor::TTextCopy TMemoScriptEditor::CopyText() const {
+    auto snapshot = std::make_shared<const memo::TTextSnapshot>(Editor().Text().Snapshot());
+    return [snapshot] { return snapshot->ToString(); };
 }
 
 void TMemoScriptEditor::SetText(const QString& Text) {

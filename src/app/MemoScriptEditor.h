@@ -22,6 +22,7 @@ public:
     QString Text() const override;
     void SetText(const QString& Text) override;
     std::u32string Characters() const override { return Editor().GetText(); }
+    TTextCopy CopyText() const override;
     void SetCharacters(std::u32string_view Text) override { Editor().SetText(Text); }
     void ClearUndoHistory() override { Editor().ClearUndoHistory(); }
     TStyledScript StyledScript() const override;

@@ -24,6 +24,10 @@ public:
     virtual void SetText(const QString& Text) = 0;
     // The same in the editor's own characters, without a detour through UTF-16.
     virtual std::u32string Characters() const = 0;
+    // A copy of the text that is quick to take, turned into characters when called, on any
+    // thread: a long script's text leaves the window thread at the cost of a plain copy.
+    using TTextCopy = std::function<std::u32string()>;
+    virtual TTextCopy CopyText() const = 0;
     virtual void SetCharacters(std::u32string_view Text) = 0;
     // After a script is loaded from a file, undo must not bring back the previous script under
     // the new file's name.

@@ -1,8 +1,14 @@
+#include "CommandLine.h"
 #include "ErrorHandler.h"
+#include "ProgramIdentity.h"
+#include "ScriptRecovery.h"
+#include "Workspace.h"
 #include "untMain.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
 
 namespace {
 
@@ -22,31 +28,60 @@ public:
     }
 };
 
-TfrmMain::TStartupConnection ParseCommandLine(const QApplication& App) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription("Velmora 2, a query tool for Microsoft SQL Server.");
-    parser.addHelpOption();
-    const QCommandLineOption connectionFile(
-        "connect",
-        "Connect through the connection file <file> of the current directory "
-        "instead of asking in the connect dialog.",
-        "file");
-    const QCommandLineOption server("server", "Offer <name> as the server to connect to.", "name");
-    parser.addOptions({connectionFile, server});
-    parser.process(App);
-    return {parser.value(connectionFile), parser.value(server)};
+QStringList ArgumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+bool HasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+int Finish(const TCommandLine& Command) {
+    std::fputs(Command.Output.toLocal8Bit().constData(), stdout);
+    std::fputs(Command.Error.toLocal8Bit().constData(), stderr);
+    return *Command.ExitCode;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // --help and --version need no window, nor a display. A mistake on the line waits for the
+    // application object, which takes Qt's own options (-platform, -style ...) off it first,
+    // unless no window could open anyway.
+    const TCommandLine early = ParseCommandLine(ArgumentsOf(argc, argv));
+    if (early.ExitCode && (*early.ExitCode == 0 || !HasDisplay()))
+        return Finish(early);
+
     TVelmoraApplication app(argc, argv);
-    QApplication::setApplicationName("Velmora 2");
-    const TfrmMain::TStartupConnection startup = ParseCommandLine(app);
+    SetProgramIdentity();
+    const TCommandLine command = ParseCommandLine(QCoreApplication::arguments());
+    if (command.ExitCode)
+        return Finish(command);
+    const TProgramOptions& options = command.Options;
+    // Named from where the program was started, before it moves into its workspace.
+    const QString script =
+        options.ScriptFile.isEmpty() ? QString() : QFileInfo(options.ScriptFile).absoluteFilePath();
+    try {
+        velmora::files::EnterWorkspace(WorkspaceFolderOf(options));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "velmora2: %s\n", error.what());
+        ShowGeneralError(error);
+        return 1;
+    }
 
     auto* window = new TfrmMain;
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->ConnectAtStartup(startup);
+    auto* recovery = new TScriptRecovery(*window, QDir::current().filePath("recovery"));
+    recovery->CatchTerminationSignals();
+    window->ConnectAtStartup({options.ConnectionFile, options.Server});
     window->ShowAtStartup();
+    RunCommand([recovery] { recovery->OfferLeftBehindScripts(); });
+    if (!script.isEmpty())
+        RunCommand([window, &script] { window->OpenScript(script); });
     return QApplication::exec();
 }

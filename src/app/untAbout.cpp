@@ -1,6 +1,7 @@
 #include "untAbout.h"
 
 #include "ImageList.h"
+#include "ProgramIdentity.h"
 #include "ScreenPlacement.h"
 
 #include <QFormLayout>
@@ -10,8 +11,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const char* const ProgramVersion = "2.8.6.53";
 
 QLabel* ValueLabel(QWidget* Parent, const QString& Name) {
     auto* label = new QLabel(Parent);

@@ -231,6 +231,7 @@ void TfrmMain::New2Click() {
 
 void TfrmMain::SourceEdit1Change() {
     ScriptModified = true;
+    emit ScriptEdited();
     StatusBar2->SetPanelText(
         0, QString("%1:%2").arg(SourceEdit1->SelStart()).arg(SourceEdit1->SelLength()));
 }

@@ -103,6 +103,13 @@ public:
     void SaveAs1Click();
     void Print1Click();
     void ToolButton7Click();
+    // Opens the script at FileName as File > Open does once a file is chosen: a command-line
+    // argument, an entry of File > Reopen.
+    void OpenScript(const QString& FileName);
+    // File > Reopen's entry FileName; one whose file is gone says so and leaves the list.
+    void ReopenScript(const QString& FileName);
+    // Text as a new script that is in no file yet (a recovered one).
+    void OpenUnsavedScript(std::u32string_view Text);
 
     // Running scripts and showing their results.
     void ExecuteScript(const QString& Script);
@@ -170,6 +177,7 @@ public:
 
     QAction* New1;
     QAction* Open1;
+    QMenu* Reopen1;
     QAction* Save1;
     QAction* SaveAs1;
     QAction* Print1;
@@ -221,6 +229,12 @@ public:
     TFileDialog OpenDialog2;
     TPrintDialog PrintDialog1;
 
+signals:
+    // Every change of the script's text.
+    void ScriptEdited();
+    // The script now holds nothing that is in no file: after New, Open and a save.
+    void ScriptSettled();
+
 protected:
     void closeEvent(QCloseEvent* Event) override;
 
@@ -255,6 +269,10 @@ private:
     bool SaveScriptTo(const QString& FileName);
     bool MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable);
     void SetScriptFileName(const QString& FileName);
+    void LoadScriptFile(const QString& FileName);
+    void ShowScript(std::u32string_view Text);
+    // File > Reopen puts FileName first; a list that cannot be written is noted in the log.
+    void RememberScriptFile(const QString& FileName);
 
     // Templates (MainWindowTemplates.cpp).
     void AppendSql(const std::string& Text);

@@ -1,18 +1,13 @@
 #include "ServerHistory.h"
 
+#include "FolderLock.h"
 #include "SafeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-#include <cerrno>
-#include <chrono>
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/file.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -33,34 +28,6 @@ QString DecodeText(const QByteArray& Bytes) {
         return text;
     return QString::fromLatin1(Bytes);
 }
-
-// Two programs recording a server at the same moment would each write the file whole, and the
-// later one would drop the other's name. While this lives, no other recorder reads or writes
-// the history; the lock is on the file's directory, since the file itself is replaced. A lock
-// held for long (by a program that hangs) is not waited on: the name is recorded regardless.
-class THistoryLock {
-public:
-    explicit THistoryLock(const QString& Path)
-        : FDirectory(::open(NativePath(QFileInfo(Path).absolutePath()).c_str(),
-                            O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        using namespace std::chrono_literals;
-        const auto giveUp = std::chrono::steady_clock::now() + 2s;
-        while (FDirectory >= 0 && ::flock(FDirectory, LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() > giveUp)
-                return;
-            std::this_thread::sleep_for(5ms);
-        }
-    }
-    ~THistoryLock() {
-        if (FDirectory >= 0)
-            ::close(FDirectory); // releases the lock
-    }
-    THistoryLock(const THistoryLock&) = delete;
-    THistoryLock& operator=(const THistoryLock&) = delete;
-
-private:
-    int FDirectory;
-};
 
 QStringList SplitLines(QString Text) {
     Text.replace("\r\n", "\n").replace('\r', '\n');
@@ -93,7 +60,7 @@ void RecordServer(const QString& Path, const QStringList& Known, const QString& 
     CheckServerName(Name);
     if (Known.contains(Name, Qt::CaseSensitive))
         return;
-    const THistoryLock lock(Path);
+    const velmora::files::TFolderLock lock(NativePath(QFileInfo(Path).absolutePath()));
     std::string content =
         QFile::exists(Path) ? ReadRegularFile(NativePath(Path), MaxServerHistoryBytes) : "";
     // Another program may have recorded it since Known was read.

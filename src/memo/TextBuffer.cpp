@@ -15,6 +15,40 @@ int WidthFor(std::u32string_view Text) {
 
 } // namespace
 
+std::u32string TTextSnapshot::ToString() const {
+    std::u32string text(FLength, U'\0');
+    const auto widen = [&text](const auto* Chars) {
+        std::copy(Chars, Chars + text.size(), text.begin());
+    };
+    if (F1)
+        widen(F1.get());
+    else if (F2)
+        widen(F2.get());
+    else if (F4)
+        widen(F4.get());
+    return text;
+}
+
+TTextSnapshot TTextBuffer::Snapshot() const {
+    TTextSnapshot snapshot;
+    snapshot.FLength = static_cast<std::size_t>(FLength);
+    switch (FWidth) {
+    case 1:
+        snapshot.F1 = std::make_unique_for_overwrite<std::uint8_t[]>(snapshot.FLength);
+        F1.CopyOut(0, FLength, snapshot.F1.get());
+        break;
+    case 2:
+        snapshot.F2 = std::make_unique_for_overwrite<char16_t[]>(snapshot.FLength);
+        F2.CopyOut(0, FLength, snapshot.F2.get());
+        break;
+    default:
+        snapshot.F4 = std::make_unique_for_overwrite<char32_t[]>(snapshot.FLength);
+        F4.CopyOut(0, FLength, snapshot.F4.get());
+        break;
+    }
+    return snapshot;
+}
+
 void TTextBuffer::Replace(int Index, int OldCount, std::u32string_view NewText) {
     int width = WidthFor(NewText);
     if (Index == 0 && OldCount == Length()) {

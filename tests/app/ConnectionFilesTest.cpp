@@ -293,7 +293,7 @@ TEST_F(ConnectionFilesTest, DoubleClickOpensTheEditorFilledFromTheFile) {
     EXPECT_EQ(editor->cbProvider->currentData().toString(), "MSDASQL.1");
     EXPECT_TRUE(editor->rbDriver->isChecked());
     EXPECT_EQ(editor->cbDriver->currentText(), "SQLite3");
-    EXPECT_EQ(editor->edtOtherKeys->text(), "Database=demo.db;");
+    EXPECT_EQ(editor->edtOtherKeys->text(), "Database=" + Workspace.FilePath("demo.db") + ";");
 }
 
 TEST_F(ConnectionFilesTest, DataLinkDialogWritesTheStandardLayoutThatOpensThroughFileName) {

@@ -1,6 +1,7 @@
 // The main window driven offscreen: menus, shortcuts, the script's state, closing.
 #include "ErrorHandler.h"
 #include "MemoWidget.h"
+#include "ProgramIdentity.h"
 #include "QtPrinting.h"
 #include "ScriptEditor.h"
 #include "ScriptedDialogs.h"
@@ -75,6 +76,7 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemInOrderWithItsShortcut) {
                                   "  New  Ctrl+N",
                                   "  -",
                                   "  Open  Ctrl+O",
+                                  "  Reopen >",
                                   "  -",
                                   "  Save  Ctrl+S",
                                   "  Save As",
@@ -124,6 +126,18 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemInOrderWithItsShortcut) {
     QStringList expectedWithoutStray = expected;
     expectedWithoutStray.removeAll(" >");
     EXPECT_EQ(actual, expectedWithoutStray);
+}
+
+TEST_F(MainWindowTest, TheWindowCarriesTheProgramsIconInEverySizeThatIsInstalled) {
+    SetProgramIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "org.velmora.velmora2");
+    const QIcon icon = Window->windowIcon();
+    const QList<QSize> sizes = icon.availableSizes();
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    // Drawn, not a blank: the middle of the tile is opaque.
+    const QImage drawn = icon.pixmap(48).toImage();
+    EXPECT_EQ(qAlpha(drawn.pixel(24, 24)), 255);
 }
 
 TEST_F(MainWindowTest, ContextMenusHaveEveryItemInOrderWithItsShortcut) {

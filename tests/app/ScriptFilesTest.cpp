@@ -60,6 +60,7 @@ protected:
     }
 
     TTestFolder Folder;
+    TCurrentFolder Workspace{Folder.Path()};
     TScriptedDialogs Dialogs;
     std::unique_ptr<TfrmMain> Window;
 };

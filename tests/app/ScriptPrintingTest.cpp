@@ -87,6 +87,7 @@ protected:
     }
 
     TTestFolder Folder;
+    TCurrentFolder Workspace{Folder.Path()};
     TScriptedDialogs Dialogs;
     std::unique_ptr<TfrmMain> Window;
 };

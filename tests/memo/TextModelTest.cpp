@@ -253,6 +253,20 @@ TEST(TextBuffer, StoresEachCharacterInTheFewestBytesThatHoldThemAll) {
     EXPECT_EQ(text.ToString(), longText);
 }
 
+TEST(TextBuffer, ASnapshotHoldsTheTextInEveryWidthWhateverTheEditsSince) {
+    TTextBuffer text;
+    EXPECT_EQ(text.Snapshot().ToString(), U"");
+    for (const std::u32string& wide :
+         {std::u32string(U"a"), std::u32string(U"\u20ac"), std::u32string(U"\U0001F600")}) {
+        text.Replace(0, text.Length(), U"select 1\r\ngo");
+        text.Replace(6, 0, wide); // leaves the gap inside the text
+        const std::u32string expected = text.ToString();
+        const TTextSnapshot snapshot = text.Snapshot();
+        text.Replace(0, 3, U"x");
+        EXPECT_EQ(snapshot.ToString(), expected);
+    }
+}
+
 TEST(IntegerList, MatchesAPlainVector) {
     std::mt19937 random(7);
     TIntegerList list;

@@ -1,6 +1,10 @@
 #pragma once
-// A copy of the demo workspace (demo.db and demo.udl) in a fresh temporary folder that is the
-// current directory while the object lives: conhist.dat and connection files go there too.
+// A copy of the demo workspace in a fresh temporary folder that is the current directory while
+// the object lives: demo.db, and a demo.udl that names this copy, so that what a test changes
+// stays in it. conhist.dat and connection files go there too.
+#include "DataLinkFile.h"
+#include "DemoConnection.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,9 +14,11 @@ class TDemoWorkspace {
 public:
     TDemoWorkspace() : FPrevious(QDir::currentPath()) {
         EXPECT_TRUE(FFolder.isValid());
-        for (const char* name : {"demo.db", "demo.udl"})
-            EXPECT_TRUE(QFile::copy(QDir(VELMORA_DEMO_WORKSPACE).filePath(name), FilePath(name)))
-                << "the demo workspace lacks " << name;
+        EXPECT_TRUE(
+            QFile::copy(QDir(VELMORA_DEMO_WORKSPACE).filePath("demo.db"), FilePath("demo.db")))
+            << "the demo workspace lacks demo.db";
+        velmora::ado::writeDataLinkFile(FilePath("demo.udl").toStdString(),
+                                        DemoConnectionString(FilePath("demo.db").toStdString()));
         QDir::setCurrent(FFolder.path());
     }
     ~TDemoWorkspace() { QDir::setCurrent(FPrevious); }

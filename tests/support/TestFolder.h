@@ -37,3 +37,22 @@ public:
 private:
     std::filesystem::path FPath;
 };
+
+// Makes a folder the current directory while it lives: the workspace of the window under test,
+// where it keeps its lists.
+class TCurrentFolder {
+public:
+    explicit TCurrentFolder(const std::filesystem::path& Folder)
+        : FPrevious(std::filesystem::current_path()) {
+        std::filesystem::current_path(Folder);
+    }
+    ~TCurrentFolder() {
+        std::error_code ignored;
+        std::filesystem::current_path(FPrevious, ignored);
+    }
+    TCurrentFolder(const TCurrentFolder&) = delete;
+    TCurrentFolder& operator=(const TCurrentFolder&) = delete;
+
+private:
+    std::filesystem::path FPrevious;
+};

@@ -6,19 +6,17 @@
 using namespace velmora::ado;
 using namespace velmora::test;
 
-TEST(DemoWorkspace, OpensThroughItsDataLinkFileAndListsItsDatabasesAndTables) {
+TEST(DemoWorkspace, OpensThroughItsDataLinkFileFromAnyDirectoryAndListsItsDatabasesAndTables) {
     VELMORA_REQUIRE(odbcDriverInstalled("SQLite3"), "the SQLite3 ODBC driver");
     const std::filesystem::path workspace = VELMORA_DEMO_WORKSPACE;
     ASSERT_TRUE(std::filesystem::exists(workspace / "demo.db"));
-    // A copy, since the data link names the database relative to the current directory.
-    TempDirectory copy;
-    for (const char* file : {"demo.db", "demo.udl"})
-        std::filesystem::copy_file(workspace / file, copy.path() / file);
+    // Elsewhere: the data link names the database by its full path, so no empty one is made here.
+    TempDirectory elsewhere;
     const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(copy.path());
+    std::filesystem::current_path(elsewhere.path());
 
     TADOConnection connection;
-    connection.SetConnectionString("FILE NAME=" + (copy.path() / "demo.udl").string());
+    connection.SetConnectionString("FILE NAME=" + (workspace / "demo.udl").string());
     connection.Open();
     EXPECT_EQ(connection.Provider(), "MSDASQL.1");
     TADOQuery query;
@@ -44,5 +42,6 @@ TEST(DemoWorkspace, OpensThroughItsDataLinkFileAndListsItsDatabasesAndTables) {
     EXPECT_EQ(defs.Find("picture")->DataType, ftBlob);
     EXPECT_EQ(defs.Find("description")->DataType, ftMemo);
     connection.Close();
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
     std::filesystem::current_path(previous);
 }
