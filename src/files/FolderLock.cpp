@@ -12,7 +12,9 @@ namespace velmora::files {
 TFolderLock::TFolderLock(const std::string& Folder)
     : FFolder(::open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     using namespace std::chrono_literals;
-    const auto giveUp = std::chrono::steady_clock::now() + 2s;
+    // Polling is not fair: a program changing the file many times in a row can hold the lock
+    // for seconds at a time, so the wait is long enough to outlast it.
+    const auto giveUp = std::chrono::steady_clock::now() + 10s;
     while (FFolder >= 0 && ::flock(FFolder, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() > giveUp)
             return;
