@@ -102,6 +102,8 @@ public:
     void Save1Click();
     void SaveAs1Click();
     void Print1Click();
+    // Writes the result in the grid to a file as CSV or tab-separated text (MainWindowExport.cpp).
+    void ExportResult1Click();
     void ToolButton7Click();
 
     // Running scripts and showing their results.
@@ -172,6 +174,7 @@ public:
     QAction* Open1;
     QAction* Save1;
     QAction* SaveAs1;
+    QAction* ExportResult1;
     QAction* Print1;
     QAction* Exit1;
     QAction* Connect1;
@@ -219,6 +222,7 @@ public:
     TFileDialog OpenDialog1;
     TFileDialog SaveDialog1;
     TFileDialog OpenDialog2;
+    TFileDialog ExportDialog1;
     TPrintDialog PrintDialog1;
 
 protected:

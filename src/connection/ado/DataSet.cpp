@@ -231,11 +231,19 @@ std::string_view TCustomADODataSet::CellBytes(int row, int column) const {
 }
 
 std::string TCustomADODataSet::CellText(int row, int column) const {
+    std::string text;
+    AppendCellText(row, column, text);
+    return text;
+}
+
+void TCustomADODataSet::AppendCellText(int row, int column, std::string& out) const {
     if (CellIsNull(row, column))
-        return {};
+        return;
     const std::string_view bytes = CellBytes(row, column);
-    return columns_[static_cast<size_t>(column)].isBinary() ? bytesToHex(bytes)
-                                                            : std::string(bytes);
+    if (columns_[static_cast<size_t>(column)].isBinary())
+        appendHex(bytes, out);
+    else
+        out += bytes;
 }
 
 bool TCustomADODataSet::CurrentIsNull(int column) const {

@@ -75,7 +75,9 @@ public:
     // Random access for views: row and column are 0-based indexes of the stored rows.
     bool CellIsNull(int row, int column) const;
     std::string_view CellBytes(int row, int column) const;
+    // The value as text (bytes in hexadecimal); empty for a null.
     std::string CellText(int row, int column) const;
+    void AppendCellText(int row, int column, std::string& out) const;
 
     bool CanModify();
     void Edit();
