@@ -1,6 +1,6 @@
 #pragma once
-// The benchmarks' large result: a SQLite table "big" of 1,000,000 rows x 5 columns in a
-// database of its own, in a temporary folder removed afterwards.
+// The benchmarks' large result: a SQLite table "big" of 1,000,000 rows (or as many as asked)
+// x 5 columns in a database of its own, in a temporary folder removed afterwards.
 #include "Ado.h"
 
 #include <filesystem>
@@ -14,7 +14,7 @@ inline const char* const SelectAll = "select * from big";
 
 class TBigTable {
 public:
-    TBigTable()
+    explicit TBigTable(long rows = BigTableRows)
         : folder_(std::filesystem::temp_directory_path() /
                   ("velmora-bench-" + std::to_string(getpid()))) {
         std::filesystem::create_directories(folder_);
@@ -25,7 +25,7 @@ public:
                            "price float, created datetime)");
         connection.Execute(
             "with recursive c(i) as (select 1 union all select i + 1 from c where i < " +
-            std::to_string(BigTableRows) +
+            std::to_string(rows) +
             ") insert into big select i, 'customer name ' || i, i % 1000, i * 0.25, "
             "datetime(1700000000 + i, 'unixepoch') from c");
     }
@@ -33,9 +33,10 @@ public:
     TBigTable(const TBigTable&) = delete;
     TBigTable& operator=(const TBigTable&) = delete;
 
-    // The ODBC connection string of the database, and the same for the data layer.
+    // The ODBC connection string of the database (in the driver's step mode, as the data layer
+    // opens it), and the same for the data layer.
     std::string OdbcConnectionString() const {
-        return "Driver=SQLite3;Database=" + (folder_ / "bench.db").string() + ";";
+        return "Driver=SQLite3;Database=" + (folder_ / "bench.db").string() + ";StepAPI=1;";
     }
     std::string ConnectionString() const {
         return "Provider=MSDASQL;Extended Properties=\"" + OdbcConnectionString() + "\"";

@@ -9,8 +9,8 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -40,7 +40,8 @@ public:
         QStyledItemDelegate::initStyleOption(Option, Index);
         if (Index.data(velmora::query::NullRole).toBool()) {
             Option->font.setItalic(true);
-            Option->palette.setBrush(QPalette::Text, Option->palette.brush(QPalette::PlaceholderText));
+            Option->palette.setBrush(QPalette::Text,
+                                     Option->palette.brush(QPalette::PlaceholderText));
         }
         if (FIsSelected(Index))
             Option->state |= QStyle::State_Selected;
@@ -215,8 +216,8 @@ void TDBGrid::dataChanged(const QModelIndex& TopLeft, const QModelIndex& BottomR
 
 void TDBGrid::keyPressEvent(QKeyEvent* Event) {
     const Qt::KeyboardModifiers modifiers = Event->modifiers() & ~Qt::KeypadModifier;
-    if (Event->key() == Qt::Key_C &&
-        (modifiers == Qt::ControlModifier || modifiers == (Qt::ControlModifier | Qt::ShiftModifier))) {
+    if (Event->key() == Qt::Key_C && (modifiers == Qt::ControlModifier ||
+                                      modifiers == (Qt::ControlModifier | Qt::ShiftModifier))) {
         Event->accept();
         return CopySelection(modifiers.testFlag(Qt::ShiftModifier));
     }
@@ -228,8 +229,8 @@ void TDBGrid::keyPressEvent(QKeyEvent* Event) {
         Event->accept();
         return SelectAll();
     }
-    const QScopedValueRollback extending(
-        FExtending, IsMovementKey(Event->key()) && modifiers.testFlag(Qt::ShiftModifier));
+    const QScopedValueRollback extending(FExtending, IsMovementKey(Event->key()) &&
+                                                         modifiers.testFlag(Qt::ShiftModifier));
     const std::optional<int> row = RowForKey(*Event);
     if (!row)
         return QTableView::keyPressEvent(Event);
@@ -398,7 +399,8 @@ void TDBGrid::FitColumn(int Column) {
 void TDBGrid::CopySelection(bool WithColumnNames) {
     const velmora::ado::TCustomADODataSet* dataSet = FModel->DataSet();
     const velmora::query::TCellRange cells = SelectedCells();
-    if (dataSet == nullptr || cells.LastRow < cells.FirstRow || cells.LastColumn < cells.FirstColumn)
+    if (dataSet == nullptr || cells.LastRow < cells.FirstRow ||
+        cells.LastColumn < cells.FirstColumn)
         return;
     const bool oneCell = cells.FirstRow == cells.LastRow && cells.FirstColumn == cells.LastColumn;
     const std::string text =

@@ -81,5 +81,5 @@ private:
     bool FEditStartedByTyping = false; // typing alone put the record in edit state
     bool FExtending = false;           // a move with Shift, which extends the selection
     TSelection FSelection;
-    std::vector<bool> FSizedByUser;    // by column
+    std::vector<bool> FSizedByUser; // by column
 };

@@ -86,7 +86,8 @@ QString HistoryText(const QTextEdit* Pane, int From, int To, const QString& Line
         const int begin = std::max(From, block.position());
         const int end = std::min(To, block.position() + block.length() - 1);
         const auto* rest = dynamic_cast<const THiddenRest*>(block.userData());
-        const bool whole = begin == block.position() && end == block.position() + block.length() - 1;
+        const bool whole =
+            begin == block.position() && end == block.position() + block.length() - 1;
         if (block.position() > From && !(rest && whole && rest->ContinuesLine()))
             text += LineBreak;
         if (rest && whole)

@@ -1,10 +1,10 @@
 // File > Export Result: the result in the grid, every row and column, written to a file as CSV
 // or tab-separated text, piece by piece and atomically: a failed export leaves the old file.
+#include "Cursor.h"
 #include "DBGrid.h"
 #include "DataSource.h"
 #include "DelimitedText.h"
 #include "SafeFile.h"
-#include "Cursor.h"
 #include "untMain.h"
 
 #include <QFile>

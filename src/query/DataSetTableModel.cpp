@@ -219,7 +219,7 @@ QVariant TDataSetTableModel::CellValue(const TCustomADODataSet& DataSet, int Row
         if (stored >= DataSet.RecordCount())
             return {};
         isNull = DataSet.CellIsNull(stored, Column);
-        bytes = DataSet.CellBytes(stored, Column);
+        bytes = DataSet.CellView(stored, Column, FScratch);
     }
     if (Role == NullRole)
         return isNull;

@@ -78,6 +78,7 @@ private:
     int FWindowRows = 1;
     int FRowCount = 0;
     bool FUpdating = false;
+    mutable std::string FScratch; // the text of a native value being shown
 };
 
 } // namespace velmora::query

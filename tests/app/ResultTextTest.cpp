@@ -77,10 +77,11 @@ TEST_F(ResultText, ExportWritesEveryFormByteForByte) {
               "id;t,1;q;lines;tabbed;text;empty;missing\r\n"
               "1;\"a,b;c\";\"say \"\"hi\"\"\";\"x\r\ny\";tab\tbed;\xC3\xA5r \xE2\x82\xAC;;\r\n"
               "2;;plain;z;;\xCE\xB6;e;NULL\r\n");
-    EXPECT_EQ(Exported(2),
-              "id\tt,1\tq\tlines\ttabbed\ttext\tempty\tmissing\r\n"
-              "1\ta,b;c\t\"say \"\"hi\"\"\"\t\"x\r\ny\"\t\"tab\tbed\"\t\xC3\xA5r \xE2\x82\xAC\t\t\r\n"
-              "2\t\tplain\tz\t\t\xCE\xB6\te\tNULL\r\n");
+    EXPECT_EQ(
+        Exported(2),
+        "id\tt,1\tq\tlines\ttabbed\ttext\tempty\tmissing\r\n"
+        "1\ta,b;c\t\"say \"\"hi\"\"\"\t\"x\r\ny\"\t\"tab\tbed\"\t\xC3\xA5r \xE2\x82\xAC\t\t\r\n"
+        "2\t\tplain\tz\t\t\xCE\xB6\te\tNULL\r\n");
     EXPECT_TRUE(Dialogs.Messages.empty());
 }
 

@@ -18,8 +18,8 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
@@ -170,7 +170,8 @@ TEST_F(HistoryTest, ALongScriptShowsItsStartAndStillRunsAndSavesWhole) {
     EXPECT_TRUE(runs[0] == older);
     EXPECT_EQ(runs[1], "select 0 as older_0\r\nselect 1 as older_1");
 
-    QString expected = newer + "\n========================\n" + older + "\n========================";
+    QString expected =
+        newer + "\n========================\n" + older + "\n========================";
     expected.replace("\r\n", "\n");
     EXPECT_TRUE(frmHistory->Text() == expected);
 }
