@@ -46,18 +46,42 @@ inline size_t peakMemoryBytes() {
     return 0;
 }
 
+// The clocks of one bare read: started before its statement runs, read when a row comes and
+// at the end, which also takes the phase's peak memory.
+class TBareTimer {
+public:
+    explicit TBareTimer(BareResult& result) : FResult(result) { resetPeakMemory(); }
+
+    void RowsCame() {
+        if (FResult.rows == 0)
+            FResult.firstRowSeconds = Since(FStart);
+    }
+    void Finish() {
+        FResult.seconds = Since(FStart);
+        FResult.cpuSeconds = processCpuSeconds() - FCpuStart;
+        FResult.peakBytes = peakMemoryBytes();
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    static double Since(Clock::time_point start) {
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    }
+
+    BareResult& FResult;
+    Clock::time_point FStart = Clock::now();
+    double FCpuStart = processCpuSeconds();
+};
+
 // The bare block-fetch loop. `typed`: columns of native types are bound as such, as the data
 // layer does on a server that holds values to their types.
 inline BareResult bareBlockFetch(const std::string& odbcConnectionString, const std::string& query,
                                  bool typed) {
-    using Clock = std::chrono::steady_clock;
     constexpr SQLULEN blockRows = 1024;
     const TBareOdbc bare(odbcConnectionString);
     const SQLHSTMT stmt = bare.Statement();
     BareResult result;
-    resetPeakMemory();
-    const auto start = Clock::now();
-    const double cpuStart = processCpuSeconds();
+    TBareTimer timer(result);
     bare.ExecDirect(query);
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
@@ -91,8 +115,7 @@ inline BareResult bareBlockFetch(const std::string& odbcConnectionString, const 
                    target.buffer.data(), width, target.lengths.data());
     }
     while (SQL_SUCCEEDED(SQLFetchScroll(stmt, SQL_FETCH_NEXT, 0)) && fetched > 0) {
-        if (result.rows == 0)
-            result.firstRowSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+        timer.RowsCame();
         for (const Column& column : bound)
             for (SQLULEN row = 0; row < fetched; ++row)
                 if (column.lengths[row] > 0)
@@ -103,27 +126,21 @@ inline BareResult bareBlockFetch(const std::string& odbcConnectionString, const 
         if (fetched < blockRows)
             break;
     }
-    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    result.cpuSeconds = processCpuSeconds() - cpuStart;
-    result.peakBytes = peakMemoryBytes();
+    timer.Finish();
     return result;
 }
 
 inline BareResult bareFetch(const std::string& odbcConnectionString, const std::string& query) {
-    using Clock = std::chrono::steady_clock;
     const TBareOdbc bare(odbcConnectionString);
     const SQLHSTMT stmt = bare.Statement();
     BareResult result;
-    resetPeakMemory();
-    const auto start = Clock::now();
-    const double cpuStart = processCpuSeconds();
+    TBareTimer timer(result);
     bare.ExecDirect(query);
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
     char buffer[4096];
     while (SQLFetch(stmt) == SQL_SUCCESS) {
-        if (result.rows == 0)
-            result.firstRowSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+        timer.RowsCame();
         for (SQLUSMALLINT column = 1; column <= columns; ++column) {
             SQLLEN indicator = 0;
             SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
@@ -132,9 +149,7 @@ inline BareResult bareFetch(const std::string& odbcConnectionString, const std::
         }
         ++result.rows;
     }
-    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    result.cpuSeconds = processCpuSeconds() - cpuStart;
-    result.peakBytes = peakMemoryBytes();
+    timer.Finish();
     return result;
 }
 

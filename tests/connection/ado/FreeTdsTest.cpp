@@ -418,6 +418,7 @@ TEST_F(FreeTds, NativelyFetchedValuesReadAsTheDriversOwnText) {
             EXPECT_EQ(query.CellText(row, column), asText.rows.value(row, column));
         }
     EXPECT_EQ(query.CellText(0, 4), "-9223372036854775808");
+    EXPECT_EQ(query.CellBytes(0, 4).size(), 8u); // kept natively, not as its 20 characters
     EXPECT_EQ(query.CellText(2, 7), "1600-02-29 12:30:00.5000000");
     EXPECT_EQ(query.CellText(2, 8), "0999-02-03");
     EXPECT_EQ(query.CellText(2, 9), "6F9619FF-8B86-D011-B42D-00C04FC964FF");

@@ -117,8 +117,10 @@ TEST(OdbcProviderConnectionString, ExtendedPropertiesAndDirectKeysReachTheDriver
 
 // In step mode SQLite's driver keeps no copy of a result of its own; a setting given stays.
 TEST(OdbcProviderConnectionString, SqliteDriversRunInStepModeUnlessTheStringSaysOtherwise) {
-    EXPECT_EQ(translated("Driver={SQLite3 ODBC Driver};Database=x.db"),
-              "Driver={SQLite3 ODBC Driver};Database=x.db;StepAPI=1;");
+    EXPECT_EQ(findValue(parseOdbcConnectionString(
+                            translated("Driver={SQLite3 ODBC Driver};Database=x.db")),
+                        "StepAPI"),
+              "1");
     EXPECT_EQ(translated("Driver=SQLite3;Database=x.db;stepapi=0"),
               "Driver=SQLite3;Database=x.db;stepapi=0;");
     EXPECT_EQ(translated("Driver=PostgreSQL Unicode;Database=x"),
