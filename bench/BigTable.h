@@ -33,10 +33,9 @@ public:
     TBigTable(const TBigTable&) = delete;
     TBigTable& operator=(const TBigTable&) = delete;
 
-    // The ODBC connection string of the database (in the driver's step mode, as the data layer
-    // opens it), and the same for the data layer.
+    // The ODBC connection string of the database, and the same for the data layer.
     std::string OdbcConnectionString() const {
-        return "Driver=SQLite3;Database=" + (folder_ / "bench.db").string() + ";StepAPI=1;";
+        return "Driver=SQLite3;Database=" + (folder_ / "bench.db").string() + ";";
     }
     std::string ConnectionString() const {
         return "Provider=MSDASQL;Extended Properties=\"" + OdbcConnectionString() + "\"";

@@ -8,10 +8,10 @@
 #include "Ado.h"
 #include "BareOdbc.h"
 #include "CpuClock.h"
+#include "ProcessMemory.h"
 #include "TypedCells.h"
 
 #include <chrono>
-#include <fstream>
 #include <sql.h>
 #include <sqlext.h>
 #include <string>
@@ -27,24 +27,6 @@ struct BareResult {
     double cpuSeconds = 0;
     size_t peakBytes = 0;
 };
-
-// Starts a phase's peak memory afresh (Linux: writing 5 to clear_refs resets the peak RSS).
-inline void resetPeakMemory() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-// The process's peak resident memory since the last reset.
-inline size_t peakMemoryBytes() {
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word)
-        if (word == "VmHWM:") {
-            size_t kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes * 1024;
-        }
-    return 0;
-}
 
 // The clocks of one bare read: started before its statement runs, read when a row comes and
 // at the end, which also takes the phase's peak memory.

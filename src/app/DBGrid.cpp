@@ -163,14 +163,19 @@ std::optional<int> TDBGrid::RowForKey(const QKeyEvent& Event) const {
     }
 }
 
-void TDBGrid::CommitEdit() {
+QWidget* TDBGrid::OpenEditor() const {
     if (state() != EditingState)
-        return;
+        return nullptr;
     // The editor has the focus: keys reach the grid through it, and neither the scroll bar nor
     // the navigator's buttons take the focus away.
     QWidget* editor = QApplication::focusWidget();
     while (editor != nullptr && editor->parentWidget() != viewport())
         editor = editor->parentWidget();
+    return editor;
+}
+
+void TDBGrid::CommitEdit() {
+    QWidget* editor = OpenEditor();
     if (editor == nullptr)
         return;
     commitData(editor);
@@ -415,9 +420,8 @@ void TDBGrid::SetCurrentCellNull() {
     if (!cell.isValid() || !(FModel->flags(cell) & Qt::ItemIsEditable))
         return;
     // What was typed into the cell gives way to the null.
-    if (state() == EditingState)
-        if (QWidget* editor = indexWidget(cell) ? indexWidget(cell) : QApplication::focusWidget())
-            QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (QWidget* editor = OpenEditor())
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
     FEditStartedByTyping = false;
     FModel->SetNull(cell);
 }

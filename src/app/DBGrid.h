@@ -63,6 +63,8 @@ private:
     void FitColumnsInSight();
     void FitColumn(int Column);
     void SelectToCurrent();
+    // The cell editor while one is open; null otherwise.
+    QWidget* OpenEditor() const;
 
     // In result rows, so that it reaches beyond the rows the model holds.
     struct TSelection {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <cstdlib>
 
@@ -102,13 +101,6 @@ bool isMsdasqlProperty(std::string_view key) {
                        [&](auto property) { return sameKey(key, property); });
 }
 
-bool isSqliteDriver(const std::string& driver) {
-    std::string lower(driver);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower.find("sqlite3") != std::string::npos;
-}
-
 ConnectionStringItems translateMsdasql(const ConnectionStringItems& items) {
     ConnectionStringItems odbc;
     if (auto extended = findValue(items, "Extended Properties"))
@@ -132,11 +124,6 @@ ConnectionStringItems translateMsdasql(const ConnectionStringItems& items) {
         addMissing("Database", *catalog);
     if (odbc.empty())
         throw EDatabaseError("The connection string names no ODBC data source or driver.");
-    // SQLite's driver otherwise copies a whole result into memory of its own before the first
-    // row is fetched, so a result would be held twice; in step mode it hands rows over as the
-    // engine makes them. A setting given in the string stays.
-    if (isSqliteDriver(findValue(odbc, "Driver").value_or("")))
-        addMissing("StepAPI", "1");
     return odbc;
 }
 

@@ -106,25 +106,12 @@ TEST(ConnectionStringTranslation, ConnectTimeoutIsSecondsWithTheProvidersDefault
 TEST(OdbcProviderConnectionString, ExtendedPropertiesAndDirectKeysReachTheDriverManager) {
     EXPECT_EQ(
         translated("Provider=MSDASQL.1;Extended Properties=\"Driver=SQLite3;Database=a b.db\""),
-        "Driver=SQLite3;Database=a b.db;StepAPI=1;");
+        "Driver=SQLite3;Database=a b.db;");
     EXPECT_EQ(translated("Provider=MSDASQL;DSN=Sales;User ID=u;Password=p;Initial Catalog=c"),
               "DSN=Sales;UID=u;PWD=p;Database=c;");
-    EXPECT_EQ(translated("Driver=SQLite3;Database=x.db"),
-              "Driver=SQLite3;Database=x.db;StepAPI=1;");
+    EXPECT_EQ(translated("Driver=SQLite3;Database=x.db"), "Driver=SQLite3;Database=x.db;");
     EXPECT_EQ(translated("Provider=MSDASQL;Data Source=Sales"), "DSN=Sales;");
     EXPECT_THROW(translated("Provider=MSDASQL;Persist Security Info=False"), EDatabaseError);
-}
-
-// In step mode SQLite's driver keeps no copy of a result of its own; a setting given stays.
-TEST(OdbcProviderConnectionString, SqliteDriversRunInStepModeUnlessTheStringSaysOtherwise) {
-    EXPECT_EQ(findValue(parseOdbcConnectionString(
-                            translated("Driver={SQLite3 ODBC Driver};Database=x.db")),
-                        "StepAPI"),
-              "1");
-    EXPECT_EQ(translated("Driver=SQLite3;Database=x.db;stepapi=0"),
-              "Driver=SQLite3;Database=x.db;stepapi=0;");
-    EXPECT_EQ(translated("Driver=PostgreSQL Unicode;Database=x"),
-              "Driver=PostgreSQL Unicode;Database=x;");
 }
 
 TEST(SqlServerConnection, ClosedPortGivesTheDriversErrorAfterTheNotificationsInOrder) {
