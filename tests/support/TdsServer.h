@@ -9,7 +9,11 @@
 // one:
 //     velmora::test::TTdsServerProcess server({"--stall"});
 //     ... tdsConnectionString(server.Port()) ...
-// Every login the server receives, password included, is recorded in master..tds_logins.
+// Every login the server receives, password included, is recorded in master..tds_logins with
+// its TDS version and its encryption. The server answers PRELOGIN as a default SQL Server
+// installation ("--encryption off": the login packet under TLS, the session when the client
+// asks); "--encryption on|required|not-supported" and "--certificate FILE --key FILE"
+// (TestCertificates.h) make it another server (see tds-server/README.md).
 #include "FixturePort.h"
 
 #include <cerrno>
@@ -68,7 +72,7 @@ inline std::string tdsOdbcConnectionString(int port, const std::string& database
 
 // A server of the test's own, on fresh databases in a temporary folder, stopped (or killed
 // before) when the object goes; it can be paused. Options are the server's: "--stall",
-// "--drop-after-rows", "N".
+// "--drop-after-rows", "N", "--encryption", "on".
 class TTdsServerProcess {
 public:
     explicit TTdsServerProcess(const std::vector<std::string>& options = {}) {

@@ -2,6 +2,7 @@
 
 #include "Procedures.h"
 #include "ServerError.h"
+#include "SystemCatalogue.h"
 #include "Text.h"
 
 #include <algorithm>
@@ -27,7 +28,7 @@ Value number(std::optional<int> value) {
 class ArgumentList {
 public:
     ArgumentList(const std::vector<Argument>& arguments,
-                 const std::vector<std::string_view>& parameters)
+                 const std::vector<SystemParameter>& parameters)
         : arguments_(arguments), parameters_(parameters) {}
 
     // The argument's text; empty when it is missing or null.
@@ -50,7 +51,7 @@ private:
         size_t position = 0;
         for (const Argument& argument : arguments_) {
             if (argument.name.empty()) {
-                if (position < parameters_.size() && parameters_[position] == parameter)
+                if (position < parameters_.size() && parameters_[position].name == parameter)
                     return &argument.value;
                 ++position;
             } else if (equalsIgnoringCase(argument.name, parameter)) {
@@ -61,33 +62,49 @@ private:
     }
 
     const std::vector<Argument>& arguments_;
-    const std::vector<std::string_view>& parameters_;
+    const std::vector<SystemParameter>& parameters_;
 };
 
 struct CatalogueObject {
-    std::string name;
+    ObjectName name;
     std::string type; // TABLE, VIEW, SYSTEM TABLE
-    std::string sql;  // SQLite's CREATE text
 };
 
-bool isSystemTable(const std::string& name) {
-    const std::string lower = lowerAscii(name);
-    return lower.rfind("sqlite_", 0) == 0 || lower.rfind("tds_", 0) == 0 || lower == "sysdatabases";
+// Case-insensitive, as the server's collation compares names.
+bool lessIgnoringCase(const std::string& a, const std::string& b) {
+    return lowerAscii(a) < lowerAscii(b);
 }
 
+// The tables and views of the current database, with the server-wide views master holds, in
+// sp_tables's order: by type, owner and name.
 std::vector<CatalogueObject> objectsOf(const Engine& engine) {
-    SqliteStatement rows(engine.db(), "select name, type, sql from main.sqlite_schema where type "
-                                      "in ('table', 'view') order by name");
+    SqliteStatement rows(engine.db(), "select name, type from main.sqlite_schema where type in "
+                                      "('table', 'view')");
     std::vector<CatalogueObject> objects;
     while (rows.step()) {
-        CatalogueObject object{rows.value(0).bytes, "TABLE", rows.value(2).bytes};
-        if (rows.value(1).bytes == "view")
-            object.type = "VIEW";
-        else if (isSystemTable(object.name))
-            object.type = "SYSTEM TABLE";
-        objects.push_back(std::move(object));
+        const std::string stored = rows.value(0).bytes;
+        std::string type = rows.value(1).bytes == "view" ? "VIEW" : "TABLE";
+        if (isInternalTable(stored))
+            type = "SYSTEM TABLE";
+        objects.push_back({objectOfStoredName(stored), type});
     }
+    if (!equalsIgnoringCase(engine.database(), "master"))
+        for (const ObjectName& view : serverWideViews())
+            objects.push_back({view, "VIEW"});
+    std::sort(objects.begin(), objects.end(), [](const auto& a, const auto& b) {
+        if (a.type != b.type)
+            return a.type < b.type;
+        if (!equalsIgnoringCase(a.name.schema, b.name.schema))
+            return lessIgnoringCase(a.name.schema, b.name.schema);
+        return lessIgnoringCase(a.name.name, b.name.name);
+    });
     return objects;
+}
+
+// An owner argument: a pattern when given; otherwise, as SQL Server looks for an object of the
+// caller (dbo here) before the database owner's, dbo.
+bool ownerMatches(const std::string& owner, const std::string& schema) {
+    return owner.empty() ? equalsIgnoringCase(schema, "dbo") : likeMatches(schema, owner);
 }
 
 // The current database's name must be the qualifier, when one is given.
@@ -134,19 +151,16 @@ ResultTable spTables(const ArgumentList& arguments, const Engine& engine) {
         return table;
     }
     checkQualifier(qualifier, engine);
-    if (!likeMatches("dbo", arguments.pattern("@table_owner")))
-        return table;
     const std::vector<std::string> types = tableTypes(arguments.text("@table_type"));
-    std::vector<CatalogueObject> objects = objectsOf(engine);
-    std::stable_sort(objects.begin(), objects.end(),
-                     [](const auto& a, const auto& b) { return a.type < b.type; });
-    for (const CatalogueObject& object : objects) {
-        if (!likeMatches(object.name, arguments.pattern("@table_name")))
+    for (const CatalogueObject& object : objectsOf(engine)) {
+        if (!likeMatches(object.name.name, arguments.pattern("@table_name")) ||
+            !likeMatches(object.name.schema, arguments.pattern("@table_owner")))
             continue;
         if (!types.empty() && std::find(types.begin(), types.end(), object.type) == types.end())
             continue;
-        table.rows.push_back({Value::text(engine.database()), Value::text("dbo"),
-                              Value::text(object.name), Value::text(object.type), Value::null()});
+        table.rows.push_back({Value::text(engine.database()), Value::text(object.name.schema),
+                              Value::text(object.name.name), Value::text(object.type),
+                              Value::null()});
     }
     return table;
 }
@@ -202,15 +216,15 @@ ResultTable spColumns(const ArgumentList& arguments, const Engine& engine) {
                       {}};
     addTypeColumns(table);
     checkQualifier(arguments.text("@table_qualifier"), engine);
-    if (!likeMatches("dbo", arguments.pattern("@table_owner")))
-        return table;
     const bool odbc2 = arguments.text("@ODBCVer") == "2";
     for (const CatalogueObject& object : objectsOf(engine)) {
-        if (!likeMatches(object.name, arguments.pattern("@table_name")))
+        if (!likeMatches(object.name.name, arguments.pattern("@table_name")) ||
+            !ownerMatches(arguments.text("@table_owner"), object.name.schema))
             continue;
+        const std::string stored = object.name.stored();
         SqliteStatement columns(engine.db(), "select name, type, \"notnull\", dflt_value, pk from "
                                              "main.pragma_table_info(?1) order by cid");
-        columns.bind(1, Value::text(object.name));
+        columns.bind(1, Value::text(stored));
         int ordinal = 0;
         while (columns.step()) {
             const std::string column = columns.value(0).bytes;
@@ -220,12 +234,12 @@ ResultTable spColumns(const ArgumentList& arguments, const Engine& engine) {
             SqlType type = parseDeclaredType(columns.value(1).bytes)
                                .value_or(SqlType::of(TypeKind::NVarChar, maxLength));
             int autoIncrement = 0;
-            sqlite3_table_column_metadata(engine.db(), "main", object.name.c_str(), column.c_str(),
+            sqlite3_table_column_metadata(engine.db(), "main", stored.c_str(), column.c_str(),
                                           nullptr, nullptr, nullptr, nullptr, &autoIncrement);
             type.identity = autoIncrement != 0;
             const bool nullable = columns.value(2).integer == 0 && columns.value(4).integer == 0;
-            std::vector<Value> row{Value::text(engine.database()), Value::text("dbo"),
-                                   Value::text(object.name), Value::text(column)};
+            std::vector<Value> row{Value::text(engine.database()), Value::text(object.name.schema),
+                                   Value::text(object.name.name), Value::text(column)};
             Value columnDefault = columns.value(3);
             if (columnDefault.kind != ValueKind::Null)
                 columnDefault = Value::text("(" + columnDefault.bytes + ")");
@@ -234,6 +248,56 @@ ResultTable spColumns(const ArgumentList& arguments, const Engine& engine) {
         }
     }
     return table;
+}
+
+// A procedure or function as the catalogue lists it: the user's from the modules, the
+// system's from the server's own list.
+struct ListedProcedure {
+    ObjectName name;
+    bool function = false;
+    std::optional<SqlType> returnType; // a scalar function's
+    std::vector<ProcedureParameter> parameters;
+};
+
+std::vector<ListedProcedure> proceduresOf(const Engine& engine) {
+    std::vector<ListedProcedure> listed;
+    SqliteStatement modules(engine.db(), "select name, kind, return_type from tds_procedures "
+                                         "where kind in ('P', 'FN')");
+    while (modules.step()) {
+        ListedProcedure procedure{objectOfStoredName(modules.value(0).bytes),
+                                  modules.value(1).bytes == "FN",
+                                  parseDeclaredType(modules.value(2).bytes),
+                                  {}};
+        SqliteStatement parameters(engine.db(),
+                                   "select name, type, is_output from tds_procedure_parameters "
+                                   "where procedure_name = ?1 order by ordinal");
+        parameters.bind(1, modules.value(0));
+        while (parameters.step())
+            procedure.parameters.push_back(
+                {parameters.value(0).bytes,
+                 parseDeclaredType(parameters.value(1).bytes).value_or(SqlType{}),
+                 parameters.value(2).integer != 0,
+                 {}});
+        listed.push_back(std::move(procedure));
+    }
+    for (const SystemProcedure& system : systemProcedures()) {
+        ListedProcedure procedure{{"sys", std::string(system.name)}, system.function, {}, {}};
+        for (const SystemParameter& parameter : system.parameters)
+            procedure.parameters.push_back(
+                {std::string(parameter.name), *parseDeclaredType(parameter.type), false, {}});
+        listed.push_back(std::move(procedure));
+    }
+    std::sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) {
+        if (!equalsIgnoringCase(a.name.schema, b.name.schema))
+            return lessIgnoringCase(a.name.schema, b.name.schema);
+        return lessIgnoringCase(a.name.name, b.name.name);
+    });
+    return listed;
+}
+
+// "name;1" for a procedure, "name;0" for a function, as SQL Server reports them.
+std::string reportedName(const ListedProcedure& procedure) {
+    return procedure.name.name + (procedure.function ? ";0" : ";1");
 }
 
 ResultTable spStoredProcedures(const ArgumentList& arguments, const Engine& engine) {
@@ -247,17 +311,13 @@ ResultTable spStoredProcedures(const ArgumentList& arguments, const Engine& engi
                        {"PROCEDURE_TYPE", smallint}},
                       {}};
     checkQualifier(arguments.text("@sp_qualifier"), engine);
-    if (!likeMatches("dbo", arguments.pattern("@sp_owner")))
-        return table;
-    runSqlite(engine.db(), procedureCatalogueTables);
-    SqliteStatement procedures(engine.db(), "select name from tds_procedures order by name");
-    while (procedures.step()) {
-        const std::string name = procedures.value(0).bytes;
-        if (!likeMatches(name, arguments.pattern("@sp_name")))
+    for (const ListedProcedure& procedure : proceduresOf(engine)) {
+        if (!likeMatches(procedure.name.name, arguments.pattern("@sp_name")) ||
+            !likeMatches(procedure.name.schema, arguments.pattern("@sp_owner")))
             continue;
         // SQL Server reserves the three counts and reports -1; every procedure is of type 2.
-        table.rows.push_back({Value::text(engine.database()), Value::text("dbo"),
-                              Value::text(name + ";1"), Value::of(int64_t{-1}),
+        table.rows.push_back({Value::text(engine.database()), Value::text(procedure.name.schema),
+                              Value::text(reportedName(procedure)), Value::of(int64_t{-1}),
                               Value::of(int64_t{-1}), Value::of(int64_t{-1}), Value::null(),
                               Value::of(int64_t{2})});
     }
@@ -273,35 +333,33 @@ ResultTable spSprocColumns(const ArgumentList& arguments, const Engine& engine) 
                       {}};
     addTypeColumns(table);
     checkQualifier(arguments.text("@procedure_qualifier"), engine);
-    if (!likeMatches("dbo", arguments.pattern("@procedure_owner")))
-        return table;
     const bool odbc2 = arguments.text("@ODBCVer") == "2";
-    runSqlite(engine.db(), procedureCatalogueTables);
-    SqliteStatement procedures(engine.db(), "select name from tds_procedures order by name");
-    while (procedures.step()) {
-        const std::string name = procedures.value(0).bytes;
-        if (!likeMatches(name, arguments.pattern("@procedure_name")))
+    // The name may come with its group number ("add_customer;1").
+    std::string pattern = arguments.pattern("@procedure_name");
+    pattern = pattern.substr(0, pattern.find(';'));
+    const std::string owner = arguments.text("@procedure_owner");
+    for (const ListedProcedure& procedure : proceduresOf(engine)) {
+        const bool visible = owner.empty() ? procedure.name.inDbo() ||
+                                                 equalsIgnoringCase(procedure.name.schema, "sys")
+                                           : likeMatches(procedure.name.schema, owner);
+        if (!visible || !likeMatches(procedure.name.name, pattern))
             continue;
         const auto add = [&](const std::string& column, int columnType, const SqlType& type,
                              int ordinal) {
             if (!likeMatches(column, arguments.pattern("@column_name")))
                 return;
-            std::vector<Value> row{Value::text(engine.database()), Value::text("dbo"),
-                                   Value::text(name + ";1"), Value::text(column),
+            std::vector<Value> row{Value::text(engine.database()),
+                                   Value::text(procedure.name.schema),
+                                   Value::text(reportedName(procedure)), Value::text(column),
                                    Value::of(int64_t{columnType})};
             addTypeValues(row, type, columnType != 5, Value::null(), ordinal, odbc2);
             table.rows.push_back(std::move(row));
         };
         // ODBC's column types: 1 input, 2 input/output (SQL Server's OUTPUT), 5 return value.
-        add("@RETURN_VALUE", 5, SqlType::of(TypeKind::Int), 0);
-        SqliteStatement parameters(engine.db(),
-                                   "select name, type, is_output from tds_procedure_parameters "
-                                   "where procedure_name = ?1 order by ordinal");
-        parameters.bind(1, Value::text(name));
+        add("@RETURN_VALUE", 5, procedure.returnType.value_or(SqlType::of(TypeKind::Int)), 0);
         int ordinal = 0;
-        while (parameters.step())
-            add(parameters.value(0).bytes, parameters.value(2).integer != 0 ? 2 : 1,
-                parseDeclaredType(parameters.value(1).bytes).value_or(SqlType{}), ++ordinal);
+        for (const ProcedureParameter& parameter : procedure.parameters)
+            add(parameter.name, parameter.output ? 2 : 1, parameter.type, ++ordinal);
     }
     return table;
 }
@@ -315,36 +373,38 @@ ResultTable spPkeys(const ArgumentList& arguments, const Engine& engine) {
                        {"PK_NAME", sysname}},
                       {}};
     checkQualifier(arguments.text("@table_qualifier"), engine);
-    const std::string name = arguments.text("@table_name");
+    ObjectName object{arguments.text("@table_owner"), arguments.text("@table_name")};
+    if (object.schema.empty())
+        object.schema = "dbo";
     SqliteStatement keys(engine.db(), "select name, pk from main.pragma_table_info(?1) where pk "
                                       "> 0 order by pk");
-    keys.bind(1, Value::text(name));
+    keys.bind(1, Value::text(object.stored()));
     while (keys.step())
-        table.rows.push_back({Value::text(engine.database()), Value::text("dbo"), Value::text(name),
-                              keys.value(0), keys.value(1), Value::text("PK_" + name)});
+        table.rows.push_back({Value::text(engine.database()), Value::text(object.schema),
+                              Value::text(object.name), keys.value(0), keys.value(1),
+                              Value::text("PK_" + object.name)});
     return table;
 }
 
-// The object's definition in lines of at most 255 characters, each with its line break.
+// The object's definition in lines of at most 255 characters, each with its line break: a
+// module's as it was created, or SQLite's text of a view or trigger made otherwise.
 ResultTable spHelptext(const ArgumentList& arguments, const Engine& engine) {
-    const std::string name = arguments.text("@objname");
+    const std::string written = arguments.text("@objname");
+    const std::string stored = parseObjectName(written).stored();
     std::string definition;
-    runSqlite(engine.db(), procedureCatalogueTables);
-    SqliteStatement procedure(engine.db(), "select definition from tds_procedures where name = ?1");
-    procedure.bind(1, Value::text(name));
-    if (procedure.step()) {
-        definition = procedure.value(0).bytes;
+    SqliteStatement module(engine.db(), "select definition from tds_procedures where name = ?1");
+    module.bind(1, Value::text(stored));
+    if (module.step()) {
+        definition = module.value(0).bytes;
     } else {
         SqliteStatement object(engine.db(), "select type, sql from main.sqlite_schema where name "
                                             "= ?1 collate nocase");
-        object.bind(1, Value::text(name));
+        object.bind(1, Value::text(stored));
         if (!object.step())
-            throw ServerError(15009, "The object '" + name + "' does not exist in database '" +
-                                         engine.database() +
-                                         "' or is invalid for this "
-                                         "operation.");
+            throw ServerError(15009, "The object '" + written + "' does not exist in database '" +
+                                         engine.database() + "' or is invalid for this operation.");
         if (object.value(0).bytes != "view" && object.value(0).bytes != "trigger")
-            throw ServerError(15197, "There is no text for object '" + name + "'.");
+            throw ServerError(15197, "There is no text for object '" + written + "'.");
         definition = object.value(1).bytes;
     }
     ResultTable table{{{"Text", SqlType::of(TypeKind::NVarChar, 255)}}, {}};
@@ -361,30 +421,26 @@ ResultTable spHelptext(const ArgumentList& arguments, const Engine& engine) {
 
 struct CatalogueProcedure {
     std::string_view name;
-    std::vector<std::string_view> parameters;
     std::function<ResultTable(const ArgumentList&, const Engine&)> run;
 };
 
 const std::array<CatalogueProcedure, 6>& catalogueProcedures() {
     static const std::array<CatalogueProcedure, 6> procedures = {{
-        {"sp_tables",
-         {"@table_name", "@table_owner", "@table_qualifier", "@table_type", "@fUsePattern"},
-         spTables},
-        {"sp_columns",
-         {"@table_name", "@table_owner", "@table_qualifier", "@column_name", "@ODBCVer",
-          "@fUsePattern"},
-         spColumns},
-        {"sp_stored_procedures",
-         {"@sp_name", "@sp_owner", "@sp_qualifier", "@fUsePattern"},
-         spStoredProcedures},
-        {"sp_sproc_columns",
-         {"@procedure_name", "@procedure_owner", "@procedure_qualifier", "@column_name", "@ODBCVer",
-          "@fUsePattern"},
-         spSprocColumns},
-        {"sp_pkeys", {"@table_name", "@table_owner", "@table_qualifier"}, spPkeys},
-        {"sp_helptext", {"@objname", "@columnname"}, spHelptext},
+        {"sp_tables", spTables},
+        {"sp_columns", spColumns},
+        {"sp_stored_procedures", spStoredProcedures},
+        {"sp_sproc_columns", spSprocColumns},
+        {"sp_pkeys", spPkeys},
+        {"sp_helptext", spHelptext},
     }};
     return procedures;
+}
+
+const SystemProcedure& systemProcedure(std::string_view name) {
+    for (const SystemProcedure& procedure : systemProcedures())
+        if (equalsIgnoringCase(procedure.name, name))
+            return procedure;
+    throw ServerError(2812, "Could not find stored procedure '" + std::string(name) + "'.");
 }
 
 } // namespace
@@ -441,8 +497,53 @@ std::vector<ResultTable> runCatalogueProcedure(const std::string& name,
                                                const Engine& engine) {
     for (const CatalogueProcedure& procedure : catalogueProcedures())
         if (equalsIgnoringCase(procedure.name, name))
-            return {procedure.run(ArgumentList(arguments, procedure.parameters), engine)};
+            return {
+                procedure.run(ArgumentList(arguments, systemProcedure(name).parameters), engine)};
     throw ServerError(2812, "Could not find stored procedure '" + name + "'.");
+}
+
+const std::vector<SystemProcedure>& systemProcedures() {
+    // Parameters as Microsoft documents each procedure's.
+    static const std::vector<SystemProcedure> procedures = {
+        {"fn_helpcollations", true, {}},
+        {"sp_columns",
+         false,
+         {{"@table_name", "nvarchar(384)"},
+          {"@table_owner", "nvarchar(384)"},
+          {"@table_qualifier", "sysname"},
+          {"@column_name", "nvarchar(384)"},
+          {"@ODBCVer", "int"},
+          {"@fUsePattern", "bit"}}},
+        {"sp_executesql", false, {{"@statement", "nvarchar(max)"}, {"@params", "nvarchar(max)"}}},
+        {"sp_helptext", false, {{"@objname", "nvarchar(776)"}, {"@columnname", "sysname"}}},
+        {"sp_pkeys",
+         false,
+         {{"@table_name", "sysname"},
+          {"@table_owner", "sysname"},
+          {"@table_qualifier", "sysname"}}},
+        {"sp_sproc_columns",
+         false,
+         {{"@procedure_name", "nvarchar(390)"},
+          {"@procedure_owner", "nvarchar(384)"},
+          {"@procedure_qualifier", "sysname"},
+          {"@column_name", "nvarchar(384)"},
+          {"@ODBCVer", "int"},
+          {"@fUsePattern", "bit"}}},
+        {"sp_stored_procedures",
+         false,
+         {{"@sp_name", "nvarchar(390)"},
+          {"@sp_owner", "nvarchar(384)"},
+          {"@sp_qualifier", "sysname"},
+          {"@fUsePattern", "bit"}}},
+        {"sp_tables",
+         false,
+         {{"@table_name", "nvarchar(384)"},
+          {"@table_owner", "nvarchar(384)"},
+          {"@table_qualifier", "sysname"},
+          {"@table_type", "varchar(100)"},
+          {"@fUsePattern", "bit"}}},
+    };
+    return procedures;
 }
 
 } // namespace velmora::tds

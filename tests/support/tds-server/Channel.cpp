@@ -2,7 +2,9 @@
 
 #include "WireBuffer.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
@@ -22,9 +24,39 @@ Channel::~Channel() {
         close(socket_);
 }
 
+bool Channel::readMore() {
+    char buffer[16384];
+    ssize_t got = 0;
+    while ((got = recv(socket_, buffer, sizeof buffer, 0)) < 0 && errno == EINTR) {
+    }
+    if (got <= 0)
+        return false;
+    received_.erase(0, receivedAt_);
+    receivedAt_ = 0;
+    const std::string_view bytes(buffer, static_cast<size_t>(got));
+    if (!tls_) {
+        received_.append(bytes);
+        return true;
+    }
+    return tls_->open(bytes, received_);
+}
+
 bool Channel::readExactly(char* into, size_t count) {
     size_t done = 0;
     while (done < count) {
+        if (receivedAt_ < received_.size()) {
+            const size_t taken = std::min(count - done, received_.size() - receivedAt_);
+            std::memcpy(into + done, received_.data() + receivedAt_, taken);
+            receivedAt_ += taken;
+            done += taken;
+            continue;
+        }
+        if (tls_) {
+            if (!readMore())
+                return false;
+            continue;
+        }
+        // Plain and nothing buffered: straight into the caller's memory.
         const ssize_t got = recv(socket_, into + done, count - done, 0);
         if (got == 0)
             return false;
@@ -36,6 +68,11 @@ bool Channel::readExactly(char* into, size_t count) {
         done += static_cast<size_t>(got);
     }
     return true;
+}
+
+void Channel::packetPassed(bool received) {
+    if (tls_ && tlsScope_ == TlsScope::LoginPacket && received == tls_->isServer())
+        tls_.reset();
 }
 
 std::optional<Channel::MessageHead> Channel::readPackets(std::string* payload) {
@@ -56,6 +93,7 @@ std::optional<Channel::MessageHead> Channel::readPackets(std::string* payload) {
         if (!readExactly(into.data() + start, length - headerSize))
             return std::nullopt;
         size += length - headerSize;
+        packetPassed(true);
         if (status & endOfMessage)
             return MessageHead{static_cast<uint8_t>(header[0]), size};
     }
@@ -90,8 +128,15 @@ void Channel::writeAll(std::string_view bytes) {
     }
 }
 
-// One system call for a packet's header and data, when the socket takes them at once.
+// One system call for a packet's header and data, when the socket takes them at once; under
+// TLS, one record.
 void Channel::writePacket(std::string_view header, std::string_view data) {
+    if (tls_) {
+        std::string packet;
+        packet.reserve(header.size() + data.size());
+        packet.append(header).append(data);
+        return writeAll(tls_->seal(packet));
+    }
     iovec parts[2] = {{const_cast<char*>(header.data()), header.size()},
                       {const_cast<char*>(data.data()), data.size()}};
     msghdr message{};
@@ -123,6 +168,7 @@ void Channel::flushPacket(uint8_t type, bool last) {
                                      0};
     writePacket(std::string_view(header, headerSize),
                 std::string_view(pending_).substr(sent_, count));
+    packetPassed(false);
     sent_ += count;
     if (sent_ == pending_.size()) {
         pending_.clear();
@@ -160,13 +206,30 @@ void Channel::send(uint8_t type, std::string_view payload) {
 bool Channel::attentionArrived() {
     if (attentionSeen_)
         return true;
+    if (socket_ < 0)
+        return false;
     pollfd ready{socket_, POLLIN, 0};
-    if (socket_ < 0 || poll(&ready, 1, 0) <= 0)
+    if (receivedAt_ == received_.size() && poll(&ready, 1, 0) <= 0)
         return false;
     const std::optional<Message> message = receive();
     // A client that closes while waiting for its reply cancels it as well.
     attentionSeen_ = !message || message->type == ptAttention;
     return attentionSeen_;
+}
+
+void Channel::startTls(std::unique_ptr<TlsSession> tls, TlsScope scope) {
+    if (!tls->isServer())
+        send(ptPrelogin, tls->handshake({}));
+    while (!tls->established()) {
+        const std::optional<Message> message = receive();
+        if (!message || message->type != ptPrelogin)
+            throw ProtocolError("the TLS handshake broke off");
+        const std::string answer = tls->handshake(message->payload);
+        if (!answer.empty())
+            send(ptPrelogin, answer);
+    }
+    tls_ = std::move(tls);
+    tlsScope_ = scope;
 }
 
 void Channel::dropInMidReply() {

@@ -1,7 +1,11 @@
 #pragma once
 // One client's socket, as TDS frames it: messages split into packets of at most the negotiated
 // size, each with an 8-byte header; the last packet of a message has the end-of-message bit.
+// Under the packets there may be TLS, for the whole session or for the login packet alone.
+#include "Tls.h"
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +25,12 @@ enum PacketType : uint8_t {
 struct Message {
     uint8_t type = 0;
     std::string payload;
+};
+
+// How much of a connection TLS covers, as PRELOGIN negotiated it.
+enum class TlsScope {
+    LoginPacket, // the client's next packet only (both sides said "off"), then plain again
+    Session,     // everything from the handshake on
 };
 
 class Channel {
@@ -48,6 +58,12 @@ public:
     // client sees its connection vanish in the middle of a reply.
     void dropInMidReply();
 
+    // Runs the TLS handshake inside PRELOGIN messages (each message of the client's is answered
+    // by one of the server's), then lays TLS under the packets for `scope`. The session's role
+    // says which side this is. Throws ProtocolError when the handshake fails.
+    void startTls(std::unique_ptr<TlsSession> tls, TlsScope scope);
+    bool encrypted() const { return tls_ != nullptr; }
+
     void setPacketSize(uint32_t size) { packetSize_ = size; }
     uint32_t packetSize() const { return packetSize_; }
     bool open() const { return socket_ >= 0; }
@@ -57,6 +73,9 @@ public:
 
 private:
     bool readExactly(char* into, size_t count);
+    // What the socket has now (waiting for something), decrypted when TLS is on; false when
+    // the peer has closed.
+    bool readMore();
     struct MessageHead {
         uint8_t type;
         size_t size;
@@ -68,6 +87,8 @@ private:
     void writePacket(std::string_view header, std::string_view data);
     void flushPacket(uint8_t type, bool last);
     bool packetReady() const; // more than a packet's worth is pending
+    // A packet of `scope` LoginPacket has passed: TLS ends.
+    void packetPassed(bool received);
 
     int socket_;
     uint32_t packetSize_ = 4096;
@@ -75,6 +96,10 @@ private:
     size_t sent_ = 0;
     uint8_t packetId_ = 1;
     bool attentionSeen_ = false;
+    std::unique_ptr<TlsSession> tls_;
+    TlsScope tlsScope_ = TlsScope::Session;
+    std::string received_; // decrypted and not yet read, from receivedAt_ on
+    size_t receivedAt_ = 0;
 };
 
 } // namespace velmora::tds

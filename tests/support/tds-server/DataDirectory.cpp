@@ -12,8 +12,16 @@ std::vector<std::string> DataDirectory::databases() const {
     for (const auto& entry : std::filesystem::directory_iterator(folder_))
         if (entry.is_regular_file() && entry.path().extension() == ".db")
             names.push_back(entry.path().stem().string());
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return (a == "master") != (b == "master") ? a == "master" : a < b;
+    // The system databases first, in the order of their ids, as sysdatabases has them.
+    const auto rank = [](const std::string& name) {
+        static const char* const system[] = {"master", "tempdb", "model", "msdb"};
+        for (int i = 0; i < 4; ++i)
+            if (name == system[i])
+                return i;
+        return 4;
+    };
+    std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+        return rank(a) != rank(b) ? rank(a) < rank(b) : a < b;
     });
     return names;
 }

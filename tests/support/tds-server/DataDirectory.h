@@ -1,7 +1,7 @@
 #pragma once
 // The folder that holds the server's databases, one SQLite file per database ("master.db",
 // "sample.db", ...). master also holds the logins (tds_users) and the record of every login
-// attempt (tds_logins), and the list of databases (sysdatabases).
+// attempt (tds_logins), and the list of databases (tds_databases).
 #include <filesystem>
 #include <optional>
 #include <sqlite3.h>
@@ -18,7 +18,7 @@ public:
     std::filesystem::path fileOf(const std::string& database) const {
         return folder_ / (database + ".db");
     }
-    // master first, then the others by name.
+    // master, tempdb, model and msdb, then the others by name.
     std::vector<std::string> databases() const;
     // The database's name as it is spelt, for a name in any letter case.
     std::optional<std::string> find(const std::string& name) const;

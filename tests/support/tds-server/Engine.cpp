@@ -3,7 +3,9 @@
 #include "CatalogueProcedures.h"
 #include "Functions.h"
 #include "Procedures.h"
+#include "SqlErrors.h"
 #include "SqlText.h"
+#include "SystemCatalogue.h"
 #include "Text.h"
 #include "TypeCodec.h"
 
@@ -75,25 +77,48 @@ bool changesRows(std::string_view statement) {
             tokens[0].isWord("delete") || tokens[0].isWord("replace") || tokens[0].isWord("with"));
 }
 
-// The text of a statement from its `index`th significant token on.
-std::string_view textFrom(std::string_view statement, const std::vector<SqlToken>& tokens,
-                          size_t index) {
-    if (index >= tokens.size())
-        return {};
-    return statement.substr(static_cast<size_t>(tokens[index].text.data() - statement.data()));
+// "master..sp_tables", "dbo.p;1", "[Sales].[p]": the procedure's schema and name.
+ObjectName procedureName(const std::string& name) {
+    return parseObjectName(name.substr(0, name.find(';')));
 }
 
-// "master..sp_tables", "dbo.p;1": the procedure's own name.
-std::string bareProcedureName(std::string name) {
-    name = name.substr(0, name.find(';'));
-    const size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(dot + 1);
+// A scalar function made with CREATE FUNCTION, as SQLite calls it: its RETURN expression with
+// the arguments bound to its parameters.
+struct UserFunction {
+    Engine& engine;
+    std::vector<std::string> parameters;
+    std::string expression;
+};
+
+void callUserFunction(sqlite3_context* context, int count, sqlite3_value** values) {
+    const UserFunction& function = *static_cast<UserFunction*>(sqlite3_user_data(context));
+    Bindings bindings;
+    for (int i = 0; i < count; ++i)
+        bindings[function.parameters[static_cast<size_t>(i)]] = valueOf(values[i]);
+    try {
+        setResult(context, function.engine.evaluate(function.expression, &bindings));
+    } catch (const ServerError& error) {
+        sqlite3_result_error(context, error.what(), -1);
+    }
 }
 
 } // namespace
 
-Engine::Engine(const DataDirectory& data, const std::string& database) : data_(data) {
+// The expression of a body that is one RETURN statement.
+std::string returnedExpression(const Procedure& function) {
+    const std::vector<SqlToken> tokens = significant(function.body);
+    if (tokens.empty() || !tokens[0].isWord("return"))
+        throw notSupported("a function whose body is more than a RETURN statement");
+    return std::string(textFrom(function.body, tokens, 1));
+}
+
+Engine::Engine(const DataDirectory& data, const std::string& database, bool azure)
+    : data_(data), azure_(azure) {
     open(database);
+}
+
+NameScope Engine::nameScope() const {
+    return {database_, schemasOf(db_), azure_, true};
 }
 
 Engine::~Engine() {
@@ -118,96 +143,350 @@ void Engine::open(const std::string& database) {
     sqlite3_busy_timeout(db_, 10'000);
     runSqlite(db_, "pragma foreign_keys = on");
     registerFunctions(db_, *this);
+    registerUserFunctions();
 }
 
-void Engine::done(Reply& reply, const Context& context, uint16_t status, uint64_t count) const {
-    writeDone(reply.out, context.done,
-              static_cast<uint16_t>(status | (context.more ? doneMore : 0)), count);
+// dbo's scalar functions, under their own names: "dbo.f(x)" is rewritten to "f(x)".
+void Engine::registerUserFunctions() {
+    SqliteStatement functions(db_, "select definition from tds_procedures where kind = 'FN' and "
+                                   "instr(name, '.') = 0");
+    while (functions.step()) {
+        const Procedure function = parseCreateProcedure(functions.value(0).bytes);
+        auto* call = new UserFunction{*this, {}, returnedExpression(function)};
+        for (const ProcedureParameter& parameter : function.parameters)
+            call->parameters.push_back(parameter.name);
+        sqlite3_create_function_v2(db_, function.name.c_str(),
+                                   static_cast<int>(function.parameters.size()), SQLITE_UTF8, call,
+                                   callUserFunction, nullptr, nullptr,
+                                   [](void* data) { delete static_cast<UserFunction*>(data); });
+    }
 }
+
+void Engine::done(Reply& reply, const Context& context, uint16_t status, uint64_t count) {
+    flushDone(reply);
+    pendingDone_.emplace(reply.out.tdsVersion());
+    writeDone(*pendingDone_, context.done, status, count);
+}
+
+// The DONE before another token: with its "more" bit.
+void Engine::flushDone(Reply& reply) {
+    if (!pendingDone_)
+        return;
+    std::string bytes(pendingDone_->bytes());
+    bytes[1] = static_cast<char>(bytes[1] | doneMore);
+    reply.out.raw(bytes);
+    pendingDone_.reset();
+}
+
+void Engine::endBatch(Reply& reply) {
+    if (pendingDone_)
+        reply.out.raw(pendingDone_->bytes());
+    else
+        writeDone(reply.out, tkDone, doneFinal);
+    pendingDone_.reset();
+}
+
+SqliteText Engine::translate(std::string_view text, bool quotedIdentifiers) const {
+    NameScope scope = nameScope();
+    scope.quotedIdentifiers = quotedIdentifiers;
+    return translateForSqlite(text, scope);
+}
+
+namespace {
+
+void offsetLines(std::vector<Statement>& statements, int lines) {
+    for (Statement& statement : statements) {
+        statement.line += lines;
+        offsetLines(statement.body, lines);
+    }
+}
+
+// Thrown past the statements an error ends the batch before, once it has been reported.
+struct BatchEnded {};
+// RETURN: the procedure (or the batch) ends here.
+struct Returned {
+    int status;
+};
+
+// An error of a statement at `line`: its line within the batch, and the procedure it ran in.
+ServerError placed(ServerError error, const Statement& statement, const std::string& procedure) {
+    error.line = error.line > 0 ? statement.line + error.line - 1 : statement.line;
+    if (error.procedure.empty())
+        error.procedure = procedure;
+    return error;
+}
+
+} // namespace
 
 void Engine::runBatch(std::string_view sql, Reply& reply) {
-    const std::vector<std::string_view> statements = splitStatements(sql);
-    if (statements.empty())
-        return writeDone(reply.out, tkDone, doneFinal);
-    for (size_t i = 0; i < statements.size(); ++i)
-        runStatement(statements[i], i == 0, {tkDone, i + 1 < statements.size(), nullptr}, reply);
-}
-
-void Engine::runStatement(std::string_view statement, bool firstOfBatch, const Context& context,
-                          Reply& reply) {
-    const std::vector<SqlToken> tokens = significant(statement);
-    const auto word = [&](size_t i, std::string_view w) {
-        return i < tokens.size() && tokens[i].isWord(w);
-    };
+    pendingDone_.reset();
+    std::vector<Statement> statements;
     try {
-        if (tokens.empty())
-            return done(reply, context, doneFinal);
-        if (word(0, "print"))
-            return print(textFrom(statement, tokens, 1), context, reply);
-        if (word(0, "use")) {
-            useDatabase(tokens.size() > 1 ? nameText(tokens[1]) : "", reply);
-            return done(reply, context, doneFinal);
-        }
-        if (word(0, "raiserror") || word(0, "throw"))
-            return raiseError(textFrom(statement, tokens, 1), word(0, "throw"), context, reply);
-        if (word(0, "set")) {
-            setOption(tokens);
-            return done(reply, context, doneFinal);
-        }
-        if (word(0, "exec") || word(0, "execute"))
-            return execStatement(textFrom(statement, tokens, 1), context, reply);
-        if (word(0, "waitfor")) {
-            if (!word(1, "delay") || tokens.size() < 3)
-                throw notSupported("WAITFOR other than WAITFOR DELAY");
-            waitFor(stringValue(tokens[2]), reply);
-            return done(reply, context, doneFinal);
-        }
-        if (word(0, "begin") || word(0, "commit") || word(0, "rollback") || word(0, "save")) {
-            transactionStatement(tokens[0].text, reply);
-            return done(reply, context, doneFinal);
-        }
-        if (word(0, "declare"))
-            throw notSupported("DECLARE (variables)");
-        if (word(0, "create") && (word(1, "procedure") || word(1, "proc"))) {
-            createProcedure(statement);
-            return done(reply, context, doneFinal);
-        }
-        if (word(0, "drop") && (word(1, "procedure") || word(1, "proc")) && tokens.size() > 2) {
-            dropProcedure(nameText(tokens.back()));
-            return done(reply, context, doneFinal);
-        }
-        if (word(0, "truncate") && word(1, "table")) {
-            const SqliteText table = translateForSqlite(textFrom(statement, tokens, 2), database_);
-            const AttachedDatabases attached(db_, data_, table.otherDatabases);
-            SqliteStatement deletion(db_, "delete from " + table.sql);
-            deletion.step();
-            return done(reply, context, doneFinal);
-        }
-        if (firstOfBatch && tokens[0].kind == SqlTokenKind::Word &&
-            !startsSqlStatement(tokens[0].text))
-            return execStatement(statement, context, reply);
-        runSql(statement, context, reply);
+        statements = parseBatch(sql, quotedIdentifiers_);
+        compile(statements);
     } catch (const ServerError& error) {
+        // Nothing of the batch runs.
         reply.message(error);
-        done(reply, context, doneError);
+        return writeDone(reply.out, tkDone, doneError);
+    }
+    Bindings variables;
+    Context context{tkDone, &variables, {}};
+    try {
+        runStatements(statements, context, reply);
+    } catch (const BatchEnded&) {
+    } catch (const Returned&) {
+    }
+    endBatch(reply);
+}
+
+void Engine::compile(const std::vector<Statement>& statements) {
+    for (const Statement& statement : statements) {
+        try {
+            switch (statement.kind) {
+            case StatementKind::Sql:
+                compileSql(statement);
+                break;
+            case StatementKind::If:
+            case StatementKind::While:
+                checkExpression(statement.condition, statement.quotedIdentifiers);
+                [[fallthrough]];
+            case StatementKind::Block:
+                compile(statement.body);
+                break;
+            case StatementKind::Module:
+                if (!statement.startsWith("view", 1) && !statement.startsWith("trigger", 1))
+                    compile(parseBatch(parseCreateProcedure(statement.text).body,
+                                       statement.quotedIdentifiers));
+                break;
+            case StatementKind::Server:
+                if (statement.startsWith("print"))
+                    checkExpression(textFrom(statement.text, statement.tokens, 1),
+                                    statement.quotedIdentifiers);
+                else if (statement.startsWith("use") && statement.tokens.size() != 2)
+                    throw statement.tokens.size() > 2
+                        ? syntaxErrorNear(statement.text, statement.tokens[2])
+                        : syntaxErrorAtEnd(statement.text, statement.tokens);
+                else if (statement.startsWith("exec") || statement.startsWith("execute"))
+                    execArguments(statement.tokens, execHead(statement.tokens).arguments, nullptr);
+                break;
+            }
+        } catch (const ServerError& error) {
+            if (error.number == 102 || error.number == 156 || error.number == 207 ||
+                error.number == 195)
+                throw placed(error, statement, {});
+            // Names are resolved when the statement runs, as SQL Server defers them.
+        }
     }
 }
 
-void Engine::runSql(std::string_view statement, const Context& context, Reply& reply) {
-    const SqliteText sql = translateForSqlite(statement, database_);
-    const AttachedDatabases attached(db_, data_, sql.otherDatabases);
-    SqliteStatement prepared(db_, sql.sql);
-    if (prepared.empty())
-        return done(reply, context, doneFinal);
-    if (context.bindings != nullptr)
-        prepared.bind(*context.bindings);
-    if (prepared.columns() > 0)
-        return sendQueryResult(prepared, statement, context, reply);
-    while (prepared.step()) {
+// An expression parses (names are left to run time).
+void Engine::checkExpression(std::string_view expression, bool quotedIdentifiers) {
+    const std::string select = "select (" + std::string(expression) + ")";
+    const SqliteText sql = translate(select, quotedIdentifiers);
+    try {
+        const AttachedDatabases attached(db_, data_, sql.otherDatabases);
+        SqliteStatement prepared(db_, sql.sql);
+    } catch (const SqliteError& error) {
+        throw sqlServerError(error, select, sql, nameScope(), db_);
     }
-    const bool counted = !noCount_ && changesRows(statement);
-    done(reply, context, counted ? doneCount : doneFinal,
-         counted ? static_cast<uint64_t>(sqlite3_changes64(db_)) : 0);
+}
+
+void Engine::compileSql(const Statement& statement) {
+    const SqliteText sql = translate(statement.text, statement.quotedIdentifiers);
+    try {
+        const AttachedDatabases attached(db_, data_, sql.otherDatabases);
+        SqliteStatement prepared(db_, sql.sql);
+    } catch (const SqliteError& error) {
+        throw sqlServerError(error, statement.text, sql, nameScope(), db_);
+    }
+}
+
+void Engine::runStatements(const std::vector<Statement>& statements, Context& context,
+                           Reply& reply) {
+    for (const Statement& statement : statements)
+        runStatement(statement, context, reply);
+}
+
+void Engine::runStatement(const Statement& statement, Context& context, Reply& reply) {
+    flushDone(reply);
+    try {
+        switch (statement.kind) {
+        case StatementKind::Block:
+            return runStatements(statement.body, context, reply);
+        case StatementKind::If:
+            if (isTrue(statement, context))
+                return runStatement(statement.body[0], context, reply);
+            if (statement.body.size() > 1)
+                return runStatement(statement.body[1], context, reply);
+            return;
+        case StatementKind::While:
+            while (isTrue(statement, context)) {
+                if (reply.cancelled())
+                    throw Cancelled{};
+                runStatement(statement.body[0], context, reply);
+            }
+            return;
+        case StatementKind::Module:
+            createModule(statement);
+            return done(reply, context, doneFinal);
+        case StatementKind::Sql:
+            return runSql(statement, context, reply);
+        case StatementKind::Server:
+            return runSimple(statement, context, reply);
+        }
+    } catch (const ServerError& error) {
+        const ServerError reported = placed(error, statement, context.procedure);
+        flushDone(reply);
+        reply.message(reported);
+        done(reply, context, doneError);
+        if (endsBatch(reported))
+            throw BatchEnded{};
+    }
+}
+
+bool Engine::isTrue(const Statement& statement, const Context& context) {
+    const Value value =
+        evaluate("case when (" + std::string(statement.condition) + ") then 1 else 0 end",
+                 context.variables, statement.quotedIdentifiers);
+    return value.kind == ValueKind::Integer && value.integer != 0;
+}
+
+void Engine::runSimple(const Statement& statement, Context& context, Reply& reply) {
+    const std::vector<SqlToken>& tokens = statement.tokens;
+    const std::string_view text = statement.text;
+    const auto word = [&](size_t i, std::string_view w) { return statement.startsWith(w, i); };
+    if (word(0, "print"))
+        return print(textFrom(text, tokens, 1), context, reply);
+    if (word(0, "use")) {
+        const std::string name = nameText(tokens[1]);
+        if (azure_ && !equalsIgnoringCase(name, database_))
+            throw ServerError(40508, "USE statement is not supported to switch between "
+                                     "databases. Use a new connection to connect to a "
+                                     "different database.");
+        useDatabase(name, reply);
+        return done(reply, context, doneFinal);
+    }
+    if (word(0, "raiserror") || word(0, "throw")) {
+        raiseError(textFrom(text, tokens, 1), word(0, "throw"), context, reply);
+        if (word(0, "throw"))
+            throw BatchEnded{};
+        return;
+    }
+    if (word(0, "set")) {
+        setStatement(statement, context);
+        return done(reply, context, doneFinal);
+    }
+    if (word(0, "declare")) {
+        declare(statement, context);
+        return;
+    }
+    if (word(0, "return")) {
+        const Value status = tokens.size() > 1
+                                 ? evaluate(textFrom(text, tokens, 1), context.variables)
+                                 : Value::of(int64_t{0});
+        throw Returned{static_cast<int>(status.integer)};
+    }
+    if (word(0, "waitfor")) {
+        if (!word(1, "delay") || tokens.size() != 3 || tokens[2].kind != SqlTokenKind::String)
+            throw notSupported("WAITFOR other than WAITFOR DELAY 'time'");
+        waitFor(stringValue(tokens[2]), reply);
+        return done(reply, context, doneFinal);
+    }
+    if (word(0, "begin") || word(0, "commit") || word(0, "rollback") || word(0, "save")) {
+        transactionStatement(tokens[0].text, reply);
+        return done(reply, context, doneFinal);
+    }
+    if (word(0, "create") && word(1, "schema")) {
+        createSchema(tokens);
+        return done(reply, context, doneFinal);
+    }
+    if (word(0, "truncate") && word(1, "table")) {
+        const SqliteText table = translate(textFrom(text, tokens, 2), statement.quotedIdentifiers);
+        const AttachedDatabases attached(db_, data_, table.otherDatabases);
+        SqliteStatement deletion(db_, "delete from " + table.sql);
+        deletion.step();
+        return done(reply, context, doneFinal);
+    }
+    if (word(0, "exec") || word(0, "execute") || !isReservedKeyword(tokens[0].text))
+        return execStatement(statement, context, reply);
+    throw notSupported(std::string(tokens[0].text));
+}
+
+void Engine::runSql(const Statement& statement, const Context& context, Reply& reply) {
+    const std::vector<SqlToken>& tokens = statement.tokens;
+    if (statement.startsWith("drop") &&
+        (statement.startsWith("procedure", 1) || statement.startsWith("proc", 1) ||
+         statement.startsWith("function", 1))) {
+        dropProcedure(parseObjectName(textFrom(statement.text, tokens, 2)).stored());
+        return done(reply, context, doneFinal);
+    }
+    if (statement.startsWith("drop") && statement.startsWith("view", 1)) {
+        dropView(statement.text, tokens);
+        return done(reply, context, doneFinal);
+    }
+    if (statement.startsWith("select") && tokens.size() > 2 &&
+        tokens[1].kind == SqlTokenKind::Variable && tokens[2].isSymbol('='))
+        return assignFromSelect(statement, context, reply);
+    const SqliteText sql = translate(statement.text, statement.quotedIdentifiers);
+    try {
+        const AttachedDatabases attached(db_, data_, sql.otherDatabases);
+        SqliteStatement prepared(db_, sql.sql);
+        if (prepared.empty())
+            return done(reply, context, doneFinal);
+        if (context.variables != nullptr)
+            prepared.bind(*context.variables);
+        if (prepared.columns() > 0)
+            return sendQueryResult(prepared, statement.text, context, reply);
+        while (prepared.step()) {
+        }
+        const bool counted = !noCount_ && changesRows(statement.text);
+        done(reply, context, counted ? doneCount : doneFinal,
+             counted ? static_cast<uint64_t>(sqlite3_changes64(db_)) : 0);
+    } catch (const SqliteError& error) {
+        throw sqlServerError(error, statement.text, sql, nameScope(), db_);
+    }
+}
+
+// SELECT @a = expression, @b = expression [FROM ...]: the variables take the last row's values.
+void Engine::assignFromSelect(const Statement& statement, const Context& context, Reply& reply) {
+    std::vector<std::string> targets;
+    std::string select = "select ";
+    const std::vector<SqlToken>& tokens = statement.tokens;
+    size_t i = 1;
+    while (i + 1 < tokens.size() && tokens[i].kind == SqlTokenKind::Variable &&
+           tokens[i + 1].isSymbol('=')) {
+        targets.emplace_back(tokens[i].text);
+        const char* from = tokens[i + 2 < tokens.size() ? i + 2 : i + 1].text.data();
+        int depth = 0;
+        for (i += 2; i < tokens.size(); ++i) {
+            depth += tokens[i].isSymbol('(') ? 1 : tokens[i].isSymbol(')') ? -1 : 0;
+            if (depth == 0 && (tokens[i].isSymbol(',') || tokens[i].isWord("from")))
+                break;
+        }
+        const char* to = i < tokens.size() ? tokens[i].text.data() : statement.text.end();
+        select += std::string(from, static_cast<size_t>(to - from));
+        if (i < tokens.size() && tokens[i].isSymbol(',')) {
+            select += ", ";
+            ++i;
+        }
+    }
+    if (i < tokens.size())
+        select += std::string(textFrom(statement.text, tokens, i));
+    const SqliteText sql = translate(select, statement.quotedIdentifiers);
+    uint64_t rows = 0;
+    try {
+        const AttachedDatabases attached(db_, data_, sql.otherDatabases);
+        SqliteStatement prepared(db_, sql.sql);
+        prepared.bind(*context.variables);
+        while (prepared.step()) {
+            ++rows;
+            for (size_t t = 0; t < targets.size(); ++t)
+                assignVariable(*context.variables, targets[t], prepared.value(static_cast<int>(t)));
+        }
+    } catch (const SqliteError& error) {
+        throw sqlServerError(error, select, sql, nameScope(), db_);
+    }
+    done(reply, context, noCount_ ? doneFinal : doneCount, rows);
 }
 
 void Engine::sendQueryResult(SqliteStatement& statement, std::string_view text,
@@ -253,7 +532,7 @@ void Engine::sendQueryResult(SqliteStatement& statement, std::string_view text,
     bool more = statement.step();
     sendResult(
         columns,
-        [&](WireWriter& row) {
+        [&](TokenWriter& row) {
             if (!more)
                 return false;
             for (int i = 0; i < statement.columns(); ++i)
@@ -268,7 +547,7 @@ void Engine::sendTable(const ResultTable& table, const Context& context, Reply& 
     size_t next = 0;
     sendResult(
         table.columns,
-        [&](WireWriter& row) {
+        [&](TokenWriter& row) {
             if (next == table.rows.size())
                 return false;
             const std::vector<Value>& values = table.rows[next++];
@@ -284,7 +563,7 @@ void Engine::sendResult(const std::vector<ResultColumn>& columns, WriteRow write
                         const Context& context, Reply& reply) {
     writeColumnMetadata(reply.out, columns);
     uint64_t count = 0;
-    WireWriter row;
+    TokenWriter row = reply.out.sibling();
     try {
         while (true) {
             row.clear();
@@ -303,35 +582,64 @@ void Engine::sendResult(const std::vector<ResultColumn>& columns, WriteRow write
 
 void Engine::runProcedure(const std::string& name, const std::vector<Argument>& arguments,
                           Reply& reply, bool more) {
-    const std::string procedure = bareProcedureName(name);
-    const uint16_t moreFlag = more ? doneMore : doneFinal;
+    pendingDone_.reset();
+    std::vector<Argument> call = arguments;
     try {
-        if (equalsIgnoringCase(procedure, "sp_executesql")) {
-            runExecuteSql(arguments, reply);
-        } else if (isCatalogueProcedure(procedure)) {
-            for (const ResultTable& table : runCatalogueProcedure(procedure, arguments, *this))
-                sendTable(table, {tkDoneInProc, true, nullptr}, reply);
-        } else {
-            runUserProcedure(procedure, arguments, reply);
-        }
-    } catch (const ServerError& error) {
-        reply.message(error);
-        return writeDone(reply.out, tkDoneProc, static_cast<uint16_t>(doneError | moreFlag));
+        callProcedure(name, call, reply);
+    } catch (const BatchEnded&) {
     }
-    writeReturnStatus(reply.out, 0);
+    flushDone(reply);
+    const uint16_t moreFlag = more ? doneMore : doneFinal;
     writeDone(reply.out, tkDoneProc, moreFlag);
 }
 
-void Engine::runUserProcedure(const std::string& name, const std::vector<Argument>& arguments,
-                              Reply& reply) {
-    SqliteStatement lookup(db_, "select definition from tds_procedures where name = ?1");
+// A procedure's run as a client sees it: its statements (DONEINPROC), its return status and
+// OUTPUT values, its DONEPROC (left to the caller).
+void Engine::callProcedure(const std::string& name, std::vector<Argument>& arguments,
+                           Reply& reply) {
+    const ObjectName procedure = procedureName(name);
+    const bool system = procedure.inDbo() || equalsIgnoringCase(procedure.schema, "sys");
+    int status = 0;
+    try {
+        if (system && equalsIgnoringCase(procedure.name, "sp_executesql")) {
+            runExecuteSql(arguments, reply);
+        } else if (system && isCatalogueProcedure(procedure.name)) {
+            for (const ResultTable& table : runCatalogueProcedure(procedure.name, arguments, *this))
+                sendTable(table, {tkDoneInProc, nullptr, {}}, reply);
+        } else {
+            status = runUserProcedure(procedure.stored(), arguments, reply);
+        }
+    } catch (const ServerError& error) {
+        flushDone(reply);
+        reply.message(error);
+        if (endsBatch(error))
+            throw BatchEnded{};
+        status = error.number == 2812 ? 0 : -6;
+    }
+    flushDone(reply);
+    lastReturnStatus_ = Value::of(int64_t{status});
+    writeReturnStatus(reply.out, status);
+    for (size_t i = 0; i < arguments.size(); ++i)
+        if (arguments[i].output)
+            writeReturnValue(reply.out, static_cast<uint16_t>(i), arguments[i].name,
+                             arguments[i].type, arguments[i].value.cell());
+}
+
+int Engine::runUserProcedure(const std::string& name, std::vector<Argument>& arguments,
+                             Reply& reply) {
+    SqliteStatement lookup(db_, "select definition from tds_procedures where name = ?1 and kind "
+                                "= 'P'");
     lookup.bind(1, Value::text(name));
     if (!lookup.step())
         throw ServerError(2812, "Could not find stored procedure '" + name + "'.");
-    const Procedure procedure = parseCreateProcedure(lookup.value(0).bytes);
+    const std::string definition = lookup.value(0).bytes;
+    lookup.finish();
+    const Procedure procedure = parseCreateProcedure(definition);
     Bindings bindings;
+    std::vector<const ProcedureParameter*> parameterOf(arguments.size(), nullptr);
     size_t position = 0;
-    for (const Argument& argument : arguments) {
+    for (size_t a = 0; a < arguments.size(); ++a) {
+        Argument& argument = arguments[a];
         const ProcedureParameter* parameter = nullptr;
         if (argument.name.empty()) {
             if (position >= procedure.parameters.size())
@@ -347,18 +655,35 @@ void Engine::runUserProcedure(const std::string& name, const std::vector<Argumen
                                             name + ".");
         }
         bindings[parameter->name] = argument.value;
+        parameterOf[a] = parameter;
+        argument.output = argument.output && parameter->output;
+        argument.type = parameter->type;
+        if (argument.name.empty())
+            argument.name = parameter->name;
     }
-    const Context inProcedure{tkDoneInProc, true, &bindings};
+    Context inProcedure{tkDoneInProc, &bindings, objectOfStoredName(name).name};
     for (const ProcedureParameter& parameter : procedure.parameters) {
         if (bindings.count(parameter.name) != 0)
             continue;
         if (!parameter.defaultValue)
             throw ServerError(201, "Procedure or function '" + name + "' expects parameter '" +
                                        parameter.name + "', which was not supplied.");
-        bindings[parameter.name] = evaluate(*parameter.defaultValue, inProcedure);
+        bindings[parameter.name] = evaluate(*parameter.defaultValue, &bindings);
     }
-    for (std::string_view statement : splitStatements(procedure.body))
-        runStatement(statement, false, inProcedure, reply);
+    // The body's lines are counted from the definition's first.
+    std::vector<Statement> body = parseBatch(procedure.body, true);
+    const int bodyLine = lineAt(definition, definition.data() + definition.find(procedure.body));
+    offsetLines(body, bodyLine - 1);
+    int status = 0;
+    try {
+        runStatements(body, inProcedure, reply);
+    } catch (const Returned& returned) {
+        status = returned.status;
+    }
+    for (size_t a = 0; a < arguments.size(); ++a)
+        if (arguments[a].output)
+            arguments[a].value = bindings[parameterOf[a]->name];
+    return status;
 }
 
 // sp_executesql @statement, @parameters, values...: values without a name take the names
@@ -385,8 +710,11 @@ void Engine::runExecuteSql(const std::vector<Argument>& arguments, Reply& reply)
             name = declared[i - 2];
         bindings[name] = arguments[i].value;
     }
-    for (std::string_view statement : splitStatements(arguments[0].value.bytes))
-        runStatement(statement, false, {tkDoneInProc, true, &bindings}, reply);
+    const std::vector<Statement> statements =
+        parseBatch(arguments[0].value.bytes, quotedIdentifiers_);
+    compile(statements);
+    Context context{tkDoneInProc, &bindings, {}};
+    runStatements(statements, context, reply);
 }
 
 } // namespace velmora::tds

@@ -3,12 +3,14 @@
 // database and transactions, answered with the tokens SQL Server would send. The current
 // database is SQLite's "main"; another database is attached under its name while a statement
 // that names it runs.
+#include "Batch.h"
 #include "DataDirectory.h"
 #include "Reply.h"
 #include "SqlText.h"
 #include "Sqlite.h"
 #include "Tokens.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +21,17 @@ struct Argument {
     std::string name; // "@name", or empty for a positional argument
     Value value;
     bool output = false;
+    SqlType type;         // the parameter's, once the call has found it
+    std::string outputTo; // EXEC's variable that takes an OUTPUT value
 };
+
+// The head of an EXEC statement (or of a batch that begins with a procedure's name).
+struct ExecHead {
+    std::string status;    // EXEC @status = ...
+    std::string procedure; // "master..sp_tables", "Sales.p;1"
+    size_t arguments = 0;  // where the arguments begin
+};
+ExecHead execHead(const std::vector<SqlToken>& tokens);
 
 // A result that the server makes itself (the catalogue procedures).
 struct ResultTable {
@@ -29,7 +41,8 @@ struct ResultTable {
 
 class Engine {
 public:
-    Engine(const DataDirectory& data, const std::string& database);
+    // An Azure engine refuses USE (40508) and names in other databases, as Azure SQL Database.
+    Engine(const DataDirectory& data, const std::string& database, bool azure = false);
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -37,6 +50,8 @@ public:
     const std::string& database() const { return database_; }
     sqlite3* db() const { return db_; }
     const DataDirectory& data() const { return data_; }
+    // How the current statement's names resolve.
+    NameScope nameScope() const;
 
     // A language request: the batch's statements in order, each ended by its DONE, the last
     // without "more".
@@ -44,6 +59,9 @@ public:
     // A procedure call (an RPC request's, or EXEC's), ended by DONEPROC.
     void runProcedure(const std::string& name, const std::vector<Argument>& arguments, Reply& reply,
                       bool more);
+    // An expression's value, with the variables or parameters given.
+    Value evaluate(std::string_view expression, const Bindings* bindings,
+                   bool quotedIdentifiers = true);
     // Makes the database current, with its environment change and message.
     void useDatabase(const std::string& name, Reply& reply);
 
@@ -54,15 +72,22 @@ public:
 
 private:
     struct Context {
-        TokenType done;           // DONE, or DONEINPROC inside a procedure
-        bool more;                // more statements follow
-        const Bindings* bindings; // a procedure's parameters, sp_executesql's values
+        TokenType done;        // DONE, or DONEINPROC inside a procedure
+        Bindings* variables;   // the batch's variables, or a procedure's parameters
+        std::string procedure; // named in its errors
     };
 
     void open(const std::string& database);
-    void runStatement(std::string_view statement, bool firstOfBatch, const Context& context,
-                      Reply& reply);
-    void runSql(std::string_view statement, const Context& context, Reply& reply);
+    // The whole batch is parsed and its statements compiled before any runs.
+    void compile(const std::vector<Statement>& statements);
+    void compileSql(const Statement& statement);
+    void checkExpression(std::string_view expression, bool quotedIdentifiers);
+    void runStatements(const std::vector<Statement>& statements, Context& context, Reply& reply);
+    void runStatement(const Statement& statement, Context& context, Reply& reply);
+    void runSimple(const Statement& statement, Context& context, Reply& reply);
+    void runSql(const Statement& statement, const Context& context, Reply& reply);
+    void assignFromSelect(const Statement& statement, const Context& context, Reply& reply);
+    bool isTrue(const Statement& statement, const Context& context);
     void sendQueryResult(SqliteStatement& statement, std::string_view text, const Context& context,
                          Reply& reply);
     void sendTable(const ResultTable& table, const Context& context, Reply& reply);
@@ -71,24 +96,42 @@ private:
     template <typename WriteRow>
     void sendResult(const std::vector<ResultColumn>& columns, WriteRow writeRow,
                     const Context& context, Reply& reply);
-    void runUserProcedure(const std::string& name, const std::vector<Argument>& arguments,
-                          Reply& reply);
+    // Runs a procedure's body; returns its RETURN status and leaves OUTPUT values in the
+    // arguments.
+    int runUserProcedure(const std::string& name, std::vector<Argument>& arguments, Reply& reply);
     void runExecuteSql(const std::vector<Argument>& arguments, Reply& reply);
-    void execStatement(std::string_view statement, const Context& context, Reply& reply);
+    void callProcedure(const std::string& name, std::vector<Argument>& arguments, Reply& reply);
+    void execStatement(const Statement& statement, Context& context, Reply& reply);
+    std::vector<Argument> execArguments(const std::vector<SqlToken>& tokens, size_t from,
+                                        const Context* context);
     void print(std::string_view expression, const Context& context, Reply& reply);
     void raiseError(std::string_view arguments, bool isThrow, const Context& context, Reply& reply);
-    void setOption(const std::vector<SqlToken>& tokens);
+    void setStatement(const Statement& statement, Context& context);
+    void declare(const Statement& statement, Context& context);
     void waitFor(std::string_view delay, Reply& reply);
+    void createModule(const Statement& statement);
     void createProcedure(std::string_view text);
     void dropProcedure(const std::string& name);
+    void createSchema(const std::vector<SqlToken>& tokens);
+    void checkSchemaOf(const std::string& stored);
+    void createView(std::string_view text, const std::vector<SqlToken>& tokens);
+    void dropView(std::string_view text, const std::vector<SqlToken>& tokens);
+    void registerUserFunctions();
     void transactionStatement(std::string_view first, Reply& reply);
-    Value evaluate(std::string_view expression, const Context& context);
-    void done(Reply& reply, const Context& context, uint16_t status, uint64_t count = 0) const;
+    SqliteText translate(std::string_view text, bool quotedIdentifiers) const;
+    // A statement's DONE waits until the next token shows whether more follow.
+    void done(Reply& reply, const Context& context, uint16_t status, uint64_t count = 0);
+    void flushDone(Reply& reply);
+    void endBatch(Reply& reply);
 
     const DataDirectory& data_;
     std::string database_;
     sqlite3* db_ = nullptr;
+    bool azure_ = false;
     bool noCount_ = false;
+    bool quotedIdentifiers_ = true;
+    std::optional<TokenWriter> pendingDone_;
+    Value lastReturnStatus_;
     uint64_t transactionId_ = 0;
 };
 

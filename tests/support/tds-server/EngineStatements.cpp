@@ -3,6 +3,8 @@
 #include "Conversions.h"
 #include "Engine.h"
 #include "Procedures.h"
+#include "SqlErrors.h"
+#include "SystemCatalogue.h"
 #include "Text.h"
 
 #include <chrono>
@@ -23,24 +25,50 @@ std::chrono::milliseconds delayOf(const std::string& text) {
 
 } // namespace
 
-void Engine::execStatement(std::string_view text, const Context& context, Reply& reply) {
-    const std::vector<SqlToken> tokens = significant(text);
-    size_t i = 0;
-    if (tokens.size() > 2 && tokens[0].kind == SqlTokenKind::Variable && tokens[1].isSymbol('='))
-        i = 2; // EXEC @status = name: the status is not kept
-    // The name, with its database and schema when given ("master..sp_tables").
-    std::string name;
+ExecHead execHead(const std::vector<SqlToken>& tokens) {
+    ExecHead head;
+    size_t i = !tokens.empty() && (tokens[0].isWord("exec") || tokens[0].isWord("execute"));
+    if (i + 2 < tokens.size() && tokens[i].kind == SqlTokenKind::Variable &&
+        tokens[i + 1].isSymbol('=')) {
+        head.status = std::string(tokens[i].text);
+        i += 2;
+    }
     for (bool expectName = true; i < tokens.size(); ++i) {
-        if (tokens[i].isSymbol('.'))
-            name += '.';
-        else if (expectName && tokens[i].isName())
-            name += nameText(tokens[i]);
+        if (tokens[i].isSymbol('.') || tokens[i].isSymbol(';'))
+            head.procedure += tokens[i].text;
+        else if (expectName && (tokens[i].isName() || tokens[i].kind == SqlTokenKind::Number))
+            head.procedure += nameText(tokens[i]);
         else
             break;
-        expectName = tokens[i].isSymbol('.');
+        expectName = tokens[i].isSymbol('.') || tokens[i].isSymbol(';');
     }
-    if (name.empty())
-        throw ServerError(102, "Incorrect syntax near 'EXEC'.");
+    if (head.procedure.empty())
+        throw tokens.size() > i ? syntaxErrorNear(tokens[i].text, tokens[i])
+                                : syntaxErrorAtEnd(tokens.back().text, tokens);
+    head.arguments = i;
+    return head;
+}
+
+// EXEC [@status =] name [argument [OUTPUT], ...], or a procedure's name first in a batch: the
+// procedure's run, its return status and OUTPUT values kept in the caller's variables.
+void Engine::execStatement(const Statement& statement, Context& context, Reply& reply) {
+    const std::vector<SqlToken>& tokens = statement.tokens;
+    const ExecHead head = execHead(tokens);
+    std::vector<Argument> arguments = execArguments(tokens, head.arguments, &context);
+    const std::string& name = head.procedure;
+    const std::string& status = head.status;
+    callProcedure(name, arguments, reply);
+    flushDone(reply);
+    for (const Argument& argument : arguments)
+        if (argument.output && !argument.outputTo.empty())
+            assignVariable(*context.variables, argument.outputTo, argument.value);
+    if (!status.empty())
+        assignVariable(*context.variables, status, lastReturnStatus_);
+    done(reply, context, doneFinal);
+}
+
+std::vector<Argument> Engine::execArguments(const std::vector<SqlToken>& tokens, size_t i,
+                                            const Context* context) {
     std::vector<Argument> arguments;
     while (i < tokens.size()) {
         Argument argument;
@@ -53,45 +81,61 @@ void Engine::execStatement(std::string_view text, const Context& context, Reply&
         if (negative)
             ++i;
         if (i >= tokens.size())
-            throw ServerError(102, "Incorrect syntax near the end of EXEC.");
+            throw syntaxErrorAtEnd(tokens.back().text, tokens);
         const SqlToken& value = tokens[i++];
         bool omitted = false;
-        if (value.kind == SqlTokenKind::String)
+        if (value.kind == SqlTokenKind::String) {
             argument.value = Value::text(stringValue(value));
-        else if (value.kind == SqlTokenKind::Number)
-            argument.value = evaluate((negative ? "-" : "") + std::string(value.text), context);
-        else if (value.isWord("null"))
+        } else if (value.kind == SqlTokenKind::Number) {
+            if (context != nullptr)
+                argument.value = evaluate((negative ? "-" : "") + std::string(value.text), nullptr);
+        } else if (value.isWord("null")) {
             argument.value = Value::null();
-        else if (value.isWord("default"))
+        } else if (value.isWord("default")) {
             omitted = true;
-        else if (value.kind == SqlTokenKind::Variable && context.bindings != nullptr)
-            argument.value = evaluate(value.text, context);
-        else if (value.isName())
-            argument.value = Value::text(nameText(value));
-        else
-            throw ServerError(102, "Incorrect syntax near '" + std::string(value.text) + "'.");
-        while (i < tokens.size() && !tokens[i].isSymbol(','))
-            argument.output =
-                argument.output || tokens[i].isWord("output") || tokens[i].isWord("out"),
+        } else if (value.kind == SqlTokenKind::Variable) {
+            argument.outputTo = std::string(value.text);
+            if (context != nullptr)
+                argument.value = evaluate(value.text, context->variables);
+        } else if (value.isName()) {
+            // A name passed as a string: sp_helptext Sales.vCustomer
+            std::string text = nameText(value);
+            while (i + 1 < tokens.size() && tokens[i].isSymbol('.') && tokens[i + 1].isName())
+                text += "." + nameText(tokens[i + 1]), i += 2;
+            argument.value = Value::text(text);
+        } else {
+            throw syntaxErrorNear(value.text, value);
+        }
+        if (i < tokens.size() && (tokens[i].isWord("output") || tokens[i].isWord("out"))) {
+            argument.output = true;
             ++i;
+        }
+        if (i < tokens.size() && !tokens[i].isSymbol(','))
+            throw syntaxErrorNear(tokens[i].text, tokens[i]);
         ++i;
         if (!omitted)
             arguments.push_back(std::move(argument));
     }
-    runProcedure(name, arguments, reply, context.more);
+    return arguments;
 }
 
-Value Engine::evaluate(std::string_view expression, const Context& context) {
-    const SqliteText sql = translateForSqlite(expression, database_);
-    const AttachedDatabases attached(db_, data_, sql.otherDatabases);
-    SqliteStatement statement(db_, "select " + sql.sql);
-    if (context.bindings != nullptr)
-        statement.bind(*context.bindings);
-    return statement.step() ? statement.value(0) : Value::null();
+Value Engine::evaluate(std::string_view expression, const Bindings* bindings,
+                       bool quotedIdentifiers) {
+    const std::string select = "select " + std::string(expression);
+    const SqliteText sql = translate(select, quotedIdentifiers);
+    try {
+        const AttachedDatabases attached(db_, data_, sql.otherDatabases);
+        SqliteStatement statement(db_, sql.sql);
+        if (bindings != nullptr)
+            statement.bind(*bindings);
+        return statement.step() ? statement.value(0) : Value::null();
+    } catch (const SqliteError& error) {
+        throw sqlServerError(error, select, sql, nameScope(), db_);
+    }
 }
 
 void Engine::print(std::string_view expression, const Context& context, Reply& reply) {
-    const Value value = evaluate(expression, context);
+    const Value value = evaluate(expression, context.variables);
     std::string text = value.bytes;
     if (value.kind == ValueKind::Integer)
         text = std::to_string(value.integer);
@@ -111,11 +155,11 @@ void Engine::raiseError(std::string_view arguments, bool isThrow, const Context&
             throw ServerError(102, "Incorrect syntax near 'RAISERROR'.");
         arguments = arguments.substr(open + 1, close - open - 1);
     }
-    const SqliteText sql = translateForSqlite(arguments, database_);
+    const SqliteText sql = translateForSqlite(arguments, nameScope());
     const AttachedDatabases attached(db_, data_, sql.otherDatabases);
     SqliteStatement values(db_, "select " + sql.sql);
-    if (context.bindings != nullptr)
-        values.bind(*context.bindings);
+    if (context.variables != nullptr)
+        values.bind(*context.variables);
     if (!values.step() || values.columns() < 3)
         throw ServerError(102, std::string("Incorrect syntax near '") +
                                    (isThrow ? "THROW" : "RAISERROR") + "'.");
@@ -151,12 +195,75 @@ void Engine::raiseError(std::string_view arguments, bool isThrow, const Context&
     done(reply, context, severity > 10 ? doneError : doneFinal);
 }
 
-void Engine::setOption(const std::vector<SqlToken>& tokens) {
-    if (tokens.size() > 1 && tokens[1].kind == SqlTokenKind::Variable)
-        throw notSupported("SET of a variable");
+// SET NOCOUNT, SET QUOTED_IDENTIFIER (for the batches that follow; the parser saw to the rest
+// of this one), SET @variable [op]= expression; other options change nothing the double does.
+void Engine::setStatement(const Statement& statement, Context& context) {
+    const std::vector<SqlToken>& tokens = statement.tokens;
+    if (tokens.size() > 2 && tokens[1].kind == SqlTokenKind::Variable) {
+        size_t at = 2;
+        std::string operation;
+        while (at < tokens.size() && tokens[at].kind == SqlTokenKind::Symbol &&
+               !tokens[at].isSymbol('='))
+            operation += tokens[at++].text;
+        if (at + 1 >= tokens.size() || !tokens[at].isSymbol('='))
+            throw syntaxErrorNear(statement.text, tokens[std::min(at, tokens.size() - 1)]);
+        std::string expression(textFrom(statement.text, tokens, at + 1));
+        if (!operation.empty())
+            expression = std::string(tokens[1].text) + " " + operation + " (" + expression + ")";
+        assignVariable(*context.variables, std::string(tokens[1].text),
+                       evaluate(expression, context.variables, statement.quotedIdentifiers));
+        return;
+    }
     if (tokens.size() == 3 && tokens[1].isWord("nocount"))
         noCount_ = tokens[2].isWord("on");
-    // Other options (ANSI settings, TEXTSIZE, ...) change nothing the double does.
+    if (tokens.size() == 3 && tokens[1].isWord("quoted_identifier"))
+        quotedIdentifiers_ = tokens[2].isWord("on");
+}
+
+// DECLARE @name [AS] type [= value] [, ...]
+void Engine::declare(const Statement& statement, Context& context) {
+    const std::vector<SqlToken>& tokens = statement.tokens;
+    size_t i = 1;
+    while (i < tokens.size()) {
+        if (tokens[i].kind != SqlTokenKind::Variable)
+            throw syntaxErrorNear(statement.text, tokens[i]);
+        const std::string name(tokens[i++].text);
+        if (i < tokens.size() && tokens[i].isWord("as"))
+            ++i;
+        if (i < tokens.size() && (tokens[i].isWord("table") || tokens[i].isWord("cursor")))
+            throw notSupported("DECLARE of a table or cursor variable");
+        int depth = 0;
+        const size_t valueStart = i;
+        size_t equals = SIZE_MAX;
+        for (; i < tokens.size(); ++i) {
+            depth += tokens[i].isSymbol('(') ? 1 : tokens[i].isSymbol(')') ? -1 : 0;
+            if (depth == 0 && tokens[i].isSymbol(','))
+                break;
+            if (depth == 0 && tokens[i].isSymbol('=') && equals == SIZE_MAX)
+                equals = i;
+        }
+        if (i == valueStart)
+            throw syntaxErrorAtEnd(statement.text, tokens);
+        Value value;
+        if (equals != SIZE_MAX) {
+            const char* from = tokens[equals + 1 < tokens.size() ? equals + 1 : equals].text.data();
+            const char* to = i < tokens.size() ? tokens[i].text.data() : statement.text.end();
+            value = evaluate(std::string_view(from, static_cast<size_t>(to - from)),
+                             context.variables, statement.quotedIdentifiers);
+        }
+        (*context.variables)[name] = value;
+        if (i < tokens.size())
+            ++i;
+    }
+}
+
+// CREATE PROCEDURE, FUNCTION, VIEW, TRIGGER: the rest of the batch.
+void Engine::createModule(const Statement& statement) {
+    if (statement.startsWith("view", 1))
+        return createView(statement.text, statement.tokens);
+    if (statement.startsWith("trigger", 1))
+        throw notSupported("CREATE TRIGGER");
+    createProcedure(statement.text);
 }
 
 void Engine::waitFor(std::string_view delay, Reply& reply) {
@@ -210,15 +317,23 @@ void Engine::useDatabase(const std::string& name, Reply& reply) {
 
 void Engine::createProcedure(std::string_view text) {
     const Procedure procedure = parseCreateProcedure(text);
-    runSqlite(db_, procedureCatalogueTables);
+    if (procedure.function)
+        returnedExpression(procedure);
+    checkSchemaOf(procedure.name);
     SqliteStatement exists(db_, "select 1 from tds_procedures where name = ?1");
     exists.bind(1, Value::text(procedure.name));
-    if (exists.step())
-        throw ServerError(2714, "There is already an object named '" + procedure.name +
-                                    "' in the database.");
-    SqliteStatement insert(db_, "insert into tds_procedures (name, definition) values (?1, ?2)");
+    const bool taken = exists.step();
+    exists.finish();
+    if (taken)
+        throw ServerError(2714, "There is already an object named '" +
+                                    objectOfStoredName(procedure.name).name + "' in the database.");
+    SqliteStatement insert(db_, "insert into tds_procedures (name, kind, definition, return_type) "
+                                "values (?1, ?2, ?3, ?4)");
     insert.bind(1, Value::text(procedure.name));
-    insert.bind(2, Value::text(procedure.definition));
+    insert.bind(2, Value::text(procedure.function ? "FN" : "P"));
+    insert.bind(3, Value::text(procedure.definition));
+    insert.bind(4, procedure.returnType ? Value::text(procedure.returnType->declaration())
+                                        : Value::null());
     insert.step();
     for (size_t i = 0; i < procedure.parameters.size(); ++i) {
         const ProcedureParameter& parameter = procedure.parameters[i];
@@ -233,15 +348,69 @@ void Engine::createProcedure(std::string_view text) {
         row.bind(6, parameter.defaultValue ? Value::text(*parameter.defaultValue) : Value::null());
         row.step();
     }
+    if (procedure.function)
+        registerUserFunctions();
+}
+
+// CREATE SCHEMA name [AUTHORIZATION owner]
+void Engine::createSchema(const std::vector<SqlToken>& tokens) {
+    if (tokens.size() < 3 || !tokens[2].isName())
+        throw ServerError(102, "Incorrect syntax near 'SCHEMA'.", 15);
+    const std::string name = nameText(tokens[2]);
+    if (schemaId(db_, name) != 0)
+        throw ServerError(2714, "There is already an object named '" + name + "' in the database.");
+    SqliteStatement insert(db_, "insert into tds_schemas (schema_id, name) select max(5, "
+                                "max(schema_id) + 1), ?1 from tds_schemas");
+    insert.bind(1, Value::text(name));
+    insert.step();
+}
+
+void Engine::checkSchemaOf(const std::string& stored) {
+    const ObjectName object = objectOfStoredName(stored);
+    if (schemaId(db_, object.schema) == 0)
+        throw ServerError(2760, "The specified schema name \"" + object.schema +
+                                    "\" either does not exist or you do not have permission to "
+                                    "use it.");
+}
+
+// CREATE VIEW name AS ...: SQLite's view, and the text as written for sp_helptext.
+void Engine::createView(std::string_view text, const std::vector<SqlToken>& tokens) {
+    size_t as = 2;
+    while (as < tokens.size() && !tokens[as].isWord("as"))
+        ++as;
+    if (as == tokens.size())
+        throw ServerError(102, "Incorrect syntax near '" + std::string(tokens.back().text) + "'.",
+                          15);
+    const std::string stored =
+        parseObjectName(
+            std::string_view(tokens[2].text.data(),
+                             static_cast<size_t>(tokens[as].text.data() - tokens[2].text.data())))
+            .stored();
+    checkSchemaOf(stored);
+    const SqliteText sql = translateForSqlite(text, nameScope());
+    runSqlite(db_, sql.sql);
+    SqliteStatement insert(db_, "insert or replace into tds_procedures (name, kind, definition) "
+                                "values (?1, 'V', ?2)");
+    insert.bind(1, Value::text(stored));
+    insert.bind(2, Value::text(std::string(text)));
+    insert.step();
+}
+
+void Engine::dropView(std::string_view text, const std::vector<SqlToken>& tokens) {
+    runSqlite(db_, translateForSqlite(text, nameScope()).sql);
+    SqliteStatement remove(db_, "delete from tds_procedures where name = ?1 and kind = 'V'");
+    remove.bind(1, Value::text(parseObjectName(tokens.back().text).stored()));
+    remove.step();
 }
 
 void Engine::dropProcedure(const std::string& name) {
-    SqliteStatement remove(db_, "delete from tds_procedures where name = ?1");
+    SqliteStatement remove(db_, "delete from tds_procedures where name = ?1 and kind in ('P', "
+                                "'FN')");
     remove.bind(1, Value::text(name));
     remove.step();
     if (sqlite3_changes(db_) == 0)
         throw ServerError(3701,
-                          "Cannot drop the procedure '" + name +
+                          "Cannot drop the procedure '" + objectOfStoredName(name).name +
                               "', because it does not exist or you do not have "
                               "permission.",
                           11);

@@ -2,7 +2,10 @@
 
 #include "Conversions.h"
 #include "Engine.h"
+#include "SqlErrors.h"
+#include "SystemCatalogue.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <random>
@@ -13,6 +16,11 @@ namespace {
 
 void setText(sqlite3_context* context, const std::string& text) {
     sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+std::string valueText(sqlite3_value* value) {
+    return {reinterpret_cast<const char*>(sqlite3_value_text(value)),
+            static_cast<size_t>(sqlite3_value_bytes(value))};
 }
 
 Engine& engineOf(sqlite3_context* context) {
@@ -54,14 +62,47 @@ void newId(sqlite3_context* context, int, sqlite3_value**) {
 void len(sqlite3_context* context, int, sqlite3_value** arguments) {
     if (sqlite3_value_type(arguments[0]) == SQLITE_NULL)
         return sqlite3_result_null(context);
-    std::string text(reinterpret_cast<const char*>(sqlite3_value_text(arguments[0])),
-                     static_cast<size_t>(sqlite3_value_bytes(arguments[0])));
+    std::string text = valueText(arguments[0]);
     while (!text.empty() && text.back() == ' ')
         text.pop_back();
     int64_t characters = 0;
     for (char c : text)
         characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     sqlite3_result_int64(context, characters);
+}
+
+// Division and remainder as SQL Server has them: integers stay integers (truncated toward
+// zero), a zero divisor is an error (SqlErrors.h maps it to 8134), a null gives null.
+template <bool remainder>
+void divide(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL ||
+        sqlite3_value_type(arguments[1]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    const bool integers = sqlite3_value_numeric_type(arguments[0]) == SQLITE_INTEGER &&
+                          sqlite3_value_numeric_type(arguments[1]) == SQLITE_INTEGER;
+    if (integers) {
+        const int64_t a = sqlite3_value_int64(arguments[0]);
+        const int64_t b = sqlite3_value_int64(arguments[1]);
+        if (b == 0)
+            return sqlite3_result_error(context, divideByZero, -1);
+        if (b == -1)
+            return sqlite3_result_int64(context, remainder ? 0 : -a);
+        return sqlite3_result_int64(context, remainder ? a % b : a / b);
+    }
+    const double a = sqlite3_value_double(arguments[0]);
+    const double b = sqlite3_value_double(arguments[1]);
+    if (b == 0)
+        return sqlite3_result_error(context, divideByZero, -1);
+    sqlite3_result_double(context, remainder ? std::fmod(a, b) : a / b);
+}
+
+// CONCAT: its arguments as text, a null as nothing.
+void concat(sqlite3_context* context, int count, sqlite3_value** arguments) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        if (sqlite3_value_type(arguments[i]) != SQLITE_NULL)
+            text += valueText(arguments[i]);
+    setText(context, text);
 }
 
 void isNull(sqlite3_context* context, int, sqlite3_value** arguments) {
@@ -71,6 +112,23 @@ void isNull(sqlite3_context* context, int, sqlite3_value** arguments) {
 
 void dbName(sqlite3_context* context, int, sqlite3_value**) {
     setText(context, engineOf(context).database());
+}
+
+// SCHEMA_ID(name) and SCHEMA_NAME(id), from the current database's schemas.
+void schemaIdOf(sqlite3_context* context, int, sqlite3_value** arguments) {
+    const int id = schemaId(engineOf(context).db(), valueText(arguments[0]));
+    if (id == 0)
+        return sqlite3_result_null(context);
+    sqlite3_result_int(context, id);
+}
+
+void schemaNameOf(sqlite3_context* context, int, sqlite3_value** arguments) {
+    SqliteStatement row(engineOf(context).db(),
+                        "select name from tds_schemas where schema_id = ?1");
+    row.bind(1, valueOf(arguments[0]));
+    if (!row.step())
+        return sqlite3_result_null(context);
+    setText(context, row.value(0).bytes);
 }
 
 void scopeIdentity(sqlite3_context* context, int, sqlite3_value**) {
@@ -100,7 +158,12 @@ void registerFunctions(sqlite3* db, Engine& engine) {
                                   {"newid", 0, newId},
                                   {"len", 1, len},
                                   {"isnull", 2, isNull},
+                                  {"concat", -1, concat},
+                                  {"tds_divide", 2, divide<false>},
+                                  {"tds_modulo", 2, divide<true>},
                                   {"db_name", 0, dbName},
+                                  {"schema_id", 1, schemaIdOf},
+                                  {"schema_name", 1, schemaNameOf},
                                   {"scope_identity", 0, scopeIdentity},
                                   {"tds_version", 0, version},
                                   {"tds_trancount", 0, tranCount}};

@@ -18,8 +18,6 @@ enum PreloginOption : uint8_t {
     poMars = 4,
     poTerminator = 0xFF
 };
-constexpr uint8_t encryptNotSupported = 2;
-constexpr uint8_t encryptOff = 0;
 
 // The server version the double reports: 15.0.2000 (SQL Server 2019's numbering).
 constexpr std::array<uint8_t, 6> serverVersion = {15, 0, 0x07, 0xD0, 0, 0};
@@ -87,24 +85,61 @@ std::string_view utf16Field(std::string_view payload, size_t field) {
 
 } // namespace
 
-std::string preloginReply() {
+std::optional<uint32_t> agreedTdsVersion(uint32_t requested) {
+    if (requested >= tdsVersion74)
+        return tdsVersion74;
+    if (requested >= tdsVersion73A)
+        return requested >= tdsVersion73B ? tdsVersion73B : tdsVersion73A;
+    if (requested >= tdsVersion72)
+        return tdsVersion72;
+    if (requested >= 0x71000000)
+        return tdsVersion71;
+    return std::nullopt;
+}
+
+std::string tdsVersionName(uint32_t version) {
+    std::string name = std::to_string(version >> 28) + "." + std::to_string(version >> 24 & 0xF);
+    if (version == tdsVersion73A)
+        name += "A";
+    else if (version == tdsVersion73B)
+        name += "B";
+    return name;
+}
+
+uint8_t preloginEncryption(std::string_view payload) {
+    WireReader options(payload);
+    while (true) {
+        const uint8_t token = options.u8();
+        if (token == poTerminator)
+            return encryptNotSupported;
+        const uint16_t offset = options.u16be();
+        const uint16_t length = options.u16be();
+        if (size_t{offset} + length > payload.size())
+            throw ProtocolError("PRELOGIN option outside the message");
+        if (token == poEncryption && length >= 1)
+            return static_cast<uint8_t>(payload[offset]);
+    }
+}
+
+std::string preloginReply(uint8_t encryption) {
     return prelogin({{poVersion, std::string(serverVersion.begin(), serverVersion.end())},
-                     {poEncryption, bytes({encryptNotSupported})},
+                     {poEncryption, bytes({encryption})},
                      {poInstance, bytes({0})},
                      {poThreadId, ""},
                      {poMars, bytes({0})}});
 }
 
-std::string preloginRequest() {
+std::string preloginRequest(uint8_t encryption) {
     return prelogin({{poVersion, bytes({0, 0, 0, 0, 0, 0})},
-                     {poEncryption, bytes({encryptOff})},
+                     {poEncryption, bytes({encryption})},
                      {poInstance, bytes({0})},
                      {poThreadId, bytes({0, 0, 0, 0})},
                      {poMars, bytes({0})}});
 }
 
 LoginRequest parseLogin7(std::string_view payload) {
-    if (payload.size() < lfFixedEnd)
+    // TDS 7.1's fixed part ends before the fields that 7.2 added.
+    if (payload.size() < lfChangePassword)
         throw ProtocolError("LOGIN7 shorter than its fixed part");
     WireReader fixed(payload.substr(4));
     LoginRequest login;

@@ -2,21 +2,14 @@
 
 #include "ServerError.h"
 #include "SqlText.h"
+#include "SystemCatalogue.h"
 
 namespace velmora::tds {
-
-const char* const procedureCatalogueTables =
-    "create table if not exists tds_procedures (name nvarchar(128) primary key collate nocase, "
-    "definition ntext not null);"
-    "create table if not exists tds_procedure_parameters (procedure_name nvarchar(128) not null "
-    "collate nocase, ordinal int not null, name nvarchar(128) not null, type nvarchar(64) not "
-    "null, is_output bit not null, default_value nvarchar(4000), primary key (procedure_name, "
-    "ordinal));";
 
 namespace {
 
 [[noreturn]] void notUnderstood(const std::string& why) {
-    throw ServerError(102, "TDS test server: CREATE PROCEDURE not understood: " + why);
+    throw ServerError(102, "TDS test server: CREATE PROCEDURE or FUNCTION not understood: " + why);
 }
 
 class ProcedureParser {
@@ -27,8 +20,9 @@ public:
         Procedure procedure;
         procedure.definition = std::string(text_);
         expectWord("create");
-        if (!(accept("procedure") || accept("proc")))
-            notUnderstood("expected PROCEDURE");
+        procedure.function = accept("function");
+        if (!procedure.function && !(accept("procedure") || accept("proc")))
+            notUnderstood("expected PROCEDURE or FUNCTION");
         procedure.name = qualifiedName();
         const bool parenthesised = acceptSymbol('(');
         while (has() && token().kind == SqlTokenKind::Variable) {
@@ -38,6 +32,10 @@ public:
         }
         if (parenthesised && !acceptSymbol(')'))
             notUnderstood("expected ) after the parameters");
+        if (procedure.function) {
+            expectWord("returns");
+            procedure.returnType = type();
+        }
         while (has() && !token().isWord("as"))
             ++pos_; // WITH RECOMPILE and the like
         if (!has())
@@ -66,18 +64,19 @@ private:
             notUnderstood("expected " + std::string(word));
     }
 
-    // "dbo.name" or "name"; the schema is dropped.
+    // "name", "dbo.name", "[Sales].[name]": the name SQLite keeps it under.
     std::string qualifiedName() {
-        std::string name;
+        ObjectName name;
         while (has() && token().isName()) {
-            name = nameText(token());
+            name.schema = name.name.empty() ? name.schema : name.name;
+            name.name = nameText(token());
             ++pos_;
             if (!acceptSymbol('.'))
                 break;
         }
-        if (name.empty())
+        if (name.name.empty())
             notUnderstood("expected the procedure's name");
-        return name;
+        return name.stored();
     }
 
     ProcedureParameter parameter() {
@@ -85,9 +84,24 @@ private:
         parameter.name = std::string(token().text);
         ++pos_;
         accept("as");
+        parameter.type = type();
+        if (acceptSymbol('=')) {
+            if (!has())
+                notUnderstood("expected a default value");
+            std::string sign = acceptSymbol('-') ? "-" : "";
+            parameter.defaultValue = sign + std::string(token().text);
+            ++pos_;
+        }
+        parameter.output = accept("output") || accept("out");
+        accept("readonly");
+        return parameter;
+    }
+
+    SqlType type() {
         std::string type;
         while (has() && token().kind == SqlTokenKind::Word && !token().isWord("output") &&
-               !token().isWord("out") && !token().isWord("readonly") && !token().isWord("as"))
+               !token().isWord("out") && !token().isWord("readonly") && !token().isWord("as") &&
+               !token().isWord("with"))
             type += (type.empty() ? "" : " ") + std::string(token().text), ++pos_;
         if (acceptSymbol('(')) {
             type += "(";
@@ -99,18 +113,8 @@ private:
         }
         const auto parsed = parseDeclaredType(type);
         if (!parsed)
-            notUnderstood("parameter " + parameter.name + " has no type");
-        parameter.type = *parsed;
-        if (acceptSymbol('=')) {
-            if (!has())
-                notUnderstood("expected a default value");
-            std::string sign = acceptSymbol('-') ? "-" : "";
-            parameter.defaultValue = sign + std::string(token().text);
-            ++pos_;
-        }
-        parameter.output = accept("output") || accept("out");
-        accept("readonly");
-        return parameter;
+            notUnderstood("expected a type");
+        return *parsed;
     }
 
     // The statements inside BEGIN ... END, when the body is one block.

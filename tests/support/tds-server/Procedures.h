@@ -1,8 +1,7 @@
 #pragma once
-// Stored procedures of the double. CREATE PROCEDURE is parsed for its name, its parameters
-// (types, defaults, OUTPUT) and its body; each database keeps them in two catalogue tables:
-//   tds_procedures(name, definition)            the text as it was created, for sp_helptext
-//   tds_procedure_parameters(procedure_name, ordinal, name, type, is_output, default_value)
+// Stored procedures and scalar functions of the double. CREATE PROCEDURE and CREATE FUNCTION are
+// parsed for the name, the parameters (types, defaults, OUTPUT) and the body; each database
+// keeps them in its modules (tds_procedures, tds_procedure_parameters: see SystemCatalogue.h).
 // Running one runs its body's statements with the parameters bound by name.
 #include "SqlTypes.h"
 
@@ -21,16 +20,19 @@ struct ProcedureParameter {
 };
 
 struct Procedure {
-    std::string name;
+    std::string name; // as SQLite keeps it: "p", "Sales.p"
     std::vector<ProcedureParameter> parameters;
     std::string definition; // CREATE PROCEDURE ... as written
     std::string body;       // the statements after AS
+    bool function = false;
+    std::optional<SqlType> returnType; // a function's
 };
 
-// Throws ServerError when the text is no CREATE PROCEDURE the double understands.
+// Throws ServerError when the text is no CREATE PROCEDURE or CREATE FUNCTION (of a scalar
+// function) that the double understands.
 Procedure parseCreateProcedure(std::string_view text);
 
-// The DDL of the two catalogue tables, run in every database.
-extern const char* const procedureCatalogueTables;
+// A function's RETURN expression; throws when its body is more than one RETURN statement.
+std::string returnedExpression(const Procedure& function);
 
 } // namespace velmora::tds

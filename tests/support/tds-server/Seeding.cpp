@@ -1,7 +1,7 @@
 #include "Seeding.h"
 
 #include "Engine.h"
-#include "Procedures.h"
+#include "SystemCatalogue.h"
 
 #include <fstream>
 #include <sstream>
@@ -38,11 +38,12 @@ std::vector<std::string> batchesOf(const std::filesystem::path& script) {
     return batches;
 }
 
-void createEmpty(const std::filesystem::path& file) {
+void createEmpty(const std::filesystem::path& file, bool master) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     // WAL lets sessions read while another writes.
-    runSqlite(db, std::string("pragma journal_mode = wal;") + procedureCatalogueTables);
+    runSqlite(db, "pragma journal_mode = wal");
+    createSystemCatalogue(db, master);
     sqlite3_close_v2(db);
 }
 
@@ -57,7 +58,7 @@ void prepareDatabases(const DataDirectory& data, const std::filesystem::path& se
         if (entry.path().extension() == ".sql")
             scripts.push_back(entry.path());
     for (const auto& script : scripts)
-        createEmpty(data.fileOf(script.stem().string()));
+        createEmpty(data.fileOf(script.stem().string()), script.stem() == "master");
     for (const auto& script : scripts) {
         Engine engine(data, script.stem().string());
         for (const std::string& batch : batchesOf(script)) {
@@ -66,10 +67,10 @@ void prepareDatabases(const DataDirectory& data, const std::filesystem::path& se
         }
     }
     Engine master(data, "master");
-    runSqlite(master.db(), "delete from sysdatabases");
+    runSqlite(master.db(), "delete from tds_databases");
     int id = 0;
     for (const std::string& database : data.databases()) {
-        SqliteStatement row(master.db(), "insert into sysdatabases (name, dbid, crdate, filename, "
+        SqliteStatement row(master.db(), "insert into tds_databases (name, dbid, crdate, filename, "
                                          "cmptlevel) values (?1, ?2, getdate(), ?3, 150)");
         row.bind(1, Value::text(database));
         row.bind(2, Value::of(int64_t{++id}));

@@ -1,19 +1,31 @@
-// velmora-tds-server: a TDS 7.4 test double for Velmora 2's tests. It speaks enough of SQL
-// Server's protocol for the FreeTDS ODBC driver (login, batches, RPC, catalogue procedures,
-// cancel) over SQLite files; it is not SQL Server and not an SQL engine of its own.
+// velmora-tds-server: a TDS 7.1-7.4 test double for Velmora 2's tests. It speaks enough of SQL
+// Server's protocol for the FreeTDS ODBC driver and other clients (encryption, login, batches,
+// RPC, catalogue procedures, cancel) over SQLite files; it is not SQL Server and not an SQL
+// engine of its own.
 //
 //   velmora-tds-server --data DIR [--seeds DIR] [--port N] [--port-file FILE]
-//                      [--stall | --drop-after-rows N] [--parent PID]
+//                      [--stall | --drop-after-rows N] [--azure] [--parent PID]
+//                      [--encryption off|on|required|not-supported]
+//                      [--certificate FILE --key FILE]
 //
 //   --data DIR            the databases (made from the seed scripts when DIR has no master.db)
 //   --port N              the loopback port to listen on; 0 (the default) picks a free one
 //   --port-file FILE      where to write the port once the server listens
 //   --stall               accept connections and never answer (a server that hangs)
 //   --drop-after-rows N   close the connection once a result has sent N rows (a lost server)
+//   --azure               answer as Azure SQL Database: USE refused (40508), the login's
+//                         database is where a session works, no sysdatabases
 //   --parent PID          end when process PID (a test that started the server) has ended
+//   --encryption MODE     what PRELOGIN answers (see Encryption.h); off, the default, is a
+//                         default SQL Server installation: the login packet always under TLS,
+//                         the whole session when the client asks
+//   --certificate FILE    the server's certificate and its private key (PEM); without them
+//   --key FILE            the server makes a self-signed one at start, as SQL Server does
 //
 // Logins are checked against master's tds_users (the seed gives sa the password in
 // seed/master.sql); every login attempt is recorded in master's tds_logins.
+#include "Certificates.h"
+#include "Encryption.h"
 #include "Seeding.h"
 #include "Session.h"
 
@@ -23,6 +35,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <netinet/in.h>
 #include <string>
 #include <sys/socket.h>
@@ -41,15 +54,28 @@ struct Arguments {
     std::filesystem::path portFile;
     bool stall = false;
     std::optional<uint64_t> dropAfterRows;
+    bool azure = false;
     pid_t parent = 0;
+    EncryptionMode encryption = EncryptionMode::Off;
+    std::filesystem::path certificate;
+    std::filesystem::path key;
 };
 
 [[noreturn]] void usage(const std::string& problem) {
     std::fprintf(stderr,
                  "velmora-tds-server: %s\nusage: velmora-tds-server --data DIR [--seeds DIR] "
-                 "[--port N] [--port-file FILE] [--stall | --drop-after-rows N] [--parent PID]\n",
+                 "[--port N] [--port-file FILE] [--stall | --drop-after-rows N] [--azure] "
+                 "[--parent PID] [--encryption off|on|required|not-supported] [--certificate "
+                 "FILE --key FILE]\n",
                  problem.c_str());
     std::exit(2);
+}
+
+EncryptionMode encryptionMode(const std::string& name) {
+    const std::optional<EncryptionMode> mode = encryptionModeNamed(name);
+    if (!mode)
+        usage("--encryption takes off, on, required or not-supported");
+    return *mode;
 }
 
 Arguments parseArguments(int argc, char** argv) {
@@ -73,14 +99,45 @@ Arguments parseArguments(int argc, char** argv) {
             arguments.stall = true;
         else if (option == "--drop-after-rows")
             arguments.dropAfterRows = std::stoull(value());
+        else if (option == "--azure")
+            arguments.azure = true;
         else if (option == "--parent")
             arguments.parent = std::stoi(value());
+        else if (option == "--encryption")
+            arguments.encryption = encryptionMode(value());
+        else if (option == "--certificate")
+            arguments.certificate = value();
+        else if (option == "--key")
+            arguments.key = value();
         else
             usage("unknown option " + option);
     }
     if (arguments.data.empty())
         usage("--data is required");
+    if (arguments.certificate.empty() != arguments.key.empty())
+        usage("--certificate and --key go together");
     return arguments;
+}
+
+// A PEM file of the command line: a regular file of reasonable size.
+std::string readPem(const std::filesystem::path& file) {
+    constexpr std::uintmax_t largest = 1 << 20;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error) ||
+        std::filesystem::file_size(file, error) > largest)
+        throw std::runtime_error(file.string() + " is not a certificate or key file");
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The certificate PRELOGIN's TLS uses: the one given, or, as SQL Server makes when it has none,
+// a self-signed one for this start.
+std::optional<TlsContext> serverTls(const Arguments& arguments) {
+    if (arguments.encryption == EncryptionMode::NotSupported)
+        return std::nullopt;
+    if (!arguments.certificate.empty())
+        return TlsContext::server({readPem(arguments.certificate), readPem(arguments.key)});
+    return TlsContext::server(makeCertificate({"SSL_Self_Signed_Fallback", {}}));
 }
 
 int listenOnLoopback(int& port) {
@@ -125,13 +182,16 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     if (arguments.parent != 0)
         endWithParent(arguments.parent);
-    const ServerOptions options{DataDirectory(arguments.data), arguments.dropAfterRows};
+    std::optional<ServerOptions> prepared;
     try {
-        prepareDatabases(options.data, arguments.seeds);
+        prepared = ServerOptions{DataDirectory(arguments.data), arguments.dropAfterRows,
+                                 arguments.azure, arguments.encryption, serverTls(arguments)};
+        prepareDatabases(prepared->data, arguments.seeds);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "velmora-tds-server: %s\n", error.what());
         return 1;
     }
+    const ServerOptions& options = *prepared;
     int port = arguments.port;
     const int listener = listenOnLoopback(port);
     if (!arguments.portFile.empty())

@@ -7,13 +7,16 @@ namespace velmora::tds {
 
 class ServerError : public std::runtime_error {
 public:
-    ServerError(int errorNumber, std::string message, int errorSeverity = 16, int errorState = 1)
+    ServerError(int errorNumber, std::string message, int errorSeverity = 16, int errorState = 1,
+                int errorLine = 0)
         : std::runtime_error(std::move(message)), number(errorNumber), severity(errorSeverity),
-          state(errorState) {}
+          state(errorState), line(errorLine) {}
 
     int number;
     int severity;
     int state;
+    int line;              // in the batch or procedure; 0 until the statement's is known
+    std::string procedure; // the procedure it was raised in, if any
 };
 
 // Errors of the SQLite engine behind the server, which is no SQL Server and says so.

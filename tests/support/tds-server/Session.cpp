@@ -15,8 +15,8 @@ struct Dropped {};
 
 class NetworkReply : public Reply {
 public:
-    NetworkReply(Channel& channel, std::optional<uint64_t> dropAfterRows)
-        : channel_(channel), dropAfterRows_(dropAfterRows) {}
+    NetworkReply(Channel& channel, uint32_t tdsVersion, std::optional<uint64_t> dropAfterRows)
+        : Reply(tdsVersion), channel_(channel), dropAfterRows_(dropAfterRows) {}
 
     void rowWritten(uint64_t row) override {
         if (out.size() >= 32 * 1024)
@@ -47,15 +47,6 @@ private:
     std::optional<uint64_t> dropAfterRows_;
 };
 
-// The SQL text of a batch, after its ALL_HEADERS.
-std::string_view afterHeaders(std::string_view payload) {
-    WireReader in(payload);
-    const uint32_t length = in.u32();
-    if (length < 4 || length > payload.size())
-        throw ProtocolError("ALL_HEADERS longer than the message");
-    return payload.substr(length);
-}
-
 const char* const rpcNames[] = {nullptr,
                                 "sp_cursor",
                                 "sp_cursoropen",
@@ -78,8 +69,8 @@ struct ProcedureCall {
     std::vector<Argument> arguments;
 };
 
-std::vector<ProcedureCall> readCalls(std::string_view payload) {
-    WireReader in(afterHeaders(payload));
+std::vector<ProcedureCall> readCalls(std::string_view body) {
+    WireReader in(body);
     std::vector<ProcedureCall> calls;
     while (!in.atEnd()) {
         ProcedureCall call;
@@ -101,7 +92,9 @@ std::vector<ProcedureCall> readCalls(std::string_view payload) {
             Argument argument;
             argument.name = utf16ToUtf8(in.bVarchar());
             argument.output = (in.u8() & 0x01) != 0;
-            argument.value = readTypedValue(in).value;
+            TypedValue typed = readTypedValue(in);
+            argument.value = std::move(typed.value);
+            argument.type = typed.type;
             call.arguments.push_back(std::move(argument));
         }
         calls.push_back(std::move(call));
@@ -113,13 +106,18 @@ std::vector<ProcedureCall> readCalls(std::string_view payload) {
 
 template <typename Work>
 void Session::reply(Work work) {
-    NetworkReply reply(channel_, options_.dropAfterRows);
+    NetworkReply reply(channel_, tdsVersion_, options_.dropAfterRows);
     try {
         work(reply);
     } catch (const Cancelled&) {
+        // The interrupted reply ends where it was, between tokens, as a message of its own;
+        // the acknowledgement is the message that follows it.
         reply.out.clear();
-        writeDone(reply.out, tkDone, doneAttention);
+        reply.finish();
         channel_.acknowledgeAttention();
+        NetworkReply acknowledgement(channel_, tdsVersion_, std::nullopt);
+        writeDone(acknowledgement.out, tkDone, doneAttention);
+        return acknowledgement.finish();
     } catch (const ServerError& error) {
         reply.message(error);
         writeDone(reply.out, tkDone, doneError);
@@ -142,13 +140,17 @@ void Session::run() {
 bool Session::logIn() {
     std::optional<Message> message = channel_.receive();
     if (message && message->type == ptPrelogin) {
-        channel_.write(preloginReply());
-        channel_.endReply();
+        if (!negotiateEncryption(*message))
+            return false;
         message = channel_.receive();
     }
     if (!message || message->type != ptLogin7)
         return false;
     const LoginRequest login = parseLogin7(message->payload);
+    const std::optional<uint32_t> version = agreedTdsVersion(login.tdsVersion);
+    if (!version)
+        throw ProtocolError("TDS versions before 7.1 are not supported");
+    tdsVersion_ = *version;
     const uint32_t packetSize =
         login.packetSize == 0 ? 4096 : std::clamp<uint32_t>(login.packetSize, 512, 32767);
     bool accepted = false;
@@ -166,7 +168,7 @@ bool Session::logIn() {
             out.message(ServerError(18456, "Login failed for user '" + login.userName + "'.", 14));
             return writeDone(out.out, tkDone, doneError);
         }
-        engine_ = std::make_unique<Engine>(options_.data, "master");
+        engine_ = std::make_unique<Engine>(options_.data, "master", options_.azure);
         engine_->useDatabase(database, out);
         writeEnvChange(out.out, ecLanguage, "us_english", "");
         out.message(ServerError(5703, "Changed language setting to us_english.", 0, 1));
@@ -180,17 +182,46 @@ bool Session::logIn() {
     return accepted;
 }
 
+bool Session::negotiateEncryption(const Message& prelogin) {
+    const EncryptionAgreement agreement =
+        agreeEncryption(preloginEncryption(prelogin.payload), options_.encryption);
+    channel_.write(preloginReply(agreement.answer));
+    channel_.endReply();
+    if (agreement.refused)
+        return false;
+    if (agreement.scope)
+        channel_.startTls(std::make_unique<TlsSession>(*options_.tls), *agreement.scope);
+    encryption_ = agreement.scope;
+    return true;
+}
+
+std::string_view Session::requestBody(std::string_view payload) const {
+    if (tdsVersion_ < tdsVersion72)
+        return payload;
+    WireReader in(payload);
+    const uint32_t length = in.u32();
+    if (length < 4 || length > payload.size())
+        throw ProtocolError("ALL_HEADERS longer than the message");
+    return payload.substr(length);
+}
+
 // Checks the login against master's users and records what arrived, password included: tests
 // read tds_logins to see exactly what a client sent.
 bool Session::checkPassword(const LoginRequest& login) {
     Engine master(options_.data, "master");
-    SqliteStatement user(master.db(), "select password from tds_users where name = ?1 collate "
-                                      "nocase");
-    user.bind(1, Value::text(login.userName));
-    const bool accepted = user.step() && user.value(0).bytes == login.password;
+    bool accepted = false;
+    {
+        // Finished before the record is written: a read still open would make the write fail
+        // at once when another session has written since (SQLite's WAL snapshot).
+        SqliteStatement user(master.db(), "select password from tds_users where name = ?1 "
+                                          "collate nocase");
+        user.bind(1, Value::text(login.userName));
+        accepted = user.step() && user.value(0).bytes == login.password;
+    }
     SqliteStatement record(master.db(),
                            "insert into tds_logins (user_name, password, database_name, app_name, "
-                           "host_name, packet_size, accepted) values (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+                           "host_name, packet_size, accepted, encryption, tds_version) values (?1, "
+                           "?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
     record.bind(1, Value::text(login.userName));
     record.bind(2, Value::text(login.password));
     record.bind(3, Value::text(login.database));
@@ -198,6 +229,8 @@ bool Session::checkPassword(const LoginRequest& login) {
     record.bind(5, Value::text(login.hostName));
     record.bind(6, Value::of(int64_t{login.packetSize}));
     record.bind(7, Value::of(int64_t{accepted}));
+    record.bind(8, Value::text(encryptionName(encryption_)));
+    record.bind(9, Value::text(tdsVersionName(tdsVersion_)));
     record.step();
     return accepted;
 }
@@ -219,12 +252,12 @@ void Session::serve(const Message& message) {
 }
 
 void Session::sqlBatch(std::string_view payload) {
-    const std::string sql = utf16ToUtf8(afterHeaders(payload));
+    const std::string sql = utf16ToUtf8(requestBody(payload));
     reply([&](Reply& out) { engine_->runBatch(sql, out); });
 }
 
 void Session::rpc(std::string_view payload) {
-    const std::vector<ProcedureCall> calls = readCalls(payload);
+    const std::vector<ProcedureCall> calls = readCalls(requestBody(payload));
     reply([&](Reply& out) {
         for (size_t i = 0; i < calls.size(); ++i)
             engine_->runProcedure(calls[i].name, calls[i].arguments, out, i + 1 < calls.size());
@@ -232,7 +265,7 @@ void Session::rpc(std::string_view payload) {
 }
 
 void Session::transactionManager(std::string_view payload) {
-    WireReader in(afterHeaders(payload));
+    WireReader in(requestBody(payload));
     enum : uint16_t { tmBegin = 5, tmCommit = 7, tmRollback = 8 };
     const uint16_t request = in.u16();
     reply([&](Reply& out) {

@@ -1,5 +1,7 @@
 #include "SqlText.h"
 
+#include "ServerError.h"
+#include "SystemCatalogue.h"
 #include "Text.h"
 
 #include <array>
@@ -36,7 +38,7 @@ size_t delimitedEnd(std::string_view sql, size_t pos, char close) {
     return sql.size();
 }
 
-size_t tokenEnd(std::string_view sql, size_t pos, SqlTokenKind& kind) {
+size_t tokenEnd(std::string_view sql, size_t pos, bool quotedIdentifiers, SqlTokenKind& kind) {
     const char c = sql[pos];
     const auto next = [&](size_t at) { return at < sql.size() ? sql[at] : '\0'; };
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
@@ -65,7 +67,7 @@ size_t tokenEnd(std::string_view sql, size_t pos, SqlTokenKind& kind) {
         return delimitedEnd(sql, pos + 1, ']');
     }
     if (c == '"') {
-        kind = SqlTokenKind::QuotedName;
+        kind = quotedIdentifiers ? SqlTokenKind::QuotedName : SqlTokenKind::String;
         return delimitedEnd(sql, pos + 1, '"');
     }
     if (c == '@') {
@@ -107,33 +109,10 @@ size_t tokenEnd(std::string_view sql, size_t pos, SqlTokenKind& kind) {
     return pos + 1;
 }
 
-// Statements the server runs itself; they end at the end of their line.
-bool endsAtLineEnd(std::string_view firstWord) {
-    static const std::array<std::string_view, 13> words = {
-        "print",   "use",   "raiserror", "throw",    "set",     "exec", "execute",
-        "waitfor", "begin", "commit",    "rollback", "declare", "save"};
-    const std::string word = lowerAscii(firstWord);
-    for (std::string_view candidate : words)
-        if (word == candidate)
-            return true;
-    return false;
-}
-
-std::string_view trimmedText(std::string_view text) {
-    const auto blank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-    };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 class Rewriter {
 public:
-    Rewriter(std::string_view statement, std::string currentDatabase)
-        : tokens_(tokenize(statement)), current_(std::move(currentDatabase)) {
+    Rewriter(std::string_view statement, const NameScope& scope)
+        : tokens_(tokenize(statement, scope.quotedIdentifiers)), scope_(scope) {
         for (const SqlToken& token : tokens_)
             pieces_.emplace_back(token.text);
         for (size_t i = 0; i < tokens_.size(); ++i)
@@ -144,12 +123,20 @@ public:
     SqliteText run() {
         literals();
         names();
+        divisions();
         maxLengths();
-        if (isCreateTable())
+        if (isCreateTable()) {
             identityColumns();
+            caseInsensitiveColumns();
+        }
         SqliteText text;
-        for (const std::string& piece : pieces_)
-            text.sql += piece;
+        for (size_t i = 0; i < pieces_.size(); ++i) {
+            if (!pieces_[i].empty())
+                text.origins.emplace_back(
+                    text.sql.size(),
+                    static_cast<size_t>(tokens_[i].text.data() - tokens_[0].text.data()));
+            text.sql += pieces_[i];
+        }
         text.otherDatabases = std::move(otherDatabases_);
         return text;
     }
@@ -163,7 +150,7 @@ private:
         for (size_t s = 0; s < significant_.size(); ++s) {
             const SqlToken& token = at(s);
             if (token.kind == SqlTokenKind::String && token.text[0] != '\'')
-                piece(s) = std::string(token.text.substr(1));
+                piece(s) = sqlString(stringValue(token));
             else if (token.kind == SqlTokenKind::Number && token.text.size() > 1 &&
                      (token.text[1] == 'x' || token.text[1] == 'X')) {
                 std::string hex(token.text.substr(2));
@@ -188,7 +175,8 @@ private:
         return name;
     }
 
-    // Dotted names: "db.dbo.t" and "db..t" become "db.t", "dbo.t" becomes "t".
+    // Dotted names: the schema goes into the object's SQLite name ("Sales.Customer"), dbo goes,
+    // a database becomes SQLite's (the current one "main", another attached).
     void names() {
         for (size_t s = 0; s < significant_.size(); ++s) {
             if (!at(s).isName() || (s > 0 && at(s - 1).isSymbol('.')))
@@ -204,41 +192,86 @@ private:
                     end += 1;
                 }
             }
-            rewriteName(parts, s);
+            if (parts.back() != SIZE_MAX)
+                rewriteName(parts, end);
             s = end - 1;
         }
     }
 
-    void rewriteName(const std::vector<size_t>& parts, size_t first) {
-        if (parts.size() == 1) {
-            // The list of databases is master's, and reachable from every database.
-            if (at(first).isWord("sysdatabases") && !equalsIgnoringCase(current_, "master")) {
-                piece(first) = "master.sysdatabases";
-                otherDatabases_.push_back("master");
-            }
-            return;
+    std::string partText(size_t part) const {
+        return part == SIZE_MAX ? std::string() : nameText(at(part));
+    }
+
+    bool isSchema(const std::string& name) const {
+        for (const std::string& schema : scope_.schemas)
+            if (equalsIgnoringCase(schema, name))
+                return true;
+        return false;
+    }
+
+    void rewriteName(const std::vector<size_t>& parts, size_t end) {
+        size_t database = SIZE_MAX, schema = SIZE_MAX, object = parts[0];
+        if (parts.size() >= 2 && isSchema(partText(parts[0]))) {
+            schema = parts[0]; // schema.object[.column]
+            object = parts[1];
+        } else if (parts.size() == 3 || parts.size() == 4) {
+            database = parts[parts.size() - 3]; // [server.]database.schema.object
+            schema = parts[parts.size() - 2];
+            object = parts.back();
+        } else if (parts.size() != 1) {
+            return; // alias.column
         }
-        if (parts.back() == SIZE_MAX)
+        ObjectName name{partText(schema), partText(object)};
+        if (name.schema.empty())
+            name.schema = "dbo";
+        const bool listOfDatabases = name.inDbo() && equalsIgnoringCase(name.name, "sysdatabases");
+        if (listOfDatabases)
+            name = {"sys", "sysdatabases"};
+        const bool serverWide = isServerWideView(name);
+        if (parts.size() == 1 && !serverWide)
             return;
-        if (parts.size() == 2) {
-            if (nameText(at(parts[0])) == "dbo")
-                clear(first, parts[1]);
-            return;
+        std::string target = serverWide ? "master" : partText(database);
+        const bool current = target.empty() || equalsIgnoringCase(target, scope_.database);
+        if (!current && !serverWide && scope_.azure)
+            throw ServerError(40515,
+                              "Reference to database and/or server name in '" +
+                                  std::string(tokenText(parts[0], end)) +
+                                  "' is not supported in this version of SQL Server.",
+                              15);
+        std::string sql;
+        if (!current) {
+            otherDatabases_.push_back(target);
+            sql = quotedName(target) + ".";
+        } else if (database != SIZE_MAX) {
+            sql = "main.";
         }
-        // The database and the object; the schema (and a server name) go.
-        const size_t database = parts[parts.size() - 3];
-        const size_t object = parts.back();
-        if (database == SIZE_MAX)
-            return;
-        const bool current = equalsIgnoringCase(nameText(at(database)), current_);
-        if (!current)
-            otherDatabases_.push_back(nameText(at(database)));
-        const std::string databaseText =
-            current ? std::string("main") : std::string(at(database).text);
-        const std::string objectText(at(object).text);
-        clear(first, object);
-        pieces_[significant_[object]].clear();
-        piece(first) = databaseText + "." + objectText;
+        sql += name.inDbo() ? std::string(at(object).text) : quotedName(name.stored());
+        if (serverWide && scope_.azure)
+            sql = azureView(name, sql);
+        clear(parts[0], object);
+        piece(object).clear();
+        piece(parts[0]) = sql;
+        // A table-valued system function takes no arguments here: sys.fn_helpcollations().
+        if (equalsIgnoringCase(name.schema, "sys") && has(end + 1) && at(end).isSymbol('(') &&
+            at(end + 1).isSymbol(')'))
+            clear(end, end + 2);
+    }
+
+    // Azure SQL Database has no sysdatabases, and a user database's sys.databases shows that
+    // database and master only.
+    std::string azureView(const ObjectName& name, const std::string& sql) const {
+        if (equalsIgnoringCase(name.name, "sysdatabases"))
+            return "sysdatabases"; // which no database has
+        if (equalsIgnoringCase(scope_.database, "master"))
+            return sql;
+        return "(select * from " + sql + " where name in ('master', " + sqlString(scope_.database) +
+               "))";
+    }
+
+    std::string_view tokenText(size_t from, size_t to) const {
+        const char* start = at(from).text.data();
+        const SqlToken& last = at(to - 1);
+        return {start, static_cast<size_t>(last.text.data() + last.text.size() - start)};
     }
 
     // Empties the significant tokens [from, to) and the blanks between them.
@@ -246,6 +279,78 @@ private:
         const size_t end = to < significant_.size() ? significant_[to] : tokens_.size();
         for (size_t i = significant_[from]; i < end; ++i)
             pieces_[i].clear();
+    }
+
+    // "a / b" and "a % b" as tds_divide(a, b) and tds_modulo(a, b), which raise SQL Server's
+    // error on a zero divisor where SQLite gives null. The left operand takes in the terms of
+    // equal precedence before it, so "a * b / c" stays (a * b) / c.
+    void divisions() {
+        for (size_t s = 1; s + 1 < significant_.size(); ++s) {
+            if (!at(s).isSymbol('/') && !at(s).isSymbol('%'))
+                continue;
+            const size_t left = termStart(s - 1);
+            const size_t right = operandEnd(s + 1);
+            if (left == SIZE_MAX || right == SIZE_MAX)
+                continue;
+            piece(left) = (at(s).isSymbol('/') ? "tds_divide(" : "tds_modulo(") + piece(left);
+            piece(s) = ",";
+            piece(right) += ")";
+        }
+    }
+
+    size_t termStart(size_t end) const {
+        size_t start = operandStart(end);
+        while (start != SIZE_MAX && start >= 2 &&
+               (at(start - 1).isSymbol('*') || at(start - 1).isSymbol('/') ||
+                at(start - 1).isSymbol('%')))
+            start = operandStart(start - 2);
+        return start;
+    }
+
+    // The first token of the operand that ends at `end`: a literal, a variable, a dotted name,
+    // a call or a parenthesised expression.
+    size_t operandStart(size_t end) const {
+        size_t start = end;
+        if (at(end).isSymbol(')')) {
+            for (int depth = 0;; --start) {
+                depth += at(start).isSymbol(')') ? 1 : at(start).isSymbol('(') ? -1 : 0;
+                if (depth == 0)
+                    break;
+                if (start == 0)
+                    return SIZE_MAX;
+            }
+            if (start == 0 || !at(start - 1).isName())
+                return start;
+            --start;
+        } else if (!at(end).isName() && at(end).kind != SqlTokenKind::Number &&
+                   at(end).kind != SqlTokenKind::String && at(end).kind != SqlTokenKind::Variable) {
+            return SIZE_MAX;
+        }
+        while (start >= 2 && at(start - 1).isSymbol('.') && at(start - 2).isName())
+            start -= 2;
+        return start;
+    }
+
+    // The last token of the operand that starts at `start`, a sign included.
+    size_t operandEnd(size_t start) const {
+        while (has(start) && (at(start).isSymbol('-') || at(start).isSymbol('+')))
+            ++start;
+        if (!has(start))
+            return SIZE_MAX;
+        if (at(start).isName())
+            while (has(start + 2) && at(start + 1).isSymbol('.') && at(start + 2).isName())
+                start += 2;
+        if (at(start).isName() && has(start + 1) && at(start + 1).isSymbol('('))
+            ++start;
+        if (at(start).isSymbol('(')) {
+            for (int depth = 0; has(start); ++start) {
+                depth += at(start).isSymbol('(') ? 1 : at(start).isSymbol(')') ? -1 : 0;
+                if (depth == 0)
+                    return start;
+            }
+            return SIZE_MAX;
+        }
+        return at(start).isSymbol(')') || at(start).kind == SqlTokenKind::Symbol ? SIZE_MAX : start;
     }
 
     void maxLengths() {
@@ -291,6 +396,51 @@ private:
         }
     }
 
+    // Character columns compare and sort without regard to case, as in the server's collation
+    // (SQL_Latin1_General_CP1_CI_AS); a collation of SQL Server's own is SQLite's nearest.
+    void caseInsensitiveColumns() {
+        size_t s = 0;
+        while (has(s) && !at(s).isSymbol('('))
+            ++s;
+        int depth = 0;
+        bool columnStart = true;
+        for (++s; has(s); ++s) {
+            if (at(s).isSymbol('('))
+                ++depth;
+            else if (at(s).isSymbol(')') && depth-- == 0)
+                break;
+            if (depth == 0 && at(s).isSymbol(',')) {
+                columnStart = true;
+                continue;
+            }
+            if (!columnStart || depth != 0)
+                continue;
+            columnStart = false;
+            if (!has(s + 1) || !isCharacterType(at(s + 1)) || at(s).isWord("constraint"))
+                continue;
+            size_t typeEnd = s + 2;
+            if (has(typeEnd) && at(typeEnd).isSymbol('('))
+                while (has(typeEnd) && !at(typeEnd++).isSymbol(')')) {
+                }
+            if (has(typeEnd + 1) && at(typeEnd).isWord("collate")) {
+                const bool caseSensitive =
+                    lowerAscii(at(typeEnd + 1).text).find("_cs") != std::string::npos;
+                piece(typeEnd + 1) = caseSensitive ? "binary" : "nocase";
+            } else {
+                piece(typeEnd - 1) += " collate nocase";
+            }
+        }
+    }
+
+    static bool isCharacterType(const SqlToken& token) {
+        static const std::array<std::string_view, 7> types = {
+            "char", "varchar", "nchar", "nvarchar", "text", "ntext", "sysname"};
+        for (std::string_view type : types)
+            if (token.isWord(type))
+                return true;
+        return false;
+    }
+
     // The "key" of a "primary key" in the column definition starting at `from`.
     size_t primaryKeyOfColumn(size_t from) const {
         int depth = 0;
@@ -308,9 +458,9 @@ private:
     }
 
     std::vector<SqlToken> tokens_;
+    const NameScope& scope_;
     std::vector<std::string> pieces_;
     std::vector<size_t> significant_;
-    std::string current_;
     std::vector<std::string> otherDatabases_;
 };
 
@@ -320,33 +470,21 @@ bool SqlToken::isWord(std::string_view word) const {
     return kind == SqlTokenKind::Word && equalsIgnoringCase(text, word);
 }
 
-bool startsSqlStatement(std::string_view firstWord) {
-    static const std::array<std::string_view, 19> words = {
-        "select", "insert", "update",  "delete",  "create",  "drop",    "alter",
-        "with",   "pragma", "replace", "values",  "explain", "analyze", "attach",
-        "detach", "vacuum", "reindex", "release", "truncate"};
-    const std::string word = lowerAscii(firstWord);
-    for (std::string_view candidate : words)
-        if (word == candidate)
-            return true;
-    return false;
-}
-
-std::vector<SqlToken> tokenize(std::string_view sql) {
+std::vector<SqlToken> tokenize(std::string_view sql, bool quotedIdentifiers) {
     std::vector<SqlToken> tokens;
     size_t pos = 0;
     while (pos < sql.size()) {
         SqlTokenKind kind = SqlTokenKind::Symbol;
-        const size_t end = tokenEnd(sql, pos, kind);
+        const size_t end = tokenEnd(sql, pos, quotedIdentifiers, kind);
         tokens.push_back({kind, sql.substr(pos, end - pos)});
         pos = end;
     }
     return tokens;
 }
 
-std::vector<SqlToken> significant(std::string_view sql) {
+std::vector<SqlToken> significant(std::string_view sql, bool quotedIdentifiers) {
     std::vector<SqlToken> tokens;
-    for (const SqlToken& token : tokenize(sql))
+    for (const SqlToken& token : tokenize(sql, quotedIdentifiers))
         if (!token.isBlank())
             tokens.push_back(token);
     return tokens;
@@ -374,59 +512,52 @@ std::string nameText(const SqlToken& token) {
 }
 
 std::string stringValue(const SqlToken& token) {
-    std::string_view text = token.text.substr(token.text.find('\'') + 1);
-    if (!text.empty() && text.back() == '\'')
+    const size_t open = token.text.find_first_of("'\"");
+    const char quote = token.text[open];
+    std::string_view text = token.text.substr(open + 1);
+    if (!text.empty() && text.back() == quote)
         text.remove_suffix(1);
     std::string value;
     for (size_t i = 0; i < text.size(); ++i) {
         value += text[i];
-        if (text[i] == '\'' && i + 1 < text.size() && text[i + 1] == '\'')
+        if (text[i] == quote && i + 1 < text.size() && text[i + 1] == quote)
             ++i;
     }
     return value;
 }
 
-std::vector<std::string_view> splitStatements(std::string_view batch) {
-    const std::vector<SqlToken> tokens = tokenize(batch);
-    std::vector<std::string_view> statements;
-    size_t i = 0;
-    bool first = true;
-    const auto offset = [&](size_t index) {
-        return index < tokens.size() ? static_cast<size_t>(tokens[index].text.data() - batch.data())
-                                     : batch.size();
-    };
-    while (i < tokens.size()) {
-        while (i < tokens.size() && (tokens[i].isBlank() || tokens[i].isSymbol(';')))
-            ++i;
-        if (i == tokens.size())
-            break;
-        const size_t start = i;
-        size_t nextWord = i + 1;
-        while (nextWord < tokens.size() && tokens[nextWord].isBlank())
-            ++nextWord;
-        const bool createProcedure =
-            tokens[i].isWord("create") && nextWord < tokens.size() &&
-            (tokens[nextWord].isWord("procedure") || tokens[nextWord].isWord("proc"));
-        const bool lineEnded =
-            tokens[i].kind == SqlTokenKind::Word &&
-            (endsAtLineEnd(tokens[i].text) || (first && !startsSqlStatement(tokens[i].text)));
-        for (; i < tokens.size() && !createProcedure; ++i) {
-            if (tokens[i].isSymbol(';'))
-                break;
-            if (lineEnded && tokens[i].kind == SqlTokenKind::Space &&
-                tokens[i].text.find('\n') != std::string_view::npos)
-                break;
-        }
-        if (createProcedure)
-            i = tokens.size();
-        statements.push_back(trimmedText(batch.substr(offset(start), offset(i) - offset(start))));
-        first = false;
-    }
-    return statements;
+std::string sqlString(std::string_view value) {
+    std::string literal = "'";
+    for (char c : value)
+        literal += c == '\'' ? std::string("''") : std::string(1, c);
+    return literal + "'";
 }
 
-SqliteText translateForSqlite(std::string_view statement, const std::string& currentDatabase) {
-    return Rewriter(statement, currentDatabase).run();
+std::string quotedName(std::string_view name) {
+    std::string quoted = "\"";
+    for (char c : name)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+// The text of a statement from its `index`th significant token on.
+std::string_view textFrom(std::string_view statement, const std::vector<SqlToken>& tokens,
+                          size_t index) {
+    if (index >= tokens.size())
+        return {};
+    return statement.substr(static_cast<size_t>(tokens[index].text.data() - statement.data()));
+}
+
+size_t SqliteText::originOf(size_t offset) const {
+    size_t origin = 0;
+    for (const auto& [translated, original] : origins)
+        if (translated <= offset)
+            origin = original;
+    return origin;
+}
+
+SqliteText translateForSqlite(std::string_view statement, const NameScope& scope) {
+    return Rewriter(statement, scope).run();
 }
 
 } // namespace velmora::tds

@@ -34,33 +34,44 @@ struct SqlToken {
 };
 
 // Every character of the text belongs to exactly one token; an unterminated string, name or
-// comment runs to the end.
-std::vector<SqlToken> tokenize(std::string_view sql);
+// comment runs to the end. With QUOTED_IDENTIFIER OFF, "text" is a string, not a name.
+std::vector<SqlToken> tokenize(std::string_view sql, bool quotedIdentifiers = true);
 
 // The tokens without blanks and comments.
-std::vector<SqlToken> significant(std::string_view sql);
+std::vector<SqlToken> significant(std::string_view sql, bool quotedIdentifiers = true);
 
 // A name without its brackets or quotes ("[a]]b]" is "a]b").
 std::string nameText(const SqlToken& token);
 // A string literal's value ("N'it''s'" is "it's").
 std::string stringValue(const SqlToken& token);
+// The text of a statement from its `index`th significant token on.
+std::string_view textFrom(std::string_view statement, const std::vector<SqlToken>& tokens,
+                          size_t index);
+// 'text' and "name" in SQL's quoting.
+std::string sqlString(std::string_view value);
+std::string quotedName(std::string_view name);
 
-// Whether a statement that starts with this word is of the SQL language; the first statement of
-// a batch that starts with any other word names a procedure to run ("sp_helptext t").
-bool startsSqlStatement(std::string_view firstWord);
+// What a statement's names mean: the current database and its schemas.
+struct NameScope {
+    std::string database;
+    std::vector<std::string> schemas;
+    bool azure = false; // Azure SQL Database: no names in other databases, no sysdatabases
+    bool quotedIdentifiers = true;
+};
 
-// The statements of a batch, in order, without their ";". A statement the server runs itself
-// (PRINT, USE, RAISERROR, THROW, SET, EXEC, WAITFOR, transactions) ends at its line's end or at
-// ";"; CREATE PROCEDURE takes the rest of the batch; any other statement ends at ";".
-std::vector<std::string_view> splitStatements(std::string_view batch);
-
-// A statement as SQLite takes it: N'' strings and 0x literals in SQLite's forms, three-part
-// names cut to "database.name" (the current database as "main"), "dbo." dropped, (max) as
-// (-1), identity columns as SQLite's autoincrement keys, @@ variables as functions.
+// A statement as SQLite takes it: N'' strings and 0x literals in SQLite's forms, names of
+// objects outside dbo as their SQLite names ("Sales.Customer"), three-part names cut to
+// database and object (the current database as "main"), "dbo." dropped, (max) as (-1), identity
+// columns as SQLite's autoincrement keys, @@ variables as functions.
 struct SqliteText {
     std::string sql;
     std::vector<std::string> otherDatabases; // named by the statement, to attach while it runs
+    // Where each of the statement's tokens landed: (offset in sql, offset in the statement).
+    std::vector<std::pair<size_t, size_t>> origins;
+
+    // The statement's offset of the token that SQLite's text has at `offset`.
+    size_t originOf(size_t offset) const;
 };
-SqliteText translateForSqlite(std::string_view statement, const std::string& currentDatabase);
+SqliteText translateForSqlite(std::string_view statement, const NameScope& scope);
 
 } // namespace velmora::tds

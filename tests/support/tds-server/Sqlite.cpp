@@ -10,7 +10,7 @@ SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql, std::string_
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement_, &tail) !=
         SQLITE_OK)
-        throw engineError(sqlite3_errmsg(db));
+        throw SqliteError(sqlite3_errmsg(db), sqlite3_error_offset(db));
     if (rest != nullptr)
         *rest = sql.substr(static_cast<size_t>(tail - sql.data()));
 }
@@ -54,7 +54,7 @@ bool SqliteStatement::step() {
         return true;
     if (result == SQLITE_DONE)
         return false;
-    throw engineError(sqlite3_errmsg(db_));
+    throw SqliteError(sqlite3_errmsg(db_), -1);
 }
 
 Cell SqliteStatement::cell(int column) const {
@@ -87,6 +87,52 @@ Cell SqliteStatement::cell(int column) const {
 Value SqliteStatement::value(int column) const {
     const Cell view = cell(column);
     return {view.kind, view.integer, view.real, std::string(view.bytes)};
+}
+
+Value valueOf(sqlite3_value* value) {
+    const auto bytes = [&](const void* data) {
+        return std::string(static_cast<const char*>(data),
+                           static_cast<size_t>(sqlite3_value_bytes(value)));
+    };
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        return Value::of(static_cast<int64_t>(sqlite3_value_int64(value)));
+    case SQLITE_FLOAT:
+        return Value::of(sqlite3_value_double(value));
+    case SQLITE_TEXT:
+        return Value::text(bytes(sqlite3_value_text(value)));
+    case SQLITE_BLOB:
+        return Value::blob(bytes(sqlite3_value_blob(value)));
+    default:
+        return Value::null();
+    }
+}
+
+void setResult(sqlite3_context* context, const Value& value) {
+    switch (value.kind) {
+    case ValueKind::Null:
+        return sqlite3_result_null(context);
+    case ValueKind::Integer:
+        return sqlite3_result_int64(context, value.integer);
+    case ValueKind::Real:
+        return sqlite3_result_double(context, value.real);
+    case ValueKind::Text:
+        return sqlite3_result_text(context, value.bytes.data(),
+                                   static_cast<int>(value.bytes.size()), SQLITE_TRANSIENT);
+    case ValueKind::Blob:
+        return sqlite3_result_blob(context, value.bytes.data(),
+                                   static_cast<int>(value.bytes.size()), SQLITE_TRANSIENT);
+    }
+}
+
+// The variable's value; 137 when the batch or procedure has not declared it.
+void assignVariable(Bindings& variables, const std::string& name, const Value& value) {
+    for (auto& [declared, current] : variables)
+        if (equalsIgnoringCase(declared, name)) {
+            current = value;
+            return;
+        }
+    throw ServerError(137, "Must declare the scalar variable \"" + name + "\".", 15, 2);
 }
 
 void runSqlite(sqlite3* db, const std::string& sql) {

@@ -1,5 +1,6 @@
 #pragma once
 // Thin RAII over the sqlite3 C library, for the server's engine.
+#include "ServerError.h"
 #include "Values.h"
 
 #include <map>
@@ -9,8 +10,20 @@
 
 namespace velmora::tds {
 
+// What SQLite said of a statement it could not prepare or run, and where in its text.
+struct SqliteError : ServerError {
+    SqliteError(const std::string& message, int offset)
+        : ServerError(50000, "TDS test server (SQLite): " + message), sqliteMessage(message),
+          errorOffset(offset) {}
+    std::string sqliteMessage;
+    int errorOffset; // -1 when SQLite names no place
+};
+
 // Values bound to a statement's named parameters ("@id"), compared without regard to case.
 using Bindings = std::map<std::string, Value>;
+
+// Sets a declared variable (or parameter); 137 when there is none of the name.
+void assignVariable(Bindings& variables, const std::string& name, const Value& value);
 
 class SqliteStatement {
 public:
@@ -27,6 +40,9 @@ public:
     void bind(int index, const Value& value);
     // True with a row to read, false when done; throws the engine's error.
     bool step();
+    // Ends the statement's read before the connection writes: an open read would make the
+    // write fail at once when another session has written since (SQLite's WAL snapshot).
+    void finish() { sqlite3_reset(statement_); }
     int columns() const { return sqlite3_column_count(statement_); }
     Cell cell(int column) const;
     Value value(int column) const;
@@ -35,6 +51,10 @@ private:
     sqlite3* db_;
     sqlite3_stmt* statement_ = nullptr;
 };
+
+// The argument of an SQL function, and its result.
+Value valueOf(sqlite3_value* value);
+void setResult(sqlite3_context* context, const Value& value);
 
 // Runs statements that return nothing (DDL, PRAGMA) and throws the engine's error.
 void runSqlite(sqlite3* db, const std::string& sql);

@@ -2,7 +2,8 @@
 // The tokens of the server's replies: login acknowledgement, environment changes, messages,
 // result metadata and rows, return status and the DONE family.
 #include "SqlTypes.h"
-#include "WireBuffer.h"
+#include "TokenWriter.h"
+#include "Values.h"
 
 #include <cstdint>
 #include <string>
@@ -12,6 +13,7 @@ namespace velmora::tds {
 
 enum TokenType : uint8_t {
     tkReturnStatus = 0x79,
+    tkReturnValue = 0xAC,
     tkColumnMetadata = 0x81,
     tkError = 0xAA,
     tkInfo = 0xAB,
@@ -51,17 +53,22 @@ struct ResultColumn {
     bool writable = false;
 };
 
-void writeLoginAck(WireWriter& out);
-void writeEnvChange(WireWriter& out, EnvChangeType type, const std::string& newValue,
+// Agrees to the TDS version of `out`.
+void writeLoginAck(TokenWriter& out);
+void writeEnvChange(TokenWriter& out, EnvChangeType type, const std::string& newValue,
                     const std::string& oldValue);
-void writeCollationChange(WireWriter& out);
-// A transaction's begin, commit or rollback, with its 8-byte descriptor.
-void writeTransactionChange(WireWriter& out, EnvChangeType type, uint64_t descriptor);
+void writeCollationChange(TokenWriter& out);
+// A transaction's begin, commit or rollback, with its 8-byte descriptor; clients before TDS 7.2
+// know of no descriptors and get nothing.
+void writeTransactionChange(TokenWriter& out, EnvChangeType type, uint64_t descriptor);
 // An error (severity above 10) or an informational message.
-void writeMessage(WireWriter& out, int number, int severity, int state, const std::string& text,
+void writeMessage(TokenWriter& out, int number, int severity, int state, const std::string& text,
                   const std::string& procedure = {}, int line = 1);
-void writeColumnMetadata(WireWriter& out, const std::vector<ResultColumn>& columns);
-void writeReturnStatus(WireWriter& out, int32_t status);
-void writeDone(WireWriter& out, TokenType token, uint16_t status, uint64_t rowCount = 0);
+void writeColumnMetadata(TokenWriter& out, const std::vector<ResultColumn>& columns);
+void writeReturnStatus(TokenWriter& out, int32_t status);
+// An OUTPUT parameter's value after its procedure ran: its place in the call, name and type.
+void writeReturnValue(TokenWriter& out, uint16_t ordinal, const std::string& name,
+                      const SqlType& type, const Cell& value);
+void writeDone(TokenWriter& out, TokenType token, uint16_t status, uint64_t rowCount = 0);
 
 } // namespace velmora::tds

@@ -169,16 +169,37 @@ void writeDays(WireWriter& out, int32_t days) {
         out.u8(static_cast<uint8_t>(days >> (8 * i)));
 }
 
-// Time of day in units of 10^-scale seconds, rounded; a day that rounds up moves the date.
-void writeTimeOfDay(WireWriter& out, Timestamp& value, int scale) {
-    const int64_t unit = static_cast<int64_t>(powerOfTen(7 - scale));
-    int64_t units = (value.ticks100 + unit / 2) / unit;
-    if (units * unit >= ticks100PerDay) {
-        units = 0;
+int64_t timeUnit(int scale) {
+    return static_cast<int64_t>(powerOfTen(7 - scale));
+}
+
+// The time of day rounded to 10^-scale seconds; a day that rounds up moves the date.
+Timestamp roundedTo(Timestamp value, int scale) {
+    const int64_t unit = timeUnit(scale);
+    value.ticks100 = (value.ticks100 + unit / 2) / unit * unit;
+    if (value.ticks100 >= ticks100PerDay) {
+        value.ticks100 = 0;
         ++value.days;
     }
+    return value;
+}
+
+// Time of day in units of 10^-scale seconds (of a rounded value).
+void writeTimeOfDay(WireWriter& out, const Timestamp& value, int scale) {
+    const int64_t units = value.ticks100 / timeUnit(scale);
     for (int i = 0; i < timeBytes(scale); ++i)
         out.u8(static_cast<uint8_t>(units >> (8 * i)));
+}
+
+bool isDateOrTime(TypeKind kind) {
+    return kind == TypeKind::Date || kind == TypeKind::Time || kind == TypeKind::DateTime2;
+}
+
+// The literal a down-level client reads for a date, time or datetime2 value.
+std::string dateTimeLiteral(const SqlType& type, const Cell& value) {
+    const Timestamp stamp = roundedTo(timestampOf(value), type.scale);
+    return formatTimestamp(stamp, type.kind != TypeKind::Time, type.kind != TypeKind::Date,
+                           type.kind == TypeKind::Date ? 0 : type.scale);
 }
 
 // A long value's bytes in one PLP chunk.
@@ -270,7 +291,25 @@ void writeDateTime(WireWriter& out, const SqlType& type, const Cell& value) {
 
 const std::string_view serverCollation("\x09\x04\xD0\x00\x34", 5);
 
-void writeTypeInfo(WireWriter& out, const SqlType& type) {
+SqlType typeOnTheWire(const SqlType& type, const TokenWriter& out) {
+    if (!out.atLeast(tdsVersion73A) && isDateOrTime(type.kind)) {
+        const int fraction = type.scale > 0 ? type.scale + 1 : 0;
+        const int length = type.kind == TypeKind::Date   ? 10
+                           : type.kind == TypeKind::Time ? 8 + fraction
+                                                         : 19 + fraction;
+        return SqlType::of(TypeKind::NVarChar, length);
+    }
+    if (!out.atLeast(tdsVersion72) && type.isMax()) {
+        const TypeKind kind = type.kind == TypeKind::VarChar    ? TypeKind::Text
+                              : type.kind == TypeKind::NVarChar ? TypeKind::NText
+                                                                : TypeKind::Image;
+        return SqlType::of(kind);
+    }
+    return type;
+}
+
+void writeTypeInfo(TokenWriter& out, const SqlType& declared) {
+    const SqlType type = typeOnTheWire(declared, out);
     const auto character = [&](uint8_t code, int unitBytes) {
         out.u8(code);
         out.u16(type.isMax() ? nullLength : static_cast<uint16_t>(type.length * unitBytes));
@@ -334,13 +373,17 @@ void writeTypeInfo(WireWriter& out, const SqlType& type) {
         out.u32(type.kind == TypeKind::NText ? 0x7FFFFFFE : 0x7FFFFFFF);
         if (type.kind != TypeKind::Image)
             out.raw(serverCollation);
-        return out.u8(0); // no table name parts
+        // No table name: a count of its parts from 7.2 on, an empty name before.
+        return out.atLeast(tdsVersion72) ? out.u8(0) : out.u16(0);
     }
 }
 
-void writeValue(WireWriter& out, const SqlType& type, const Cell& value) {
+void writeValue(TokenWriter& out, const SqlType& declared, const Cell& value) {
+    const SqlType type = typeOnTheWire(declared, out);
     if (value.kind == ValueKind::Null)
         return writeNull(out, type);
+    if (isDateOrTime(declared.kind) && type.kind == TypeKind::NVarChar)
+        return writeLengthPrefixed(out, type, utf8ToUtf16(dateTimeLiteral(declared, value)));
     switch (type.kind) {
     case TypeKind::TinyInt:
     case TypeKind::SmallInt:
@@ -374,7 +417,7 @@ void writeValue(WireWriter& out, const SqlType& type, const Cell& value) {
     case TypeKind::SmallDateTime:
         return writeDateTime(out, type, value);
     case TypeKind::DateTime2: {
-        Timestamp stamp = timestampOf(value);
+        const Timestamp stamp = roundedTo(timestampOf(value), type.scale);
         out.u8(static_cast<uint8_t>(timeBytes(type.scale) + 3));
         writeTimeOfDay(out, stamp, type.scale);
         return writeDays(out, stamp.days);
@@ -382,11 +425,9 @@ void writeValue(WireWriter& out, const SqlType& type, const Cell& value) {
     case TypeKind::Date:
         out.u8(3);
         return writeDays(out, timestampOf(value).days);
-    case TypeKind::Time: {
-        Timestamp stamp = timestampOf(value);
+    case TypeKind::Time:
         out.u8(static_cast<uint8_t>(timeBytes(type.scale)));
-        return writeTimeOfDay(out, stamp, type.scale);
-    }
+        return writeTimeOfDay(out, roundedTo(timestampOf(value), type.scale), type.scale);
     case TypeKind::UniqueIdentifier: {
         std::optional<std::string> bytes;
         if (value.kind == ValueKind::Text)

@@ -1,4 +1,6 @@
--- sample: a small shop with identity keys, a foreign key, a view, and stored procedures.
+-- sample: a small shop with identity keys, a foreign key, a view, a function and stored
+-- procedures in dbo; and, as real databases keep most of their objects outside dbo, the schemas
+-- Person and Sales, with a Customer table in both dbo and Sales.
 create table customers (
     id int identity(1,1) primary key,
     name nvarchar(40) not null,
@@ -39,17 +41,20 @@ insert into orders (customer_id, product_id, quantity, ordered, shipped, referen
     (1, 3, 6, '2024-02-01 14:00:00.000', null, '0E984725-C51C-4BF4-9960-E1C80E27ABA0'),
     (2, 2, 1, '2024-02-15 11:11:11.111', '2024-02-20', 'B1E4C8D2-3F5A-4A6B-9C7D-8E9F0A1B2C3D');
 
+-- A table of numbers, long enough for the drop mode to cut it off.
+create table numbers (n int not null primary key);
+with digits (d) as (select 0 union all select 1 union all select 2 union all select 3 union all
+    select 4 union all select 5 union all select 6 union all select 7 union all select 8 union all
+    select 9)
+insert into numbers select a.d * 100 + b.d * 10 + c.d + 1
+    from digits a cross join digits b cross join digits c;
+GO
 create view customer_totals as
     select c.name, count(o.id) as orders, sum(o.quantity * p.price) as total
     from customers c
     left join orders o on o.customer_id = c.id
     left join products p on p.id = o.product_id
     group by c.name;
-
--- A table of numbers, long enough for the drop mode to cut it off.
-create table numbers (n int not null primary key);
-with recursive counter(n) as (select 1 union all select n + 1 from counter where n < 1000)
-insert into numbers select n from counter;
 GO
 create procedure customer_orders @customer_id int, @since datetime = null
 as
@@ -71,3 +76,57 @@ end
 GO
 create procedure product_count as
 select count(*) as products from products;
+GO
+create function dbo.full_name (@first nvarchar(50), @last nvarchar(50))
+returns nvarchar(101)
+as
+begin
+    return concat(@first, ' ', @last)
+end
+GO
+create schema Person
+GO
+create schema Sales
+GO
+create table Person.Person (
+    BusinessEntityID int identity(1,1) primary key,
+    FirstName nvarchar(50) not null,
+    LastName nvarchar(50) not null
+);
+insert into Person.Person (FirstName, LastName) values
+    ('Ken', N'Sánchez'), ('Terri', 'Duffy'), ('Rob', 'Walters');
+
+create table Sales.Customer (
+    CustomerID int identity(1,1) primary key,
+    PersonID int null references Person.Person (BusinessEntityID),
+    AccountNumber varchar(10) not null
+);
+insert into Sales.Customer (PersonID, AccountNumber) values
+    (1, 'AW00000001'), (2, 'AW00000002'), (null, 'AW00000003'), (3, 'AW00000004');
+
+-- dbo's Customer, not Sales's: other columns, other rows.
+create table dbo.Customer (
+    CustomerID int identity(1,1) primary key,
+    Name nvarchar(50) not null
+);
+insert into dbo.Customer (Name) values ('Walk-in customer');
+
+create table Sales.SalesOrder (
+    SalesOrderID int identity(1,1) primary key,
+    CustomerID int not null references Sales.Customer (CustomerID),
+    OrderDate datetime not null,
+    TotalDue money not null
+);
+insert into Sales.SalesOrder (CustomerID, OrderDate, TotalDue) values
+    (1, '2024-03-01 10:00:00.000', 120.50), (1, '2024-03-05 16:30:00.000', 35.00),
+    (4, '2024-04-11 09:15:00.000', 990.99);
+GO
+create view Sales.vCustomer as
+    select c.CustomerID, c.AccountNumber, concat(p.FirstName, ' ', p.LastName) as Name
+    from Sales.Customer c left join Person.Person p on p.BusinessEntityID = c.PersonID;
+GO
+create procedure Sales.CustomerOrders @CustomerID int
+as
+select SalesOrderID, OrderDate, TotalDue from Sales.SalesOrder
+where CustomerID = @CustomerID
+order by SalesOrderID;

@@ -1,0 +1,141 @@
+// Batches on the TDS test server as SQL Server runs them: parsed whole before anything runs,
+// statements found without ";", errors with SQL Server's numbers, texts and lines, the errors
+// that end a batch, variables and control of flow, OUTPUT parameters and the return status, and
+// SET QUOTED_IDENTIFIER.
+#include "TdsBatch.h"
+
+#include "TdsRawMessages.h"
+
+using namespace velmora;
+using namespace velmora::test;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class TdsBatches : public TdsBatchTest {
+protected:
+    Lines messages(const std::string& sql) {
+        return TdsRawClient(*tdsServerPort(), "sample").messages(sql);
+    }
+    std::string own(const std::string& name) { return name + "_" + std::to_string(getpid()); }
+};
+
+} // namespace
+
+TEST_F(TdsBatches, ASyntaxErrorOnTheThirdLineRunsNothingAndReportsLineThree) {
+    const std::string table = own("go_line");
+    const std::string batch =
+        "create table " + table + " (id int)\ninsert into " + table + " values (1)\nGO\nselect 1";
+    EXPECT_EQ(messages(batch),
+              Lines{"Msg 102, Level 15, State 1, Line 3: Incorrect syntax near 'GO'."});
+    EXPECT_EQ(run("select count(*) from sys.tables where name = '" + table + "'").firstColumn(),
+              Lines{"0"});
+    // A keyword out of place, an ELSE without IF, CREATE VIEW after another statement.
+    EXPECT_EQ(messages("print 'a'\nselect * from from customers"),
+              Lines{"Msg 156, Level 15, State 1, Line 2: Incorrect syntax near the keyword "
+                    "'from'."});
+    EXPECT_EQ(messages("print 'a'\n\nelse print 'b'"),
+              Lines{"Msg 156, Level 15, State 1, Line 3: Incorrect syntax near the keyword "
+                    "'else'."});
+    EXPECT_EQ(messages("print 'a'\ncreate view v as select 1"),
+              Lines{"Msg 111, Level 15, State 1, Line 2: 'CREATE VIEW' must be the first "
+                    "statement in a query batch."});
+    EXPECT_EQ(messages("print 'a'\ncreate procedure p as select 1"),
+              Lines{"Msg 111, Level 15, State 1, Line 2: 'CREATE/ALTER PROCEDURE' must be the "
+                    "first statement in a query batch."});
+    EXPECT_EQ(messages("print 'it''s\n"),
+              Lines{"Msg 105, Level 15, State 1, Line 1: Unclosed quotation mark after the "
+                    "character string 'it''s\n'."});
+}
+
+TEST_F(TdsBatches, StatementsNeedNoSemicolons) {
+    const TdsBatch batch = run("declare @n int = 2\nset @n = @n * 10\nselect @n as n\n"
+                               "if @n > 10 print 'big' else print 'small'\n"
+                               "select n from numbers where n <= 2 order by n\n"
+                               "with few as (select n from numbers where n < 3) select count(*) "
+                               "from few\nbegin print 'in a block' end");
+    EXPECT_EQ(batch.firstColumn(), (Lines{"20", "1", "2", "2"}));
+    EXPECT_EQ(batch.summaries(), (Lines{"Msg 0: big", "Msg 0: in a block"}));
+    const std::string table = own("no_semicolons");
+    run("create table " + table + " (id int, label varchar(10))\ninsert into " + table +
+        " select n, 'n' from numbers where n <= 3\nupdate " + table +
+        " set label = 'one' where id = 1\ndelete from " + table + " where id = 3");
+    EXPECT_EQ(run("select label from " + table + " order by id").firstColumn(),
+              (Lines{"one", "n"}));
+    run("drop table " + table);
+}
+
+TEST_F(TdsBatches, ErrorsCarrySqlServersNumbersTextsAndLines) {
+    const std::string table = own("errors");
+    run("create table " + table +
+        " (id int not null primary key, customer_id int references "
+        "customers (id))");
+    EXPECT_EQ(messages("declare @a int\nselect * from nosuch"),
+              Lines{"Msg 208, Level 16, State 1, Line 2: Invalid object name 'nosuch'."});
+    EXPECT_EQ(messages("select nosuch from customers"),
+              Lines{"Msg 207, Level 16, State 1, Line 1: Invalid column name 'nosuch'."});
+    EXPECT_EQ(messages("print 'x'\n\nselect 1 / 0"),
+              (Lines{"Msg 0, Level 0, State 1, Line 1: x",
+                     "Msg 8134, Level 16, State 1, Line 3: Divide by zero error encountered."}));
+    EXPECT_EQ(messages("exec nowhere_procedure"),
+              Lines{"Msg 2812, Level 16, State 1, Line 1: Could not find stored procedure "
+                    "'nowhere_procedure'."});
+    EXPECT_EQ(messages("insert into " + table + " (id) values (null)"),
+              Lines{"Msg 515, Level 16, State 2, Line 1: Cannot insert the value NULL into "
+                    "column 'id', table 'sample.dbo." +
+                    table + "'; column does not allow nulls. INSERT fails."});
+    EXPECT_EQ(messages("insert into " + table + " values (1, 999)"),
+              Lines{"Msg 547, Level 16, State 0, Line 1: The INSERT statement conflicted with "
+                    "the FOREIGN KEY constraint \"FK_" +
+                    table +
+                    "_customers\". The conflict occurred in database \"sample\", table "
+                    "\"dbo.customers\", column 'id'."});
+    run("insert into " + table + " values (1, 1)");
+    EXPECT_EQ(messages("insert into " + table + " values (1, 1)"),
+              Lines{"Msg 2627, Level 14, State 1, Line 1: Violation of PRIMARY KEY constraint "
+                    "'PK_" +
+                    table + "'. Cannot insert duplicate key in object 'dbo." + table + "'."});
+    run("drop table " + table);
+}
+
+TEST_F(TdsBatches, NameAndArithmeticErrorsEndTheBatchAndConstraintErrorsOnlyTheStatement) {
+    EXPECT_EQ(run("print 'before'\nselect * from nosuch\nprint 'after'").summaries(),
+              (Lines{"Msg 0: before", "Msg 208: Invalid object name 'nosuch'."}));
+    EXPECT_EQ(run("print 'before'\nselect 1 / 0\nprint 'after'").summaries(),
+              (Lines{"Msg 0: before", "Msg 8134: Divide by zero error encountered."}));
+    EXPECT_EQ(run("print 'before'\nthrow 50001, 'Thrown', 1\nprint 'after'").summaries(),
+              (Lines{"Msg 0: before", "Msg 50001: Thrown"}));
+    const TdsBatch goesOn = run("print 'before'\ninsert into customers (name) values (null)\n"
+                                "exec nowhere_procedure\nraiserror('raised', 16, 1)\n"
+                                "print 'after'");
+    ASSERT_EQ(goesOn.messages.size(), 5u);
+    EXPECT_EQ(goesOn.messages[1].number, 515);
+    EXPECT_EQ(goesOn.messages[2].number, 2812);
+    EXPECT_EQ(goesOn.messages.back().text, "after");
+}
+
+TEST_F(TdsBatches, OutputParametersAndTheReturnStatusReachTheCaller) {
+    run("create procedure " + own("outputs") +
+        " @in int, @doubled int output, @label nvarchar(20) output as\n"
+        "set @doubled = @in * 2\nset @label = concat('got ', @in)\nreturn 7");
+    EXPECT_EQ(run("declare @d int, @l nvarchar(20), @rc int\nexec @rc = " + own("outputs") +
+                  " 21, @d output, @l output\nselect @d, @l, @rc")
+                  .results.back()
+                  .rows,
+              (std::vector<std::vector<std::string>>{{"42", "got 21", "7"}}));
+
+    run("drop procedure " + own("outputs"));
+}
+
+TEST_F(TdsBatches, QuotedIdentifierOffMakesDoubleQuotesStrings) {
+    EXPECT_EQ(run("select \"name\" from customers where id = 1").firstColumn(),
+              Lines{"Ada Lovelace"});
+    EXPECT_EQ(
+        run("set quoted_identifier off\nselect \"name\" from customers where id = 1").firstColumn(),
+        Lines{"name"});
+    // It holds for the batches that follow, until it is set on again.
+    EXPECT_EQ(run("select \"it's\"").firstColumn(), Lines{"it's"});
+    EXPECT_EQ(run("set quoted_identifier on\nselect [name] from customers where \"id\" = 1")
+                  .firstColumn(),
+              Lines{"Ada Lovelace"});
+}

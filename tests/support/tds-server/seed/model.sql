@@ -1,0 +1,1 @@
+-- model: one of SQL Server's system databases, empty here.

@@ -1,0 +1,1 @@
+-- msdb: one of SQL Server's system databases, empty here.

@@ -1,0 +1,1 @@
+-- tempdb: one of SQL Server's system databases, empty here.
