@@ -411,7 +411,7 @@ void TDBGrid::CopySelection(bool WithColumnNames) {
     const std::string text =
         oneCell && !WithColumnNames
             ? dataSet->CellText(cells.FirstRow, cells.FirstColumn)
-            : velmora::query::DelimitedText(*dataSet, cells, {'\t', "\n", WithColumnNames, false});
+            : velmora::query::DelimitedText(*dataSet, cells, {'\t', "\n", WithColumnNames});
     QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 

@@ -60,11 +60,8 @@ void WriteDelimited(const ado::TCustomADODataSet& DataSet, const TCellRange& Ran
         for (int column = Range.FirstColumn; column <= Range.LastColumn; ++column) {
             if (column > Range.FirstColumn)
                 text += Format.Separator;
-            if (DataSet.CellIsNull(row, column)) {
-                if (Format.NullAsWord)
-                    text += "NULL";
+            if (DataSet.CellIsNull(row, column))
                 continue;
-            }
             cell.clear();
             DataSet.AppendCellText(row, column, cell);
             AppendDelimitedCell(text, cell, Format);

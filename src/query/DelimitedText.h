@@ -1,8 +1,8 @@
 #pragma once
 // Cells of a result as delimited text: CSV as RFC 4180 writes it (a cell holding the separator,
 // a quote or a line break is quoted, its quotes doubled; UTF-8; records end with CR LF), or the
-// same with tabs, as spreadsheets read it from the clipboard. A null writes nothing, or the word
-// NULL when asked. Rows go out in pieces, so a result of any size needs little memory.
+// same with tabs, as spreadsheets read it from the clipboard. A null writes nothing. Rows go out
+// in pieces, so a result of any size needs little memory.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -17,7 +17,6 @@ struct TDelimitedFormat {
     char Separator = ',';
     std::string_view LineEnd = "\r\n";
     bool ColumnNames = true; // a first record with the fields' names
-    bool NullAsWord = false; // a null as NULL rather than nothing
 };
 
 // Rows and columns of a result, 0-based and inclusive.
