@@ -1,6 +1,6 @@
 #pragma once
-// The benchmarks' large result: a SQLite table "big" of 1,000,000 rows x 5 columns in a
-// database of its own, in a temporary folder removed afterwards.
+// The benchmarks' large result: a SQLite table "big" of 1,000,000 rows (or as many as asked)
+// x 5 columns in a database of its own, in a temporary folder removed afterwards.
 #include "Ado.h"
 
 #include <filesystem>
@@ -14,7 +14,7 @@ inline const char* const SelectAll = "select * from big";
 
 class TBigTable {
 public:
-    TBigTable()
+    explicit TBigTable(long rows = BigTableRows)
         : folder_(std::filesystem::temp_directory_path() /
                   ("velmora-bench-" + std::to_string(getpid()))) {
         std::filesystem::create_directories(folder_);
@@ -25,7 +25,7 @@ public:
                            "price float, created datetime)");
         connection.Execute(
             "with recursive c(i) as (select 1 union all select i + 1 from c where i < " +
-            std::to_string(BigTableRows) +
+            std::to_string(rows) +
             ") insert into big select i, 'customer name ' || i, i % 1000, i * 0.25, "
             "datetime(1700000000 + i, 'unixepoch') from c");
     }

@@ -1,37 +1,128 @@
 #pragma once
-// Reading a large result, measured two ways: through the data layer (TADOQuery.Open), and the
-// benchmarks' baseline, a bare ODBC loop over the same driver and rows, one SQLFetch per row
-// and one SQLGetData per cell into a reused buffer, as UTF-16 text like the layer reads it.
+// Reading a large result, measured three ways: through the data layer (TADOQuery.Open); the
+// benchmarks' baseline, a bare block-fetch loop over the same driver and rows that binds every
+// column in the C type the layer binds it in (native integers, dates and GUIDs where the layer
+// keeps them natively, else UTF-16 text) and fetches 1024 rows a call, touching nothing but the
+// lengths; and, as a second figure, a bare loop of one SQLFetch per row and one SQLGetData per
+// cell as UTF-16 text. Peak memory is each phase's own: the process's peak is reset before it.
 #include "Ado.h"
 #include "BareOdbc.h"
 #include "CpuClock.h"
+#include "ProcessMemory.h"
+#include "TypedCells.h"
 
 #include <chrono>
 #include <sql.h>
 #include <sqlext.h>
 #include <string>
+#include <vector>
 
 namespace velmora::bench {
 
 struct BareResult {
     long rows = 0;
     size_t rawBytes = 0; // of the values, as UTF-16 units (ASCII values: one byte each)
+    double firstRowSeconds = 0;
     double seconds = 0;
     double cpuSeconds = 0;
+    size_t peakBytes = 0;
 };
 
-inline BareResult bareFetch(const std::string& odbcConnectionString, const std::string& query) {
+// The clocks of one bare read: started before its statement runs, read when a row comes and
+// at the end, which also takes the phase's peak memory.
+class TBareTimer {
+public:
+    explicit TBareTimer(BareResult& result) : FResult(result) { resetPeakMemory(); }
+
+    void RowsCame() {
+        if (FResult.rows == 0)
+            FResult.firstRowSeconds = Since(FStart);
+    }
+    void Finish() {
+        FResult.seconds = Since(FStart);
+        FResult.cpuSeconds = processCpuSeconds() - FCpuStart;
+        FResult.peakBytes = peakMemoryBytes();
+    }
+
+private:
     using Clock = std::chrono::steady_clock;
+    static double Since(Clock::time_point start) {
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    }
+
+    BareResult& FResult;
+    Clock::time_point FStart = Clock::now();
+    double FCpuStart = processCpuSeconds();
+};
+
+// The bare block-fetch loop. `typed`: columns of native types are bound as such, as the data
+// layer does on a server that holds values to their types.
+inline BareResult bareBlockFetch(const std::string& odbcConnectionString, const std::string& query,
+                                 bool typed) {
+    constexpr SQLULEN blockRows = 1024;
     const TBareOdbc bare(odbcConnectionString);
     const SQLHSTMT stmt = bare.Statement();
     BareResult result;
-    const auto start = Clock::now();
-    const double cpuStart = processCpuSeconds();
+    TBareTimer timer(result);
+    bare.ExecDirect(query);
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(stmt, &columns);
+    struct Column {
+        std::vector<char> buffer;
+        std::vector<SQLLEN> lengths;
+        bool text = true;
+    };
+    std::vector<Column> bound(static_cast<size_t>(columns));
+    SQLULEN fetched = 0;
+    SQLSetStmtAttrW(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(blockRows), 0);
+    SQLSetStmtAttrW(stmt, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+    for (SQLUSMALLINT number = 1; number <= columns; ++number) {
+        SQLWCHAR name[256];
+        SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        SQLDescribeColW(stmt, number, name, 256, &nameLength, &sqlType, &size, &digits, &nullable);
+        ado::ResultColumn column;
+        column.description.sqlType = sqlType;
+        const ado::CellFormat format = typed ? ado::typedFormatOf(column) : ado::CellFormat{};
+        Column& target = bound[number - 1u];
+        target.text = !format.typed();
+        const SQLLEN width =
+            target.text ? static_cast<SQLLEN>(
+                              (std::min<SQLULEN>(std::max<SQLULEN>(size, 64), 4000) * 2 + 1) *
+                              sizeof(SQLWCHAR))
+                        : static_cast<SQLLEN>(ado::boundBytes(format.kind));
+        target.buffer.resize(static_cast<size_t>(width) * blockRows);
+        target.lengths.resize(blockRows);
+        SQLBindCol(stmt, number, target.text ? SQL_C_WCHAR : ado::boundCType(format.kind),
+                   target.buffer.data(), width, target.lengths.data());
+    }
+    while (SQL_SUCCEEDED(SQLFetchScroll(stmt, SQL_FETCH_NEXT, 0)) && fetched > 0) {
+        timer.RowsCame();
+        for (const Column& column : bound)
+            for (SQLULEN row = 0; row < fetched; ++row)
+                if (column.lengths[row] > 0)
+                    result.rawBytes +=
+                        column.text ? static_cast<size_t>(column.lengths[row]) / sizeof(SQLWCHAR)
+                                    : static_cast<size_t>(column.lengths[row]);
+        result.rows += static_cast<long>(fetched);
+        if (fetched < blockRows)
+            break;
+    }
+    timer.Finish();
+    return result;
+}
+
+inline BareResult bareFetch(const std::string& odbcConnectionString, const std::string& query) {
+    const TBareOdbc bare(odbcConnectionString);
+    const SQLHSTMT stmt = bare.Statement();
+    BareResult result;
+    TBareTimer timer(result);
     bare.ExecDirect(query);
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
     char buffer[4096];
     while (SQLFetch(stmt) == SQL_SUCCESS) {
+        timer.RowsCame();
         for (SQLUSMALLINT column = 1; column <= columns; ++column) {
             SQLLEN indicator = 0;
             SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
@@ -40,8 +131,7 @@ inline BareResult bareFetch(const std::string& odbcConnectionString, const std::
         }
         ++result.rows;
     }
-    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    result.cpuSeconds = processCpuSeconds() - cpuStart;
+    timer.Finish();
     return result;
 }
 
@@ -50,6 +140,7 @@ struct LayerResult {
     size_t memory = 0; // the dataset's
     double seconds = 0;
     double cpuSeconds = 0;
+    size_t peakBytes = 0;
 };
 
 inline LayerResult layerFetch(ado::TADOConnection& connection, const std::string& query) {
@@ -57,12 +148,14 @@ inline LayerResult layerFetch(ado::TADOConnection& connection, const std::string
     ado::TADOQuery dataSet;
     dataSet.SetConnection(&connection);
     dataSet.SetSQL(query);
+    resetPeakMemory();
     const auto start = Clock::now();
     const double cpuStart = processCpuSeconds();
     dataSet.Open();
     LayerResult result;
     result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     result.cpuSeconds = processCpuSeconds() - cpuStart;
+    result.peakBytes = peakMemoryBytes();
     result.rows = dataSet.RecordCount();
     result.memory = dataSet.MemoryUsage();
     return result;

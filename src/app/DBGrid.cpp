@@ -1,6 +1,7 @@
 #include "DBGrid.h"
 
 #include "DataSetTableModel.h"
+#include "DelimitedText.h"
 #include "ErrorHandler.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -24,11 +26,26 @@ namespace {
 // A column no wider than this when it is sized to its content.
 constexpr int WidestColumn = 300;
 
-// Tells the grid when the user changes the text of a cell editor.
-class TCellEditorDelegate final : public QStyledItemDelegate {
+// Paints the grid's cells: a null as a grey italic NULL (the palette's placeholder colour,
+// made for its base), the cells of the grid's selection as selected; and tells the grid when the
+// user changes the text of a cell editor.
+class TCellDelegate final : public QStyledItemDelegate {
 public:
-    TCellEditorDelegate(QObject* Parent, std::function<void()> OnTyped)
-        : QStyledItemDelegate(Parent), FOnTyped(std::move(OnTyped)) {}
+    TCellDelegate(QObject* Parent, std::function<void()> OnTyped,
+                  std::function<bool(const QModelIndex&)> IsSelected)
+        : QStyledItemDelegate(Parent), FOnTyped(std::move(OnTyped)),
+          FIsSelected(std::move(IsSelected)) {}
+
+    void initStyleOption(QStyleOptionViewItem* Option, const QModelIndex& Index) const override {
+        QStyledItemDelegate::initStyleOption(Option, Index);
+        if (Index.data(velmora::query::NullRole).toBool()) {
+            Option->font.setItalic(true);
+            Option->palette.setBrush(QPalette::Text,
+                                     Option->palette.brush(QPalette::PlaceholderText));
+        }
+        if (FIsSelected(Index))
+            Option->state |= QStyle::State_Selected;
+    }
 
     QWidget* createEditor(QWidget* Parent, const QStyleOptionViewItem& Option,
                           const QModelIndex& Index) const override {
@@ -40,13 +57,36 @@ public:
 
 private:
     std::function<void()> FOnTyped;
+    std::function<bool(const QModelIndex&)> FIsSelected;
 };
+
+bool IsMovementKey(int Key) {
+    switch (Key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return true;
+    default:
+        return false;
+    }
+}
 
 } // namespace
 
 TDBGrid::TDBGrid(QWidget* Parent) : QTableView(Parent), FModel(new TDataSetTableModel(this)) {
     setModel(FModel);
-    setItemDelegate(new TCellEditorDelegate(this, [this] { StartRecordEdit(); }));
+    setItemDelegate(new TCellDelegate(
+        this, [this] { StartRecordEdit(); },
+        [this](const QModelIndex& Cell) {
+            return FSelection.Contains(FModel->FirstRow() + Cell.row(), Cell.column());
+        }));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -63,7 +103,10 @@ TDBGrid::TDBGrid(QWidget* Parent) : QTableView(Parent), FModel(new TDataSetTable
         FollowCurrentRecord();
         FitColumnsInSight();
     });
-    connect(FModel, &TDataSetTableModel::modelReset, this, [this] { SizeColumns(); });
+    connect(FModel, &TDataSetTableModel::modelReset, this, [this] {
+        FSelection = {};
+        SizeColumns();
+    });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int Column) {
         if (!FSizingColumns && Column < static_cast<int>(FSizedByUser.size()))
             FSizedByUser[static_cast<size_t>(Column)] = true;
@@ -120,14 +163,19 @@ std::optional<int> TDBGrid::RowForKey(const QKeyEvent& Event) const {
     }
 }
 
-void TDBGrid::CommitEdit() {
+QWidget* TDBGrid::OpenEditor() const {
     if (state() != EditingState)
-        return;
+        return nullptr;
     // The editor has the focus: keys reach the grid through it, and neither the scroll bar nor
     // the navigator's buttons take the focus away.
     QWidget* editor = QApplication::focusWidget();
     while (editor != nullptr && editor->parentWidget() != viewport())
         editor = editor->parentWidget();
+    return editor;
+}
+
+void TDBGrid::CommitEdit() {
+    QWidget* editor = OpenEditor();
     if (editor == nullptr)
         return;
     commitData(editor);
@@ -172,10 +220,22 @@ void TDBGrid::dataChanged(const QModelIndex& TopLeft, const QModelIndex& BottomR
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent* Event) {
-    if (Event->matches(QKeySequence::Copy)) {
+    const Qt::KeyboardModifiers modifiers = Event->modifiers() & ~Qt::KeypadModifier;
+    if (Event->key() == Qt::Key_C && (modifiers == Qt::ControlModifier ||
+                                      modifiers == (Qt::ControlModifier | Qt::ShiftModifier))) {
         Event->accept();
-        return CopyCurrentValue();
+        return CopySelection(modifiers.testFlag(Qt::ShiftModifier));
     }
+    if (Event->key() == Qt::Key_0 && modifiers == Qt::ControlModifier) {
+        Event->accept();
+        return SetCurrentCellNull();
+    }
+    if (Event->matches(QKeySequence::SelectAll)) {
+        Event->accept();
+        return SelectAll();
+    }
+    const QScopedValueRollback extending(FExtending, IsMovementKey(Event->key()) &&
+                                                         modifiers.testFlag(Qt::ShiftModifier));
     const std::optional<int> row = RowForKey(*Event);
     if (!row)
         return QTableView::keyPressEvent(Event);
@@ -183,6 +243,12 @@ void TDBGrid::keyPressEvent(QKeyEvent* Event) {
     CommitEdit(); // an open cell editor passes the keys it does not use (up, down, a page) on
     if (FModel->CurrentRow() >= 0)
         MoveToRow(std::clamp(*row, 0, FModel->RowTotal() - 1));
+}
+
+void TDBGrid::mousePressEvent(QMouseEvent* Event) {
+    const QScopedValueRollback extending(FExtending,
+                                         Event->modifiers().testFlag(Qt::ShiftModifier));
+    QTableView::mousePressEvent(Event);
 }
 
 void TDBGrid::currentChanged(const QModelIndex& Current, const QModelIndex& Previous) {
@@ -194,6 +260,7 @@ void TDBGrid::currentChanged(const QModelIndex& Current, const QModelIndex& Prev
     // the record is once it is done.
     if (!FFollowing && !FModel->IsUpdating())
         MoveToRow(FModel->FirstRow() + Current.row());
+    SelectToCurrent();
 }
 
 // Moving to another row posts an edit of the current one first; when that fails the grid
@@ -218,6 +285,51 @@ void TDBGrid::FollowCurrentRecord() {
     const QModelIndex cell = FModel->index(row, std::max(column, 0));
     if (cell != currentIndex())
         setCurrentIndex(cell);
+    SelectToCurrent();
+}
+
+void TDBGrid::SelectToCurrent() {
+    const int row = FModel->CurrentRow();
+    if (row == FSelection.CurrentRow && FCurrentColumn == FSelection.CurrentColumn)
+        return;
+    FSelection.CurrentRow = row;
+    FSelection.CurrentColumn = FCurrentColumn;
+    FSelection.All = false;
+    if (!FExtending || FSelection.AnchorRow < 0) {
+        FSelection.AnchorRow = row;
+        FSelection.AnchorColumn = FCurrentColumn;
+    }
+    viewport()->update();
+}
+
+void TDBGrid::SelectAll() {
+    FSelection.All = true;
+    viewport()->update();
+}
+
+velmora::query::TCellRange TDBGrid::SelectedCells() const {
+    const velmora::ado::TCustomADODataSet* dataSet = FModel->DataSet();
+    if (dataSet == nullptr)
+        return {};
+    if (FSelection.All)
+        return velmora::query::WholeResult(*dataSet);
+    const int current = FModel->CurrentRow();
+    if (current < 0 || current >= dataSet->RecordCount())
+        return {};
+    const int anchor = std::clamp(FSelection.AnchorRow, 0, dataSet->RecordCount() - 1);
+    const int anchorColumn = std::clamp(FSelection.AnchorColumn, 0, dataSet->FieldCount() - 1);
+    return {std::min(anchor, current), std::max(anchor, current),
+            std::min(anchorColumn, FCurrentColumn), std::max(anchorColumn, FCurrentColumn)};
+}
+
+bool TDBGrid::TSelection::Contains(int Row, int Column) const {
+    if (All)
+        return true;
+    if (AnchorRow < 0 || (AnchorRow == CurrentRow && AnchorColumn == CurrentColumn))
+        return false; // a single cell is the current cell, which the view marks itself
+    return Row >= std::min(AnchorRow, CurrentRow) && Row <= std::max(AnchorRow, CurrentRow) &&
+           Column >= std::min(AnchorColumn, CurrentColumn) &&
+           Column <= std::max(AnchorColumn, CurrentColumn);
 }
 
 // The view's own vertical scrolling is replaced by moving the window: the rows in the model
@@ -288,8 +400,28 @@ void TDBGrid::FitColumn(int Column) {
         setColumnWidth(Column, content);
 }
 
-void TDBGrid::CopyCurrentValue() {
+// One cell goes as its bare value; several as tab-separated lines that spreadsheets take.
+void TDBGrid::CopySelection(bool WithColumnNames) {
+    const velmora::ado::TCustomADODataSet* dataSet = FModel->DataSet();
+    const velmora::query::TCellRange cells = SelectedCells();
+    if (dataSet == nullptr || cells.LastRow < cells.FirstRow ||
+        cells.LastColumn < cells.FirstColumn)
+        return;
+    const bool oneCell = cells.FirstRow == cells.LastRow && cells.FirstColumn == cells.LastColumn;
+    const std::string text =
+        oneCell && !WithColumnNames
+            ? dataSet->CellText(cells.FirstRow, cells.FirstColumn)
+            : velmora::query::DelimitedText(*dataSet, cells, {'\t', "\n", WithColumnNames});
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void TDBGrid::SetCurrentCellNull() {
     const QModelIndex cell = currentIndex();
-    if (cell.isValid())
-        QGuiApplication::clipboard()->setText(cell.data(Qt::EditRole).toString());
+    if (!cell.isValid() || !(FModel->flags(cell) & Qt::ItemIsEditable))
+        return;
+    // What was typed into the cell gives way to the null.
+    if (QWidget* editor = OpenEditor())
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    FEditStartedByTyping = false;
+    FModel->SetNull(cell);
 }

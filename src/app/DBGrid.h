@@ -2,6 +2,8 @@
 // DBGrid1: the result grid. A table view over a window of the bound dataset's rows: its
 // vertical scroll bar runs over the whole result, the model holds only the rows in sight, and
 // the current cell and the dataset's current record follow each other.
+#include "DelimitedText.h"
+
 #include <QTableView>
 #include <optional>
 #include <vector>
@@ -25,10 +27,18 @@ public:
     // Writes the text of an open cell editor into the record and closes the editor, so that
     // what was typed is neither lost nor written to another record when the grid moves.
     void CommitEdit();
+    // The cells selected: from where a move with Shift started to the current cell, or all.
+    velmora::query::TCellRange SelectedCells() const;
+    // Ctrl+C copies the selected cells, Ctrl+Shift+C with the columns' names above them.
+    void CopySelection(bool WithColumnNames);
+    // Ctrl+0: the current cell of an editable table gets no value.
+    void SetCurrentCellNull();
+    void SelectAll();
 
 protected:
     void changeEvent(QEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
     void currentChanged(const QModelIndex& Current, const QModelIndex& Previous) override;
     void updateGeometries() override;
     void scrollContentsBy(int Dx, int Dy) override;
@@ -52,12 +62,26 @@ private:
     // a column the user sized keeps its width.
     void FitColumnsInSight();
     void FitColumn(int Column);
-    void CopyCurrentValue();
+    void SelectToCurrent();
+    // The cell editor while one is open; null otherwise.
+    QWidget* OpenEditor() const;
+
+    // In result rows, so that it reaches beyond the rows the model holds.
+    struct TSelection {
+        int AnchorRow = -1;
+        int AnchorColumn = 0;
+        int CurrentRow = -1;
+        int CurrentColumn = 0;
+        bool All = false;
+        bool Contains(int Row, int Column) const;
+    };
 
     velmora::query::TDataSetTableModel* FModel;
     int FCurrentColumn = 0;
     bool FFollowing = false;
     bool FSizingColumns = false;       // the grid itself is setting widths
     bool FEditStartedByTyping = false; // typing alone put the record in edit state
-    std::vector<bool> FSizedByUser;    // by column
+    bool FExtending = false;           // a move with Shift, which extends the selection
+    TSelection FSelection;
+    std::vector<bool> FSizedByUser; // by column
 };

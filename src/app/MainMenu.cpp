@@ -55,6 +55,7 @@ void TfrmMain::CreateMainMenu() {
     file->addSeparator();
     Save1 = AddItem(file, "Save1", "Save", Keys(Qt::ControlModifier, Qt::Key_S), SaveImage);
     SaveAs1 = AddItem(file, "SaveAs1", "Save As", {}, SaveAsImage);
+    ExportResult1 = AddItem(file, "ExportResult1", "Export Result\u2026", {});
     file->addSeparator();
     Print1 = AddItem(file, "Print1", "Print", Keys(Qt::ControlModifier, Qt::Key_P), PrintImage);
     file->addSeparator();

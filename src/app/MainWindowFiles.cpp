@@ -49,6 +49,7 @@ void TfrmMain::ConnectFileCommands() {
     connect(Save1, &QAction::triggered, this, Guarded([this] { Save1Click(); }));
     connect(SaveAs1, &QAction::triggered, this, Guarded([this] { SaveAs1Click(); }));
     connect(Print1, &QAction::triggered, this, Guarded([this] { Print1Click(); }));
+    connect(ExportResult1, &QAction::triggered, this, Guarded([this] { ExportResult1Click(); }));
     connect(ToolButton7, &QToolButton::clicked, this, Guarded([this] { ToolButton7Click(); }));
     // Owned by the submenu; its parent is the File menu, whose showing refreshes it.
     new TReopenMenu(Reopen1, qobject_cast<QMenu*>(Reopen1->parentWidget()),

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "ErrorHandler.h"
+#include "HistoryPane.h"
 #include "ImageList.h"
 #include "RtfWriter.h"
 #include "SafeFile.h"
@@ -9,6 +10,7 @@
 
 #include <QFile>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
@@ -53,11 +55,11 @@ TfrmHistory::TfrmHistory(QWidget* Owner, TFileDialog& SaveDialog)
 }
 
 void TfrmHistory::InsertAtTop(const QString& Text) {
-    InsertAtTopOfPane(reHistory, Text);
+    InsertHistoryEntry(reHistory, Text);
 }
 
 QString TfrmHistory::Text() const {
-    return reHistory->toPlainText();
+    return HistoryText(reHistory, 0, reHistory->document()->characterCount() - 1, "\n");
 }
 
 void TfrmHistory::ToolButton1Click() {
@@ -71,8 +73,11 @@ void TfrmHistory::ToolButton1Click() {
 }
 
 void TfrmHistory::ToolButton3Click() {
-    QString selected = reHistory->textCursor().selectedText();
-    selected.replace(QChar::ParagraphSeparator, "\r\n");
+    const QTextCursor selection = reHistory->textCursor();
+    const QString selected =
+        selection.hasSelection()
+            ? HistoryText(reHistory, selection.selectionStart(), selection.selectionEnd(), "\r\n")
+            : QString();
     if (OnRun)
         OnRun(selected);
 }

@@ -34,6 +34,10 @@ namespace {
 
 const char* const ScriptFilter =
     "SQL Files (*.sql)|*.sql|Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
+// In the order of TExportKind (MainWindowExport.cpp).
+const char* const ExportFilter = "CSV, comma separated (*.csv)|*.csv|"
+                                 "CSV, semicolon separated (*.csv)|*.csv|"
+                                 "Text, tab separated (*.tsv;*.txt)|*.tsv;*.txt";
 
 bool IsConnectionLost(const std::exception& Error) {
     return dynamic_cast<const velmora::ado::EConnectionLost*>(&Error) != nullptr;
@@ -74,6 +78,7 @@ void TfrmMain::CreateFileDialogs() {
     OpenDialog1 = {TFileDialog::TKind::Open, "Open File", ScriptFilter, "sql", {}};
     SaveDialog1 = {TFileDialog::TKind::Save, "Save File", ScriptFilter, "sql", {}};
     OpenDialog2 = {TFileDialog::TKind::Open, "Select file to add", "All Files|*.*", "*.*", {}};
+    ExportDialog1 = {TFileDialog::TKind::Save, "Export Result", ExportFilter, "csv", {}};
 }
 
 void TfrmMain::FormCreate() {

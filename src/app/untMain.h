@@ -102,6 +102,8 @@ public:
     void Save1Click();
     void SaveAs1Click();
     void Print1Click();
+    // Writes the result in the grid to a file as CSV or tab-separated text (MainWindowExport.cpp).
+    void ExportResult1Click();
     void ToolButton7Click();
     // Opens the script at FileName as File > Open does once a file is chosen: a command-line
     // argument, an entry of File > Reopen.
@@ -180,6 +182,7 @@ public:
     QMenu* Reopen1;
     QAction* Save1;
     QAction* SaveAs1;
+    QAction* ExportResult1;
     QAction* Print1;
     QAction* Exit1;
     QAction* Connect1;
@@ -227,6 +230,7 @@ public:
     TFileDialog OpenDialog1;
     TFileDialog SaveDialog1;
     TFileDialog OpenDialog2;
+    TFileDialog ExportDialog1;
     TPrintDialog PrintDialog1;
 
 signals:

@@ -177,6 +177,12 @@ std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes) {
 
 void WriteFileAtomically(const std::string& Path, std::string_view Bytes,
                          TNewFileMode NewFileMode) {
+    WriteFileAtomicallyInPieces(
+        Path, [Bytes](const TFileSink& Write) { Write(Bytes); }, NewFileMode);
+}
+
+void WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& Produce,
+                                 TNewFileMode NewFileMode) {
     checkPathName("write", Path);
     const std::filesystem::path target = resolveTarget(Path);
     const TTargetInfo old = inspectTarget(target, Path);
@@ -200,7 +206,7 @@ void WriteFileAtomically(const std::string& Path, std::string_view Bytes,
             (void)::fchown(temporary.Get(), old.Status.st_uid, old.Status.st_gid);
         if (::fchmod(temporary.Get(), mode) != 0)
             fail("write", Path, systemReason(errno));
-        writeAll(temporary.Get(), Bytes, Path);
+        Produce([&](std::string_view Bytes) { writeAll(temporary.Get(), Bytes, Path); });
         // A write can look complete while the disk refuses the data later: only fsync and
         // close say that the bytes are really there.
         if (::fsync(temporary.Get()) != 0)

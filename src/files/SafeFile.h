@@ -3,6 +3,7 @@
 // history, the saved history) so that a special file never hangs or floods the program and a
 // failed write never damages the file it was meant to replace.
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -32,5 +33,13 @@ enum class TNewFileMode {
 // the disk and checked, and only then renamed over the old file. A symbolic link at Path is
 // followed, so the file it names is replaced and the link stays.
 void WriteFileAtomically(const std::string& Path, std::string_view Bytes, TNewFileMode NewFileMode);
+
+// The same for content made piece by piece: Produce hands each piece to the sink it is given,
+// so that a large file never has to be held whole. Whatever Produce throws leaves the old file
+// as it was and reaches the caller.
+using TFileSink = std::function<void(std::string_view)>;
+using TFileProducer = std::function<void(const TFileSink&)>;
+void WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& Produce,
+                                 TNewFileMode NewFileMode);
 
 } // namespace velmora::files

@@ -202,7 +202,8 @@ QVariant TDataSetTableModel::CellValue(const TCustomADODataSet& DataSet, int Row
     if (Role == Qt::TextAlignmentRole)
         return IsNumeric(field.DataType()) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                            : QVariant();
-    if (Role != Qt::DisplayRole && Role != Qt::EditRole && Role != Qt::ToolTipRole)
+    if (Role != Qt::DisplayRole && Role != Qt::EditRole && Role != Qt::ToolTipRole &&
+        Role != NullRole)
         return {};
     // The current record shows the edit buffer while it is edited or inserted; the rows after
     // a row being inserted are the stored rows one up.
@@ -218,10 +219,12 @@ QVariant TDataSetTableModel::CellValue(const TCustomADODataSet& DataSet, int Row
         if (stored >= DataSet.RecordCount())
             return {};
         isNull = DataSet.CellIsNull(stored, Column);
-        bytes = DataSet.CellBytes(stored, Column);
+        bytes = DataSet.CellView(stored, Column, FScratch);
     }
+    if (Role == NullRole)
+        return isNull;
     if (isNull)
-        return QString();
+        return Role == Qt::DisplayRole ? QStringLiteral("NULL") : QString();
     if (Role == Qt::ToolTipRole)
         return field.IsBinary() ? QVariant() : QVariant(WholeTextTip(bytes));
     if (Role == Qt::EditRole)
@@ -261,21 +264,33 @@ Qt::ItemFlags TDataSetTableModel::flags(const QModelIndex& Index) const {
 }
 
 bool TDataSetTableModel::setData(const QModelIndex& Index, const QVariant& Value, int Role) {
+    if (Role != Qt::EditRole)
+        return false;
+    const std::string text = Value.toString().toStdString();
+    return EditCell(Index, [&text](TField& Field) {
+        // An emptied cell of a number or a date holds no value; text may be empty.
+        if (text.empty() && !IsText(Field.DataType()))
+            Field.Clear();
+        else
+            Field.SetAsString(text);
+    });
+}
+
+bool TDataSetTableModel::SetNull(const QModelIndex& Index) {
+    return EditCell(Index, [](TField& Field) { Field.Clear(); });
+}
+
+bool TDataSetTableModel::EditCell(const QModelIndex& Index,
+                                  const std::function<void(TField&)>& Change) {
     TCustomADODataSet* dataSet = DataSet();
-    if (Role != Qt::EditRole || !(flags(Index) & Qt::ItemIsEditable) || dataSet == nullptr)
+    if (!(flags(Index) & Qt::ItemIsEditable) || dataSet == nullptr)
         return false;
     try {
         const int row = FFirstRow + Index.row();
         if (row != CurrentRow())
             dataSet->SetRecNo(row + 1);
         dataSet->Edit();
-        TField& field = dataSet->Fields(Index.column());
-        const std::string text = Value.toString().toStdString();
-        // An emptied cell of a number or a date holds no value; text may be empty.
-        if (text.empty() && !IsText(field.DataType()))
-            field.Clear();
-        else
-            field.SetAsString(text);
+        Change(dataSet->Fields(Index.column()));
     } catch (const std::exception& error) {
         emit EditFailed(QString::fromUtf8(error.what()));
         return false;

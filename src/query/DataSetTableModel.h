@@ -6,10 +6,14 @@
 #include "DataSource.h"
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace velmora::query {
+
+// True for a cell that holds no value; such a cell shows the word NULL, and edits as empty.
+inline constexpr int NullRole = Qt::UserRole + 1;
 
 class TDataSetTableModel final : public QAbstractTableModel {
     Q_OBJECT
@@ -44,6 +48,8 @@ public:
                         int Role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& Index) const override;
     bool setData(const QModelIndex& Index, const QVariant& Value, int Role = Qt::EditRole) override;
+    // Gives an editable cell no value, putting its record into edit state.
+    bool SetNull(const QModelIndex& Index);
 
 signals:
     // The current record, the window or the number of rows changed.
@@ -61,6 +67,7 @@ private:
     int ShownRows() const;
     std::vector<std::string> FieldNames() const;
     QVariant CellValue(const ado::TCustomADODataSet& DataSet, int Row, int Column, int Role) const;
+    bool EditCell(const QModelIndex& Index, const std::function<void(ado::TField&)>& Change);
 
     ado::TDataLink FLink;
     ado::TCustomADODataSet* FShownDataSet = nullptr;
@@ -71,6 +78,7 @@ private:
     int FWindowRows = 1;
     int FRowCount = 0;
     bool FUpdating = false;
+    mutable std::string FScratch; // the text of a native value being shown
 };
 
 } // namespace velmora::query

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <algorithm>
 
 namespace {
 
@@ -46,13 +47,17 @@ public:
         const bool open = Dialog.Kind == TFileDialog::TKind::Open;
         dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
         dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        dialog.setNameFilters(QtNameFilters(Dialog.Filter));
+        const QStringList filters = QtNameFilters(Dialog.Filter);
+        dialog.setNameFilters(filters);
+        if (Dialog.FilterIndex > 0 && Dialog.FilterIndex < filters.size())
+            dialog.selectNameFilter(filters[Dialog.FilterIndex]);
         dialog.setDefaultSuffix(Dialog.DefaultExt.startsWith("*") ? QString() : Dialog.DefaultExt);
         if (!Dialog.FileName.isEmpty())
             dialog.selectFile(Dialog.FileName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return false;
         Dialog.FileName = dialog.selectedFiles().front();
+        Dialog.FilterIndex = std::max<int>(filters.indexOf(dialog.selectedNameFilter()), 0);
         return true;
     }
 

@@ -18,6 +18,7 @@ struct TFileDialog {
     QString Filter; // "Description|mask|Description|mask..."
     QString DefaultExt;
     QString FileName;
+    int FilterIndex = 0; // the filter offered first, and the one chosen (0-based)
 
     bool Execute(); // shows it through the dialog service; true when confirmed
 };

@@ -80,6 +80,7 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemInOrderWithItsShortcut) {
                                   "  -",
                                   "  Save  Ctrl+S",
                                   "  Save As",
+                                  "  Export Result\u2026",
                                   "  -",
                                   "  Print  Ctrl+P",
                                   "  -",

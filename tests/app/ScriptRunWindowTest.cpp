@@ -31,7 +31,7 @@ TEST_F(ScriptRunWindow, EntireScriptRunsTheWholeTextAndShowsItsRows) {
     Window->EntireScript1->trigger();
     EXPECT_EQ(Titles(), (QStringList{"name", "email"}));
     EXPECT_EQ(ShownRow(0), "Ada Lindqvist|ada@example.org");
-    EXPECT_EQ(ShownRow(2), "Chiara Monti|"); // a null shows empty
+    EXPECT_EQ(ShownRow(2), "Chiara Monti|NULL"); // a null shows as the word
     EXPECT_EQ(Counter(), "1 of 5 records");
     EXPECT_EQ(frmHistory->Text(),
               QString("select name, email from customers order by customer_id\n") + Separator);

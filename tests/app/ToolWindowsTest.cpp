@@ -1,6 +1,7 @@
 // The history and about windows, and the history's Rich Text Format file read back by an
 // independent reader.
 #include "FileSizeLimit.h"
+#include "HistoryPane.h"
 #include "QtPrinting.h"
 #include "RequireComponent.h"
 #include "RtfWriter.h"
@@ -18,6 +19,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
@@ -127,6 +129,73 @@ TEST_F(HistoryTest, RunButtonRunsOnlyTheSelectedText) {
     frmHistory->reHistory->setTextCursor(cursor);
     frmHistory->ToolButton3Click();
     EXPECT_EQ(runs, (QStringList{"select 1\r\nfrom t", ""}));
+}
+
+// A script of Lines lines, each naming its number, with CR LF between them.
+QString LongScript(int Lines, const QString& Stem) {
+    QStringList lines;
+    for (int line = 0; line < Lines; ++line)
+        lines << QStringLiteral("select %1 as %2_%1").arg(line).arg(Stem);
+    return lines.join("\r\n");
+}
+
+void SelectLines(QTextEdit* Pane, int FirstBlock, int LastBlock) {
+    QTextCursor cursor(Pane->document()->findBlockByNumber(FirstBlock));
+    const QTextBlock last = Pane->document()->findBlockByNumber(LastBlock);
+    cursor.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
+    Pane->setTextCursor(cursor);
+}
+
+TEST_F(HistoryTest, ALongScriptShowsItsStartAndStillRunsAndSavesWhole) {
+    const QString older = LongScript(40000, "older"); // about a megabyte
+    const QString newer = LongScript(3, "newer");
+    frmHistory->InsertAtTop("========================");
+    frmHistory->InsertAtTop(older);
+    frmHistory->InsertAtTop("========================");
+    frmHistory->InsertAtTop(newer);
+    QTextDocument* document = frmHistory->reHistory->document();
+    EXPECT_LT(document->characterCount(), ShownHistoryCharacters + 200);
+
+    // Blocks: the newer script's 3 lines, a separator, the older one's shown lines, the line
+    // that stands for its rest, a separator.
+    const int markerBlock = document->blockCount() - 2;
+    EXPECT_TRUE(document->findBlockByNumber(markerBlock).text().contains("more characters"));
+    QStringList runs;
+    frmHistory->OnRun = [&runs](const QString& Script) { runs << Script; };
+    SelectLines(frmHistory->reHistory, 4, markerBlock);
+    frmHistory->ToolButton3Click();
+    SelectLines(frmHistory->reHistory, 4, 5); // the shown part alone runs as shown
+    frmHistory->ToolButton3Click();
+    ASSERT_EQ(runs.size(), 2);
+    EXPECT_TRUE(runs[0] == older);
+    EXPECT_EQ(runs[1], "select 0 as older_0\r\nselect 1 as older_1");
+
+    QString expected =
+        newer + "\n========================\n" + older + "\n========================";
+    expected.replace("\r\n", "\n");
+    EXPECT_TRUE(frmHistory->Text() == expected);
+}
+
+TEST_F(HistoryTest, AScriptOfOneHugeLineContinuesThatLineWhenRun) {
+    const QString script = "select '" + QString(3 * ShownHistoryCharacters, 'x') + "'\r\ngo";
+    frmHistory->InsertAtTop(script);
+    EXPECT_TRUE(frmHistory->Text() == QString(script).replace("\r\n", "\n"));
+    QStringList runs;
+    frmHistory->OnRun = [&runs](const QString& Script) { runs << Script; };
+    frmHistory->reHistory->selectAll();
+    frmHistory->ToolButton3Click();
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_TRUE(runs[0] == script);
+}
+
+TEST_F(HistoryTest, RunsOfALongScriptKeepThePaneSmall) {
+    const QString script = LongScript(40000, "again");
+    for (int run = 0; run < 20; ++run) {
+        frmHistory->InsertAtTop("========================");
+        frmHistory->InsertAtTop(script);
+    }
+    EXPECT_LT(frmHistory->reHistory->document()->characterCount(),
+              20 * (ShownHistoryCharacters + 100));
 }
 
 TEST(RtfWriter, EscapesControlCharactersOfTheFormat) {

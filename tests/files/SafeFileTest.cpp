@@ -63,6 +63,32 @@ TEST_F(SafeFileTest, WritesAndReadsBackEveryByte) {
     EXPECT_EQ(EntriesInDir(), 1u);
 }
 
+// Content made in pieces arrives whole; a maker that fails part way leaves the old file and no
+// temporary beside it.
+TEST_F(SafeFileTest, PiecesArriveInOrderAndAFailedMakerChangesNothing) {
+    WriteFileAtomicallyInPieces(
+        PathOf("export.csv"),
+        [](const TFileSink& Write) {
+            for (int piece = 0; piece < 1000; ++piece)
+                Write(std::to_string(piece) + "\r\n");
+        },
+        TNewFileMode::nfmShared);
+    const std::string whole = ReadRegularFile(PathOf("export.csv"), 1 << 20);
+    EXPECT_EQ(whole.substr(0, 6), "0\r\n1\r\n");
+    EXPECT_EQ(whole.substr(whole.size() - 5), "999\r\n");
+
+    EXPECT_THROW(WriteFileAtomicallyInPieces(
+                     PathOf("export.csv"),
+                     [](const TFileSink& Write) {
+                         Write("half");
+                         throw std::runtime_error("the result went away");
+                     },
+                     TNewFileMode::nfmShared),
+                 std::runtime_error);
+    EXPECT_EQ(ReadRegularFile(PathOf("export.csv"), 1 << 20), whole);
+    EXPECT_EQ(EntriesInDir(), 1u);
+}
+
 TEST_F(SafeFileTest, NewFilesGetTheModeAskedFor) {
     const mode_t old = ::umask(022);
     WriteFileAtomically(PathOf("shared.sql"), "x", TNewFileMode::nfmShared);

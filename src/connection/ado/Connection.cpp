@@ -319,8 +319,8 @@ void TADOConnection::connectToTarget() {
     identifierQuote_ = quote == " " ? "" : quote;
     // SQL Server holds every value to its column's size: FreeTDS's bound columns never overflow,
     // though it cannot read one again.
-    getData_ =
-        GetDataAbilities::fromMask(odbc_->infoMask(SQL_GETDATA_EXTENSIONS), target.sqlServer);
+    getData_ = GetDataAbilities::fromMask(odbc_->infoMask(SQL_GETDATA_EXTENSIONS), target.sqlServer,
+                                          target.sqlServer);
     // SQLite's driver closes the statement inside SQLCancel, under the call it would stop.
     driverCancels_ = odbc_->infoText(SQL_DBMS_NAME) != "SQLite";
     inTransaction_ = false;
@@ -408,7 +408,10 @@ TADOConnection::readCatalog(const std::function<SQLRETURN(SQLHSTMT handle)>& cat
                                                                    const OdbcStatement& statement) {
         const SQLHSTMT handle = statement.handle();
         statement.check(call.Cancellable(handle, [&] { return catalogFunction(handle); }), what);
-        return readCurrentResult(statement, getData, call);
+        // The layer reads catalogue results as text itself.
+        GetDataAbilities asText = getData;
+        asText.typedCells = false;
+        return readCurrentResult(statement, asText, call);
     });
     if (rows.fetchCancelled)
         throw EDatabaseError(cancelledMessage);

@@ -231,11 +231,22 @@ std::string_view TCustomADODataSet::CellBytes(int row, int column) const {
 }
 
 std::string TCustomADODataSet::CellText(int row, int column) const {
+    std::string text;
+    AppendCellText(row, column, text);
+    return text;
+}
+
+void TCustomADODataSet::AppendCellText(int row, int column, std::string& out) const {
     if (CellIsNull(row, column))
-        return {};
-    const std::string_view bytes = CellBytes(row, column);
-    return columns_[static_cast<size_t>(column)].isBinary() ? bytesToHex(bytes)
-                                                            : std::string(bytes);
+        return;
+    if (columns_[static_cast<size_t>(column)].isBinary())
+        appendHex(CellBytes(row, column), out);
+    else
+        rows_.appendText(static_cast<size_t>(row), static_cast<size_t>(column), out);
+}
+
+std::string_view TCustomADODataSet::CellView(int row, int column, std::string& scratch) const {
+    return rows_.text(static_cast<size_t>(row), static_cast<size_t>(column), scratch);
 }
 
 bool TCustomADODataSet::CurrentIsNull(int column) const {
@@ -251,7 +262,7 @@ std::string_view TCustomADODataSet::CurrentBytes(int column) const {
         return editRow_.value(static_cast<size_t>(column));
     if (!Active() || rows_.rowCount() == 0)
         return {};
-    return CellBytes(static_cast<int>(current_), column);
+    return CellView(static_cast<int>(current_), column, currentText_);
 }
 
 void TCustomADODataSet::CheckEditing() const {

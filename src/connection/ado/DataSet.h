@@ -74,8 +74,14 @@ public:
 
     // Random access for views: row and column are 0-based indexes of the stored rows.
     bool CellIsNull(int row, int column) const;
+    // The stored bytes: text, binary content, or a native value (see CellView).
     std::string_view CellBytes(int row, int column) const;
+    // Text as the driver writes it, binary as its bytes: the stored bytes, or a native value
+    // written into `scratch`, which the answer then points into.
+    std::string_view CellView(int row, int column, std::string& scratch) const;
+    // The value as text (bytes in hexadecimal); empty for a null.
     std::string CellText(int row, int column) const;
+    void AppendCellText(int row, int column, std::string& out) const;
 
     bool CanModify();
     void Edit();
@@ -85,7 +91,8 @@ public:
     void Cancel();
     void Delete();
 
-    // The current record's value, from the edit buffer while editing (used by TField).
+    // The current record's value as text (binary as its bytes), from the edit buffer while
+    // editing (used by TField); valid until the next call.
     bool CurrentIsNull(int column) const;
     std::string_view CurrentBytes(int column) const;
     void SetCurrentValue(int column, std::string_view bytes);
@@ -135,6 +142,7 @@ private:
     bool bof_ = true;
     bool eof_ = true;
     RowBuilder editRow_;
+    mutable std::string currentText_; // a native value of the current record, as text
     RowBuilder originalRow_;
     std::vector<bool> modified_;
     size_t insertAt_ = 0;

@@ -83,15 +83,20 @@ void TField::LoadFromFile(const std::string& path) {
 }
 
 std::string bytesToHex(std::string_view bytes) {
+    std::string text;
+    appendHex(bytes, text);
+    return text;
+}
+
+void appendHex(std::string_view bytes, std::string& out) {
     static const char digits[] = "0123456789ABCDEF";
-    std::string text = "0x";
-    text.reserve(2 + bytes.size() * 2);
+    out.reserve(out.size() + 2 + bytes.size() * 2);
+    out += "0x";
     for (const char byte : bytes) {
         const auto value = static_cast<unsigned char>(byte);
-        text += digits[value >> 4];
-        text += digits[value & 0x0F];
+        out += digits[value >> 4];
+        out += digits[value & 0x0F];
     }
-    return text;
 }
 
 std::string hexToBytes(std::string_view text) {

@@ -71,6 +71,7 @@ private:
 
 // Hexadecimal text of bytes ("0x0102") and back; EDatabaseError for text that is not hex.
 std::string bytesToHex(std::string_view bytes);
+void appendHex(std::string_view bytes, std::string& out);
 std::string hexToBytes(std::string_view text);
 
 } // namespace velmora::ado

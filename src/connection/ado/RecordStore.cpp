@@ -120,6 +120,30 @@ std::string_view RowBuilder::value(size_t column) const {
     return std::string_view(buffer_).substr(begin, end - begin);
 }
 
+RecordStore::RecordStore(size_t columns, std::vector<CellFormat> formats) : columns_(columns) {
+    if (std::any_of(formats.begin(), formats.end(), [](CellFormat f) { return f.typed(); }))
+        formats_ = std::move(formats);
+}
+
+bool RecordStore::isNative(size_t row, size_t column) const {
+    return !formats_.empty() && formats_[column].typed() && !textRows_[row];
+}
+
+std::string_view RecordStore::text(size_t row, size_t column, std::string& scratch) const {
+    if (!isNative(row, column))
+        return value(row, column);
+    scratch.clear();
+    appendTypedText(formats_[column], value(row, column), scratch);
+    return scratch;
+}
+
+void RecordStore::appendText(size_t row, size_t column, std::string& out) const {
+    if (isNative(row, column))
+        appendTypedText(formats_[column], value(row, column), out);
+    else
+        out += value(row, column);
+}
+
 bool RecordStore::isNull(size_t row, size_t column) const {
     return cellBounds(rows_[row], column).null;
 }
@@ -132,34 +156,43 @@ std::string_view RecordStore::value(size_t row, size_t column) const {
 
 void RecordStore::appendRow(const RowBuilder& row) {
     rows_.push_back(store(row));
+    if (!formats_.empty())
+        textRows_.push_back(false);
 }
 
 void RecordStore::insertRow(size_t before, const RowBuilder& row) {
     rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(before), store(row));
+    if (!formats_.empty())
+        textRows_.insert(textRows_.begin() + static_cast<std::ptrdiff_t>(before), true);
 }
 
 // The old block stays in the arena until the store goes: edits are rare next to reading.
 void RecordStore::replaceRow(size_t row, const RowBuilder& cells) {
     rows_[row] = store(cells);
+    if (!formats_.empty())
+        textRows_[row] = true;
 }
 
 void RecordStore::eraseRow(size_t row) {
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+    if (!formats_.empty())
+        textRows_.erase(textRows_.begin() + static_cast<std::ptrdiff_t>(row));
 }
 
 void RecordStore::loadRow(size_t row, RowBuilder& cells) const {
     cells.clear();
+    std::string scratch;
     for (size_t column = 0; column < columns_; ++column) {
         if (isNull(row, column))
             cells.addNull();
         else
-            cells.addValue(value(row, column));
+            cells.addValue(text(row, column, scratch));
     }
 }
 
 size_t RecordStore::memoryUsage() const {
     return allocatedBytes_ + rows_.capacity() * sizeof(const char*) +
-           chunks_.capacity() * sizeof(Chunk);
+           chunks_.capacity() * sizeof(Chunk) + textRows_.capacity() / 8;
 }
 
 const char* RecordStore::store(const RowBuilder& row) {

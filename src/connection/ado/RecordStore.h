@@ -3,6 +3,11 @@
 // end offset of every cell (16-bit, or 32-bit for rows of 32 KiB and more; the top bit marks a
 // null), then the cells' bytes. The row index holds one pointer per row, so reading a cell is
 // two loads and rows never move once written.
+//
+// Columns may keep their values in a native form (TypedCells.h). Rows written by editing hold
+// every value as text, as the edit buffer does; a bit per row says which rows those are.
+#include "TypedCells.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -38,7 +43,7 @@ private:
 
 class RecordStore {
 public:
-    explicit RecordStore(size_t columns = 0) : columns_(columns) {}
+    explicit RecordStore(size_t columns = 0, std::vector<CellFormat> formats = {});
     RecordStore(RecordStore&&) noexcept = default;
     RecordStore& operator=(RecordStore&&) noexcept = default;
 
@@ -46,14 +51,20 @@ public:
     size_t rowCount() const { return rows_.size(); }
 
     bool isNull(size_t row, size_t column) const;
-    // The cell's bytes (UTF-8 text or raw binary); empty for a null.
+    // The cell's stored bytes (UTF-8 text, raw binary, or a native value); empty for a null.
     std::string_view value(size_t row, size_t column) const;
+    // The cell as text (binary as its bytes): the stored bytes, or a native value written into
+    // `scratch`, which the answer then points into.
+    std::string_view text(size_t row, size_t column, std::string& scratch) const;
+    void appendText(size_t row, size_t column, std::string& out) const;
 
+    // A fetched row, native values in the typed columns.
     void appendRow(const RowBuilder& row);
+    // Rows from editing: text in every column.
     void insertRow(size_t before, const RowBuilder& row);
     void replaceRow(size_t row, const RowBuilder& cells);
     void eraseRow(size_t row);
-    // Copies a stored row into a builder (for editing it).
+    // Copies a stored row into a builder as text (for editing it).
     void loadRow(size_t row, RowBuilder& cells) const;
 
     // Bytes held: the arena's chunks and the row index.
@@ -63,8 +74,12 @@ private:
     const char* store(const RowBuilder& row);
     char* allocate(size_t bytes);
 
+    bool isNative(size_t row, size_t column) const;
+
     size_t columns_ = 0;
+    std::vector<CellFormat> formats_; // empty: every column is text
     std::vector<const char*> rows_;
+    std::vector<bool> textRows_; // by row, while some column is typed
     struct ChunkRelease {
         void operator()(char* chunk) const;
     };

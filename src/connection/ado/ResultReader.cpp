@@ -33,6 +33,7 @@ size_t missingYearDigits(const SQLWCHAR* text, size_t units) {
 
 struct ColumnBinding {
     bool bound = false;
+    CellFormat format;  // typed: fetched in its C type and kept natively
     bool dated = false; // a date or timestamp column
     SQLSMALLINT cType = SQL_C_WCHAR;
     SQLLEN width = 0; // bytes per row, terminator included
@@ -45,8 +46,7 @@ public:
     RowFetcher(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,
                const GetDataAbilities& abilities, TServerCall& call)
         : statement_(statement), handle_(statement.handle()), columns_(columns),
-          abilities_(abilities), call_(call), bindings_(columns.size()), row_(columns.size()),
-          store_(columns.size()) {}
+          abilities_(abilities), call_(call), bindings_(columns.size()), row_(columns.size()) {}
 
     ~RowFetcher() {
         // The statement must not keep pointers into buffers that are about to go.
@@ -92,12 +92,26 @@ private:
             binding.bound =
                 !columns_[i].isLong() && bindable && (abilities_.anyColumn || !unboundSeen);
             unboundSeen = unboundSeen || !binding.bound;
+            if (binding.bound && abilities_.typedCells)
+                useNativeType(binding, columns_[i]);
             if (binding.bound)
                 rowWidth += static_cast<size_t>(binding.width) + sizeof(SQLLEN);
         }
+        std::vector<CellFormat> formats;
+        for (const ColumnBinding& binding : bindings_)
+            formats.push_back(binding.format);
+        store_ = RecordStore(columns_.size(), std::move(formats));
         blockRows_ = blocks ? std::clamp<size_t>(blockBufferBytes / std::max<size_t>(rowWidth, 1),
                                                  1, maximumBlockRows)
                             : 1;
+    }
+
+    static void useNativeType(ColumnBinding& binding, const ResultColumn& column) {
+        binding.format = typedFormatOf(column);
+        if (!binding.format.typed())
+            return;
+        binding.cType = boundCType(binding.format.kind);
+        binding.width = static_cast<SQLLEN>(boundBytes(binding.format.kind));
     }
 
     static SQLLEN boundWidth(const ResultColumn& column) {
@@ -161,6 +175,11 @@ private:
         const SQLLEN indicator = binding.indicators[row];
         if (indicator == SQL_NULL_DATA)
             return row_.addNull();
+        const char* data = binding.buffer.data() + static_cast<size_t>(binding.width) * row;
+        if (binding.format.typed()) {
+            char* out = row_.beginCell(largestTypedCell);
+            return row_.finishCell(encodeCell(binding.format.kind, data, out));
+        }
         const SQLLEN room = binding.cType == SQL_C_WCHAR
                                 ? binding.width - static_cast<SQLLEN>(sizeof(SQLWCHAR))
                                 : binding.width;
@@ -174,7 +193,6 @@ private:
                                  "Positioning on a row");
             return readWholeCell(column);
         }
-        const char* data = binding.buffer.data() + static_cast<size_t>(binding.width) * row;
         if (binding.cType == SQL_C_BINARY)
             return row_.addValue({data, static_cast<size_t>(indicator)});
         addText(binding, reinterpret_cast<const SQLWCHAR*>(data),
@@ -252,9 +270,9 @@ private:
 
 } // namespace
 
-GetDataAbilities GetDataAbilities::fromMask(SQLUINTEGER mask, bool sizesHold) {
+GetDataAbilities GetDataAbilities::fromMask(SQLUINTEGER mask, bool sizesHold, bool typedCells) {
     return {(mask & SQL_GD_ANY_COLUMN) != 0, (mask & SQL_GD_BLOCK) != 0, (mask & SQL_GD_BOUND) != 0,
-            sizesHold};
+            sizesHold, typedCells};
 }
 
 FetchedRows readRows(const OdbcStatement& statement, const std::vector<ResultColumn>& columns,

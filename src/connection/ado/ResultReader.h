@@ -8,6 +8,8 @@
 // A driver that cannot read a bound column again (SQL_GD_BOUND) has its columns bound only when
 // its server holds every value to its declared size (SQL Server does); else every cell is read
 // with SQLGetData. Long columns are always read with SQLGetData. No value is ever cut.
+// With typed cells, bound integer, date, timestamp and GUID columns are fetched in their C
+// types and kept natively (TypedCells.h): the driver spends no time writing them as text.
 #include "OdbcHandles.h"
 #include "RecordStore.h"
 #include "ResultColumns.h"
@@ -24,8 +26,12 @@ struct GetDataAbilities {
     bool bound = false;
     // No value is longer than its column's declared size: bound cells need no second read.
     bool sizesHold = false;
+    // Columns of native types are fetched as such (a server whose values always fit their
+    // declared types: SQL Server's).
+    bool typedCells = false;
 
-    static GetDataAbilities fromMask(SQLUINTEGER mask, bool sizesHold = false);
+    static GetDataAbilities fromMask(SQLUINTEGER mask, bool sizesHold = false,
+                                     bool typedCells = false);
 };
 
 struct FetchedRows {

@@ -384,3 +384,46 @@ TEST_F(FreeTds, EarlyDatesRoundTripThroughTableEditing) {
         dates.Close();
     }
 }
+
+// Integers, dates, timestamps and GUIDs are fetched in their C types and kept natively; their
+// text must be what FreeTDS itself writes, which a read of every cell as text shows.
+TEST_F(FreeTds, NativelyFetchedValuesReadAsTheDriversOwnText) {
+    const std::string table = ownTable("extremes");
+    run("create table " + table +
+        " (n int identity primary key, ti tinyint, si smallint, i int, bi bigint, b bit, "
+        "dt datetime, dt2 datetime2, d date, g uniqueidentifier, m decimal(38,10), f float)");
+    run("insert into " + table +
+        " (ti, si, i, bi, b, dt, dt2, d, g, m, f) values "
+        "(0, -32768, -2147483648, -9223372036854775808, 0, '1753-01-01 00:00:00.000', "
+        "'0001-01-01 00:00:00.0000000', '0001-01-01', '00000000-0000-0000-0000-000000000000', "
+        "-9999999999999999999999999999.9999999999, -1.7976931348623157e308), "
+        "(255, 32767, 2147483647, 9223372036854775807, 1, '9999-12-31 23:59:59.997', "
+        "'9999-12-31 23:59:59.9999999', '9999-12-31', 'ffffffff-ffff-ffff-ffff-ffffffffffff', "
+        "9999999999999999999999999999.9999999999, 2.2250738585072014e-308), "
+        "(1, -1, 127, -129, 1, '2024-02-29 12:00:00.003', '1600-02-29 12:30:00.5000000', "
+        "'0999-02-03', '6f9619ff-8b86-d011-b42d-00c04fc964ff', 0.0000000001, 0.1)");
+    const std::string select = "select * from " + table + " order by n";
+
+    OdbcConnection odbc;
+    odbc.connect(tdsOdbcConnectionString(*tdsServerPort(), "sample"), 15);
+    const auto statement = odbc.createStatement();
+    TServerCall reading(TServerStage::Fetching, false, {});
+    const TRecordset asText = executeDirect(*statement, select, {}, reading);
+    ASSERT_EQ(asText.rows.rowCount(), 3u);
+
+    TADOQuery query;
+    query.SetConnection(&connection);
+    query.SetSQL(select);
+    query.Open();
+    ASSERT_EQ(query.RecordCount(), 3);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < query.FieldCount(); ++column) {
+            SCOPED_TRACE(query.Fields(column).FieldName() + " row " + std::to_string(row));
+            EXPECT_EQ(query.CellText(row, column), asText.rows.value(row, column));
+        }
+    EXPECT_EQ(query.CellText(0, 4), "-9223372036854775808");
+    EXPECT_EQ(query.CellBytes(0, 4).size(), 8u); // kept natively, not as its 20 characters
+    EXPECT_EQ(query.CellText(2, 7), "1600-02-29 12:30:00.5000000");
+    EXPECT_EQ(query.CellText(2, 8), "0999-02-03");
+    EXPECT_EQ(query.CellText(2, 9), "6F9619FF-8B86-D011-B42D-00C04FC964FF");
+}

@@ -3,7 +3,9 @@
 #include "ResultColumns.h"
 #include "WideText.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace velmora::ado;
 
@@ -111,4 +113,68 @@ TEST(RecordStore, RowsInAndAfterLargeChunksKeepTheirValues) {
     for (int i = 0; i < smallRows; i += 9973)
         EXPECT_EQ(store.value(static_cast<size_t>(i) + 1, 0), std::to_string(i));
     EXPECT_EQ(store.value(smallRows, 0), std::to_string(smallRows - 1));
+}
+
+namespace {
+
+// A fetched row of one integer column and one text column, the integer as its driver binds it.
+RowBuilder fetchedRow(int64_t number, const char* text) {
+    RowBuilder builder(2);
+    char bound[8];
+    std::memcpy(bound, &number, sizeof bound);
+    char* out = builder.beginCell(largestTypedCell);
+    builder.finishCell(encodeCell(CellKind::Integer, bound, out));
+    builder.addValue(text);
+    return builder;
+}
+
+} // namespace
+
+// Integers are kept in the fewest bytes that give them back: the edges of every width matter.
+TEST(RecordStore, NativeIntegersReadBackAsTheirTextAtEveryWidth) {
+    RecordStore store(2, {{CellKind::Integer}, {}});
+    const std::vector<int64_t> numbers = {0,
+                                          -1,
+                                          127,
+                                          128,
+                                          -128,
+                                          -129,
+                                          32767,
+                                          -32768,
+                                          65535,
+                                          8388607,
+                                          -8388609,
+                                          2147483647,
+                                          -2147483648LL,
+                                          4294967296LL,
+                                          std::numeric_limits<int64_t>::max(),
+                                          std::numeric_limits<int64_t>::min()};
+    for (const int64_t number : numbers)
+        store.appendRow(fetchedRow(number, "t"));
+    std::string scratch;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        EXPECT_EQ(store.text(i, 0, scratch), std::to_string(numbers[i]));
+        EXPECT_LE(store.value(i, 0).size(), 8u);
+    }
+    EXPECT_EQ(store.value(0, 0).size(), 1u);
+    EXPECT_EQ(store.text(0, 1, scratch), "t");
+}
+
+// An edited row holds text, as the edit buffer does; the fetched rows around it stay native.
+TEST(RecordStore, EditedRowsHoldTextBesideNativeRows) {
+    RecordStore store(2, {{CellKind::Integer}, {}});
+    store.appendRow(fetchedRow(7, "a"));
+    store.appendRow(fetchedRow(-300, "b"));
+    RowBuilder edited;
+    store.loadRow(1, edited);
+    EXPECT_EQ(edited.value(0), "-300");
+    store.replaceRow(1, row({"12345678901", "c"}));
+    store.insertRow(0, row({"5", "d"}));
+    std::string scratch;
+    EXPECT_EQ(store.text(0, 0, scratch), "5");
+    EXPECT_EQ(store.text(1, 0, scratch), "7");
+    EXPECT_EQ(store.text(2, 0, scratch), "12345678901");
+    store.eraseRow(0);
+    EXPECT_EQ(store.text(0, 0, scratch), "7");
+    EXPECT_EQ(store.text(1, 0, scratch), "12345678901");
 }
