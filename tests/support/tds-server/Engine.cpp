@@ -3,6 +3,7 @@
 #include "CatalogueProcedures.h"
 #include "Functions.h"
 #include "Procedures.h"
+#include "ResultTypes.h"
 #include "SqlErrors.h"
 #include "SqlText.h"
 #include "SystemCatalogue.h"
@@ -68,6 +69,38 @@ SqlType inferredType(const std::vector<std::vector<Value>>& rows, size_t column)
     if (real)
         return SqlType::of(TypeKind::Float);
     return SqlType::of(wide ? TypeKind::BigInt : TypeKind::Int);
+}
+
+// An expression's value as its type holds it: character and binary values cut to the type's
+// length, as CAST, CONVERT and ISNULL cut them.
+Cell fittedCell(const SqlType& type, Cell cell) {
+    if (type.isLong() || (cell.kind != ValueKind::Text && cell.kind != ValueKind::Blob))
+        return cell;
+    const size_t limit = static_cast<size_t>(type.length);
+    if (type.isBinary() || cell.kind == ValueKind::Blob) {
+        if (cell.bytes.size() > limit)
+            cell.bytes = cell.bytes.substr(0, limit);
+        return cell;
+    }
+    if (!type.isCharacter())
+        return cell;
+    size_t characters = 0;
+    for (size_t at = 0; at < cell.bytes.size(); ++at) {
+        if ((static_cast<unsigned char>(cell.bytes[at]) & 0xC0) == 0x80)
+            continue;
+        if (characters++ == limit) {
+            cell.bytes = cell.bytes.substr(0, at);
+            break;
+        }
+    }
+    return cell;
+}
+
+Value fittedValue(const SqlType& type, const Value& value) {
+    const Cell cell = fittedCell(type, value.cell());
+    Value fitted = value;
+    fitted.bytes = std::string(cell.bytes);
+    return fitted;
 }
 
 bool changesRows(std::string_view statement) {
@@ -230,7 +263,8 @@ void Engine::runBatch(std::string_view sql, Reply& reply) {
         return writeDone(reply.out, tkDone, doneError);
     }
     Bindings variables;
-    Context context{tkDone, &variables, {}};
+    VariableTypes types;
+    Context context{tkDone, &variables, {}, &types};
     try {
         runStatements(statements, context, reply);
     } catch (const BatchEnded&) {
@@ -436,7 +470,7 @@ void Engine::runSql(const Statement& statement, const Context& context, Reply& r
         if (context.variables != nullptr)
             prepared.bind(*context.variables);
         if (prepared.columns() > 0)
-            return sendQueryResult(prepared, statement.text, context, reply);
+            return sendQueryResult(prepared, statement, context, reply);
         while (prepared.step()) {
         }
         const bool counted = !noCount_ && changesRows(statement.text);
@@ -489,29 +523,80 @@ void Engine::assignFromSelect(const Statement& statement, const Context& context
     done(reply, context, noCount_ ? doneFinal : doneCount, rows);
 }
 
-void Engine::sendQueryResult(SqliteStatement& statement, std::string_view text,
+std::optional<SqlType> Engine::variableType(const Context& context, const std::string& name) {
+    if (context.types == nullptr)
+        return std::nullopt;
+    const auto found = context.types->find(lowerAscii(name));
+    if (found == context.types->end())
+        return std::nullopt;
+    return found->second;
+}
+
+std::vector<std::optional<SqlType>> Engine::declaredTypes(const std::string& query,
+                                                          bool quotedIdentifiers) {
+    try {
+        const SqliteText sql = translate(query, quotedIdentifiers);
+        const AttachedDatabases attached(db_, data_, sql.otherDatabases);
+        SqliteStatement prepared(db_, sql.sql);
+        std::vector<std::optional<SqlType>> types;
+        for (int i = 0; i < prepared.columns(); ++i) {
+            const char* declared = sqlite3_column_decltype(prepared.get(), i);
+            types.push_back(declared != nullptr ? parseDeclaredType(declared) : std::nullopt);
+        }
+        return types;
+    } catch (const ServerError&) {
+        return {};
+    }
+}
+
+void Engine::sendQueryResult(SqliteStatement& statement, const Statement& source,
                              const Context& context, Reply& reply) {
-    const std::vector<SqlToken> tokens = significant(text);
+    const std::string_view text = source.text;
+    const std::vector<SqlToken> tokens = significant(text, source.quotedIdentifiers);
     sqlite3_stmt* handle = statement.get();
-    std::vector<ResultColumn> columns(static_cast<size_t>(statement.columns()));
+    const size_t count = static_cast<size_t>(statement.columns());
+    std::vector<ResultColumn> columns(count);
+    std::vector<std::optional<SqlType>> declared(count);
+    // A compound SELECT's columns take every branch's types; SQLite declares the first's.
+    const bool compound = isCompoundSelect(text, source.quotedIdentifiers);
+    bool expressions = compound;
+    for (size_t i = 0; i < count; ++i) {
+        const char* type = sqlite3_column_decltype(handle, static_cast<int>(i));
+        declared[i] = parseDeclaredType(type != nullptr ? type : "");
+        expressions = expressions || !declared[i];
+    }
+    std::vector<std::optional<SqlType>> derived(count);
+    if (expressions) {
+        const TypeSources sources{
+            [&](const std::string& probe) {
+                return declaredTypes(probe, source.quotedIdentifiers);
+            },
+            [&](const std::string& name) { return variableType(context, name); }};
+        derived = resultTypes(text, count, source.quotedIdentifiers, sources);
+    }
     bool typed = true;
-    for (int i = 0; i < statement.columns(); ++i) {
-        ResultColumn& column = columns[static_cast<size_t>(i)];
-        column.name = resultColumnName(handle, i, tokens);
-        const char* declared = sqlite3_column_decltype(handle, i);
-        const auto type = parseDeclaredType(declared != nullptr ? declared : "");
-        typed = typed && type.has_value();
-        column.type = type.value_or(SqlType::of(TypeKind::Int));
-        const char* table = sqlite3_column_table_name(handle, i);
-        const char* origin = sqlite3_column_origin_name(handle, i);
+    std::vector<bool> fitted(count, false); // an expression's value is cut to its type
+    for (size_t i = 0; i < count; ++i) {
+        const int c = static_cast<int>(i);
+        ResultColumn& column = columns[i];
+        column.name = resultColumnName(handle, c, tokens);
+        if (derived[i] && (compound || !declared[i])) {
+            column.type = *derived[i];
+            fitted[i] = true;
+        } else {
+            typed = typed && declared[i].has_value();
+            column.type = declared[i].value_or(SqlType::of(TypeKind::Int));
+        }
+        const char* table = sqlite3_column_table_name(handle, c);
+        const char* origin = sqlite3_column_origin_name(handle, c);
         int notNull = 0, primaryKey = 0, autoIncrement = 0;
         if (table != nullptr && origin != nullptr &&
-            sqlite3_table_column_metadata(db_, sqlite3_column_database_name(handle, i), table,
+            sqlite3_table_column_metadata(db_, sqlite3_column_database_name(handle, c), table,
                                           origin, nullptr, nullptr, &notNull, &primaryKey,
                                           &autoIncrement) == SQLITE_OK) {
             column.nullable = notNull == 0 && primaryKey == 0;
             column.writable = true;
-            column.type.identity = autoIncrement != 0;
+            column.type.identity = autoIncrement != 0 && !compound;
         }
     }
     if (!typed) {
@@ -522,11 +607,13 @@ void Engine::sendQueryResult(SqliteStatement& statement, std::string_view text,
             for (int i = 0; i < statement.columns(); ++i)
                 table.rows.back().push_back(statement.value(i));
         }
-        for (int i = 0; i < statement.columns(); ++i)
-            if (sqlite3_column_decltype(handle, i) == nullptr ||
-                !parseDeclaredType(sqlite3_column_decltype(handle, i)))
-                table.columns[static_cast<size_t>(i)].type =
-                    inferredType(table.rows, static_cast<size_t>(i));
+        for (size_t i = 0; i < count; ++i) {
+            if (fitted[i])
+                for (auto& row : table.rows)
+                    row[i] = fittedValue(table.columns[i].type, row[i]);
+            else if (!declared[i])
+                table.columns[i].type = inferredType(table.rows, i);
+        }
         return sendTable(table, context, reply);
     }
     bool more = statement.step();
@@ -535,8 +622,11 @@ void Engine::sendQueryResult(SqliteStatement& statement, std::string_view text,
         [&](TokenWriter& row) {
             if (!more)
                 return false;
-            for (int i = 0; i < statement.columns(); ++i)
-                writeValue(row, columns[static_cast<size_t>(i)].type, statement.cell(i));
+            for (size_t i = 0; i < count; ++i) {
+                const Cell cell = statement.cell(static_cast<int>(i));
+                writeValue(row, columns[i].type,
+                           fitted[i] ? fittedCell(columns[i].type, cell) : cell);
+            }
             more = statement.step();
             return true;
         },
@@ -605,7 +695,7 @@ void Engine::callProcedure(const std::string& name, std::vector<Argument>& argum
             runExecuteSql(arguments, reply);
         } else if (system && isCatalogueProcedure(procedure.name)) {
             for (const ResultTable& table : runCatalogueProcedure(procedure.name, arguments, *this))
-                sendTable(table, {tkDoneInProc, nullptr, {}}, reply);
+                sendTable(table, {tkDoneInProc, nullptr, {}, nullptr}, reply);
         } else {
             status = runUserProcedure(procedure.stored(), arguments, reply);
         }
@@ -661,7 +751,10 @@ int Engine::runUserProcedure(const std::string& name, std::vector<Argument>& arg
         if (argument.name.empty())
             argument.name = parameter->name;
     }
-    Context inProcedure{tkDoneInProc, &bindings, objectOfStoredName(name).name};
+    VariableTypes types;
+    for (const ProcedureParameter& parameter : procedure.parameters)
+        types[lowerAscii(parameter.name)] = parameter.type;
+    Context inProcedure{tkDoneInProc, &bindings, objectOfStoredName(name).name, &types};
     for (const ProcedureParameter& parameter : procedure.parameters) {
         if (bindings.count(parameter.name) != 0)
             continue;
@@ -713,7 +806,7 @@ void Engine::runExecuteSql(const std::vector<Argument>& arguments, Reply& reply)
     const std::vector<Statement> statements =
         parseBatch(arguments[0].value.bytes, quotedIdentifiers_);
     compile(statements);
-    Context context{tkDoneInProc, &bindings, {}};
+    Context context{tkDoneInProc, &bindings, {}, nullptr};
     runStatements(statements, context, reply);
 }
 

@@ -71,11 +71,15 @@ public:
     bool inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 
 private:
+    // The declared types of variables and parameters, by their names in lower case.
+    using VariableTypes = std::map<std::string, SqlType>;
     struct Context {
         TokenType done;        // DONE, or DONEINPROC inside a procedure
         Bindings* variables;   // the batch's variables, or a procedure's parameters
         std::string procedure; // named in its errors
+        VariableTypes* types;  // of `variables`, where declared
     };
+    static std::optional<SqlType> variableType(const Context& context, const std::string& name);
 
     void open(const std::string& database);
     // The whole batch is parsed and its statements compiled before any runs.
@@ -88,8 +92,12 @@ private:
     void runSql(const Statement& statement, const Context& context, Reply& reply);
     void assignFromSelect(const Statement& statement, const Context& context, Reply& reply);
     bool isTrue(const Statement& statement, const Context& context);
-    void sendQueryResult(SqliteStatement& statement, std::string_view text, const Context& context,
-                         Reply& reply);
+    void sendQueryResult(SqliteStatement& statement, const Statement& source,
+                         const Context& context, Reply& reply);
+    // The declared types of a query's columns, from preparing it (nothing where SQLite has
+    // none; no types at all when it does not prepare).
+    std::vector<std::optional<SqlType>> declaredTypes(const std::string& query,
+                                                      bool quotedIdentifiers);
     void sendTable(const ResultTable& table, const Context& context, Reply& reply);
     // A result's metadata, the rows `writeRow` writes (it returns false when there are no
     // more), and its DONE; a value its column's type cannot take ends it with the error.
