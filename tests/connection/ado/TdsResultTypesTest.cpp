@@ -2,6 +2,7 @@
 // types", "Precision, scale, and length", each function's page), read through FreeTDS with the
 // values they carry.
 #include "TdsBatch.h"
+#include "TediousClient.h"
 
 using namespace velmora;
 using namespace velmora::test;
@@ -119,4 +120,23 @@ TEST_F(TdsResultTypes, ColumnsOfTablesAndStarsKeepTheirDeclaredTypes) {
               (Lines{"nvarchar(40,0)=Zoë Ørsted", "int(10,0)=3", "nvarchar(40,0)=Zoë Ørsted",
                      "nvarchar(30,0)=København", "datetime(23,3)=2023-06-01 17:45:30.500",
                      "decimal(12,2)=0.75", "int(10,0)=1"}));
+}
+
+// Tedious decodes each value by the type the column's metadata gives: the two agree.
+TEST_F(TdsResultTypes, TediousReadsTheValuesByTheTypesTheColumnsAnnounce) {
+    VELMORA_REQUIRE(tediousAvailable(), "node with tedious (scripts/setup installs it)");
+    TTediousPlan plan;
+    plan.Port = *tdsServerPort();
+    plan.Password = tdsSaPassword;
+    plan.Steps = {TTediousStep::Shown(
+        "select 'x' a, N'y' b, 1.5 c, 10 / 4.0 d, count(*) e, count_big(*) f, sum(credit) g, "
+        "convert(datetime, '2024-05-01 10:30') h, 2 * 1e0 i, isnull(city, 'x') j from "
+        "customers where id = 1")};
+    EXPECT_EQ(
+        runTedious(plan),
+        (Lines{"connected 7_4",
+               "columns a:VarChar b:NVarChar c:NumericN d:NumericN e:IntN f:IntN "
+               "g:DecimalN h:DateTimeN i:FloatN j:NVarChar",
+               "row x | y | 1.5 | 2.5 | 1 | 1 | 1500.5 | 2024-05-01T10:30:00.000Z | 2 | London",
+               "rows 1"}));
 }
