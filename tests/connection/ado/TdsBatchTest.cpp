@@ -94,7 +94,35 @@ TEST_F(TdsBatches, ErrorsCarrySqlServersNumbersTextsAndLines) {
     EXPECT_EQ(messages("insert into " + table + " values (1, 1)"),
               Lines{"Msg 2627, Level 14, State 1, Line 1: Violation of PRIMARY KEY constraint "
                     "'PK_" +
-                    table + "'. Cannot insert duplicate key in object 'dbo." + table + "'."});
+                    table + "'. Cannot insert duplicate key in object 'dbo." + table +
+                    "'. The duplicate key value is (1)."});
+    run("drop table " + table);
+}
+
+TEST_F(TdsBatches, ADuplicateKeyNamesTheValueOfTheRowThatFailed) {
+    const std::string table = own("keys");
+    run("create table " + table +
+        " (id int primary key, code varchar(10), region varchar(10), shelf int, "
+        "unique (code, region))\ncreate unique index ix_" +
+        table + "_shelf on " + table + " (shelf)\ninsert into " + table +
+        " values (1, 'A-1', 'north', 10), (2, 'B-2', 'south', 20)");
+    // The failing row of several, a compound unique key, a unique index (2601), an UPDATE.
+    EXPECT_EQ(messages("insert into " + table +
+                       " values (3, 'C-3', 'east', 30), (4, 'A-1', "
+                       "'north', 40)"),
+              Lines{"Msg 2627, Level 14, State 1, Line 1: Violation of UNIQUE KEY constraint "
+                    "'UQ_" +
+                    table + "_code'. Cannot insert duplicate key in object 'dbo." + table +
+                    "'. The duplicate key value is (A-1, north)."});
+    EXPECT_EQ(messages("update " + table + " set shelf = 10 where id = 2"),
+              Lines{"Msg 2601, Level 14, State 1, Line 1: Cannot insert duplicate key row in "
+                    "object 'dbo." +
+                    table + "' with unique index 'ix_" + table +
+                    "_shelf'. The duplicate key value is (10)."});
+    // Nothing of the failed statements stayed, the noting of keys included.
+    EXPECT_EQ(run("select id from " + table + " order by id").firstColumn(), (Lines{"1", "2"}));
+    run("insert into " + table + " values (3, 'C-3', 'east', 30)");
+    EXPECT_EQ(run("select count(*) from " + table).firstColumn(), Lines{"3"});
     run("drop table " + table);
 }
 

@@ -471,7 +471,14 @@ void Engine::runSql(const Statement& statement, const Context& context, Reply& r
             prepared.bind(*context.variables);
         if (prepared.columns() > 0)
             return sendQueryResult(prepared, statement, context, reply);
-        while (prepared.step()) {
+        try {
+            while (prepared.step()) {
+            }
+        } catch (const SqliteError& error) {
+            if (!isDuplicateKey(error))
+                throw;
+            throw sqlServerError(error, statement.text, sql, nameScope(), db_,
+                                 duplicateKeyValue(db_, prepared, error));
         }
         const bool counted = !noCount_ && changesRows(statement.text);
         done(reply, context, counted ? doneCount : doneFinal,
