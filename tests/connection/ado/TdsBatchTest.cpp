@@ -167,3 +167,92 @@ TEST_F(TdsBatches, QuotedIdentifierOffMakesDoubleQuotesStrings) {
                   .firstColumn(),
               Lines{"Ada Lovelace"});
 }
+
+// A procedure called with SQLBindParameter's output parameters: FreeTDS makes an RPC of an ODBC
+// call (and an sp_executesql of an EXEC), and the RETURNVALUE tokens fill the caller's buffers
+// once the results have been read.
+struct RpcOutputs {
+    SQLRETURN executed = SQL_ERROR;
+    int rows = 0; // fetched, over every execution
+    std::vector<std::string> messages;
+    SQLINTEGER status = -1, doubled = -1;
+    std::string label;
+};
+
+RpcOutputs callWithOutputs(ado::OdbcConnection& connection, const std::string& sql,
+                           bool returnStatus, int executions = 1) {
+    const auto owner = connection.createStatement();
+    const SQLHSTMT statement = owner->handle();
+    RpcOutputs outputs;
+    SQLINTEGER in = 21;
+    SQLWCHAR label[32] = {'g', 'o', 't', 0};
+    SQLLEN statusLength = 0, inLength = 0, doubledLength = 0, labelLength = SQL_NTS;
+    const ado::SqlWString call = ado::toSqlWide(sql);
+    if (!SQL_SUCCEEDED(SQLPrepareW(statement, const_cast<SQLWCHAR*>(call.c_str()), SQL_NTS)))
+        return outputs;
+    SQLUSMALLINT next = 1;
+    if (returnStatus)
+        SQLBindParameter(statement, next++, SQL_PARAM_OUTPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0,
+                         &outputs.status, 0, &statusLength);
+    SQLBindParameter(statement, next++, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &in, 0,
+                     &inLength);
+    SQLBindParameter(statement, next++, SQL_PARAM_OUTPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0,
+                     &outputs.doubled, 0, &doubledLength);
+    SQLBindParameter(statement, next++, SQL_PARAM_INPUT_OUTPUT, SQL_C_WCHAR, SQL_WVARCHAR, 20, 0,
+                     label, sizeof label, &labelLength);
+    for (int execution = 0; execution < executions; ++execution) {
+        // A call that returns no rows and counts none is SQL_NO_DATA to FreeTDS.
+        SQLRETURN result = outputs.executed = SQLExecute(statement);
+        TdsBatch failed;
+        collectMessages(statement, failed);
+        for (const std::string& line : failed.summaries())
+            outputs.messages.push_back(line);
+        while (SQL_SUCCEEDED(result)) {
+            SQLSMALLINT columns = 0;
+            SQLNumResultCols(statement, &columns);
+            while (columns > 0 && SQL_SUCCEEDED(SQLFetch(statement)))
+                ++outputs.rows;
+            result = SQLMoreResults(statement);
+            TdsBatch batch;
+            collectMessages(statement, batch);
+            for (const std::string& line : batch.summaries())
+                outputs.messages.push_back(line);
+        }
+    }
+    if (labelLength >= 0)
+        outputs.label =
+            ado::fromSqlWide(label, static_cast<size_t>(labelLength) / sizeof(SQLWCHAR));
+    return outputs;
+}
+
+TEST_F(TdsBatches, OutputParametersOfAnRpcReachTheDriversBuffers) {
+    const std::string procedure = own("rpc_outputs");
+    run("create procedure " + procedure +
+        " @in int, @doubled int output, @label nvarchar(20) output as\n"
+        "select n from numbers where n <= 2\n"
+        "set @doubled = @in * 2\nset @label = concat(@label, ' ', @in)\nreturn 7");
+    for (const auto& [sql, returnStatus] :
+         std::vector<std::pair<std::string, bool>>{{"{? = call " + procedure + "(?, ?, ?)}", true},
+                                                   {"{call " + procedure + "(?, ?, ?)}", false}}) {
+        SCOPED_TRACE(sql);
+        const RpcOutputs outputs = callWithOutputs(connection, sql, returnStatus);
+        EXPECT_TRUE(SQL_SUCCEEDED(outputs.executed));
+        EXPECT_EQ(outputs.messages, Lines{});
+        EXPECT_EQ(outputs.rows, 2);
+        if (returnStatus) {
+            EXPECT_EQ(outputs.status, 7);
+        }
+        EXPECT_EQ(outputs.doubled, 42);
+        EXPECT_EQ(outputs.label, "got 21");
+    }
+    // An EXEC prepared with parameters goes as sp_prepexec, then sp_execute with the handle
+    // the server gave. FreeTDS declares its parameters without OUTPUT, so, as on SQL Server,
+    // the procedure's outputs stay inside and the buffers keep what they held; and an EXEC
+    // inside a request sends no RETURNVALUE of its own.
+    const RpcOutputs prepared =
+        callWithOutputs(connection, "exec " + procedure + " ?, ? output, ? output", false, 2);
+    EXPECT_EQ(prepared.messages, Lines{});
+    EXPECT_EQ(prepared.rows, 4);
+    EXPECT_EQ(prepared.doubled, -1);
+    run("drop procedure " + procedure);
+}

@@ -682,7 +682,7 @@ void Engine::runProcedure(const std::string& name, const std::vector<Argument>& 
     pendingDone_.reset();
     std::vector<Argument> call = arguments;
     try {
-        callProcedure(name, call, reply);
+        callProcedure(name, call, reply, true);
     } catch (const BatchEnded&) {
     }
     flushDone(reply);
@@ -692,14 +692,21 @@ void Engine::runProcedure(const std::string& name, const std::vector<Argument>& 
 
 // A procedure's run as a client sees it: its statements (DONEINPROC), its return status and
 // OUTPUT values, its DONEPROC (left to the caller).
-void Engine::callProcedure(const std::string& name, std::vector<Argument>& arguments,
-                           Reply& reply) {
+void Engine::callProcedure(const std::string& name, std::vector<Argument>& arguments, Reply& reply,
+                           bool rpc) {
     const ObjectName procedure = procedureName(name);
     const bool system = procedure.inDbo() || equalsIgnoringCase(procedure.schema, "sys");
     int status = 0;
     try {
         if (system && equalsIgnoringCase(procedure.name, "sp_executesql")) {
-            runExecuteSql(arguments, reply);
+            if (arguments.empty() || arguments[0].value.kind != ValueKind::Text)
+                throw ServerError(214, "Procedure expects parameter '@statement' of type "
+                                       "'ntext/nchar/nvarchar'.");
+            runExecuteSql(arguments[0].value.bytes,
+                          arguments.size() > 1 ? arguments[1].value.bytes : std::string(),
+                          arguments, 2, reply);
+        } else if (system && isPreparingProcedure(procedure.name)) {
+            runPreparing(lowerAscii(procedure.name), arguments, reply);
         } else if (system && isCatalogueProcedure(procedure.name)) {
             for (const ResultTable& table : runCatalogueProcedure(procedure.name, arguments, *this))
                 sendTable(table, {tkDoneInProc, nullptr, {}, nullptr}, reply);
@@ -716,8 +723,9 @@ void Engine::callProcedure(const std::string& name, std::vector<Argument>& argum
     flushDone(reply);
     lastReturnStatus_ = Value::of(int64_t{status});
     writeReturnStatus(reply.out, status);
+    // RETURNVALUE answers an RPC's parameters only ("Return Parameters", MS-TDS 2.2.2.6).
     for (size_t i = 0; i < arguments.size(); ++i)
-        if (arguments[i].output)
+        if (rpc && arguments[i].output)
             writeReturnValue(reply.out, static_cast<uint16_t>(i), arguments[i].name,
                              arguments[i].type, arguments[i].value.cell());
 }
@@ -786,35 +794,152 @@ int Engine::runUserProcedure(const std::string& name, std::vector<Argument>& arg
     return status;
 }
 
-// sp_executesql @statement, @parameters, values...: values without a name take the names
-// that @parameters declares, in order ("@P1 INT,@P2 NVARCHAR(20)").
-void Engine::runExecuteSql(const std::vector<Argument>& arguments, Reply& reply) {
-    if (arguments.empty() || arguments[0].value.kind != ValueKind::Text)
-        throw ServerError(214, "Procedure expects parameter '@statement' of type "
-                               "'ntext/nchar/nvarchar'.");
-    std::vector<std::string> declared;
-    if (arguments.size() > 1) {
-        int depth = 0;
-        bool expectName = true;
-        for (const SqlToken& token : significant(arguments[1].value.bytes)) {
-            depth += token.isSymbol('(') ? 1 : token.isSymbol(')') ? -1 : 0;
-            if (expectName && token.kind == SqlTokenKind::Variable)
-                declared.emplace_back(token.text);
-            expectName = depth == 0 && token.isSymbol(',');
+namespace {
+
+// A declaration of sp_executesql's @params: "@P2 int OUTPUT".
+struct DeclaredParameter {
+    std::string name;
+    std::optional<SqlType> type;
+    bool output = false;
+};
+
+std::vector<DeclaredParameter> declaredParameters(std::string_view declarations) {
+    std::vector<DeclaredParameter> declared;
+    const std::vector<SqlToken> tokens = significant(declarations);
+    int depth = 0;
+    size_t start = 0;
+    for (size_t i = 0; i <= tokens.size(); ++i) {
+        if (i < tokens.size()) {
+            depth += tokens[i].isSymbol('(') ? 1 : tokens[i].isSymbol(')') ? -1 : 0;
+            if (depth != 0 || !tokens[i].isSymbol(','))
+                continue;
         }
+        if (start < i && tokens[start].kind == SqlTokenKind::Variable) {
+            DeclaredParameter parameter{std::string(tokens[start].text), std::nullopt, false};
+            size_t typeEnd = i;
+            if (typeEnd > start + 1 &&
+                (tokens[typeEnd - 1].isWord("output") || tokens[typeEnd - 1].isWord("out"))) {
+                parameter.output = true;
+                --typeEnd;
+            }
+            if (typeEnd > start + 1) {
+                const char* from = tokens[start + 1].text.data();
+                const SqlToken& last = tokens[typeEnd - 1];
+                parameter.type = parseDeclaredType(lowerAscii(std::string_view(
+                    from, static_cast<size_t>(last.text.data() + last.text.size() - from))));
+            }
+            declared.push_back(std::move(parameter));
+        }
+        start = i + 1;
     }
+    return declared;
+}
+
+} // namespace
+
+bool Engine::isPreparingProcedure(std::string_view name) {
+    for (std::string_view known : {"sp_prepare", "sp_execute", "sp_prepexec", "sp_unprepare"})
+        if (equalsIgnoringCase(name, known))
+            return true;
+    return false;
+}
+
+// sp_prepare @handle OUTPUT, @params, @stmt; sp_execute @handle, values...; sp_prepexec
+// @handle OUTPUT, @params, @stmt, values...; sp_unprepare @handle ("sp_prepexec", ...): the
+// statement is kept under its handle for the session, and runs as sp_executesql runs it. The
+// handle of sp_prepexec comes back before the statement's results, as the clients expect it.
+void Engine::runPreparing(const std::string& name, std::vector<Argument>& arguments, Reply& reply) {
+    const auto handleOf = [&](const Argument& argument) {
+        const auto found = argument.value.kind == ValueKind::Integer
+                               ? prepared_.find(static_cast<int>(argument.value.integer))
+                               : prepared_.end();
+        if (found == prepared_.end())
+            throw ServerError(8179, "Could not find prepared statement with handle " +
+                                        (argument.value.kind == ValueKind::Integer
+                                             ? std::to_string(argument.value.integer)
+                                             : std::string("NULL")) +
+                                        ".");
+        return found;
+    };
+    if (arguments.empty())
+        throw ServerError(201, "Procedure or function '" + name +
+                                   "' expects parameter '@handle', which was not supplied.");
+    if (name == "sp_unprepare") {
+        prepared_.erase(handleOf(arguments[0]));
+        return;
+    }
+    if (name == "sp_execute") {
+        const auto found = handleOf(arguments[0]);
+        const auto [declarations, statement] = found->second;
+        return runExecuteSql(statement, declarations, arguments, 1, reply);
+    }
+    if (arguments.size() < 3 || arguments[2].value.kind != ValueKind::Text)
+        throw ServerError(214, "Procedure expects parameter '@stmt' of type "
+                               "'ntext/nchar/nvarchar'.");
+    const int handle = nextHandle_++;
+    const std::string declarations =
+        arguments[1].value.kind == ValueKind::Text ? arguments[1].value.bytes : std::string();
+    prepared_[handle] = {declarations, arguments[2].value.bytes};
+    Argument& handleArgument = arguments[0];
+    handleArgument.value = Value::of(int64_t{handle});
+    handleArgument.type = SqlType::of(TypeKind::Int);
+    if (handleArgument.name.empty())
+        handleArgument.name = "@handle";
+    if (name == "sp_prepare") {
+        compile(parseBatch(arguments[2].value.bytes, quotedIdentifiers_));
+        return;
+    }
+    if (handleArgument.output) {
+        writeReturnValue(reply.out, 0, handleArgument.name, handleArgument.type,
+                         handleArgument.value.cell());
+        handleArgument.output = false;
+    }
+    runExecuteSql(arguments[2].value.bytes, declarations, arguments, 3, reply);
+}
+
+// sp_executesql's statement with its @params declarations and the values from `firstValue`
+// on: values without a name take the names @params declares, in order ("@P1 INT,@P2
+// NVARCHAR(20) OUTPUT"); an OUTPUT value is the variable's when the statement ends.
+void Engine::runExecuteSql(const std::string& statementText, const std::string& declarations,
+                           std::vector<Argument>& arguments, size_t firstValue, Reply& reply) {
+    const std::vector<DeclaredParameter> declared = declaredParameters(declarations);
     Bindings bindings;
-    for (size_t i = 2; i < arguments.size(); ++i) {
-        std::string name = arguments[i].name;
-        if (name.empty() && i - 2 < declared.size())
-            name = declared[i - 2];
-        bindings[name] = arguments[i].value;
+    VariableTypes types;
+    for (const DeclaredParameter& parameter : declared) {
+        bindings[parameter.name] = Value::null();
+        if (parameter.type)
+            types[lowerAscii(parameter.name)] = *parameter.type;
     }
-    const std::vector<Statement> statements =
-        parseBatch(arguments[0].value.bytes, quotedIdentifiers_);
+    std::vector<std::string> names;
+    for (size_t i = firstValue; i < arguments.size(); ++i) {
+        Argument& argument = arguments[i];
+        const DeclaredParameter* parameter = nullptr;
+        if (argument.name.empty() && i - firstValue < declared.size())
+            parameter = &declared[i - firstValue];
+        for (const DeclaredParameter& candidate : declared)
+            if (!argument.name.empty() && equalsIgnoringCase(candidate.name, argument.name))
+                parameter = &candidate;
+        if (parameter == nullptr)
+            throw ServerError(8145,
+                              (argument.name.empty() ? std::string("A value") : argument.name) +
+                                  " is not a parameter for procedure sp_executesql.");
+        bindings[parameter->name] = argument.value;
+        argument.name = parameter->name;
+        argument.output = argument.output && parameter->output;
+        if (parameter->type)
+            argument.type = *parameter->type;
+        names.push_back(parameter->name);
+    }
+    const std::vector<Statement> statements = parseBatch(statementText, quotedIdentifiers_);
     compile(statements);
-    Context context{tkDoneInProc, &bindings, {}, nullptr};
-    runStatements(statements, context, reply);
+    Context context{tkDoneInProc, &bindings, {}, &types};
+    try {
+        runStatements(statements, context, reply);
+    } catch (const Returned&) {
+    }
+    for (size_t i = firstValue; i < arguments.size(); ++i)
+        if (arguments[i].output)
+            arguments[i].value = bindings[names[i - firstValue]];
 }
 
 } // namespace velmora::tds

@@ -107,8 +107,14 @@ private:
     // Runs a procedure's body; returns its RETURN status and leaves OUTPUT values in the
     // arguments.
     int runUserProcedure(const std::string& name, std::vector<Argument>& arguments, Reply& reply);
-    void runExecuteSql(const std::vector<Argument>& arguments, Reply& reply);
-    void callProcedure(const std::string& name, std::vector<Argument>& arguments, Reply& reply);
+    void runExecuteSql(const std::string& statement, const std::string& declarations,
+                       std::vector<Argument>& arguments, size_t firstValue, Reply& reply);
+    static bool isPreparingProcedure(std::string_view name);
+    void runPreparing(const std::string& name, std::vector<Argument>& arguments, Reply& reply);
+    // `rpc`: the call is a request's own, whose OUTPUT values go back as RETURNVALUE tokens;
+    // an EXEC statement's go to its variables only.
+    void callProcedure(const std::string& name, std::vector<Argument>& arguments, Reply& reply,
+                       bool rpc);
     void execStatement(const Statement& statement, Context& context, Reply& reply);
     std::vector<Argument> execArguments(const std::vector<SqlToken>& tokens, size_t from,
                                         const Context* context);
@@ -141,6 +147,9 @@ private:
     std::optional<TokenWriter> pendingDone_;
     Value lastReturnStatus_;
     uint64_t transactionId_ = 0;
+    // Statements prepared by sp_prepare and sp_prepexec: their @params and text, by handle.
+    std::map<int, std::pair<std::string, std::string>> prepared_;
+    int nextHandle_ = 1;
 };
 
 } // namespace velmora::tds

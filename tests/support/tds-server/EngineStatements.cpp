@@ -57,7 +57,7 @@ void Engine::execStatement(const Statement& statement, Context& context, Reply& 
     std::vector<Argument> arguments = execArguments(tokens, head.arguments, &context);
     const std::string& name = head.procedure;
     const std::string& status = head.status;
-    callProcedure(name, arguments, reply);
+    callProcedure(name, arguments, reply, false);
     flushDone(reply);
     for (const Argument& argument : arguments)
         if (argument.output && !argument.outputTo.empty())
