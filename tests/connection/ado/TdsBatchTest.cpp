@@ -5,6 +5,7 @@
 #include "TdsBatch.h"
 
 #include "TdsRawMessages.h"
+#include "TediousClient.h"
 
 using namespace velmora;
 using namespace velmora::test;
@@ -254,5 +255,30 @@ TEST_F(TdsBatches, OutputParametersOfAnRpcReachTheDriversBuffers) {
     EXPECT_EQ(prepared.messages, Lines{});
     EXPECT_EQ(prepared.rows, 4);
     EXPECT_EQ(prepared.doubled, -1);
+    run("drop procedure " + procedure);
+}
+
+// Tedious calls a procedure as an RPC of its own, and sends a statement with parameters as
+// sp_executesql with @params that declares the OUTPUT ones: both get their values back, each
+// held to its declared type (tedious declares the label nvarchar(3), as long as "got").
+TEST_F(TdsBatches, TediousGetsTheOutputsOfAProcedureCallAndOfSpExecutesql) {
+    VELMORA_REQUIRE(tediousAvailable(), "node with tedious (scripts/setup installs it)");
+    const std::string procedure = own("tedious_outputs");
+    run("create procedure " + procedure +
+        " @in int, @doubled int output, @label nvarchar(20) output as\n"
+        "set @doubled = @in * 2\nset @label = concat(@label, ' ', @in)\nreturn 7");
+    const std::vector<TTediousParameter> parameters = {{"in", "Int", "21", false},
+                                                       {"doubled", "Int", std::nullopt, true},
+                                                       {"label", "NVarChar", "\"got\"", true}};
+    TTediousPlan plan;
+    plan.Port = *tdsServerPort();
+    plan.Password = tdsSaPassword;
+    plan.Steps = {
+        TTediousStep::Call(procedure, parameters),
+        TTediousStep::WithParameters(
+            "set @doubled = @in * 3\nset @label = concat(@label, ' and ', @in)", parameters)};
+    EXPECT_EQ(runTedious(plan),
+              (Lines{"connected 7_4", "output doubled: 42", "output label: got 21", "rows 0",
+                     "output doubled: 63", "output label: got", "rows 0"}));
     run("drop procedure " + procedure);
 }

@@ -723,11 +723,21 @@ void Engine::callProcedure(const std::string& name, std::vector<Argument>& argum
     flushDone(reply);
     lastReturnStatus_ = Value::of(int64_t{status});
     writeReturnStatus(reply.out, status);
-    // RETURNVALUE answers an RPC's parameters only ("Return Parameters", MS-TDS 2.2.2.6).
-    for (size_t i = 0; i < arguments.size(); ++i)
-        if (rpc && arguments[i].output)
-            writeReturnValue(reply.out, static_cast<uint16_t>(i), arguments[i].name,
-                             arguments[i].type, arguments[i].value.cell());
+    // RETURNVALUE answers an RPC's parameters only ("Return Parameters", MS-TDS 2.2.2.6). A
+    // value holds to its parameter's type as an assignment to it would (a longer text is cut);
+    // one the type cannot take is an error, not half a token.
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (!rpc || !arguments[i].output)
+            continue;
+        TokenWriter value = reply.out.sibling();
+        try {
+            writeReturnValue(value, static_cast<uint16_t>(i), arguments[i].name, arguments[i].type,
+                             fittedValue(arguments[i].type, arguments[i].value).cell());
+            reply.out.raw(value.bytes());
+        } catch (const ServerError& error) {
+            reply.message(error);
+        }
+    }
 }
 
 int Engine::runUserProcedure(const std::string& name, std::vector<Argument>& arguments,
