@@ -56,6 +56,15 @@ TEST_F(TdsResultTypes, FunctionsReturnTheTypesTheirPagesDocument) {
         described("select len(name), len(cast(name as nvarchar(max))), isnull(city, 'x'), "
                   "isnull(null, 'abc') from customers where id = 1"),
         (Lines{"int(10,0)=12", "bigint(19,0)=12", "nvarchar(30,0)=London", "varchar(3,0)=abc"}));
+    // ISNULL's value takes the first argument's type, cut to its length; a SUM past int's range
+    // is int's overflow, as on SQL Server.
+    EXPECT_EQ(described("select isnull(cast(null as varchar(3)), 'abcdef')"),
+              Lines{"varchar(3,0)=abc"});
+    EXPECT_EQ(described("select sum(n * 1000000) from numbers"),
+              Lines{"Msg 8115: Arithmetic overflow error converting expression to data type "
+                    "int."});
+    // What the server has no rule for is typed from its values.
+    EXPECT_EQ(described("select concat('a', 1)"), Lines{"nvarchar(2,0)=a1"});
     const Lines now = described("select getdate(), sysdatetime()");
     ASSERT_EQ(now.size(), 2u);
     EXPECT_EQ(now[0].substr(0, 15), "datetime(23,3)=");
