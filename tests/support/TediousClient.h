@@ -26,6 +26,15 @@ inline bool tediousAvailable() {
                                    "node_modules" / "tedious" / "package.json");
 }
 
+// A parameter of a step: tedious's type name ("Int", "NVarChar"), and a value unless it is
+// an OUTPUT parameter without one.
+struct TTediousParameter {
+    std::string Name; // without "@"
+    std::string Type;
+    std::optional<std::string> Value; // JSON: 21, "text"
+    bool Output = false;
+};
+
 struct TTediousStep {
     TTediousStep(const char* sql) : Sql(sql) {} // NOLINT: a step is its SQL, mostly
     TTediousStep(std::string sql) : Sql(std::move(sql)) {}
@@ -46,7 +55,23 @@ struct TTediousStep {
         return step;
     }
 
+    // A procedure called as an RPC, with parameters, printing its OUTPUT values.
+    static TTediousStep Call(std::string procedure, std::vector<TTediousParameter> parameters) {
+        TTediousStep step(std::move(procedure));
+        step.Procedure = true;
+        step.Parameters = std::move(parameters);
+        return step;
+    }
+    // A statement with parameters (tedious sends it with sp_executesql).
+    static TTediousStep WithParameters(std::string sql, std::vector<TTediousParameter> parameters) {
+        TTediousStep step(std::move(sql));
+        step.Parameters = std::move(parameters);
+        return step;
+    }
+
     std::string Sql;
+    bool Procedure = false;
+    std::vector<TTediousParameter> Parameters;
     std::optional<int> CancelAfterRows;
     std::optional<int> CancelAfterMs;
     bool Show = false;
@@ -79,6 +104,21 @@ struct TTediousPlan {
                 out << ",\"cancelAfterRows\":" << *step.CancelAfterRows;
             if (step.CancelAfterMs)
                 out << ",\"cancelAfterMs\":" << *step.CancelAfterMs;
+            if (step.Procedure)
+                out << ",\"procedure\":true";
+            if (!step.Parameters.empty()) {
+                out << ",\"params\":[";
+                for (size_t p = 0; p < step.Parameters.size(); ++p) {
+                    const TTediousParameter& parameter = step.Parameters[p];
+                    out << (p > 0 ? "," : "") << "{\"name\":" << quoted(parameter.Name)
+                        << ",\"type\":" << quoted(parameter.Type)
+                        << ",\"output\":" << (parameter.Output ? "true" : "false");
+                    if (parameter.Value)
+                        out << ",\"value\":" << *parameter.Value;
+                    out << "}";
+                }
+                out << "]";
+            }
             out << "}";
         }
         out << "]}";
@@ -89,6 +129,10 @@ private:
     static std::string quoted(const std::string& text) {
         std::string json = "\"";
         for (char c : text) {
+            if (c == '\n') {
+                json += "\\n";
+                continue;
+            }
             if (c == '"' || c == '\\')
                 json += '\\';
             json += c;

@@ -114,7 +114,14 @@ TEST_F(FreeTds, TheCatalogueListsTablesViewsProceduresAndParameters) {
 
     TADODataSet procedures("procedures");
     connection.OpenSchema(siProcedures, procedures);
-    const std::vector<std::string> names = columnValues(procedures, "PROCEDURE_NAME");
+    std::vector<std::string> names = columnValues(procedures, "PROCEDURE_NAME");
+    // The server is shared: procedures other tests make for a while ("name_<pid>;1") are not
+    // the sample's.
+    std::erase_if(names, [](const std::string& name) {
+        const size_t end = name.find(';');
+        const size_t digits = name.find_last_not_of("0123456789", end - 1);
+        return digits != std::string::npos && digits + 1 < end && name[digits] == '_';
+    });
     // Every schema's, system procedures and functions too, ordered by owner and name.
     EXPECT_EQ(names, (std::vector<std::string>{
                          "add_customer;1", "customer_orders;1", "full_name;0", "product_count;1",

@@ -5,6 +5,7 @@
 #include "TdsBatch.h"
 
 #include "TdsRawMessages.h"
+#include "TediousClient.h"
 
 using namespace velmora;
 using namespace velmora::test;
@@ -94,7 +95,35 @@ TEST_F(TdsBatches, ErrorsCarrySqlServersNumbersTextsAndLines) {
     EXPECT_EQ(messages("insert into " + table + " values (1, 1)"),
               Lines{"Msg 2627, Level 14, State 1, Line 1: Violation of PRIMARY KEY constraint "
                     "'PK_" +
-                    table + "'. Cannot insert duplicate key in object 'dbo." + table + "'."});
+                    table + "'. Cannot insert duplicate key in object 'dbo." + table +
+                    "'. The duplicate key value is (1)."});
+    run("drop table " + table);
+}
+
+TEST_F(TdsBatches, ADuplicateKeyNamesTheValueOfTheRowThatFailed) {
+    const std::string table = own("keys");
+    run("create table " + table +
+        " (id int primary key, code varchar(10), region varchar(10), shelf int, "
+        "unique (code, region))\ncreate unique index ix_" +
+        table + "_shelf on " + table + " (shelf)\ninsert into " + table +
+        " values (1, 'A-1', 'north', 10), (2, 'B-2', 'south', 20)");
+    // The failing row of several, a compound unique key, a unique index (2601), an UPDATE.
+    EXPECT_EQ(messages("insert into " + table +
+                       " values (3, 'C-3', 'east', 30), (4, 'A-1', "
+                       "'north', 40)"),
+              Lines{"Msg 2627, Level 14, State 1, Line 1: Violation of UNIQUE KEY constraint "
+                    "'UQ_" +
+                    table + "_code'. Cannot insert duplicate key in object 'dbo." + table +
+                    "'. The duplicate key value is (A-1, north)."});
+    EXPECT_EQ(messages("update " + table + " set shelf = 10 where id = 2"),
+              Lines{"Msg 2601, Level 14, State 1, Line 1: Cannot insert duplicate key row in "
+                    "object 'dbo." +
+                    table + "' with unique index 'ix_" + table +
+                    "_shelf'. The duplicate key value is (10)."});
+    // Nothing of the failed statements stayed, the noting of keys included.
+    EXPECT_EQ(run("select id from " + table + " order by id").firstColumn(), (Lines{"1", "2"}));
+    run("insert into " + table + " values (3, 'C-3', 'east', 30)");
+    EXPECT_EQ(run("select count(*) from " + table).firstColumn(), Lines{"3"});
     run("drop table " + table);
 }
 
@@ -138,4 +167,118 @@ TEST_F(TdsBatches, QuotedIdentifierOffMakesDoubleQuotesStrings) {
     EXPECT_EQ(run("set quoted_identifier on\nselect [name] from customers where \"id\" = 1")
                   .firstColumn(),
               Lines{"Ada Lovelace"});
+}
+
+// A procedure called with SQLBindParameter's output parameters: FreeTDS makes an RPC of an ODBC
+// call (and an sp_executesql of an EXEC), and the RETURNVALUE tokens fill the caller's buffers
+// once the results have been read.
+struct RpcOutputs {
+    SQLRETURN executed = SQL_ERROR;
+    int rows = 0; // fetched, over every execution
+    std::vector<std::string> messages;
+    SQLINTEGER status = -1, doubled = -1;
+    std::string label;
+};
+
+RpcOutputs callWithOutputs(ado::OdbcConnection& connection, const std::string& sql,
+                           bool returnStatus, int executions = 1) {
+    const auto owner = connection.createStatement();
+    const SQLHSTMT statement = owner->handle();
+    RpcOutputs outputs;
+    SQLINTEGER in = 21;
+    SQLWCHAR label[32] = {'g', 'o', 't', 0};
+    SQLLEN statusLength = 0, inLength = 0, doubledLength = 0, labelLength = SQL_NTS;
+    const ado::SqlWString call = ado::toSqlWide(sql);
+    if (!SQL_SUCCEEDED(SQLPrepareW(statement, const_cast<SQLWCHAR*>(call.c_str()), SQL_NTS)))
+        return outputs;
+    SQLUSMALLINT next = 1;
+    if (returnStatus)
+        SQLBindParameter(statement, next++, SQL_PARAM_OUTPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0,
+                         &outputs.status, 0, &statusLength);
+    SQLBindParameter(statement, next++, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &in, 0,
+                     &inLength);
+    SQLBindParameter(statement, next++, SQL_PARAM_OUTPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0,
+                     &outputs.doubled, 0, &doubledLength);
+    SQLBindParameter(statement, next++, SQL_PARAM_INPUT_OUTPUT, SQL_C_WCHAR, SQL_WVARCHAR, 20, 0,
+                     label, sizeof label, &labelLength);
+    for (int execution = 0; execution < executions; ++execution) {
+        // A call that returns no rows and counts none is SQL_NO_DATA to FreeTDS.
+        SQLRETURN result = outputs.executed = SQLExecute(statement);
+        TdsBatch failed;
+        collectMessages(statement, failed);
+        for (const std::string& line : failed.summaries())
+            outputs.messages.push_back(line);
+        while (SQL_SUCCEEDED(result)) {
+            SQLSMALLINT columns = 0;
+            SQLNumResultCols(statement, &columns);
+            while (columns > 0 && SQL_SUCCEEDED(SQLFetch(statement)))
+                ++outputs.rows;
+            result = SQLMoreResults(statement);
+            TdsBatch batch;
+            collectMessages(statement, batch);
+            for (const std::string& line : batch.summaries())
+                outputs.messages.push_back(line);
+        }
+    }
+    if (labelLength >= 0)
+        outputs.label =
+            ado::fromSqlWide(label, static_cast<size_t>(labelLength) / sizeof(SQLWCHAR));
+    return outputs;
+}
+
+TEST_F(TdsBatches, OutputParametersOfAnRpcReachTheDriversBuffers) {
+    const std::string procedure = own("rpc_outputs");
+    run("create procedure " + procedure +
+        " @in int, @doubled int output, @label nvarchar(20) output as\n"
+        "select n from numbers where n <= 2\n"
+        "set @doubled = @in * 2\nset @label = concat(@label, ' ', @in)\nreturn 7");
+    for (const auto& [sql, returnStatus] :
+         std::vector<std::pair<std::string, bool>>{{"{? = call " + procedure + "(?, ?, ?)}", true},
+                                                   {"{call " + procedure + "(?, ?, ?)}", false}}) {
+        SCOPED_TRACE(sql);
+        const RpcOutputs outputs = callWithOutputs(connection, sql, returnStatus);
+        EXPECT_TRUE(SQL_SUCCEEDED(outputs.executed));
+        EXPECT_EQ(outputs.messages, Lines{});
+        EXPECT_EQ(outputs.rows, 2);
+        if (returnStatus) {
+            EXPECT_EQ(outputs.status, 7);
+        }
+        EXPECT_EQ(outputs.doubled, 42);
+        EXPECT_EQ(outputs.label, "got 21");
+    }
+    // An EXEC prepared with parameters goes as sp_prepexec, then sp_execute with the handle
+    // the server gave. FreeTDS declares its parameters without OUTPUT, so, as on SQL Server,
+    // the procedure's outputs stay inside and the buffers keep what they held; and an EXEC
+    // inside a request sends no RETURNVALUE of its own.
+    const RpcOutputs prepared =
+        callWithOutputs(connection, "exec " + procedure + " ?, ? output, ? output", false, 2);
+    EXPECT_EQ(prepared.messages, Lines{});
+    EXPECT_EQ(prepared.rows, 4);
+    EXPECT_EQ(prepared.doubled, -1);
+    run("drop procedure " + procedure);
+}
+
+// Tedious calls a procedure as an RPC of its own, and sends a statement with parameters as
+// sp_executesql with @params that declares the OUTPUT ones: both get their values back, each
+// held to its declared type (tedious declares the label nvarchar(3), as long as "got").
+TEST_F(TdsBatches, TediousGetsTheOutputsOfAProcedureCallAndOfSpExecutesql) {
+    VELMORA_REQUIRE(tediousAvailable(), "node with tedious (scripts/setup installs it)");
+    const std::string procedure = own("tedious_outputs");
+    run("create procedure " + procedure +
+        " @in int, @doubled int output, @label nvarchar(20) output as\n"
+        "set @doubled = @in * 2\nset @label = concat(@label, ' ', @in)\nreturn 7");
+    const std::vector<TTediousParameter> parameters = {{"in", "Int", "21", false},
+                                                       {"doubled", "Int", std::nullopt, true},
+                                                       {"label", "NVarChar", "\"got\"", true}};
+    TTediousPlan plan;
+    plan.Port = *tdsServerPort();
+    plan.Password = tdsSaPassword;
+    plan.Steps = {
+        TTediousStep::Call(procedure, parameters),
+        TTediousStep::WithParameters(
+            "set @doubled = @in * 3\nset @label = concat(@label, ' and ', @in)", parameters)};
+    EXPECT_EQ(runTedious(plan),
+              (Lines{"connected 7_4", "output doubled: 42", "output label: got 21", "rows 0",
+                     "output doubled: 63", "output label: got", "rows 0"}));
+    run("drop procedure " + procedure);
 }

@@ -3,6 +3,7 @@
 #include "CatalogueProcedures.h"
 #include "Functions.h"
 #include "Procedures.h"
+#include "ResultTypes.h"
 #include "SqlErrors.h"
 #include "SqlText.h"
 #include "SystemCatalogue.h"
@@ -68,6 +69,38 @@ SqlType inferredType(const std::vector<std::vector<Value>>& rows, size_t column)
     if (real)
         return SqlType::of(TypeKind::Float);
     return SqlType::of(wide ? TypeKind::BigInt : TypeKind::Int);
+}
+
+// An expression's value as its type holds it: character and binary values cut to the type's
+// length, as CAST, CONVERT and ISNULL cut them.
+Cell fittedCell(const SqlType& type, Cell cell) {
+    if (type.isLong() || (cell.kind != ValueKind::Text && cell.kind != ValueKind::Blob))
+        return cell;
+    const size_t limit = static_cast<size_t>(type.length);
+    if (type.isBinary() || cell.kind == ValueKind::Blob) {
+        if (cell.bytes.size() > limit)
+            cell.bytes = cell.bytes.substr(0, limit);
+        return cell;
+    }
+    if (!type.isCharacter())
+        return cell;
+    size_t characters = 0;
+    for (size_t at = 0; at < cell.bytes.size(); ++at) {
+        if ((static_cast<unsigned char>(cell.bytes[at]) & 0xC0) == 0x80)
+            continue;
+        if (characters++ == limit) {
+            cell.bytes = cell.bytes.substr(0, at);
+            break;
+        }
+    }
+    return cell;
+}
+
+Value fittedValue(const SqlType& type, const Value& value) {
+    const Cell cell = fittedCell(type, value.cell());
+    Value fitted = value;
+    fitted.bytes = std::string(cell.bytes);
+    return fitted;
 }
 
 bool changesRows(std::string_view statement) {
@@ -230,7 +263,8 @@ void Engine::runBatch(std::string_view sql, Reply& reply) {
         return writeDone(reply.out, tkDone, doneError);
     }
     Bindings variables;
-    Context context{tkDone, &variables, {}};
+    VariableTypes types;
+    Context context{tkDone, &variables, {}, &types};
     try {
         runStatements(statements, context, reply);
     } catch (const BatchEnded&) {
@@ -436,8 +470,15 @@ void Engine::runSql(const Statement& statement, const Context& context, Reply& r
         if (context.variables != nullptr)
             prepared.bind(*context.variables);
         if (prepared.columns() > 0)
-            return sendQueryResult(prepared, statement.text, context, reply);
-        while (prepared.step()) {
+            return sendQueryResult(prepared, statement, context, reply);
+        try {
+            while (prepared.step()) {
+            }
+        } catch (const SqliteError& error) {
+            if (!isDuplicateKey(error))
+                throw;
+            throw sqlServerError(error, statement.text, sql, nameScope(), db_,
+                                 duplicateKeyValue(db_, prepared, error));
         }
         const bool counted = !noCount_ && changesRows(statement.text);
         done(reply, context, counted ? doneCount : doneFinal,
@@ -489,29 +530,80 @@ void Engine::assignFromSelect(const Statement& statement, const Context& context
     done(reply, context, noCount_ ? doneFinal : doneCount, rows);
 }
 
-void Engine::sendQueryResult(SqliteStatement& statement, std::string_view text,
+std::optional<SqlType> Engine::variableType(const Context& context, const std::string& name) {
+    if (context.types == nullptr)
+        return std::nullopt;
+    const auto found = context.types->find(lowerAscii(name));
+    if (found == context.types->end())
+        return std::nullopt;
+    return found->second;
+}
+
+std::vector<std::optional<SqlType>> Engine::declaredTypes(const std::string& query,
+                                                          bool quotedIdentifiers) {
+    try {
+        const SqliteText sql = translate(query, quotedIdentifiers);
+        const AttachedDatabases attached(db_, data_, sql.otherDatabases);
+        SqliteStatement prepared(db_, sql.sql);
+        std::vector<std::optional<SqlType>> types;
+        for (int i = 0; i < prepared.columns(); ++i) {
+            const char* declared = sqlite3_column_decltype(prepared.get(), i);
+            types.push_back(declared != nullptr ? parseDeclaredType(declared) : std::nullopt);
+        }
+        return types;
+    } catch (const ServerError&) {
+        return {};
+    }
+}
+
+void Engine::sendQueryResult(SqliteStatement& statement, const Statement& source,
                              const Context& context, Reply& reply) {
-    const std::vector<SqlToken> tokens = significant(text);
+    const std::string_view text = source.text;
+    const std::vector<SqlToken> tokens = significant(text, source.quotedIdentifiers);
     sqlite3_stmt* handle = statement.get();
-    std::vector<ResultColumn> columns(static_cast<size_t>(statement.columns()));
+    const size_t count = static_cast<size_t>(statement.columns());
+    std::vector<ResultColumn> columns(count);
+    std::vector<std::optional<SqlType>> declared(count);
+    // A compound SELECT's columns take every branch's types; SQLite declares the first's.
+    const bool compound = isCompoundSelect(text, source.quotedIdentifiers);
+    bool expressions = compound;
+    for (size_t i = 0; i < count; ++i) {
+        const char* type = sqlite3_column_decltype(handle, static_cast<int>(i));
+        declared[i] = parseDeclaredType(type != nullptr ? type : "");
+        expressions = expressions || !declared[i];
+    }
+    std::vector<std::optional<SqlType>> derived(count);
+    if (expressions) {
+        const TypeSources sources{
+            [&](const std::string& probe) {
+                return declaredTypes(probe, source.quotedIdentifiers);
+            },
+            [&](const std::string& name) { return variableType(context, name); }};
+        derived = resultTypes(text, count, source.quotedIdentifiers, sources);
+    }
     bool typed = true;
-    for (int i = 0; i < statement.columns(); ++i) {
-        ResultColumn& column = columns[static_cast<size_t>(i)];
-        column.name = resultColumnName(handle, i, tokens);
-        const char* declared = sqlite3_column_decltype(handle, i);
-        const auto type = parseDeclaredType(declared != nullptr ? declared : "");
-        typed = typed && type.has_value();
-        column.type = type.value_or(SqlType::of(TypeKind::Int));
-        const char* table = sqlite3_column_table_name(handle, i);
-        const char* origin = sqlite3_column_origin_name(handle, i);
+    std::vector<bool> fitted(count, false); // an expression's value is cut to its type
+    for (size_t i = 0; i < count; ++i) {
+        const int c = static_cast<int>(i);
+        ResultColumn& column = columns[i];
+        column.name = resultColumnName(handle, c, tokens);
+        if (derived[i] && (compound || !declared[i])) {
+            column.type = *derived[i];
+            fitted[i] = true;
+        } else {
+            typed = typed && declared[i].has_value();
+            column.type = declared[i].value_or(SqlType::of(TypeKind::Int));
+        }
+        const char* table = sqlite3_column_table_name(handle, c);
+        const char* origin = sqlite3_column_origin_name(handle, c);
         int notNull = 0, primaryKey = 0, autoIncrement = 0;
         if (table != nullptr && origin != nullptr &&
-            sqlite3_table_column_metadata(db_, sqlite3_column_database_name(handle, i), table,
+            sqlite3_table_column_metadata(db_, sqlite3_column_database_name(handle, c), table,
                                           origin, nullptr, nullptr, &notNull, &primaryKey,
                                           &autoIncrement) == SQLITE_OK) {
             column.nullable = notNull == 0 && primaryKey == 0;
             column.writable = true;
-            column.type.identity = autoIncrement != 0;
+            column.type.identity = autoIncrement != 0 && !compound;
         }
     }
     if (!typed) {
@@ -522,11 +614,13 @@ void Engine::sendQueryResult(SqliteStatement& statement, std::string_view text,
             for (int i = 0; i < statement.columns(); ++i)
                 table.rows.back().push_back(statement.value(i));
         }
-        for (int i = 0; i < statement.columns(); ++i)
-            if (sqlite3_column_decltype(handle, i) == nullptr ||
-                !parseDeclaredType(sqlite3_column_decltype(handle, i)))
-                table.columns[static_cast<size_t>(i)].type =
-                    inferredType(table.rows, static_cast<size_t>(i));
+        for (size_t i = 0; i < count; ++i) {
+            if (fitted[i])
+                for (auto& row : table.rows)
+                    row[i] = fittedValue(table.columns[i].type, row[i]);
+            else if (!declared[i])
+                table.columns[i].type = inferredType(table.rows, i);
+        }
         return sendTable(table, context, reply);
     }
     bool more = statement.step();
@@ -535,8 +629,11 @@ void Engine::sendQueryResult(SqliteStatement& statement, std::string_view text,
         [&](TokenWriter& row) {
             if (!more)
                 return false;
-            for (int i = 0; i < statement.columns(); ++i)
-                writeValue(row, columns[static_cast<size_t>(i)].type, statement.cell(i));
+            for (size_t i = 0; i < count; ++i) {
+                const Cell cell = statement.cell(static_cast<int>(i));
+                writeValue(row, columns[i].type,
+                           fitted[i] ? fittedCell(columns[i].type, cell) : cell);
+            }
             more = statement.step();
             return true;
         },
@@ -585,7 +682,7 @@ void Engine::runProcedure(const std::string& name, const std::vector<Argument>& 
     pendingDone_.reset();
     std::vector<Argument> call = arguments;
     try {
-        callProcedure(name, call, reply);
+        callProcedure(name, call, reply, true);
     } catch (const BatchEnded&) {
     }
     flushDone(reply);
@@ -595,17 +692,24 @@ void Engine::runProcedure(const std::string& name, const std::vector<Argument>& 
 
 // A procedure's run as a client sees it: its statements (DONEINPROC), its return status and
 // OUTPUT values, its DONEPROC (left to the caller).
-void Engine::callProcedure(const std::string& name, std::vector<Argument>& arguments,
-                           Reply& reply) {
+void Engine::callProcedure(const std::string& name, std::vector<Argument>& arguments, Reply& reply,
+                           bool rpc) {
     const ObjectName procedure = procedureName(name);
     const bool system = procedure.inDbo() || equalsIgnoringCase(procedure.schema, "sys");
     int status = 0;
     try {
         if (system && equalsIgnoringCase(procedure.name, "sp_executesql")) {
-            runExecuteSql(arguments, reply);
+            if (arguments.empty() || arguments[0].value.kind != ValueKind::Text)
+                throw ServerError(214, "Procedure expects parameter '@statement' of type "
+                                       "'ntext/nchar/nvarchar'.");
+            runExecuteSql(arguments[0].value.bytes,
+                          arguments.size() > 1 ? arguments[1].value.bytes : std::string(),
+                          arguments, 2, reply);
+        } else if (system && isPreparingProcedure(procedure.name)) {
+            runPreparing(lowerAscii(procedure.name), arguments, reply);
         } else if (system && isCatalogueProcedure(procedure.name)) {
             for (const ResultTable& table : runCatalogueProcedure(procedure.name, arguments, *this))
-                sendTable(table, {tkDoneInProc, nullptr, {}}, reply);
+                sendTable(table, {tkDoneInProc, nullptr, {}, nullptr}, reply);
         } else {
             status = runUserProcedure(procedure.stored(), arguments, reply);
         }
@@ -619,10 +723,21 @@ void Engine::callProcedure(const std::string& name, std::vector<Argument>& argum
     flushDone(reply);
     lastReturnStatus_ = Value::of(int64_t{status});
     writeReturnStatus(reply.out, status);
-    for (size_t i = 0; i < arguments.size(); ++i)
-        if (arguments[i].output)
-            writeReturnValue(reply.out, static_cast<uint16_t>(i), arguments[i].name,
-                             arguments[i].type, arguments[i].value.cell());
+    // RETURNVALUE answers an RPC's parameters only ("Return Parameters", MS-TDS 2.2.2.6). A
+    // value holds to its parameter's type as an assignment to it would (a longer text is cut);
+    // one the type cannot take is an error, not half a token.
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (!rpc || !arguments[i].output)
+            continue;
+        TokenWriter value = reply.out.sibling();
+        try {
+            writeReturnValue(value, static_cast<uint16_t>(i), arguments[i].name, arguments[i].type,
+                             fittedValue(arguments[i].type, arguments[i].value).cell());
+            reply.out.raw(value.bytes());
+        } catch (const ServerError& error) {
+            reply.message(error);
+        }
+    }
 }
 
 int Engine::runUserProcedure(const std::string& name, std::vector<Argument>& arguments,
@@ -661,7 +776,10 @@ int Engine::runUserProcedure(const std::string& name, std::vector<Argument>& arg
         if (argument.name.empty())
             argument.name = parameter->name;
     }
-    Context inProcedure{tkDoneInProc, &bindings, objectOfStoredName(name).name};
+    VariableTypes types;
+    for (const ProcedureParameter& parameter : procedure.parameters)
+        types[lowerAscii(parameter.name)] = parameter.type;
+    Context inProcedure{tkDoneInProc, &bindings, objectOfStoredName(name).name, &types};
     for (const ProcedureParameter& parameter : procedure.parameters) {
         if (bindings.count(parameter.name) != 0)
             continue;
@@ -686,35 +804,152 @@ int Engine::runUserProcedure(const std::string& name, std::vector<Argument>& arg
     return status;
 }
 
-// sp_executesql @statement, @parameters, values...: values without a name take the names
-// that @parameters declares, in order ("@P1 INT,@P2 NVARCHAR(20)").
-void Engine::runExecuteSql(const std::vector<Argument>& arguments, Reply& reply) {
-    if (arguments.empty() || arguments[0].value.kind != ValueKind::Text)
-        throw ServerError(214, "Procedure expects parameter '@statement' of type "
-                               "'ntext/nchar/nvarchar'.");
-    std::vector<std::string> declared;
-    if (arguments.size() > 1) {
-        int depth = 0;
-        bool expectName = true;
-        for (const SqlToken& token : significant(arguments[1].value.bytes)) {
-            depth += token.isSymbol('(') ? 1 : token.isSymbol(')') ? -1 : 0;
-            if (expectName && token.kind == SqlTokenKind::Variable)
-                declared.emplace_back(token.text);
-            expectName = depth == 0 && token.isSymbol(',');
+namespace {
+
+// A declaration of sp_executesql's @params: "@P2 int OUTPUT".
+struct DeclaredParameter {
+    std::string name;
+    std::optional<SqlType> type;
+    bool output = false;
+};
+
+std::vector<DeclaredParameter> declaredParameters(std::string_view declarations) {
+    std::vector<DeclaredParameter> declared;
+    const std::vector<SqlToken> tokens = significant(declarations);
+    int depth = 0;
+    size_t start = 0;
+    for (size_t i = 0; i <= tokens.size(); ++i) {
+        if (i < tokens.size()) {
+            depth += tokens[i].isSymbol('(') ? 1 : tokens[i].isSymbol(')') ? -1 : 0;
+            if (depth != 0 || !tokens[i].isSymbol(','))
+                continue;
         }
+        if (start < i && tokens[start].kind == SqlTokenKind::Variable) {
+            DeclaredParameter parameter{std::string(tokens[start].text), std::nullopt, false};
+            size_t typeEnd = i;
+            if (typeEnd > start + 1 &&
+                (tokens[typeEnd - 1].isWord("output") || tokens[typeEnd - 1].isWord("out"))) {
+                parameter.output = true;
+                --typeEnd;
+            }
+            if (typeEnd > start + 1) {
+                const char* from = tokens[start + 1].text.data();
+                const SqlToken& last = tokens[typeEnd - 1];
+                parameter.type = parseDeclaredType(lowerAscii(std::string_view(
+                    from, static_cast<size_t>(last.text.data() + last.text.size() - from))));
+            }
+            declared.push_back(std::move(parameter));
+        }
+        start = i + 1;
     }
+    return declared;
+}
+
+} // namespace
+
+bool Engine::isPreparingProcedure(std::string_view name) {
+    for (std::string_view known : {"sp_prepare", "sp_execute", "sp_prepexec", "sp_unprepare"})
+        if (equalsIgnoringCase(name, known))
+            return true;
+    return false;
+}
+
+// sp_prepare @handle OUTPUT, @params, @stmt; sp_execute @handle, values...; sp_prepexec
+// @handle OUTPUT, @params, @stmt, values...; sp_unprepare @handle ("sp_prepexec", ...): the
+// statement is kept under its handle for the session, and runs as sp_executesql runs it. The
+// handle of sp_prepexec comes back before the statement's results, as the clients expect it.
+void Engine::runPreparing(const std::string& name, std::vector<Argument>& arguments, Reply& reply) {
+    const auto handleOf = [&](const Argument& argument) {
+        const auto found = argument.value.kind == ValueKind::Integer
+                               ? prepared_.find(static_cast<int>(argument.value.integer))
+                               : prepared_.end();
+        if (found == prepared_.end())
+            throw ServerError(8179, "Could not find prepared statement with handle " +
+                                        (argument.value.kind == ValueKind::Integer
+                                             ? std::to_string(argument.value.integer)
+                                             : std::string("NULL")) +
+                                        ".");
+        return found;
+    };
+    if (arguments.empty())
+        throw ServerError(201, "Procedure or function '" + name +
+                                   "' expects parameter '@handle', which was not supplied.");
+    if (name == "sp_unprepare") {
+        prepared_.erase(handleOf(arguments[0]));
+        return;
+    }
+    if (name == "sp_execute") {
+        const auto found = handleOf(arguments[0]);
+        const auto [declarations, statement] = found->second;
+        return runExecuteSql(statement, declarations, arguments, 1, reply);
+    }
+    if (arguments.size() < 3 || arguments[2].value.kind != ValueKind::Text)
+        throw ServerError(214, "Procedure expects parameter '@stmt' of type "
+                               "'ntext/nchar/nvarchar'.");
+    const int handle = nextHandle_++;
+    const std::string declarations =
+        arguments[1].value.kind == ValueKind::Text ? arguments[1].value.bytes : std::string();
+    prepared_[handle] = {declarations, arguments[2].value.bytes};
+    Argument& handleArgument = arguments[0];
+    handleArgument.value = Value::of(int64_t{handle});
+    handleArgument.type = SqlType::of(TypeKind::Int);
+    if (handleArgument.name.empty())
+        handleArgument.name = "@handle";
+    if (name == "sp_prepare") {
+        compile(parseBatch(arguments[2].value.bytes, quotedIdentifiers_));
+        return;
+    }
+    if (handleArgument.output) {
+        writeReturnValue(reply.out, 0, handleArgument.name, handleArgument.type,
+                         handleArgument.value.cell());
+        handleArgument.output = false;
+    }
+    runExecuteSql(arguments[2].value.bytes, declarations, arguments, 3, reply);
+}
+
+// sp_executesql's statement with its @params declarations and the values from `firstValue`
+// on: values without a name take the names @params declares, in order ("@P1 INT,@P2
+// NVARCHAR(20) OUTPUT"); an OUTPUT value is the variable's when the statement ends.
+void Engine::runExecuteSql(const std::string& statementText, const std::string& declarations,
+                           std::vector<Argument>& arguments, size_t firstValue, Reply& reply) {
+    const std::vector<DeclaredParameter> declared = declaredParameters(declarations);
     Bindings bindings;
-    for (size_t i = 2; i < arguments.size(); ++i) {
-        std::string name = arguments[i].name;
-        if (name.empty() && i - 2 < declared.size())
-            name = declared[i - 2];
-        bindings[name] = arguments[i].value;
+    VariableTypes types;
+    for (const DeclaredParameter& parameter : declared) {
+        bindings[parameter.name] = Value::null();
+        if (parameter.type)
+            types[lowerAscii(parameter.name)] = *parameter.type;
     }
-    const std::vector<Statement> statements =
-        parseBatch(arguments[0].value.bytes, quotedIdentifiers_);
+    std::vector<std::string> names;
+    for (size_t i = firstValue; i < arguments.size(); ++i) {
+        Argument& argument = arguments[i];
+        const DeclaredParameter* parameter = nullptr;
+        if (argument.name.empty() && i - firstValue < declared.size())
+            parameter = &declared[i - firstValue];
+        for (const DeclaredParameter& candidate : declared)
+            if (!argument.name.empty() && equalsIgnoringCase(candidate.name, argument.name))
+                parameter = &candidate;
+        if (parameter == nullptr)
+            throw ServerError(8145,
+                              (argument.name.empty() ? std::string("A value") : argument.name) +
+                                  " is not a parameter for procedure sp_executesql.");
+        bindings[parameter->name] = argument.value;
+        argument.name = parameter->name;
+        argument.output = argument.output && parameter->output;
+        if (parameter->type)
+            argument.type = *parameter->type;
+        names.push_back(parameter->name);
+    }
+    const std::vector<Statement> statements = parseBatch(statementText, quotedIdentifiers_);
     compile(statements);
-    Context context{tkDoneInProc, &bindings, {}};
-    runStatements(statements, context, reply);
+    Context context{tkDoneInProc, &bindings, {}, &types};
+    try {
+        runStatements(statements, context, reply);
+    } catch (const Returned&) {
+    }
+    for (size_t i = firstValue; i < arguments.size(); ++i)
+        if (arguments[i].output)
+            arguments[i].value = bindings[names[i - firstValue]];
 }
 
 } // namespace velmora::tds

@@ -71,11 +71,15 @@ public:
     bool inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 
 private:
+    // The declared types of variables and parameters, by their names in lower case.
+    using VariableTypes = std::map<std::string, SqlType>;
     struct Context {
         TokenType done;        // DONE, or DONEINPROC inside a procedure
         Bindings* variables;   // the batch's variables, or a procedure's parameters
         std::string procedure; // named in its errors
+        VariableTypes* types;  // of `variables`, where declared
     };
+    static std::optional<SqlType> variableType(const Context& context, const std::string& name);
 
     void open(const std::string& database);
     // The whole batch is parsed and its statements compiled before any runs.
@@ -88,8 +92,12 @@ private:
     void runSql(const Statement& statement, const Context& context, Reply& reply);
     void assignFromSelect(const Statement& statement, const Context& context, Reply& reply);
     bool isTrue(const Statement& statement, const Context& context);
-    void sendQueryResult(SqliteStatement& statement, std::string_view text, const Context& context,
-                         Reply& reply);
+    void sendQueryResult(SqliteStatement& statement, const Statement& source,
+                         const Context& context, Reply& reply);
+    // The declared types of a query's columns, from preparing it (nothing where SQLite has
+    // none; no types at all when it does not prepare).
+    std::vector<std::optional<SqlType>> declaredTypes(const std::string& query,
+                                                      bool quotedIdentifiers);
     void sendTable(const ResultTable& table, const Context& context, Reply& reply);
     // A result's metadata, the rows `writeRow` writes (it returns false when there are no
     // more), and its DONE; a value its column's type cannot take ends it with the error.
@@ -99,8 +107,14 @@ private:
     // Runs a procedure's body; returns its RETURN status and leaves OUTPUT values in the
     // arguments.
     int runUserProcedure(const std::string& name, std::vector<Argument>& arguments, Reply& reply);
-    void runExecuteSql(const std::vector<Argument>& arguments, Reply& reply);
-    void callProcedure(const std::string& name, std::vector<Argument>& arguments, Reply& reply);
+    void runExecuteSql(const std::string& statement, const std::string& declarations,
+                       std::vector<Argument>& arguments, size_t firstValue, Reply& reply);
+    static bool isPreparingProcedure(std::string_view name);
+    void runPreparing(const std::string& name, std::vector<Argument>& arguments, Reply& reply);
+    // `rpc`: the call is a request's own, whose OUTPUT values go back as RETURNVALUE tokens;
+    // an EXEC statement's go to its variables only.
+    void callProcedure(const std::string& name, std::vector<Argument>& arguments, Reply& reply,
+                       bool rpc);
     void execStatement(const Statement& statement, Context& context, Reply& reply);
     std::vector<Argument> execArguments(const std::vector<SqlToken>& tokens, size_t from,
                                         const Context* context);
@@ -133,6 +147,9 @@ private:
     std::optional<TokenWriter> pendingDone_;
     Value lastReturnStatus_;
     uint64_t transactionId_ = 0;
+    // Statements prepared by sp_prepare and sp_prepexec: their @params and text, by handle.
+    std::map<int, std::pair<std::string, std::string>> prepared_;
+    int nextHandle_ = 1;
 };
 
 } // namespace velmora::tds

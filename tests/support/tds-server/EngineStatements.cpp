@@ -57,7 +57,7 @@ void Engine::execStatement(const Statement& statement, Context& context, Reply& 
     std::vector<Argument> arguments = execArguments(tokens, head.arguments, &context);
     const std::string& name = head.procedure;
     const std::string& status = head.status;
-    callProcedure(name, arguments, reply);
+    callProcedure(name, arguments, reply, false);
     flushDone(reply);
     for (const Argument& argument : arguments)
         if (argument.output && !argument.outputTo.empty())
@@ -244,6 +244,15 @@ void Engine::declare(const Statement& statement, Context& context) {
         }
         if (i == valueStart)
             throw syntaxErrorAtEnd(statement.text, tokens);
+        const size_t typeEnd = std::min(i, equals);
+        if (context.types != nullptr && typeEnd > valueStart) {
+            const char* from = tokens[valueStart].text.data();
+            const SqlToken& last = tokens[typeEnd - 1];
+            const std::string written(
+                from, static_cast<size_t>(last.text.data() + last.text.size() - from));
+            if (const auto type = parseDeclaredType(lowerAscii(written)))
+                (*context.types)[lowerAscii(name)] = *type;
+        }
         Value value;
         if (equals != SIZE_MAX) {
             const char* from = tokens[equals + 1 < tokens.size() ? equals + 1 : equals].text.data();

@@ -105,11 +105,6 @@ void concat(sqlite3_context* context, int count, sqlite3_value** arguments) {
     setText(context, text);
 }
 
-void isNull(sqlite3_context* context, int, sqlite3_value** arguments) {
-    sqlite3_result_value(context,
-                         arguments[sqlite3_value_type(arguments[0]) == SQLITE_NULL ? 1 : 0]);
-}
-
 void dbName(sqlite3_context* context, int, sqlite3_value**) {
     setText(context, engineOf(context).database());
 }
@@ -157,7 +152,6 @@ void registerFunctions(sqlite3* db, Engine& engine) {
                                   {"sysdatetime", 0, sysDateTime},
                                   {"newid", 0, newId},
                                   {"len", 1, len},
-                                  {"isnull", 2, isNull},
                                   {"concat", -1, concat},
                                   {"tds_divide", 2, divide<false>},
                                   {"tds_modulo", 2, divide<true>},

@@ -4,6 +4,7 @@
 #include "SystemCatalogue.h"
 #include "Text.h"
 
+#include <cstdio>
 #include <optional>
 
 namespace velmora::tds {
@@ -86,20 +87,101 @@ bool isPrimaryKey(sqlite3* db, const ColumnOfTable& failed) {
     return key.step() && key.value(0).integer > 0;
 }
 
-ServerError duplicateKey(std::string_view detail, sqlite3* db) {
-    const ColumnOfTable failed = columnOf(detail.substr(0, detail.find(',')));
-    const std::string table = objectOfStoredName(failed.table).name;
-    if (isPrimaryKey(db, failed))
+// "t.a, t.b" of "UNIQUE constraint failed: t.a, t.b": the table and its key's columns.
+struct FailedKey {
+    std::string table;
+    std::vector<std::string> columns;
+};
+
+FailedKey failedKey(std::string_view detail) {
+    FailedKey key;
+    while (!detail.empty()) {
+        const size_t comma = detail.find(", ");
+        const ColumnOfTable part = columnOf(detail.substr(0, comma));
+        key.table = part.table;
+        key.columns.push_back(part.column);
+        detail = comma == std::string_view::npos ? std::string_view() : detail.substr(comma + 2);
+    }
+    return key;
+}
+
+constexpr std::string_view uniqueFailed = "UNIQUE constraint failed: ";
+
+// The index made with CREATE UNIQUE INDEX on exactly the key's columns, if the key is one.
+std::optional<std::string> uniqueIndexOf(sqlite3* db, const FailedKey& key) {
+    SqliteStatement indexes(db, "select name from pragma_index_list(?1) where \"unique\" = 1 "
+                                "and origin = 'c'");
+    indexes.bind(1, Value::text(key.table));
+    while (indexes.step()) {
+        const std::string name = indexes.value(0).bytes;
+        SqliteStatement columns(db, "select name from pragma_index_info(?1) order by seqno");
+        columns.bind(1, Value::text(name));
+        std::vector<std::string> names;
+        while (columns.step())
+            names.push_back(columns.value(0).bytes);
+        if (names == key.columns)
+            return name;
+    }
+    return std::nullopt;
+}
+
+ServerError duplicateKey(std::string_view detail, sqlite3* db,
+                         const std::optional<std::string>& value) {
+    const FailedKey key = failedKey(detail);
+    const std::string table = objectOfStoredName(key.table).name;
+    const std::string shown =
+        value ? " The duplicate key value is (" + *value + ")." : std::string();
+    if (const auto index = uniqueIndexOf(db, key))
+        return ServerError(2601,
+                           "Cannot insert duplicate key row in object '" + qualified(key.table) +
+                               "' with unique index '" + *index + "'." + shown,
+                           14, 1);
+    if (isPrimaryKey(db, {key.table, key.columns[0]}))
         return ServerError(2627,
                            "Violation of PRIMARY KEY constraint 'PK_" + table +
-                               "'. Cannot insert duplicate key in object '" +
-                               qualified(failed.table) + "'.",
+                               "'. Cannot insert duplicate key in object '" + qualified(key.table) +
+                               "'." + shown,
                            14, 1);
     return ServerError(2627,
-                       "Violation of UNIQUE KEY constraint 'UQ_" + table + "_" + failed.column +
-                           "'. Cannot insert duplicate key in object '" + qualified(failed.table) +
-                           "'.",
+                       "Violation of UNIQUE KEY constraint 'UQ_" + table + "_" + key.columns[0] +
+                           "'. Cannot insert duplicate key in object '" + qualified(key.table) +
+                           "'." + shown,
                        14, 1);
+}
+
+// The trigger's function: the row's key, as the error shows it.
+void noteKey(sqlite3_context* context, int count, sqlite3_value** values) {
+    std::string& key = *static_cast<std::string*>(sqlite3_user_data(context));
+    key.clear();
+    for (int i = 0; i < count; ++i) {
+        const Value value = valueOf(values[i]);
+        key += i > 0 ? ", " : "";
+        switch (value.kind) {
+        case ValueKind::Null:
+            key += "<NULL>";
+            break;
+        case ValueKind::Integer:
+            key += std::to_string(value.integer);
+            break;
+        case ValueKind::Real: {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.15g", value.real);
+            key += text;
+            break;
+        }
+        case ValueKind::Text:
+            key += value.bytes;
+            break;
+        case ValueKind::Blob:
+            key += "0x";
+            for (unsigned char byte : value.bytes) {
+                static const char digits[] = "0123456789ABCDEF";
+                key += digits[byte >> 4];
+                key += digits[byte & 0x0F];
+            }
+            break;
+        }
+    }
 }
 
 // SQLite does not say which key: the first of the changed table's (INSERT, UPDATE) or the
@@ -157,8 +239,52 @@ std::optional<SqlToken> tokenAt(std::string_view statement, const SqliteText& tr
 
 } // namespace
 
+bool isDuplicateKey(const SqliteError& error) {
+    return startsWith(error.sqliteMessage, uniqueFailed);
+}
+
+std::optional<std::string> duplicateKeyValue(sqlite3* db, SqliteStatement& statement,
+                                             const SqliteError& error) {
+    if (!isDuplicateKey(error))
+        return std::nullopt;
+    const FailedKey key =
+        failedKey(std::string_view(error.sqliteMessage).substr(uniqueFailed.size()));
+    std::string columns;
+    for (const std::string& column : key.columns)
+        columns += (columns.empty() ? "new." : ", new.") + quotedName(column);
+    std::string noted;
+    bool found = false;
+    sqlite3_create_function_v2(db, "tds_note_key", -1, SQLITE_UTF8, &noted, noteKey, nullptr,
+                               nullptr, nullptr);
+    try {
+        // Undone with what the statement wrote, the triggers included.
+        runSqlite(db, "savepoint tds_duplicate_key");
+        for (const char* verb : {"insert", "update"})
+            runSqlite(db, std::string("create temp trigger tds_note_") + verb + " before " + verb +
+                              " on main." + quotedName(key.table) + " begin select tds_note_key(" +
+                              columns + "); end");
+        statement.finish();
+        try {
+            while (statement.step()) {
+            }
+        } catch (const SqliteError& again) {
+            found = isDuplicateKey(again) && !noted.empty();
+        }
+        runSqlite(db, "rollback to tds_duplicate_key");
+        runSqlite(db, "release tds_duplicate_key");
+    } catch (const ServerError&) {
+        sqlite3_exec(db, "rollback to tds_duplicate_key", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "release tds_duplicate_key", nullptr, nullptr, nullptr);
+        found = false;
+    }
+    sqlite3_create_function_v2(db, "tds_note_key", -1, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                               nullptr, nullptr);
+    return found ? std::optional<std::string>(noted) : std::nullopt;
+}
+
 ServerError sqlServerError(const SqliteError& error, std::string_view statement,
-                           const SqliteText& translated, const NameScope& scope, sqlite3* db) {
+                           const SqliteText& translated, const NameScope& scope, sqlite3* db,
+                           const std::optional<std::string>& duplicateKeyShown) {
     const std::string_view message = error.sqliteMessage;
     const auto after = [&](std::string_view prefix) { return message.substr(prefix.size()); };
     if (startsWith(message, "no such table: "))
@@ -177,8 +303,8 @@ ServerError sqlServerError(const SqliteError& error, std::string_view statement,
                            15);
     if (startsWith(message, "NOT NULL constraint failed: "))
         return notNull(after("NOT NULL constraint failed: "), statement, scope);
-    if (startsWith(message, "UNIQUE constraint failed: "))
-        return duplicateKey(after("UNIQUE constraint failed: "), db);
+    if (startsWith(message, uniqueFailed))
+        return duplicateKey(after(uniqueFailed), db, duplicateKeyShown);
     if (message == "FOREIGN KEY constraint failed")
         return brokenForeignKey(statement, scope, db);
     if (message == divideByZero)

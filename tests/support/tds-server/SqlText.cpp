@@ -1,5 +1,6 @@
 #include "SqlText.h"
 
+#include "ResultTypes.h"
 #include "ServerError.h"
 #include "SystemCatalogue.h"
 #include "Text.h"
@@ -123,6 +124,7 @@ public:
     SqliteText run() {
         literals();
         names();
+        conversions();
         divisions();
         maxLengths();
         if (isCreateTable()) {
@@ -353,9 +355,97 @@ private:
         return at(start).isSymbol(')') || at(start).kind == SqlTokenKind::Symbol ? SIZE_MAX : start;
     }
 
+    // ISNULL and COUNT_BIG as SQLite names them; CONVERT(type, value [, style]) as
+    // CAST(value AS type), and the type of every CAST as the
+    // SQLite type whose affinity keeps the value as SQL Server's type holds it: SQLite would
+    // make a number of "datetime" ('2024-05-01' is 2024) and of "uniqueidentifier" (it
+    // contains "int").
+    void conversions() {
+        for (size_t s = 0; s + 1 < significant_.size(); ++s) {
+            // ISNULL is an operator of SQLite's ("x isnull"), and COUNT_BIG its COUNT.
+            if (at(s).isWord("isnull") && at(s + 1).isSymbol('('))
+                piece(s) = "ifnull";
+            if (at(s).isWord("count_big") && at(s + 1).isSymbol('('))
+                piece(s) = "count";
+            const bool cast = at(s).isWord("cast");
+            if ((!cast && !at(s).isWord("convert")) || !at(s + 1).isSymbol('('))
+                continue;
+            const size_t close = matching(s + 1);
+            if (close == SIZE_MAX)
+                continue;
+            size_t typeBegin = SIZE_MAX, typeEnd = SIZE_MAX, comma = SIZE_MAX, style = close;
+            int depth = 0;
+            for (size_t i = s + 2; i < close; ++i) {
+                if (depth == 0 && cast && at(i).isWord("as"))
+                    typeBegin = i + 1, typeEnd = close;
+                if (depth == 0 && !cast && at(i).isSymbol(',')) {
+                    if (comma == SIZE_MAX)
+                        comma = i;
+                    else
+                        style = i;
+                }
+                depth += at(i).isSymbol('(') ? 1 : at(i).isSymbol(')') ? -1 : 0;
+            }
+            if (!cast) {
+                if (comma == SIZE_MAX || comma == s + 2)
+                    continue;
+                typeBegin = s + 2, typeEnd = comma;
+            }
+            if (typeBegin == SIZE_MAX || typeBegin >= typeEnd)
+                continue;
+            const auto type = castTargetType(tokenText(typeBegin, typeEnd));
+            if (!type)
+                continue;
+            const std::string target = sqliteType(*type);
+            if (cast) {
+                clear(typeBegin, typeEnd);
+                piece(typeBegin) = target;
+                continue;
+            }
+            piece(s) = "cast";
+            clear(typeBegin, comma + 1);
+            if (style != close)
+                clear(style, close);
+            piece(close) = " as " + target + ")";
+        }
+    }
+
+    static std::string sqliteType(const SqlType& type) {
+        switch (type.kind) {
+        case TypeKind::TinyInt:
+        case TypeKind::SmallInt:
+        case TypeKind::Int:
+        case TypeKind::BigInt:
+            return "integer";
+        case TypeKind::Float:
+        case TypeKind::Real:
+            return "real";
+        case TypeKind::Bit:
+        case TypeKind::Decimal:
+        case TypeKind::Numeric:
+        case TypeKind::Money:
+        case TypeKind::SmallMoney:
+            return "numeric";
+        default:
+            return type.isBinary() ? "blob" : "text";
+        }
+    }
+
+    // The ")" that closes the "(" at `open`.
+    size_t matching(size_t open) const {
+        int depth = 0;
+        for (size_t s = open; has(s); ++s) {
+            depth += at(s).isSymbol('(') ? 1 : at(s).isSymbol(')') ? -1 : 0;
+            if (depth == 0)
+                return s;
+        }
+        return SIZE_MAX;
+    }
+
     void maxLengths() {
         for (size_t s = 2; s + 1 < significant_.size(); ++s)
-            if (at(s).isWord("max") && at(s - 1).isSymbol('(') && at(s + 1).isSymbol(')'))
+            if (!piece(s).empty() && at(s).isWord("max") && at(s - 1).isSymbol('(') &&
+                at(s + 1).isSymbol(')'))
                 piece(s) = "-1";
     }
 

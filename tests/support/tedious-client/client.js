@@ -6,7 +6,11 @@
 //     "steps": [ { "sql": "select 1" },
 //                { "sql": "select n from numbers", "cancelAfterRows": 100 },
 //                { "sql": "waitfor delay '00:01:00'", "cancelAfterMs": 300 },
-//                { "sql": "select ...", "show": true } ] }
+//                { "sql": "select ...", "show": true },
+//                { "sql": "select @out = @in * 2", "params": [
+//                    { "name": "in", "type": "Int", "value": 21 },
+//                    { "name": "out", "type": "Int", "output": true } ] },
+//                { "sql": "procedure_name", "procedure": true, "params": [...] } ] }
 //
 // and prints one line for each thing that happened, for the test to compare:
 //
@@ -18,11 +22,12 @@
 //   rows N                       a step ended; N is what its DONE tokens counted
 //   canceled after N rows        a step ended by its cancel
 //   error NUMBER: text           a step failed
+//   output NAME: value           an OUTPUT parameter's value (RETURNVALUE), before "rows"
 //
 // It ends by itself within 30 seconds, whatever the server does.
 'use strict';
 
-const { Connection, Request } = require('tedious');
+const { Connection, Request, TYPES } = require('tedious');
 const fs = require('fs');
 
 const plan = JSON.parse(process.argv[2]);
@@ -88,8 +93,16 @@ function runStep(connection, step) {
       if (step.show) say('row ' + columns.map((c) => shown(c.value)).join(' | '));
       if (step.cancelAfterRows !== undefined && rows >= step.cancelAfterRows) cancel();
     });
+    request.on('returnValue', (name, value) => say(`output ${name}: ${shown(value)}`));
+    for (const param of step.params || []) {
+      const type = TYPES[param.type];
+      if (param.output) request.addOutputParameter(param.name, type, param.value);
+      else request.addParameter(param.name, type, param.value);
+    }
     if (step.cancelAfterMs !== undefined) setTimeout(cancel, step.cancelAfterMs);
-    connection.execSql(request);
+    // A procedure goes as an RPC of its own; a statement with parameters as sp_executesql.
+    if (step.procedure) connection.callProcedure(request);
+    else connection.execSql(request);
   });
 }
 
