@@ -191,7 +191,18 @@ bool TfrmMain::SaveScriptTo(const QString& FileName) {
             return false;
         format.Encoding = TTextEncoding::teUtf8;
     }
-    TEncodedScript encoded = EncodeScript(text, format);
+    TEncodedScript encoded;
+    try {
+        encoded = EncodeScript(text, format);
+    } catch (const EScriptReadsBackOtherwise& error) {
+        // UTF-8 with a byte-order mark reads back as any text.
+        if (format.Encoding == TTextEncoding::teUtf8Bom)
+            throw;
+        if (!MaySaveAsUtf8WithBom(error))
+            return false;
+        format.Encoding = TTextEncoding::teUtf8Bom;
+        encoded = EncodeScript(text, format);
+    }
     WriteFileAtomically(LocalPath(FileName), encoded.Bytes, TNewFileMode::nfmShared);
     // Only a script that is on the disk counts as saved.
     FScriptFormat = std::move(encoded.Format);
@@ -208,6 +219,14 @@ bool TfrmMain::MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable) 
                 "characters of it. Save it as UTF-8 instead? With No, nothing is saved.")
             .arg(EncodingName(FScriptFormat.Encoding), QString::fromUcs4(&Text[Unencodable], 1),
                  LineAndColumnOf(Text, Unencodable));
+    return Dialogs().MessageDlg(question, TMsgDlgType::mtWarning,
+                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool TfrmMain::MaySaveAsUtf8WithBom(const std::exception& Reason) {
+    const QString question = QString::fromUtf8(Reason.what()) +
+                             " Save it as UTF-8 with a byte-order mark instead, which reads back "
+                             "as it is? With No, nothing is saved.";
     return Dialogs().MessageDlg(question, TMsgDlgType::mtWarning,
                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }

@@ -272,6 +272,7 @@ private:
     bool SaveScriptAs();
     bool SaveScriptTo(const QString& FileName);
     bool MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable);
+    bool MaySaveAsUtf8WithBom(const std::exception& Reason);
     void SetScriptFileName(const QString& FileName);
     void LoadScriptFile(const QString& FileName);
     void ShowScript(std::u32string_view Text);
