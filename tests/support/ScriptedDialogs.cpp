@@ -27,6 +27,7 @@ QMessageBox::StandardButton TScriptedDialogs::MessageDlg(const QString& Msg, TMs
 
 bool TScriptedDialogs::ExecuteFileDialog(TFileDialog& Dialog) {
     FileDialogTitles.push_back(Dialog.Title);
+    FileDialogsShown.push_back(Dialog);
     if (FileAnswers.empty()) {
         ADD_FAILURE() << "unexpected file dialog: " << Dialog.Title.toStdString();
         return false;
