@@ -5,12 +5,15 @@
 #include "SafeFile.h"
 #include "ScriptEditor.h"
 #include "ScriptPrinter.h"
+#include "StatusBar.h"
 #include "untMain.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPrinter>
 #include <QToolButton>
 #include <algorithm>
 
@@ -135,11 +138,30 @@ void TfrmMain::SaveAs1Click() {
 }
 
 void TfrmMain::Print1Click() {
+    QPrinter& printer = PrintDialog1.Printer();
+    ProposePrintFile(printer);
     if (!PrintDialog1.Execute())
         return;
     const QString title =
         ScriptFileName.isEmpty() ? QString("Untitled") : QFileInfo(ScriptFileName).fileName();
-    PrintScript(PrintDialog1.Printer(), SourceEdit1->StyledScript(), title);
+    PrintScript(printer, SourceEdit1->StyledScript(), title);
+    StatusBar1->SetPanelText(3, printer.outputFileName().isEmpty()
+                                    ? QString("Printed on \"%1\".").arg(printer.printerName())
+                                    : QString("Printed to \"%1\".").arg(printer.outputFileName()));
+}
+
+void TfrmMain::ProposePrintFile(QPrinter& Printer) const {
+    // The print dialog names the PDF file it proposes after the document; a PDF file chosen
+    // before for another script gives its folder, and the name becomes this script's.
+    const QString name =
+        ScriptFileName.isEmpty() ? QString() : QFileInfo(ScriptFileName).fileName();
+    const bool otherScript = Printer.docName() != name;
+    Printer.setDocName(name);
+    if (!otherScript || name.isEmpty() || Printer.outputFormat() != QPrinter::PdfFormat ||
+        Printer.outputFileName().isEmpty())
+        return;
+    const QDir folder = QFileInfo(Printer.outputFileName()).dir();
+    Printer.setOutputFileName(folder.filePath(QFileInfo(name).completeBaseName() + ".pdf"));
 }
 
 bool TfrmMain::MayReplaceScript() {

@@ -102,6 +102,7 @@ public:
     void Save1Click();
     void SaveAs1Click();
     void Print1Click();
+    void ProposePrintFile(QPrinter& Printer) const;
     // Writes the result in the grid to a file as CSV or tab-separated text (MainWindowExport.cpp).
     void ExportResult1Click();
     void ToolButton7Click();

@@ -42,6 +42,8 @@ bool TScriptedDialogs::ExecuteFileDialog(TFileDialog& Dialog) {
 
 bool TScriptedDialogs::ExecutePrintDialog(QPrinter& Printer) {
     ++PrintDialogs;
+    PrintDocNames << Printer.docName();
+    PrintOutputFiles << Printer.outputFileName();
     if (PrintAnswers.empty()) {
         ADD_FAILURE() << "unexpected print dialog";
         return false;
