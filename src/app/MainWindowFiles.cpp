@@ -5,12 +5,15 @@
 #include "SafeFile.h"
 #include "ScriptEditor.h"
 #include "ScriptPrinter.h"
+#include "StatusBar.h"
 #include "untMain.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPrinter>
 #include <QToolButton>
 #include <algorithm>
 
@@ -135,11 +138,30 @@ void TfrmMain::SaveAs1Click() {
 }
 
 void TfrmMain::Print1Click() {
+    QPrinter& printer = PrintDialog1.Printer();
+    ProposePrintFile(printer);
     if (!PrintDialog1.Execute())
         return;
     const QString title =
         ScriptFileName.isEmpty() ? QString("Untitled") : QFileInfo(ScriptFileName).fileName();
-    PrintScript(PrintDialog1.Printer(), SourceEdit1->StyledScript(), title);
+    PrintScript(printer, SourceEdit1->StyledScript(), title);
+    StatusBar1->SetPanelText(3, printer.outputFileName().isEmpty()
+                                    ? QString("Printed on \"%1\".").arg(printer.printerName())
+                                    : QString("Printed to \"%1\".").arg(printer.outputFileName()));
+}
+
+void TfrmMain::ProposePrintFile(QPrinter& Printer) const {
+    // The print dialog names the PDF file it proposes after the document; a PDF file chosen
+    // before for another script gives its folder, and the name becomes this script's.
+    const QString name =
+        ScriptFileName.isEmpty() ? QString() : QFileInfo(ScriptFileName).fileName();
+    const bool otherScript = Printer.docName() != name;
+    Printer.setDocName(name);
+    if (!otherScript || name.isEmpty() || Printer.outputFormat() != QPrinter::PdfFormat ||
+        Printer.outputFileName().isEmpty())
+        return;
+    const QDir folder = QFileInfo(Printer.outputFileName()).dir();
+    Printer.setOutputFileName(folder.filePath(QFileInfo(name).completeBaseName() + ".pdf"));
 }
 
 bool TfrmMain::MayReplaceScript() {
@@ -191,7 +213,18 @@ bool TfrmMain::SaveScriptTo(const QString& FileName) {
             return false;
         format.Encoding = TTextEncoding::teUtf8;
     }
-    TEncodedScript encoded = EncodeScript(text, format);
+    TEncodedScript encoded;
+    try {
+        encoded = EncodeScript(text, format);
+    } catch (const EScriptReadsBackOtherwise& error) {
+        // UTF-8 with a byte-order mark reads back as any text.
+        if (format.Encoding == TTextEncoding::teUtf8Bom)
+            throw;
+        if (!MaySaveAsUtf8WithBom(error))
+            return false;
+        format.Encoding = TTextEncoding::teUtf8Bom;
+        encoded = EncodeScript(text, format);
+    }
     WriteFileAtomically(LocalPath(FileName), encoded.Bytes, TNewFileMode::nfmShared);
     // Only a script that is on the disk counts as saved.
     FScriptFormat = std::move(encoded.Format);
@@ -208,6 +241,14 @@ bool TfrmMain::MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable) 
                 "characters of it. Save it as UTF-8 instead? With No, nothing is saved.")
             .arg(EncodingName(FScriptFormat.Encoding), QString::fromUcs4(&Text[Unencodable], 1),
                  LineAndColumnOf(Text, Unencodable));
+    return Dialogs().MessageDlg(question, TMsgDlgType::mtWarning,
+                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool TfrmMain::MaySaveAsUtf8WithBom(const std::exception& Reason) {
+    const QString question = QString::fromUtf8(Reason.what()) +
+                             " Save it as UTF-8 with a byte-order mark instead, which reads back "
+                             "as it is? With No, nothing is saved.";
     return Dialogs().MessageDlg(question, TMsgDlgType::mtWarning,
                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }

@@ -8,7 +8,9 @@
 #include "SafeFile.h"
 #include "ToolWindow.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -63,13 +65,28 @@ QString TfrmHistory::Text() const {
 }
 
 void TfrmHistory::ToolButton1Click() {
-    if (!FSaveDialog.Execute())
+    // The dialog is the scripts' one, but what it saves here is Rich Text: it proposes an .rtf
+    // name (the last history file, or one beside the last script) and gives .rtf to a name typed
+    // without a suffix, and then goes back to the script's name and suffix.
+    const QString scriptName = FSaveDialog.FileName;
+    const QString scriptSuffix = FSaveDialog.DefaultExt;
+    FSaveDialog.FileName = !FHistoryFile.isEmpty() ? FHistoryFile
+                           : scriptName.isEmpty()
+                               ? QString("history.rtf")
+                               : QFileInfo(scriptName).dir().filePath("history.rtf");
+    FSaveDialog.DefaultExt = "rtf";
+    const bool chosen = FSaveDialog.Execute();
+    const QString fileName = FSaveDialog.FileName;
+    FSaveDialog.FileName = scriptName;
+    FSaveDialog.DefaultExt = scriptSuffix;
+    if (!chosen)
         return;
     const QFont font = reHistory->font();
     velmora::files::WriteFileAtomically(
-        QFile::encodeName(FSaveDialog.FileName).toStdString(),
+        QFile::encodeName(fileName).toStdString(),
         PlainTextToRtf(Text(), font.family(), font.pixelSize()).toStdString(),
         velmora::files::TNewFileMode::nfmShared);
+    FHistoryFile = fileName;
 }
 
 void TfrmHistory::ToolButton3Click() {

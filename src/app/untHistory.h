@@ -33,6 +33,7 @@ public:
 
 private:
     TFileDialog& FSaveDialog;
+    QString FHistoryFile; // the file the history was last saved to
 };
 
 extern TfrmHistory* frmHistory;

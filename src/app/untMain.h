@@ -102,6 +102,7 @@ public:
     void Save1Click();
     void SaveAs1Click();
     void Print1Click();
+    void ProposePrintFile(QPrinter& Printer) const;
     // Writes the result in the grid to a file as CSV or tab-separated text (MainWindowExport.cpp).
     void ExportResult1Click();
     void ToolButton7Click();
@@ -272,6 +273,7 @@ private:
     bool SaveScriptAs();
     bool SaveScriptTo(const QString& FileName);
     bool MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable);
+    bool MaySaveAsUtf8WithBom(const std::exception& Reason);
     void SetScriptFileName(const QString& FileName);
     void LoadScriptFile(const QString& FileName);
     void ShowScript(std::u32string_view Text);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 namespace velmora::files {
 
@@ -119,16 +120,52 @@ std::vector<std::uint64_t> LineHashes(std::u32string_view Text) {
     return hashes;
 }
 
-// The breaks for lines whose hashes are Now, in a file whose lines were Was: a line still there
-// keeps its break, a new line gets Default.
-std::vector<TLineBreak> BreaksAfterEdit(const std::vector<std::uint64_t>& Now,
+// The breaks for the lines of Text, whose hashes are Now, in a file whose lines were Was: a line
+// still there keeps its break, a new line gets Default.
+std::vector<TLineBreak> BreaksAfterEdit(std::u32string_view Text,
+                                        const std::vector<std::uint64_t>& Now,
                                         const TMixedLineBreaks& Was, TLineBreak Default) {
     const std::vector<std::size_t> matches = MatchLines(Was.LineHashes, Now);
+    auto kept = [&](std::size_t Line) {
+        return matches[Line] != NoMatch && matches[Line] < Was.Breaks.size();
+    };
     std::vector<TLineBreak> breaks(Now.size() - 1, Default);
     for (std::size_t i = 0; i < breaks.size(); ++i)
-        if (matches[i] != NoMatch && matches[i] < Was.Breaks.size())
+        if (kept(i))
             breaks[i] = Was.Breaks[matches[i]];
+
+    // A lone CR, an empty line and its LF would read back as one CR LF: one of the two lines
+    // takes CR LF instead, the new one rather than one still there. CR LF never joins its
+    // neighbours, so this makes no new such pair.
+    std::vector<bool> empty;
+    empty.reserve(Now.size());
+    ForEachLine(Text,
+                [&](std::u32string_view Line, std::size_t) { empty.push_back(Line.empty()); });
+    for (std::size_t i = 0; i + 1 < breaks.size(); ++i) {
+        if (breaks[i] != TLineBreak::lbCr || !empty[i + 1] || breaks[i + 1] != TLineBreak::lbLf)
+            continue;
+        breaks[kept(i + 1) && !kept(i) ? i : i + 1] = TLineBreak::lbCrLf;
+    }
     return breaks;
+}
+
+// The 1-based line of Text (CR LF line breaks) that holds the character at Index.
+std::size_t LineAt(std::u32string_view Text, std::size_t Index) {
+    const std::u32string_view before = Text.substr(0, std::min(Index, Text.size()));
+    return static_cast<std::size_t>(std::count(before.begin(), before.end(), LF)) + 1;
+}
+
+// Throws unless Bytes read back as Text.
+void CheckReadsBack(std::string_view Bytes, std::u32string_view Text, TTextEncoding Encoding) {
+    const std::u32string back = DecodeScript(Bytes).Text;
+    if (back == Text)
+        return;
+    const auto differs = std::mismatch(back.begin(), back.end(), Text.begin(), Text.end());
+    throw EScriptReadsBackOtherwise(
+        std::string("Saved as ") + EncodingName(Encoding) +
+        ", the script would not read back as it is: opened again, line " +
+        std::to_string(LineAt(Text, static_cast<std::size_t>(differs.second - Text.begin()))) +
+        " would hold other characters.");
 }
 
 // The format of a file with these breaks: mixed ones are remembered with their lines.
@@ -175,7 +212,7 @@ TEncodedScript EncodeScript(std::u32string_view Text, const TScriptFormat& Forma
     std::vector<TLineBreak> breaks;
     if (mixed) {
         hashes = LineHashes(Text);
-        breaks = BreaksAfterEdit(hashes, Format.Mixed, Format.LineBreak);
+        breaks = BreaksAfterEdit(Text, hashes, Format.Mixed, Format.LineBreak);
     }
 
     const TTextEncoder encoder(Format.Encoding);
@@ -190,6 +227,7 @@ TEncodedScript EncodeScript(std::u32string_view Text, const TScriptFormat& Forma
         for (char32_t c : Line)
             encoder.Append(c, encoded.Bytes);
     });
+    CheckReadsBack(encoded.Bytes, Text, Format.Encoding);
 
     encoded.Format =
         mixed ? FormatOf(Format.Encoding, Format.LineBreak, std::move(breaks), std::move(hashes))

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +16,8 @@ namespace velmora::files {
 enum class TLineBreak : std::uint8_t { lbCrLf, lbLf, lbCr };
 
 // A file that mixes line breaks: each line, known by a hash of its text, and the break that
-// ended it. Lines still there after an edit keep their break; new lines get the most common one.
+// ended it. Lines still there after an edit keep their break, however many edits there were;
+// new lines get the most common one.
 struct TMixedLineBreaks {
     std::vector<std::uint64_t> LineHashes; // every line, the last one (without a break) too
     std::vector<TLineBreak> Breaks;        // one fewer than lines
@@ -46,8 +48,20 @@ struct TEncodedScript {
     TScriptFormat Format; // the format of these bytes, for the next save
 };
 
-// Text, with CR LF line breaks, as the bytes of a file in Format. Throws std::invalid_argument
-// when Text holds a character Format's encoding cannot hold (see FindUnencodable).
+// Text that, encoded in a given format, would not read back as the same text: as Windows-1252,
+// characters whose bytes happen to be valid UTF-8; as UTF-8 without a byte-order mark, a text
+// that starts with U+FEFF. UTF-8 with a byte-order mark holds any text.
+class EScriptReadsBackOtherwise : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Text, with CR LF line breaks, as the bytes of a file in Format. Lines of a file with mixed
+// breaks keep theirs, except where two would read back as one (a lone CR, then an empty line
+// ended by LF): the later one, or the one that is new, then takes CR LF. The bytes are decoded
+// again before they are returned, and EScriptReadsBackOtherwise thrown unless they give back
+// Text. Throws std::invalid_argument when Text holds a character Format's encoding cannot hold
+// (see FindUnencodable).
 TEncodedScript EncodeScript(std::u32string_view Text, const TScriptFormat& Format);
 
 // Reads and decodes the script file at Path; EFileError when it cannot be read, is no regular

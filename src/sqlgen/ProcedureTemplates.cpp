@@ -27,19 +27,19 @@ std::string ProcedureName(std::string_view table) {
 }
 
 // "@name", a blank, four tabs, and the type as a parameter takes it.
-std::string Declaration(const TTableField& field) {
+std::string Declaration(const TTableField& field, const TVariableNames& variables) {
     const std::string sqlType = MapSqlType(field);
     std::string type = sqlType;
     if (sqlType == AutoIncType)
         type = "int ";
     else if (DeclaredWithSize(sqlType))
         type += " (" + std::to_string(field.Size) + ")";
-    return VariableName(field.Name) + " \t\t\t\t" + type;
+    return variables.Of(field.Name) + " \t\t\t\t" + type;
 }
 
 // "(@name is null or name = @name)"
-std::string MatchCondition(std::string_view name) {
-    const std::string variable = VariableName(name);
+std::string MatchCondition(std::string_view name, const TVariableNames& variables) {
+    const std::string variable = variables.Of(name);
     return "(" + variable + " is null or " + SqlName(name) + " = " + variable + ")";
 }
 
@@ -52,28 +52,36 @@ std::string IdentityField(const TFieldList& fields) {
 
 std::string ProcedureHeader(std::string_view table, const TFieldList& fields) {
     const std::string procedure = ProcedureName(table);
+    const TVariableNames variables(FieldNames(fields));
     return Lines({"if exists (select * from sysobjects where id = object_id(N'" +
                       QuotedText(BracketedName(procedure)) +
                       "') and OBJECTPROPERTY(id, N'IsProcedure') = 1)",
                   " drop procedure " + BracketedName(procedure) + " ", "", "GO", "",
                   "create procedure " + SqlName(procedure)}) +
-           ListLines(EachField(fields, Declaration), "\t ", "\t,") + Lines({"AS "});
+           ListLines(
+               EachField(fields,
+                         [&](const TTableField& field) { return Declaration(field, variables); }),
+               "\t ", "\t,") +
+           Lines({"AS "});
 }
 
 std::string UpsertProcedureBody(std::string_view table, const TFieldList& fields) {
     const std::string key = IdentityField(fields);
     const std::string keyColumn = SqlName(key);
-    const std::string keyVariable = VariableName(key);
+    const TVariableNames variables(FieldNames(fields));
+    const std::string keyVariable = variables.Of(key);
     const std::string keyAlias = "'" + QuotedText(key) + "'";
     const std::string tableName = SqlName(table);
     const TFieldList written = NonIdentityFields(fields);
-    const std::vector<std::string> assignments = EachField(written, [](const TTableField& field) {
-        return SqlName(field.Name) + " = " + VariableName(field.Name);
+    const std::vector<std::string> assignments = EachField(written, [&](const TTableField& field) {
+        return SqlName(field.Name) + " = " + variables.Of(field.Name);
     });
     return Lines({"if IsNull(" + keyVariable + ",0) = 0 ", "begin", "\tinsert into " + tableName,
                   "\t("}) +
            ListLines(ColumnNames(written), "\t\t ", "\t\t,") + Lines({"\t)", "\tvalues ", "\t("}) +
-           ListLines(VariableNames(written), "\t\t ", "\t\t,") +
+           ListLines(EachField(written,
+                               [&](const TTableField& field) { return variables.Of(field.Name); }),
+                     "\t\t ", "\t\t,") +
            Lines({"\t)", "", "\tselect scope_identity() As " + keyAlias, "", "end", "else", "begin",
                   "\tupdate", "\t\t" + tableName}) +
            (fields.empty() ? "" : Lines({"\tset"})) + ListLines(assignments, "\t\t ", "\t\t,") +
@@ -82,9 +90,10 @@ std::string UpsertProcedureBody(std::string_view table, const TFieldList& fields
 }
 
 std::string SelectProcedureBody(std::string_view table, const TFieldList& fields) {
-    std::vector<std::string> conditions = {MatchCondition(IdentityField(fields))};
+    const TVariableNames variables(FieldNames(fields));
+    std::vector<std::string> conditions = {MatchCondition(IdentityField(fields), variables)};
     for (const TTableField& field : NonIdentityFields(fields))
-        conditions.push_back(MatchCondition(field.Name));
+        conditions.push_back(MatchCondition(field.Name, variables));
     return Lines({"select", "\t*", "from", "\t" + SqlName(table) + " (nolock)", "where"}) +
            ListLines(conditions, "\t", "and \t");
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <unordered_set>
 
 namespace velmora::sqlgen {
 
@@ -298,6 +299,38 @@ std::string VariableName(std::string_view name) {
             text += '_';
     }
     return text;
+}
+
+TVariableNames::TVariableNames(const std::vector<std::string>& names) : FNames(names) {
+    auto folded = [](std::string text) {
+        for (char& c : text)
+            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        return text;
+    };
+    std::unordered_set<std::string> taken;
+    FVariables.resize(names.size());
+    // First every name that can have its plain variable, then the rest a numbered one.
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::string variable = VariableName(names[i]);
+        if (taken.insert(folded(variable)).second)
+            FVariables[i] = std::move(variable);
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (!FVariables[i].empty())
+            continue;
+        const std::string plain = VariableName(names[i]);
+        for (int number = 2; FVariables[i].empty(); ++number) {
+            std::string variable = plain + "_" + std::to_string(number);
+            if (taken.insert(folded(variable)).second)
+                FVariables[i] = std::move(variable);
+        }
+    }
+}
+
+std::string TVariableNames::Of(std::string_view name) const {
+    const auto found = std::find(FNames.begin(), FNames.end(), name);
+    return found == FNames.end() ? VariableName(name)
+                                 : FVariables[static_cast<size_t>(found - FNames.begin())];
 }
 
 std::string QuotedText(std::string_view text) {

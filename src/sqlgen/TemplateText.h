@@ -48,9 +48,15 @@ inline std::vector<std::string> ColumnNames(const TFieldList& fields) {
     return EachField(fields, [](const TTableField& field) { return SqlName(field.Name); });
 }
 
-// The variables named after the fields.
+// The fields' names.
+inline std::vector<std::string> FieldNames(const TFieldList& fields) {
+    return EachField(fields, [](const TTableField& field) { return field.Name; });
+}
+
+// The variables named after the fields, one for each (see TVariableNames).
 inline std::vector<std::string> VariableNames(const TFieldList& fields) {
-    return EachField(fields, [](const TTableField& field) { return VariableName(field.Name); });
+    const TVariableNames variables(FieldNames(fields));
+    return EachField(fields, [&](const TTableField& field) { return variables.Of(field.Name); });
 }
 
 } // namespace velmora::sqlgen

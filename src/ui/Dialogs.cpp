@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <algorithm>
@@ -33,6 +34,28 @@ QString QtMask(QString Mask) {
     return Mask == "*.*" ? QString("*") : Mask;
 }
 
+// Icons and type names from what the file system records of a file (a folder, a file, its
+// name), never from its content. Qt's own provider reads files to guess their type, on the window
+// thread too, and a file such as /proc/kmsg blocks that read for good.
+class TNameOnlyIconProvider final : public QAbstractFileIconProvider {
+public:
+    QIcon icon(IconType Type) const override { return FStyleIcons.icon(Type); }
+    QIcon icon(const QFileInfo& Info) const override {
+        return FStyleIcons.icon(Info.isRoot() ? Drive : Info.isDir() ? Folder : File);
+    }
+    QString type(const QFileInfo& Info) const override {
+        if (Info.isRoot())
+            return "Drive";
+        if (Info.isDir())
+            return "Folder";
+        const QString suffix = Info.suffix();
+        return suffix.isEmpty() ? QString("File") : suffix + " File";
+    }
+
+private:
+    QFileIconProvider FStyleIcons; // its icons by kind come from the style, not from files
+};
+
 class TRealDialogs final : public TDialogService {
 public:
     QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType DlgType,
@@ -43,7 +66,9 @@ public:
     }
 
     bool ExecuteFileDialog(TFileDialog& Dialog) override {
+        TNameOnlyIconProvider icons; // outlives the dialog, which does not own it
         QFileDialog dialog(QApplication::activeWindow(), Dialog.Title);
+        dialog.setIconProvider(&icons);
         const bool open = Dialog.Kind == TFileDialog::TKind::Open;
         dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
         dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -51,7 +76,10 @@ public:
         dialog.setNameFilters(filters);
         if (Dialog.FilterIndex > 0 && Dialog.FilterIndex < filters.size())
             dialog.selectNameFilter(filters[Dialog.FilterIndex]);
-        dialog.setDefaultSuffix(Dialog.DefaultExt.startsWith("*") ? QString() : Dialog.DefaultExt);
+        // Only a name being saved gets the suffix: a file to open is taken by its name as typed,
+        // which need not hold a ".".
+        if (!open && !Dialog.DefaultExt.startsWith("*"))
+            dialog.setDefaultSuffix(Dialog.DefaultExt);
         if (!Dialog.FileName.isEmpty())
             dialog.selectFile(Dialog.FileName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

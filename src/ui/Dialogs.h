@@ -15,8 +15,8 @@ struct TFileDialog {
     enum class TKind { Open, Save };
     TKind Kind = TKind::Open;
     QString Title;
-    QString Filter; // "Description|mask|Description|mask..."
-    QString DefaultExt;
+    QString Filter;     // "Description|mask|Description|mask..."
+    QString DefaultExt; // added to a name typed without one; on Save dialogs only
     QString FileName;
     int FilterIndex = 0; // the filter offered first, and the one chosen (0-based)
 

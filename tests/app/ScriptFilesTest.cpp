@@ -275,6 +275,40 @@ TEST_F(ScriptFilesTest, ACharacterTheFileCannotHoldIsSavedOnlyAsUtf8AndOnlyWhenT
     EXPECT_EQ(Content(path), "select 'caf\xC3\xA9'\n\nselect N'\xCE\xA9'\n\xCE\xA9");
 }
 
+TEST_F(ScriptFilesTest, AScriptThatWouldReadBackOtherwiseIsSavedOnlyWithAByteOrderMark) {
+    // Without a mark, a UTF-8 file that starts with U+FEFF would open without it.
+    const std::string path = Folder.Put("plain.sql", "select 1");
+    Open(path);
+    Window->SourceEdit1->SetText(QChar(0xFEFF) + QString("select 1"));
+    Dialogs.Answers = {QMessageBox::No};
+    Run(Window->Save1, path);
+    ASSERT_FALSE(Dialogs.Messages.empty());
+    EXPECT_EQ(Dialogs.Messages.back().Text,
+              "Saved as UTF-8, the script would not read back as it is: opened again, line 1 "
+              "would hold other characters. Save it as UTF-8 with a byte-order mark instead, "
+              "which reads back as it is? With No, nothing is saved.");
+    EXPECT_EQ(Content(path), "select 1");
+    EXPECT_TRUE(Window->ScriptModified);
+
+    Dialogs.Answers = {QMessageBox::Yes};
+    Run(Window->Save1, path);
+    EXPECT_EQ(Content(path), "\xEF\xBB\xBF\xEF\xBB\xBFselect 1");
+    EXPECT_FALSE(Window->ScriptModified);
+    Open(path);
+    EXPECT_EQ(Window->SourceEdit1->Characters(), U"\uFEFFselect 1");
+}
+
+TEST_F(ScriptFilesTest, AMixedLineBreakFileReopensWithEveryLine) {
+    // A lone CR, a line deleted, then an empty line ended by LF.
+    const std::string path = Folder.Put("mixed.sql", "a\rx\n\nz");
+    Open(path);
+    Window->SourceEdit1->SetText("a\r\n\r\nz");
+    Run(Window->Save1, path);
+    Dialogs.Answers = {QMessageBox::No};
+    Open(path);
+    EXPECT_EQ(Text(), "a\r\n\r\nz");
+}
+
 TEST_F(ScriptFilesTest, AFileThatCannotBeReadLeavesTheScriptAsItWas) {
     Window->AppendToScript("keep me");
     SaveAs(Folder.PathOf("kept.sql"));

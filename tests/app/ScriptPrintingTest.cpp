@@ -4,6 +4,7 @@
 #include "RequireComponent.h"
 #include "ScriptEditor.h"
 #include "ScriptedDialogs.h"
+#include "StatusBar.h"
 #include "TestFolder.h"
 #include "untMain.h"
 
@@ -201,6 +202,32 @@ TEST_F(ScriptPrintingTest, TheHeaderNamesTheFileAndAnEmptyScriptPrintsOnePage) {
     Window->SaveAs1->trigger();
     pdf = Print();
     EXPECT_EQ(Pages(pdf)[0].simplified(), "report.sql Page 1 of 1 select 1");
+}
+
+TEST_F(ScriptPrintingTest, ThePdfIsNamedAfterTheScriptAndTheStatusBarSaysWhereItWent) {
+    Window->SourceEdit1->SetText("select 1");
+    Dialogs.FileAnswers.push_back(QString::fromStdString(Folder.PathOf("report.sql")));
+    Window->SaveAs1->trigger();
+    const std::string pdf = Folder.PathOf("out/chosen.pdf");
+    std::filesystem::create_directory(Folder.PathOf("out"));
+    Dialogs.PrintAnswers.push_back(QString::fromStdString(pdf));
+    Window->Print1->trigger();
+    EXPECT_EQ(Dialogs.PrintDocNames.back(), "report.sql");
+    EXPECT_EQ(Window->StatusBar1->PanelText(3),
+              "Printed to \"" + QString::fromStdString(pdf) + "\".");
+
+    // The same script again: the file chosen stays proposed.
+    Dialogs.PrintAnswers.push_back(std::nullopt);
+    Window->Print1->trigger();
+    EXPECT_EQ(Dialogs.PrintOutputFiles.back(), QString::fromStdString(pdf));
+    // Another script: its own name, in the folder chosen last.
+    Dialogs.FileAnswers.push_back(QString::fromStdString(Folder.PathOf("orders.v2.sql")));
+    Window->SaveAs1->trigger();
+    Dialogs.PrintAnswers.push_back(std::nullopt);
+    Window->Print1->trigger();
+    EXPECT_EQ(Dialogs.PrintDocNames.back(), "orders.v2.sql");
+    EXPECT_EQ(Dialogs.PrintOutputFiles.back(),
+              QString::fromStdString(Folder.PathOf("out/orders.v2.pdf")));
 }
 
 TEST_F(ScriptPrintingTest, CancellingThePrintDialogPrintsNothing) {

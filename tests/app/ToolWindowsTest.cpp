@@ -5,6 +5,7 @@
 #include "QtPrinting.h"
 #include "RequireComponent.h"
 #include "RtfWriter.h"
+#include "ScriptEditor.h"
 #include "ScriptedDialogs.h"
 #include "untAbout.h"
 #include "untHistory.h"
@@ -76,6 +77,34 @@ TEST_F(HistoryTest, SavedFileIsRichTextThatAnotherReaderReadsAsTheSameText) {
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_TRUE(saved.readAll().startsWith("{\\rtf1"));
     EXPECT_EQ(ReadBackWithUnrtf(file), script);
+}
+
+TEST_F(HistoryTest, SaveProposesAnRtfFileAndLeavesTheScriptsNameToTheScript) {
+    frmHistory->reHistory->setPlainText("select 1");
+    Dialogs.FileAnswers = {std::nullopt};
+    frmHistory->ToolButton1Click();
+    ASSERT_EQ(Dialogs.FileDialogsShown.size(), 1u);
+    EXPECT_EQ(Dialogs.FileDialogsShown[0].FileName, "history.rtf");
+    EXPECT_EQ(Dialogs.FileDialogsShown[0].DefaultExt, "rtf");
+
+    // Beside the script last saved; the next script save proposes the script again.
+    const QString script = Folder.filePath("query.sql");
+    Window->SourceEdit1->SetText("select 1");
+    Dialogs.FileAnswers = {script};
+    Window->SaveAs1->trigger();
+    const QString history = Folder.filePath("runs.rtf");
+    Dialogs.FileAnswers = {history};
+    frmHistory->ToolButton1Click();
+    EXPECT_EQ(Dialogs.FileDialogsShown.back().FileName, Folder.filePath("history.rtf"));
+    EXPECT_TRUE(QFile::exists(history));
+    Dialogs.FileAnswers = {std::nullopt};
+    Window->SaveAs1->trigger();
+    EXPECT_EQ(Dialogs.FileDialogsShown.back().FileName, script);
+    EXPECT_EQ(Dialogs.FileDialogsShown.back().DefaultExt, "sql");
+    // The history's own file is proposed for it next time.
+    Dialogs.FileAnswers = {std::nullopt};
+    frmHistory->ToolButton1Click();
+    EXPECT_EQ(Dialogs.FileDialogsShown.back().FileName, history);
 }
 
 TEST_F(HistoryTest, CancelledSaveWritesNothing) {

@@ -51,10 +51,35 @@ TEST(LineMatching, MatchesAsManyLinesAsCanStayInOrder) {
     }
 }
 
-TEST(LineMatching, BeyondTheEditLimitTheChangedMiddleIsNew) {
+TEST(LineMatching, BeyondTheEditLimitLinesFoundOnceInEachStillMatch) {
     const TLines was = {1, 2, 3, 4, 5, 9};
     const TLines now = {1, 7, 3, 8, 5, 9};
     EXPECT_EQ(MatchLines(was, now), (std::vector<std::size_t>{0, NoMatch, 2, NoMatch, 4, 5}));
-    EXPECT_EQ(MatchLines(was, now, 2),
-              (std::vector<std::size_t>{0, NoMatch, NoMatch, NoMatch, 4, 5}));
+    EXPECT_EQ(MatchLines(was, now, 2), MatchLines(was, now));
+    // Around the lines that occur once, repeated lines are matched as within the limit.
+    const TLines repeated = {1, 0, 0, 2, 0, 3, 4, 0, 0, 5};
+    const TLines changed = {0, 0, 6, 2, 0, 0, 7, 4, 0, 5};
+    EXPECT_EQ(MatchLines(repeated, changed, 2),
+              (std::vector<std::size_t>{1, 2, NoMatch, 3, 4, NoMatch, NoMatch, 6, 8, 9}));
+    // Lines that occur once but out of order: the longest run in order is kept.
+    EXPECT_EQ(MatchLines({1, 2, 3, 4, 5}, {4, 1, 2, 3, 5}, 1),
+              (std::vector<std::size_t>{NoMatch, 0, 1, 2, 4}));
+}
+
+TEST(LineMatching, ManyScatteredEditsStillFindEveryUnchangedLine) {
+    std::mt19937 random(11);
+    TLines was(20000);
+    for (std::size_t i = 0; i < was.size(); ++i)
+        was[i] = i % 10 == 0 ? 0 : 1000 + i; // blank lines among unique ones
+    TLines now = was;
+    std::size_t edited = 0;
+    for (std::size_t i = 0; i < now.size(); i += 1 + random() % 8, ++edited)
+        now[i] = 100000 + i;
+    ASSERT_GT(edited, 2000u);
+    const std::vector<std::size_t> matches = MatchLines(was, now);
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        if (now[i] == was[i]) {
+            ASSERT_EQ(matches[i], i) << "line " << i;
+        }
+    }
 }

@@ -186,6 +186,110 @@ TEST_F(ScriptFileTest, MixedLineBreaksStayWithTheirLines) {
     EXPECT_EQ(plain.Format.LineBreak, TLineBreak::lbLf);
 }
 
+namespace {
+
+// The lines of a text with CR LF line breaks.
+std::vector<std::u32string> LinesOf(std::u32string_view Text) {
+    std::vector<std::u32string> lines;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = Text.find(U"\r\n", start);
+        lines.emplace_back(
+            Text.substr(start, end == std::u32string_view::npos ? end : end - start));
+        if (end == std::u32string_view::npos)
+            return lines;
+        start = end + 2;
+    }
+}
+
+std::u32string TextOf(const std::vector<std::u32string>& Lines) {
+    std::u32string text;
+    for (std::size_t i = 0; i < Lines.size(); ++i)
+        text += (i > 0 ? U"\r\n" : U"") + Lines[i];
+    return text;
+}
+
+} // namespace
+
+TEST_F(ScriptFileTest, AnEditedMixedScriptReopensWithTheEditorsLines) {
+    // A lone CR before an empty line ended by LF would be written as one CR LF.
+    const TScriptText script = DecodeScript("a\rx\n\nz\r\n");
+    const std::u32string edited = U"a\r\n\r\nz\r\n"; // x deleted
+    const TEncodedScript saved = EncodeScript(edited, script.Format);
+    EXPECT_EQ(DecodeScript(saved.Bytes).Text, edited);
+    EXPECT_EQ(saved.Bytes.substr(0, 2), "a\r") << "the untouched line keeps its CR";
+    EXPECT_EQ(EncodeScript(edited, saved.Format).Bytes, saved.Bytes) << "and the next save too";
+    // A new empty line after a CR line, in a file whose most common break is LF.
+    const TScriptText lf = DecodeScript("a\rb\nc\nd");
+    const std::u32string inserted = U"a\r\n\r\nb\r\nc\r\nd";
+    EXPECT_EQ(DecodeScript(EncodeScript(inserted, lf.Format).Bytes).Text, inserted);
+
+    // Random single-line edits of random mixed files, each saved and reopened.
+    const std::vector<std::string> breaks = {"\r", "\n", "\r\n"};
+    const std::vector<std::u32string> texts = {U"", U"", U"go", U"a", U"select 1"};
+    std::mt19937 random(9157);
+    for (int round = 0; round < 4000; ++round) {
+        std::string bytes;
+        const int count = 2 + static_cast<int>(random() % 10);
+        for (int i = 0; i < count; ++i) {
+            const std::u32string& line = texts[random() % texts.size()];
+            bytes += std::string(line.begin(), line.end()) + breaks[random() % breaks.size()];
+        }
+        const TScriptText opened = DecodeScript(bytes);
+        std::vector<std::u32string> lines = LinesOf(opened.Text);
+        const std::size_t at = random() % lines.size();
+        switch (random() % 3) {
+        case 0:
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), texts[random() % 5]);
+            break;
+        case 1:
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+            break;
+        default:
+            lines[at] = texts[random() % texts.size()];
+        }
+        const std::u32string text = TextOf(lines);
+        const TEncodedScript once = EncodeScript(text, opened.Format);
+        ASSERT_EQ(DecodeScript(once.Bytes).Text, text) << testing::PrintToString(bytes);
+        ASSERT_EQ(DecodeScript(EncodeScript(text, once.Format).Bytes).Text, text)
+            << testing::PrintToString(bytes);
+    }
+}
+
+TEST_F(ScriptFileTest, UntouchedLinesKeepTheirBreaksWhateverTheNumberOfEdits) {
+    // Mostly CRs, every seventh line LF; then every third line edited, far more edits than a
+    // shortest edit script is searched for.
+    constexpr int Lines = 6000;
+    auto breakOf = [](int Line) { return Line % 7 == 0 ? std::string("\n") : std::string("\r"); };
+    std::string bytes;
+    for (int i = 0; i < Lines; ++i)
+        bytes += "insert into t values (" + std::to_string(i) + ")" + breakOf(i);
+    const TScriptText script = DecodeScript(bytes);
+    ASSERT_EQ(script.Format.LineBreak, TLineBreak::lbCr);
+
+    std::u32string text;
+    std::string expected;
+    for (int i = 0; i < Lines; ++i) {
+        const bool edited = i % 3 == 1;
+        const std::string line =
+            (edited ? "update t set n = " : "insert into t values (") + std::to_string(i) + ")";
+        text += std::u32string(line.begin(), line.end()) + U"\r\n";
+        expected += line + (edited ? std::string("\r") : breakOf(i));
+    }
+    const TEncodedScript saved = EncodeScript(text, script.Format);
+    EXPECT_EQ(saved.Bytes, expected);
+    EXPECT_EQ(DecodeScript(saved.Bytes).Text, text);
+}
+
+TEST_F(ScriptFileTest, TextThatWouldReadBackOtherwiseIsNotEncoded) {
+    // As Windows-1252 "Ã©" is the bytes C3 A9, which the next open reads as UTF-8 "é".
+    TScriptFormat ansi;
+    ansi.Encoding = TTextEncoding::teWindows1252;
+    EXPECT_THROW(EncodeScript(U"select '\u00C3\u00A9'", ansi), EScriptReadsBackOtherwise);
+    EXPECT_EQ(EncodeScript(U"select 'caf\u00E9'", ansi).Bytes, "select 'caf\xE9'");
+    // A UTF-8 script that starts with U+FEFF would lose it as a byte-order mark.
+    EXPECT_THROW(EncodeScript(U"\uFEFFselect 1", TScriptFormat{}), EScriptReadsBackOtherwise);
+}
+
 TEST_F(ScriptFileTest, CharactersAnEncodingCannotHoldAreFoundAndNeverDropped) {
     EXPECT_EQ(FindUnencodable(U"caf\u00E9 \u20AC \u0081", TTextEncoding::teWindows1252),
               std::u32string_view::npos);

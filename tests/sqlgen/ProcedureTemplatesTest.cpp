@@ -141,6 +141,28 @@ TEST(UpsertProcedureBody, BracketsNamesAndMakesVariablesOfThem) {
     EXPECT_NE(body.find("\tselect @line_id As 'line id'\r\n"), std::string::npos);
 }
 
+TEST(ProcedureTemplates, FieldsThatMakeTheSameVariableGetOneEach) {
+    // "a b" and "a_b" both make @a_b; "A_B" too, as variables ignore case; "a_b_2" is taken.
+    const TFieldList fields = {{"id", "AutoInc", 0},
+                               {"a b", "Integer", 0},
+                               {"a_b", "Integer", 0},
+                               {"A_B", "Integer", 0},
+                               {"a_b_2", "Integer", 0}};
+    EXPECT_EQ(ProcedureHeader("t", fields),
+              Header("p_t", "\t @id \t\t\t\tint \r\n\t,@a_b \t\t\t\tint\r\n"
+                            "\t,@a_b_3 \t\t\t\tint\r\n\t,@A_B_4 \t\t\t\tint\r\n"
+                            "\t,@a_b_2 \t\t\t\tint\r\n"));
+    const std::string upsert = UpsertProcedureBody("t", fields);
+    EXPECT_NE(upsert.find("\t\t @a_b\r\n\t\t,@a_b_3\r\n\t\t,@A_B_4\r\n\t\t,@a_b_2\r\n"),
+              std::string::npos);
+    EXPECT_NE(upsert.find("\t\t [a b] = @a_b\r\n\t\t,a_b = @a_b_3\r\n\t\t,A_B = @A_B_4\r\n"
+                          "\t\t,a_b_2 = @a_b_2\r\n"),
+              std::string::npos);
+    const std::string select = SelectProcedureBody("t", fields);
+    EXPECT_NE(select.find("and \t(@a_b_3 is null or a_b = @a_b_3)\r\n"), std::string::npos);
+    EXPECT_NE(select.find("and \t(@A_B_4 is null or A_B = @A_B_4)\r\n"), std::string::npos);
+}
+
 TEST(SelectProcedureBody, FiltersOnEveryParameterGivenIdentityFirst) {
     EXPECT_EQ(SelectProcedureBody("Products", Products),
               "select\r\n\t*\r\nfrom\r\n\tProducts (nolock)\r\nwhere\r\n"

@@ -27,6 +27,7 @@ QMessageBox::StandardButton TScriptedDialogs::MessageDlg(const QString& Msg, TMs
 
 bool TScriptedDialogs::ExecuteFileDialog(TFileDialog& Dialog) {
     FileDialogTitles.push_back(Dialog.Title);
+    FileDialogsShown.push_back(Dialog);
     if (FileAnswers.empty()) {
         ADD_FAILURE() << "unexpected file dialog: " << Dialog.Title.toStdString();
         return false;
@@ -41,6 +42,8 @@ bool TScriptedDialogs::ExecuteFileDialog(TFileDialog& Dialog) {
 
 bool TScriptedDialogs::ExecutePrintDialog(QPrinter& Printer) {
     ++PrintDialogs;
+    PrintDocNames << Printer.docName();
+    PrintOutputFiles << Printer.outputFileName();
     if (PrintAnswers.empty()) {
         ADD_FAILURE() << "unexpected print dialog";
         return false;

@@ -29,8 +29,13 @@ public:
 
     std::vector<TMessage> Messages;
     QStringList FileDialogTitles;
+    std::vector<TFileDialog> FileDialogsShown; // each as it was when shown
     std::deque<QMessageBox::StandardButton> Answers;
     std::deque<std::optional<QString>> FileAnswers; // nullopt cancels the dialog
     int PrintDialogs = 0;
     std::deque<std::optional<QString>> PrintAnswers; // a PDF file to print into; nullopt cancels
+    // What each print dialog was shown with: the document's name, from which the dialog makes
+    // the PDF file name it proposes, and the output file already chosen, if any.
+    QStringList PrintDocNames;
+    QStringList PrintOutputFiles;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <sqlext.h>
 
 namespace velmora::ado {
@@ -75,9 +76,9 @@ std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle
         }
         if (!SQL_SUCCEEDED(result))
             break;
-        message.resize(static_cast<size_t>(length));
         records.push_back(
-            {fromSqlWide(state, 5), static_cast<int>(nativeError), fromSqlWide(message)});
+            {fromSqlWideBuffer(state, std::size(state), 5), static_cast<int>(nativeError),
+             fromSqlWideBuffer(message.data(), message.size(), reportedLength(length))});
     }
     return records;
 }

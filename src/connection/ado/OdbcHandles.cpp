@@ -2,6 +2,8 @@
 
 #include "WideText.h"
 
+#include <algorithm>
+#include <iterator>
 #include <sqlext.h>
 
 namespace velmora::ado {
@@ -34,8 +36,11 @@ std::vector<std::string> listNames(FetchName fetch) {
     SQLSMALLINT nameLength = 0;
     SQLSMALLINT descriptionLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(fetch(direction, name, &nameLength, description, &descriptionLength))) {
-        names.push_back(fromSqlWide(name, static_cast<size_t>(nameLength)));
+    while (true) {
+        std::fill(std::begin(name), std::end(name), SQLWCHAR{0});
+        if (!SQL_SUCCEEDED(fetch(direction, name, &nameLength, description, &descriptionLength)))
+            break;
+        names.push_back(fromSqlWideBuffer(name, std::size(name), reportedLength(nameLength)));
         direction = SQL_FETCH_NEXT;
     }
     return names;
@@ -147,7 +152,7 @@ std::string OdbcConnection::infoText(SQLUSMALLINT infoType) const {
     SQLSMALLINT length = 0;
     if (!SQL_SUCCEEDED(SQLGetInfoW(handle_, infoType, buffer, sizeof buffer, &length)))
         return {};
-    return fromSqlWide(buffer, static_cast<size_t>(length) / sizeof(SQLWCHAR));
+    return fromSqlWideBuffer(buffer, std::size(buffer), reportedLength(length) / sizeof(SQLWCHAR));
 }
 
 SQLUINTEGER OdbcConnection::infoMask(SQLUSMALLINT infoType) const {
@@ -163,7 +168,7 @@ std::optional<std::string> OdbcConnection::currentCatalog() const {
     if (!SQL_SUCCEEDED(
             SQLGetConnectAttrW(handle_, SQL_ATTR_CURRENT_CATALOG, buffer, sizeof buffer, &length)))
         return std::nullopt;
-    return fromSqlWide(buffer, static_cast<size_t>(length) / sizeof(SQLWCHAR));
+    return fromSqlWideBuffer(buffer, std::size(buffer), reportedLength(length) / sizeof(SQLWCHAR));
 }
 
 std::vector<Diagnostic> OdbcConnection::setCurrentCatalog(const std::string& catalog) {

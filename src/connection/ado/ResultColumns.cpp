@@ -4,6 +4,7 @@
 #include "WideText.h"
 
 #include <algorithm>
+#include <iterator>
 #include <sqlext.h>
 
 namespace velmora::ado {
@@ -16,8 +17,7 @@ std::string textAttribute(SQLHSTMT statement, SQLUSMALLINT column, SQLUSMALLINT 
     if (!SQL_SUCCEEDED(SQLColAttributeW(statement, column, attribute, buffer, sizeof buffer,
                                         &length, nullptr)))
         return {};
-    return fromSqlWide(buffer,
-                       std::min<size_t>(static_cast<size_t>(length) / sizeof(SQLWCHAR), 255));
+    return fromSqlWideBuffer(buffer, std::size(buffer), reportedLength(length) / sizeof(SQLWCHAR));
 }
 
 SQLLEN numericAttribute(SQLHSTMT statement, SQLUSMALLINT column, SQLUSMALLINT attribute) {
@@ -42,7 +42,7 @@ ResultColumn describeColumn(const OdbcStatement& statement, SQLUSMALLINT number)
                                     &column.description.sqlType, &column.description.columnSize,
                                     &column.description.decimalDigits, &nullable),
                     "Describing a column");
-    column.serverName = fromSqlWide(name, std::min<size_t>(static_cast<size_t>(nameLength), 511));
+    column.serverName = fromSqlWideBuffer(name, std::size(name), reportedLength(nameLength));
     column.nullable = nullable != SQL_NO_NULLS;
     // Drivers report "unsigned" for every non-numeric type; it only means something for integers.
     column.description.isUnsigned = isIntegerType(column.description.sqlType) &&

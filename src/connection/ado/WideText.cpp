@@ -1,5 +1,7 @@
 #include "WideText.h"
 
+#include <algorithm>
+
 namespace velmora::ado {
 
 namespace {
@@ -109,6 +111,13 @@ std::string fromSqlWide(const SQLWCHAR* text, size_t units) {
     std::string result(units * 3, '\0');
     result.resize(utf16ToUtf8(text, units, result.data()));
     return result;
+}
+
+std::string fromSqlWideBuffer(const SQLWCHAR* buffer, size_t capacity, size_t reportedUnits) {
+    const size_t limit = std::min(reportedUnits, capacity > 0 ? capacity - 1 : 0);
+    const size_t units =
+        static_cast<size_t>(std::find(buffer, buffer + limit, SQLWCHAR{0}) - buffer);
+    return fromSqlWide(buffer, units);
 }
 
 std::string fromSqlWide(const SqlWString& text) {
