@@ -259,6 +259,9 @@ private:
 
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
+    // Before connecting through a connection file that is not the user's alone: the warning,
+    // and whether the user goes on.
+    bool MayUseConnectionFile(const QString& FileName);
 
     // Script files (MainWindowFiles.cpp).
     void ConnectFileCommands();
