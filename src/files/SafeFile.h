@@ -16,6 +16,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A write past the size limit for files (ulimit -f) ends the program by SIGXFSZ unless the
+// signal is ignored; ignored, the write fails with EFBIG and is reported like any failed write.
+// Called once at the start of the program.
+void IgnoreFileSizeSignal();
+
 // The whole content of the regular file at Path (a symbolic link to one is followed). A FIFO, a
 // device, a directory or a file larger than MaxBytes is refused with EFileError, without
 // blocking on it and without reading more than MaxBytes + 1 bytes.
@@ -30,7 +35,9 @@ enum class TNewFileMode {
 
 // Replaces the content of the file at Path with Bytes, or leaves the file as it was and throws
 // EFileError. The bytes go to a temporary file created exclusively beside it, are flushed to
-// the disk and checked, and only then renamed over the old file. A symbolic link at Path is
+// the disk and checked, and only then renamed over the old file; a failed write removes its
+// temporary file, and temporary files that a killed program left of the same file go at the
+// next write. A symbolic link at Path is
 // followed, so the file it names is replaced and the link stays.
 void WriteFileAtomically(const std::string& Path, std::string_view Bytes, TNewFileMode NewFileMode);
 

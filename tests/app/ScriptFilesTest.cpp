@@ -321,12 +321,17 @@ TEST_F(ScriptFilesTest, AFailedWriteKeepsTheOldFileTheFlagAndTheCaption) {
     };
 
     fs::permissions(Folder.Path() / "locked", fs::perms::owner_read | fs::perms::owner_exec |
+                                                  fs::perms::group_read | fs::perms::group_exec |
                                                   fs::perms::others_read | fs::perms::others_exec);
     {
         TUnprivilegedUser nobody;
         Window->Save1->trigger();
     }
-    expectNothingChanged(locked, "Permission denied.");
+    expectNothingChanged(locked, "The folder \"" +
+                                     QString::fromStdString((Folder.Path() / "locked").string()) +
+                                     "\" does not let you create files in it (Permission "
+                                     "denied), and a save writes the new content beside the file "
+                                     "before it replaces it.");
     EXPECT_EQ(Content(locked), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder.Path() / "locked"), {}), 1);
     fs::permissions(Folder.Path() / "locked", fs::perms::owner_all);
@@ -338,7 +343,7 @@ TEST_F(ScriptFilesTest, AFailedWriteKeepsTheOldFileTheFlagAndTheCaption) {
         TFileSizeLimit limit(4096); // as a full disk
         SaveAs(full);
     }
-    expectNothingChanged(full, "File too large.");
+    expectNothingChanged(full, "The file would exceed the size limit.");
     EXPECT_EQ(Content(full), "old");
 }
 

@@ -4,11 +4,14 @@
 #include "TestFolder.h"
 #include "UnprivilegedUser.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace velmora::files;
@@ -134,6 +137,90 @@ TEST_F(SafeFileTest, AFullDiskLeavesTheOldFileIntact) {
     EXPECT_EQ(EntriesInDir(), 1u);
 }
 
+// In a child process, as the program runs: the signal at its default action, a size limit set,
+// then what the program does at its start.
+TEST_F(SafeFileTest, ASaveBeyondTheFileSizeLimitFailsWithAMessageAndEndsNothing) {
+    Put("big.sql", "the old script");
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(channel[0]);
+        ::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 4096;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        IgnoreFileSizeSignal();
+        const std::string message = MessageOf([&] {
+            WriteFileAtomically(PathOf("big.sql"), std::string(64 * 1024, 'x'),
+                                TNewFileMode::nfmShared);
+        });
+        (void)!::write(channel[1], message.data(), message.size());
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    std::string message;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, static_cast<std::size_t>(got));
+    ::close(channel[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(message, "Cannot write file \"" + PathOf("big.sql") +
+                           "\". The file would exceed the size limit.");
+    EXPECT_EQ(Content("big.sql"), "the old script");
+    EXPECT_EQ(EntriesInDir(), 1u); // the temporary file went with the failure
+}
+
+// kill -9 in the middle of a save leaves its hidden temporary file; the next save of the same
+// file removes it, but never one that a save still in progress is writing.
+TEST_F(SafeFileTest, TemporaryFilesOfAKilledSaveGoAtTheNextSaveOfTheFile) {
+    Put("a.sql", "old");
+    Put(".a.sql.notes", "not a temporary file"); // a name of another shape stays
+    Put(".b.sql.Ab12Cd", "another file's");
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(channel[0]);
+        WriteFileAtomicallyInPieces(
+            PathOf("a.sql"),
+            [&](const TFileSink& Write) {
+                Write(std::string(1 << 20, 'x'));
+                (void)!::write(channel[1], "w", 1);
+                ::pause();
+            },
+            TNewFileMode::nfmShared);
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    char ready = 0;
+    ASSERT_EQ(::read(channel[0], &ready, 1), 1);
+    ::close(channel[0]);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_EQ(EntriesInDir(), 4u); // the killed save's temporary file is there
+
+    // A save in progress (here, the outer one) keeps its temporary file through another save.
+    WriteFileAtomicallyInPieces(
+        PathOf("a.sql"),
+        [&](const TFileSink& Write) {
+            Write("outer");
+            WriteFileAtomically(PathOf("a.sql"), "inner", TNewFileMode::nfmShared);
+            EXPECT_EQ(Content("a.sql"), "inner");
+            EXPECT_EQ(EntriesInDir(), 4u); // the stale file went, the outer save's stayed
+        },
+        TNewFileMode::nfmShared);
+    EXPECT_EQ(Content("a.sql"), "outer");
+    EXPECT_EQ(EntriesInDir(), 3u);
+    EXPECT_EQ(Content(".a.sql.notes"), "not a temporary file");
+    EXPECT_EQ(Content(".b.sql.Ab12Cd"), "another file's");
+}
+
 TEST_F(SafeFileTest, WritesThatCannotHappenChangeNothing) {
     fs::create_directory(Dir / "folder");
     EXPECT_NE(MessageOf([&] {
@@ -144,14 +231,18 @@ TEST_F(SafeFileTest, WritesThatCannotHappenChangeNothing) {
     fs::create_directory(Dir / "readonly");
     Put("readonly/kept.sql", "kept");
     fs::permissions(Dir / "readonly", fs::perms::owner_read | fs::perms::owner_exec |
+                                          fs::perms::group_read | fs::perms::group_exec |
                                           fs::perms::others_read | fs::perms::others_exec);
     {
         TUnprivilegedUser nobody;
-        EXPECT_NE(MessageOf([&] {
+        EXPECT_EQ(MessageOf([&] {
                       WriteFileAtomically(PathOf("readonly/kept.sql"), "new",
                                           TNewFileMode::nfmShared);
-                  }).find("Permission denied"),
-                  std::string::npos);
+                  }),
+                  "Cannot write file \"" + PathOf("readonly/kept.sql") + "\". The folder \"" +
+                      PathOf("readonly") +
+                      "\" does not let you create files in it (Permission denied), and a save "
+                      "writes the new content beside the file before it replaces it.");
     }
     EXPECT_EQ(Content("readonly/kept.sql"), "kept");
     fs::permissions(Dir / "readonly", fs::perms::owner_all);
