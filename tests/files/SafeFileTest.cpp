@@ -53,6 +53,37 @@ std::string MessageOf(const std::function<void()>& action) {
     return "no error";
 }
 
+// A child process that runs Body, which tells the parent what it has to say through the
+// descriptor it is given, and then ends.
+struct TChild {
+    pid_t Pid = -1;
+    int Reading = -1;
+};
+
+TChild StartChild(const std::function<void(int Telling)>& Body) {
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(channel[0]);
+        Body(channel[1]);
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    return {pid, channel[0]};
+}
+
+// Everything the child says, until it closes its end.
+std::string HeardFrom(TChild& Child) {
+    std::string heard;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(Child.Reading, buffer, sizeof buffer)) > 0;)
+        heard.append(buffer, static_cast<std::size_t>(got));
+    ::close(Child.Reading);
+    return heard;
+}
+
 } // namespace
 
 TEST_F(SafeFileTest, WritesAndReadsBackEveryByte) {
@@ -141,12 +172,7 @@ TEST_F(SafeFileTest, AFullDiskLeavesTheOldFileIntact) {
 // then what the program does at its start.
 TEST_F(SafeFileTest, ASaveBeyondTheFileSizeLimitFailsWithAMessageAndEndsNothing) {
     Put("big.sql", "the old script");
-    int channel[2];
-    ASSERT_EQ(::pipe(channel), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(channel[0]);
+    TChild child = StartChild([&](int Telling) {
         ::signal(SIGXFSZ, SIG_DFL);
         rlimit limit{};
         ::getrlimit(RLIMIT_FSIZE, &limit);
@@ -157,17 +183,12 @@ TEST_F(SafeFileTest, ASaveBeyondTheFileSizeLimitFailsWithAMessageAndEndsNothing)
             WriteFileAtomically(PathOf("big.sql"), std::string(64 * 1024, 'x'),
                                 TNewFileMode::nfmShared);
         });
-        (void)!::write(channel[1], message.data(), message.size());
-        ::_exit(0);
-    }
-    ::close(channel[1]);
-    std::string message;
-    char buffer[512];
-    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
-        message.append(buffer, static_cast<std::size_t>(got));
-    ::close(channel[0]);
+        (void)!::write(Telling, message.data(), message.size());
+    });
+    ASSERT_GT(child.Pid, 0);
+    const std::string message = HeardFrom(child);
     int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(::waitpid(child.Pid, &status, 0), child.Pid);
     ASSERT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(message, "Cannot write file \"" + PathOf("big.sql") +
                            "\". The file would exceed the size limit.");
@@ -181,28 +202,20 @@ TEST_F(SafeFileTest, TemporaryFilesOfAKilledSaveGoAtTheNextSaveOfTheFile) {
     Put("a.sql", "old");
     Put(".a.sql.notes", "not a temporary file"); // a name of another shape stays
     Put(".b.sql.Ab12Cd", "another file's");
-    int channel[2];
-    ASSERT_EQ(::pipe(channel), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(channel[0]);
+    TChild child = StartChild([&](int Telling) {
         WriteFileAtomicallyInPieces(
             PathOf("a.sql"),
             [&](const TFileSink& Write) {
                 Write(std::string(1 << 20, 'x'));
-                (void)!::write(channel[1], "w", 1);
+                ::close(Telling); // halfway through
                 ::pause();
             },
             TNewFileMode::nfmShared);
-        ::_exit(0);
-    }
-    ::close(channel[1]);
-    char ready = 0;
-    ASSERT_EQ(::read(channel[0], &ready, 1), 1);
-    ::close(channel[0]);
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
+    });
+    ASSERT_GT(child.Pid, 0);
+    HeardFrom(child);
+    ::kill(child.Pid, SIGKILL);
+    ::waitpid(child.Pid, nullptr, 0);
     ASSERT_EQ(EntriesInDir(), 4u); // the killed save's temporary file is there
 
     // A save in progress (here, the outer one) keeps its temporary file through another save.
