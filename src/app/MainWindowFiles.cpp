@@ -68,6 +68,7 @@ void TfrmMain::New1Click() {
     ScriptFileName.clear();
     setWindowTitle(Caption({}));
     FScriptFormat = {};
+    FScriptIdentity.reset();
     SourceEdit1->SetCharacters({});
     emit ScriptSettled();
 }
@@ -98,6 +99,7 @@ void TfrmMain::OpenUnsavedScript(std::u32string_view Text) {
     ScriptFileName.clear();
     setWindowTitle(Caption({}));
     FScriptFormat = {};
+    FScriptIdentity.reset();
     ShowScript(Text);
 }
 
@@ -106,6 +108,7 @@ void TfrmMain::LoadScriptFile(const QString& FileName) {
     TScriptText script = ReadScriptFile(LocalPath(FileName));
     SetScriptFileName(FileName);
     FScriptFormat = std::move(script.Format);
+    FScriptIdentity = script.Identity;
     ShowScript(script.Text);
     emit ScriptSettled();
     RememberScriptFile(FileName);
@@ -191,8 +194,11 @@ bool TfrmMain::SaveScriptTo(const QString& FileName) {
             return false;
         format.Encoding = TTextEncoding::teUtf8;
     }
+    if (!MayOverwrite(FileName))
+        return false;
     TEncodedScript encoded = EncodeScript(text, format);
-    WriteFileAtomically(LocalPath(FileName), encoded.Bytes, TNewFileMode::nfmShared);
+    FScriptIdentity =
+        WriteFileAtomically(LocalPath(FileName), encoded.Bytes, TNewFileMode::nfmShared);
     // Only a script that is on the disk counts as saved.
     FScriptFormat = std::move(encoded.Format);
     ScriptModified = false;
@@ -200,6 +206,18 @@ bool TfrmMain::SaveScriptTo(const QString& FileName) {
     emit ScriptSettled();
     RememberScriptFile(FileName);
     return true;
+}
+
+bool TfrmMain::MayOverwrite(const QString& FileName) {
+    // Another file (Save As) is the save dialog's to ask about; a file gone is written anew.
+    if (FileName != ScriptFileName || !FScriptIdentity)
+        return true;
+    const auto onDisk = IdentityOf(LocalPath(FileName));
+    if (!onDisk || *onDisk == *FScriptIdentity)
+        return true;
+    return Dialogs().MessageDlg("The file was changed by another program. Overwrite it?",
+                                TMsgDlgType::mtWarning,
+                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool TfrmMain::MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable) {

@@ -275,6 +275,9 @@ private:
     bool SaveScriptAs();
     bool SaveScriptTo(const QString& FileName);
     bool MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable);
+    // Whether the save may replace the file at FileName: the one opened or saved last, or
+    // another one the user agrees to overwrite.
+    bool MayOverwrite(const QString& FileName);
     void SetScriptFileName(const QString& FileName);
     void LoadScriptFile(const QString& FileName);
     void ShowScript(std::u32string_view Text);
@@ -294,6 +297,9 @@ private:
 
     // The encoding and line breaks the script is saved with: its file's, or new ones.
     velmora::files::TScriptFormat FScriptFormat;
+    // The file ScriptFileName named when it was opened or last saved: a save over another one
+    // asks first.
+    std::optional<velmora::files::TFileIdentity> FScriptIdentity;
     std::unique_ptr<TDataModule1> FDataModule;
     // Works on the data module's objects: declared after it, so it goes first.
     std::unique_ptr<velmora::query::TScriptRunner> FScriptRunner;

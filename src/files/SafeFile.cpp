@@ -177,6 +177,12 @@ void removeStaleTemporaries(const std::filesystem::path& target, const std::stri
     }
 }
 
+TFileIdentity identityOf(const struct stat& status) {
+    return {static_cast<unsigned long long>(status.st_dev),
+            static_cast<unsigned long long>(status.st_ino), static_cast<long long>(status.st_size),
+            static_cast<long long>(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec};
+}
+
 void syncDirectory(const std::filesystem::path& directory) {
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -191,7 +197,15 @@ void IgnoreFileSizeSignal() {
     ::signal(SIGXFSZ, SIG_IGN);
 }
 
-std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes) {
+std::optional<TFileIdentity> IdentityOf(const std::string& Path) {
+    struct stat status {};
+    if (Path.find('\0') != std::string::npos || ::stat(Path.c_str(), &status) != 0)
+        return std::nullopt;
+    return identityOf(status);
+}
+
+std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes,
+                            TFileIdentity* Identity) {
     checkPathName("read", Path);
     // Non-blocking, so that opening a FIFO returns at once instead of waiting for a writer.
     TDescriptor file(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -232,17 +246,23 @@ std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes) {
     if (filled > MaxBytes)
         fail("read", Path, sizeLimitReason(MaxBytes));
     content.resize(filled);
+    if (Identity != nullptr) {
+        // As the file is now it was read to its end: a change while it was read counts as one.
+        if (::fstat(file.Get(), &status) != 0)
+            fail("read", Path, systemReason(errno));
+        *Identity = identityOf(status);
+    }
     return content;
 }
 
-void WriteFileAtomically(const std::string& Path, std::string_view Bytes,
-                         TNewFileMode NewFileMode) {
-    WriteFileAtomicallyInPieces(
+TFileIdentity WriteFileAtomically(const std::string& Path, std::string_view Bytes,
+                                  TNewFileMode NewFileMode) {
+    return WriteFileAtomicallyInPieces(
         Path, [Bytes](const TFileSink& Write) { Write(Bytes); }, NewFileMode);
 }
 
-void WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& Produce,
-                                 TNewFileMode NewFileMode) {
+TFileIdentity WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& Produce,
+                                          TNewFileMode NewFileMode) {
     checkPathName("write", Path);
     const std::filesystem::path target = resolveTarget(Path);
     const TTargetInfo old = inspectTarget(target, Path);
@@ -261,6 +281,7 @@ void WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& P
     (void)::flock(temporary.Get(), LOCK_EX | LOCK_NB);
     removeStaleTemporaries(target, temporaryPath);
 
+    TFileIdentity written;
     try {
         const mode_t mode = old.Exists ? (old.Status.st_mode & 07777)
                             : NewFileMode == TNewFileMode::nfmOwnerOnly ? mode_t{0600}
@@ -274,6 +295,11 @@ void WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& P
         // close say that the bytes are really there.
         if (::fsync(temporary.Get()) != 0)
             fail("write", Path, systemReason(errno));
+        // The rename keeps the file as it is: this is the identity it has under its name.
+        struct stat status {};
+        if (::fstat(temporary.Get(), &status) != 0)
+            fail("write", Path, systemReason(errno));
+        written = identityOf(status);
         if (!temporary.Close())
             fail("write", Path, systemReason(errno));
         if (::rename(temporaryPath.c_str(), target.c_str()) != 0)
@@ -283,6 +309,7 @@ void WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& P
         throw;
     }
     syncDirectory(target.parent_path());
+    return written;
 }
 
 } // namespace velmora::files

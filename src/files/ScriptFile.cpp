@@ -198,7 +198,10 @@ TEncodedScript EncodeScript(std::u32string_view Text, const TScriptFormat& Forma
 }
 
 TScriptText ReadScriptFile(const std::string& Path) {
-    return DecodeScript(ReadRegularFile(Path, MaxScriptFileBytes));
+    TFileIdentity identity;
+    TScriptText script = DecodeScript(ReadRegularFile(Path, MaxScriptFileBytes, &identity));
+    script.Identity = identity;
+    return script;
 }
 
 } // namespace velmora::files

@@ -2,6 +2,7 @@
 // Script files: their bytes as the editor's text, whose line breaks are always CR LF, and that
 // text back as bytes in the file's own encoding and line breaks, so that a script saved unchanged
 // is written byte for byte as it was read.
+#include "SafeFile.h"
 #include "TextEncodings.h"
 
 #include <cstddef>
@@ -31,6 +32,7 @@ struct TScriptFormat {
 struct TScriptText {
     std::u32string Text; // CR LF line breaks
     TScriptFormat Format;
+    TFileIdentity Identity; // of the file it was read from (ReadScriptFile)
 };
 
 // The largest script file that is opened: 64 MB of text already takes a quarter of a gigabyte

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -300,6 +301,60 @@ TEST_F(ScriptFilesTest, AFileThatCannotBeReadLeavesTheScriptAsItWas) {
         EXPECT_EQ(Caption(), caption);
         EXPECT_TRUE(Window->ScriptModified);
     }
+}
+
+// Changed in place (other content, time and size), or replaced by another file of the same size
+// and time: either way not the file the editor read.
+TEST_F(ScriptFilesTest, SaveAsksBeforeItOverwritesAFileChangedBehindTheEditorsBack) {
+    const std::string path = Folder.Put("shared.sql", "select 1");
+    Open(path);
+    SaveAs(path); // Save now writes there
+    Window->AppendToScript("go");
+    const QString changedQuestion = "The file was changed by another program. Overwrite it?";
+
+    std::ofstream(path, std::ios::binary | std::ios::app) << " -- theirs";
+    Dialogs.Answers = {QMessageBox::No};
+    Window->Save1->trigger();
+    ASSERT_EQ(MessageTexts(), QStringList{changedQuestion});
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtWarning);
+    EXPECT_EQ(Dialogs.Messages[0].Buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(Content(path), "select 1 -- theirs");
+    EXPECT_TRUE(Window->ScriptModified);
+
+    Dialogs.Answers = {QMessageBox::Yes};
+    Window->Save1->trigger();
+    EXPECT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_EQ(Content(path), "select 1\r\ngo");
+    EXPECT_FALSE(Window->ScriptModified);
+
+    // The file the editor wrote itself is its own: no question.
+    Window->AppendToScript("select 2");
+    Window->Save1->trigger();
+    EXPECT_EQ(Dialogs.Messages.size(), 2u);
+
+    // Another program saved it its own way: a new file in its place, same size, same time.
+    const std::string theirs = Folder.Put("theirs.sql", std::string(Content(path).size(), 'x'));
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    const timespec times[2] = {status.st_atim, status.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, theirs.c_str(), times, 0), 0);
+    fs::rename(theirs, path);
+    Window->AppendToScript("select 3");
+    Dialogs.Answers = {QMessageBox::No};
+    Window->Save1->trigger();
+    EXPECT_EQ(MessageTexts().value(2), changedQuestion);
+    EXPECT_EQ(Content(path).find('x'), 0u);
+
+    // A file deleted meanwhile is simply written again; Save As elsewhere asks nothing.
+    fs::remove(path);
+    Window->Save1->trigger();
+    EXPECT_EQ(Dialogs.Messages.size(), 3u);
+    EXPECT_TRUE(fs::exists(path));
+    std::ofstream(path, std::ios::binary | std::ios::app) << " -- theirs";
+    Window->AppendToScript("select 4");
+    SaveAs(Folder.PathOf("copy.sql"));
+    EXPECT_EQ(Dialogs.Messages.size(), 3u);
+    EXPECT_TRUE(fs::exists(Folder.PathOf("copy.sql")));
 }
 
 TEST_F(ScriptFilesTest, AFailedWriteKeepsTheOldFileTheFlagAndTheCaption) {
