@@ -1,5 +1,6 @@
 // Script files and printing: New, Open, Save, Save As and Print, the question before a script
 // with unsaved changes is replaced or the window closes, and the caption naming the file.
+#include "EncodingMemory.h"
 #include "ErrorHandler.h"
 #include "ReopenMenu.h"
 #include "SafeFile.h"
@@ -8,6 +9,7 @@
 #include "untMain.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -34,6 +36,15 @@ QString LineAndColumnOf(std::u32string_view Text, std::size_t Index) {
         lineStart == std::u32string_view::npos ? Index + 1 : Index - lineStart;
     const auto line = std::count(before.begin(), before.end(), U'\n') + 1;
     return QString("line %1, column %2").arg(line).arg(column);
+}
+
+// The workspace's list of scripts that keep an encoding their bytes alone would not tell.
+std::string EncodingListPath() {
+    return LocalPath(QDir::current().filePath("encodings.dat"));
+}
+
+std::string AbsoluteLocalPath(const QString& FileName) {
+    return LocalPath(QFileInfo(FileName).absoluteFilePath());
 }
 
 QMessageBox::StandardButton AskToSaveCurrentScript() {
@@ -105,7 +116,11 @@ void TfrmMain::OpenUnsavedScript(std::u32string_view Text) {
 
 void TfrmMain::LoadScriptFile(const QString& FileName) {
     // Read in full before anything changes: a file that cannot be read leaves the script as it is.
-    TScriptText script = ReadScriptFile(LocalPath(FileName));
+    const std::string absolute = AbsoluteLocalPath(FileName);
+    TScriptText script = ReadScriptFile(
+        LocalPath(FileName), [&absolute](const std::string&, const TFileIdentity& Identity) {
+            return RememberedEncoding(EncodingListPath(), absolute, Identity);
+        });
     SetScriptFileName(FileName);
     FScriptFormat = std::move(script.Format);
     FScriptIdentity = script.Identity;
@@ -199,6 +214,7 @@ bool TfrmMain::SaveScriptTo(const QString& FileName) {
     TEncodedScript encoded = EncodeScript(text, format);
     FScriptIdentity =
         WriteFileAtomically(LocalPath(FileName), encoded.Bytes, TNewFileMode::nfmShared);
+    RememberScriptEncoding(FileName, encoded);
     // Only a script that is on the disk counts as saved.
     FScriptFormat = std::move(encoded.Format);
     ScriptModified = false;
@@ -206,6 +222,18 @@ bool TfrmMain::SaveScriptTo(const QString& FileName) {
     emit ScriptSettled();
     RememberScriptFile(FileName);
     return true;
+}
+
+void TfrmMain::RememberScriptEncoding(const QString& FileName, const TEncodedScript& Encoded) {
+    // Bytes that would be read in another encoding (a Windows-1252 script whose bytes beyond
+    // ASCII form UTF-8) open again as written only if the encoding is remembered.
+    const bool readsOtherwise = DetectEncoding(Encoded.Bytes) != Encoded.Format.Encoding;
+    try {
+        RememberEncoding(EncodingListPath(), AbsoluteLocalPath(FileName), *FScriptIdentity,
+                         Encoded.Format.Encoding, readsOtherwise);
+    } catch (const std::exception& error) {
+        WriteLog("The script's encoding cannot be remembered: " + QString::fromUtf8(error.what()));
+    }
 }
 
 bool TfrmMain::MayOverwrite(const QString& FileName) {

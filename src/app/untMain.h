@@ -278,6 +278,10 @@ private:
     // Whether the save may replace the file at FileName: the one opened or saved last, or
     // another one the user agrees to overwrite.
     bool MayOverwrite(const QString& FileName);
+    // After a save: keeps the script's encoding for its next opening when its bytes alone would
+    // tell another one.
+    void RememberScriptEncoding(const QString& FileName,
+                                const velmora::files::TEncodedScript& Encoded);
     void SetScriptFileName(const QString& FileName);
     void LoadScriptFile(const QString& FileName);
     void ShowScript(std::u32string_view Text);

@@ -147,11 +147,14 @@ TScriptFormat FormatOf(TTextEncoding Encoding, TLineBreak Fallback, std::vector<
 
 } // namespace
 
-TScriptText DecodeScript(std::string_view Bytes) {
+TScriptText DecodeScript(std::string_view Bytes, std::optional<TTextEncoding> Encoding) {
     // Room for a CR LF in place of each lone break: the text is not copied to make them.
     const auto breakBytes = static_cast<std::size_t>(
         std::count_if(Bytes.begin(), Bytes.end(), [](char c) { return c == '\r' || c == '\n'; }));
-    TDecodedText decoded = DecodeText(Bytes, breakBytes);
+    std::optional<TDecodedText> remembered;
+    if (Encoding)
+        remembered = DecodeTextAs(Bytes, *Encoding, breakBytes);
+    TDecodedText decoded = remembered ? std::move(*remembered) : DecodeText(Bytes, breakBytes);
     const TBreakCounts counts = CountBreaks(decoded.Text);
     TScriptText script;
     script.Format.Encoding = decoded.Encoding;
@@ -197,9 +200,11 @@ TEncodedScript EncodeScript(std::u32string_view Text, const TScriptFormat& Forma
     return encoded;
 }
 
-TScriptText ReadScriptFile(const std::string& Path) {
+TScriptText ReadScriptFile(const std::string& Path, const TRememberedEncoding& Remembered) {
     TFileIdentity identity;
-    TScriptText script = DecodeScript(ReadRegularFile(Path, MaxScriptFileBytes, &identity));
+    const std::string bytes = ReadRegularFile(Path, MaxScriptFileBytes, &identity);
+    TScriptText script =
+        DecodeScript(bytes, Remembered ? Remembered(Path, identity) : std::nullopt);
     script.Identity = identity;
     return script;
 }

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,7 +43,9 @@ inline constexpr std::size_t MaxScriptFileBytes = 64 * 1024 * 1024;
 
 // The bytes of a script file as text: decoded (see DecodeText), and every line break (LF, CR LF
 // or a lone CR) made CR LF.
-TScriptText DecodeScript(std::string_view Bytes);
+// With Encoding given, the bytes are read in it when they are valid in it (see DecodeTextAs).
+TScriptText DecodeScript(std::string_view Bytes,
+                         std::optional<TTextEncoding> Encoding = std::nullopt);
 
 struct TEncodedScript {
     std::string Bytes;
@@ -54,6 +58,10 @@ TEncodedScript EncodeScript(std::u32string_view Text, const TScriptFormat& Forma
 
 // Reads and decodes the script file at Path; EFileError when it cannot be read, is no regular
 // file or is larger than MaxScriptFileBytes.
-TScriptText ReadScriptFile(const std::string& Path);
+// Remembered, when given, names the encoding the file at Path was written in, for the file
+// that was read; nothing lets the bytes decide.
+using TRememberedEncoding =
+    std::function<std::optional<TTextEncoding>(const std::string& Path, const TFileIdentity&)>;
+TScriptText ReadScriptFile(const std::string& Path, const TRememberedEncoding& Remembered = {});
 
 } // namespace velmora::files

@@ -11,6 +11,7 @@
 #include "untMain.h"
 
 #include <QToolButton>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -35,6 +36,14 @@ protected:
     }
     void Open(const std::string& Path) { Run(Window->Open1, Path); }
     void SaveAs(const std::string& Path) { Run(Window->SaveAs1, Path); }
+    // New, then Open: the emptied script counts as changed, and is not saved.
+    void ReopenAfterNew(const std::string& Path) {
+        if (Window->ScriptModified)
+            Dialogs.Answers.push_back(QMessageBox::No);
+        Window->New1->trigger();
+        Dialogs.Answers.push_back(QMessageBox::No);
+        Open(Path);
+    }
 
     static std::string Content(const std::string& Path) {
         std::ifstream file(Path, std::ios::binary);
@@ -245,6 +254,41 @@ TEST_F(ScriptFilesTest, AnEditedScriptKeepsItsEncodingAndLineBreaks) {
     const std::string fresh = Folder.PathOf("new.sql");
     SaveAs(fresh);
     EXPECT_EQ(Content(fresh), "select '\xC3\xA9'\r\ngo"); // a new script: UTF-8, CR LF
+}
+
+// "Ã©" is C3 A9 in Windows-1252, which is "é" in UTF-8: with the file's only other byte beyond
+// ASCII gone, its bytes alone would read as UTF-8 and the text would change on reopening.
+TEST_F(ScriptFilesTest, AWindows1252ScriptStaysWindows1252AfterAnEditMakesItsBytesValidUtf8) {
+    const std::string path = Folder.Put("ansi.sql", "select '\xC3\xA9' -- \xFF");
+    Open(path);
+    const QString shown = QString::fromUtf8("select 'Ã©' -- ");
+    ASSERT_EQ(Text(), shown + QString::fromUtf8("ÿ"));
+    Window->SourceEdit1->SetText(shown);
+    SaveAs(path);
+    ASSERT_EQ(Content(path), "select '\xC3\xA9' -- ");
+
+    // Opened again, also by another window of the workspace: the same text.
+    ReopenAfterNew(path);
+    EXPECT_EQ(Text(), shown);
+    TfrmMain other;
+    Dialogs.FileAnswers.push_back(QString::fromStdString(path));
+    other.Open1->trigger();
+    EXPECT_EQ(other.SourceEdit1->Text(), shown);
+    // Further edits keep the encoding too.
+    Window->AppendToScript("select 'caf\u00e9'");
+    Window->Save1->trigger();
+    ReopenAfterNew(path);
+    EXPECT_EQ(Text(), shown + "\r\nselect 'caf\u00e9'");
+    EXPECT_EQ(Content(path), "select '\xC3\xA9' -- \r\nselect 'caf\xE9'");
+
+    // Written by another program since, it is a new file: its bytes decide again.
+    const std::string bytes = Content(path);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes << " ";
+    ReopenAfterNew(path);
+    EXPECT_TRUE(Text().startsWith("select 'Ã©' -- ")); // not valid UTF-8: Windows-1252
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "select '\xC3\xA9'";
+    ReopenAfterNew(path);
+    EXPECT_EQ(Text(), QString::fromUtf8("select 'é'"));
 }
 
 TEST_F(ScriptFilesTest, ACharacterTheFileCannotHoldIsSavedOnlyAsUtf8AndOnlyWhenTheUserAgrees) {
