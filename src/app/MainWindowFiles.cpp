@@ -1,5 +1,6 @@
 // Script files and printing: New, Open, Save, Save As and Print, the question before a script
 // with unsaved changes is replaced or the window closes, and the caption naming the file.
+#include "EncodingMemory.h"
 #include "ErrorHandler.h"
 #include "ReopenMenu.h"
 #include "SafeFile.h"
@@ -39,6 +40,15 @@ QString LineAndColumnOf(std::u32string_view Text, std::size_t Index) {
     return QString("line %1, column %2").arg(line).arg(column);
 }
 
+// The workspace's list of scripts that keep an encoding their bytes alone would not tell.
+std::string EncodingListPath() {
+    return LocalPath(QDir::current().filePath("encodings.dat"));
+}
+
+std::string AbsoluteLocalPath(const QString& FileName) {
+    return LocalPath(QFileInfo(FileName).absoluteFilePath());
+}
+
 QMessageBox::StandardButton AskToSaveCurrentScript() {
     return Dialogs().MessageDlg("Save current script?", TMsgDlgType::mtWarning,
                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -71,6 +81,7 @@ void TfrmMain::New1Click() {
     ScriptFileName.clear();
     setWindowTitle(Caption({}));
     FScriptFormat = {};
+    FScriptIdentity.reset();
     SourceEdit1->SetCharacters({});
     emit ScriptSettled();
 }
@@ -101,14 +112,20 @@ void TfrmMain::OpenUnsavedScript(std::u32string_view Text) {
     ScriptFileName.clear();
     setWindowTitle(Caption({}));
     FScriptFormat = {};
+    FScriptIdentity.reset();
     ShowScript(Text);
 }
 
 void TfrmMain::LoadScriptFile(const QString& FileName) {
     // Read in full before anything changes: a file that cannot be read leaves the script as it is.
-    TScriptText script = ReadScriptFile(LocalPath(FileName));
+    const std::string absolute = AbsoluteLocalPath(FileName);
+    TScriptText script = ReadScriptFile(
+        LocalPath(FileName), [&absolute](const std::string&, const TFileIdentity& Identity) {
+            return RememberedEncoding(EncodingListPath(), absolute, Identity);
+        });
     SetScriptFileName(FileName);
     FScriptFormat = std::move(script.Format);
+    FScriptIdentity = script.Identity;
     ShowScript(script.Text);
     emit ScriptSettled();
     RememberScriptFile(FileName);
@@ -213,19 +230,12 @@ bool TfrmMain::SaveScriptTo(const QString& FileName) {
             return false;
         format.Encoding = TTextEncoding::teUtf8;
     }
-    TEncodedScript encoded;
-    try {
-        encoded = EncodeScript(text, format);
-    } catch (const EScriptReadsBackOtherwise& error) {
-        // UTF-8 with a byte-order mark reads back as any text.
-        if (format.Encoding == TTextEncoding::teUtf8Bom)
-            throw;
-        if (!MaySaveAsUtf8WithBom(error))
-            return false;
-        format.Encoding = TTextEncoding::teUtf8Bom;
-        encoded = EncodeScript(text, format);
-    }
-    WriteFileAtomically(LocalPath(FileName), encoded.Bytes, TNewFileMode::nfmShared);
+    if (!MayOverwrite(FileName))
+        return false;
+    TEncodedScript encoded = EncodeScript(text, format);
+    FScriptIdentity =
+        WriteFileAtomically(LocalPath(FileName), encoded.Bytes, TNewFileMode::nfmShared);
+    RememberScriptEncoding(FileName, encoded);
     // Only a script that is on the disk counts as saved.
     FScriptFormat = std::move(encoded.Format);
     ScriptModified = false;
@@ -235,20 +245,36 @@ bool TfrmMain::SaveScriptTo(const QString& FileName) {
     return true;
 }
 
+void TfrmMain::RememberScriptEncoding(const QString& FileName, const TEncodedScript& Encoded) {
+    // Bytes that would be read in another encoding (a Windows-1252 script whose bytes beyond
+    // ASCII form UTF-8) open again as written only if the encoding is remembered.
+    const bool readsOtherwise = DetectEncoding(Encoded.Bytes) != Encoded.Format.Encoding;
+    try {
+        RememberEncoding(EncodingListPath(), AbsoluteLocalPath(FileName), *FScriptIdentity,
+                         Encoded.Format.Encoding, readsOtherwise);
+    } catch (const std::exception& error) {
+        WriteLog("The script's encoding cannot be remembered: " + QString::fromUtf8(error.what()));
+    }
+}
+
+bool TfrmMain::MayOverwrite(const QString& FileName) {
+    // Another file (Save As) is the save dialog's to ask about; a file gone is written anew.
+    if (FileName != ScriptFileName || !FScriptIdentity)
+        return true;
+    const auto onDisk = IdentityOf(LocalPath(FileName));
+    if (!onDisk || *onDisk == *FScriptIdentity)
+        return true;
+    return Dialogs().MessageDlg("The file was changed by another program. Overwrite it?",
+                                TMsgDlgType::mtWarning,
+                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
 bool TfrmMain::MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable) {
     const QString question =
         QString("The script was read as %1, which cannot hold \"%2\" (%3) and perhaps other "
                 "characters of it. Save it as UTF-8 instead? With No, nothing is saved.")
             .arg(EncodingName(FScriptFormat.Encoding), QString::fromUcs4(&Text[Unencodable], 1),
                  LineAndColumnOf(Text, Unencodable));
-    return Dialogs().MessageDlg(question, TMsgDlgType::mtWarning,
-                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-}
-
-bool TfrmMain::MaySaveAsUtf8WithBom(const std::exception& Reason) {
-    const QString question = QString::fromUtf8(Reason.what()) +
-                             " Save it as UTF-8 with a byte-order mark instead, which reads back "
-                             "as it is? With No, nothing is saved.";
     return Dialogs().MessageDlg(question, TMsgDlgType::mtWarning,
                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 #include "ErrorHandler.h"
 #include "ProgramIdentity.h"
+#include "SafeFile.h"
 #include "ScriptRecovery.h"
 #include "Workspace.h"
 #include "untMain.h"
@@ -50,6 +51,8 @@ int Finish(const TCommandLine& Command) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A save under a file size limit must fail with a message, not end the program.
+    velmora::files::IgnoreFileSizeSignal();
     // --help and --version need no window, nor a display. A mistake on the line waits for the
     // application object, which takes Qt's own options (-platform, -style ...) off it first,
     // unless no window could open anyway.

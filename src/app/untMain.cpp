@@ -181,6 +181,8 @@ void TfrmMain::WriteLog(const QString& Message) {
 }
 
 void TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
+    if (IsFileName && !MayUseConnectionFile(Text))
+        return;
     try {
         velmora::ado::TADOConnection& connection = FDataModule->ADOConnection1;
         connection.Close();
@@ -201,6 +203,17 @@ void TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
         // The panel shows only the start of a long message; the log keeps all of it.
         WriteLog("Connect Error: " + message);
     }
+}
+
+bool TfrmMain::MayUseConnectionFile(const QString& FileName) {
+    const QString warning = ConnectionFileWarning(QDir::current().filePath(FileName), FileName);
+    if (warning.isEmpty())
+        return true;
+    if (Dialogs().MessageDlg(warning, TMsgDlgType::mtWarning, QMessageBox::Yes | QMessageBox::No) ==
+        QMessageBox::Yes)
+        return true;
+    WriteLog("Not connected through \"" + FileName + "\": it is not only yours to change.");
+    return false;
 }
 
 void TfrmMain::CloseConnection() {

@@ -260,6 +260,9 @@ private:
 
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);
+    // Before connecting through a connection file that is not the user's alone: the warning,
+    // and whether the user goes on.
+    bool MayUseConnectionFile(const QString& FileName);
 
     // Script files (MainWindowFiles.cpp).
     void ConnectFileCommands();
@@ -273,7 +276,13 @@ private:
     bool SaveScriptAs();
     bool SaveScriptTo(const QString& FileName);
     bool MaySaveAsUtf8(std::u32string_view Text, std::size_t Unencodable);
-    bool MaySaveAsUtf8WithBom(const std::exception& Reason);
+    // Whether the save may replace the file at FileName: the one opened or saved last, or
+    // another one the user agrees to overwrite.
+    bool MayOverwrite(const QString& FileName);
+    // After a save: keeps the script's encoding for its next opening when its bytes alone would
+    // tell another one.
+    void RememberScriptEncoding(const QString& FileName,
+                                const velmora::files::TEncodedScript& Encoded);
     void SetScriptFileName(const QString& FileName);
     void LoadScriptFile(const QString& FileName);
     void ShowScript(std::u32string_view Text);
@@ -293,6 +302,9 @@ private:
 
     // The encoding and line breaks the script is saved with: its file's, or new ones.
     velmora::files::TScriptFormat FScriptFormat;
+    // The file ScriptFileName named when it was opened or last saved: a save over another one
+    // asks first.
+    std::optional<velmora::files::TFileIdentity> FScriptIdentity;
     std::unique_ptr<TDataModule1> FDataModule;
     // Works on the data module's objects: declared after it, so it goes first.
     std::unique_ptr<velmora::query::TScriptRunner> FScriptRunner;

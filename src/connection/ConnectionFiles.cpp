@@ -1,6 +1,7 @@
 #include "ConnectionFiles.h"
 
 #include "DataLinkFile.h"
+#include "FileOwnership.h"
 #include "SafeFile.h"
 
 #include <QDir>
@@ -33,4 +34,21 @@ bool HoldsConnectionString(const QString& Path) {
     if (!bytes.empty() && bytes.back() != '\n')
         ++lines;
     return lines > 2;
+}
+
+QString ConnectionFileWarning(const QString& Path, const QString& FileName) {
+    const auto foreign = velmora::files::ForeignFile(QFile::encodeName(Path).toStdString());
+    if (!foreign)
+        return {};
+    const QString owner = QString::fromStdString(foreign->Owner);
+    QString problem;
+    if (foreign->OwnedByOther && foreign->WritableByOthers)
+        problem = QString("belongs to %1, not to you, and other users can change it").arg(owner);
+    else if (foreign->OwnedByOther)
+        problem = QString("belongs to %1, not to you").arg(owner);
+    else
+        problem = QString("can be changed by other users (it belongs to %1)").arg(owner);
+    return QString("The connection file \"%1\" %2. Whoever can change it chooses the server, the "
+                   "login and the driver settings you connect with. Connect through it anyway?")
+        .arg(FileName, problem);
 }

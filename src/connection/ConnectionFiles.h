@@ -16,3 +16,8 @@ QString FileNameOfMenuCaption(const QString& Caption);
 // Whether the file holds more than its two header lines, read as 8-bit text. Throws
 // std::runtime_error when it cannot be read or is too large to be a connection file.
 bool HoldsConnectionString(const QString& Path);
+
+// The warning to give before connecting through the connection file at Path, named FileName:
+// empty when the file is the user's (or the system's) and only its owner can change it, else
+// who owns it and what is wrong, ending in the question whether to connect all the same.
+QString ConnectionFileWarning(const QString& Path, const QString& FileName);

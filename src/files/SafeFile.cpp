@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -24,8 +26,23 @@ namespace {
 }
 
 std::string systemReason(int error) {
+    // What the system says, "File too large", sounds as if the file were the problem.
+    if (error == EFBIG)
+        return "The file would exceed the size limit.";
     std::string reason = std::strerror(error);
     return reason + ".";
+}
+
+// A save makes a new file beside the old one: a folder that lets nobody create files is the
+// cause, although the file itself may be writable.
+std::string folderReason(int error, const std::filesystem::path& folder) {
+    if (error == EACCES || error == EPERM)
+        return "The folder \"" + folder.string() + "\" does not let you create files in it (" +
+               std::strerror(error) +
+               "), and a save writes the new content beside the file before it replaces it.";
+    if (error == EROFS)
+        return "The folder \"" + folder.string() + "\" is on a read-only file system.";
+    return systemReason(error);
 }
 
 // Closes the descriptor when it goes out of scope, unless it was released.
@@ -115,10 +132,55 @@ TTargetInfo inspectTarget(const std::filesystem::path& target, const std::string
         info.Exists = true;
         if (!S_ISREG(info.Status.st_mode))
             fail("write", path, describeKind(info.Status.st_mode));
+    } else if (errno == EACCES) {
+        fail("write", path,
+             "A folder on the way to it does not let you in (" + std::string(std::strerror(errno)) +
+                 ").");
     } else if (errno != ENOENT) {
         fail("write", path, systemReason(errno));
     }
     return info;
+}
+
+// The temporary files of the saves of target: "." + its name + "." + six characters of mkstemp.
+bool isTemporaryOf(const std::string& entry, const std::string& name) {
+    const std::size_t prefix = name.size() + 2;
+    if (entry.size() != prefix + 6 || entry[0] != '.' || entry.compare(1, name.size(), name) != 0 ||
+        entry[prefix - 1] != '.')
+        return false;
+    return std::all_of(
+        entry.begin() + static_cast<std::ptrdiff_t>(prefix), entry.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        });
+}
+
+// Removes the temporary files a killed program left of earlier saves of target. A save holds a
+// lock on its temporary file for as long as it writes it, and the lock goes with the program:
+// a file nobody holds is stale. Only the user's own regular files are touched.
+void removeStaleTemporaries(const std::filesystem::path& target, const std::string& own) {
+    const std::string name = target.filename().string();
+    const std::filesystem::path folder = target.parent_path();
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string entryName = entry->path().filename().string();
+        if (!isTemporaryOf(entryName, name) || entry->path().string() == own)
+            continue;
+        const std::string path = entry->path().string();
+        TDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat status {};
+        if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+            status.st_uid != ::geteuid())
+            continue;
+        if (::flock(file.Get(), LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.c_str());
+    }
+}
+
+TFileIdentity identityOf(const struct stat& status) {
+    return {static_cast<unsigned long long>(status.st_dev),
+            static_cast<unsigned long long>(status.st_ino), static_cast<long long>(status.st_size),
+            static_cast<long long>(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec};
 }
 
 void syncDirectory(const std::filesystem::path& directory) {
@@ -131,7 +193,19 @@ void syncDirectory(const std::filesystem::path& directory) {
 
 } // namespace
 
-std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes) {
+void IgnoreFileSizeSignal() {
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+std::optional<TFileIdentity> IdentityOf(const std::string& Path) {
+    struct stat status {};
+    if (Path.find('\0') != std::string::npos || ::stat(Path.c_str(), &status) != 0)
+        return std::nullopt;
+    return identityOf(status);
+}
+
+std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes,
+                            TFileIdentity* Identity) {
     checkPathName("read", Path);
     // Non-blocking, so that opening a FIFO returns at once instead of waiting for a writer.
     TDescriptor file(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -172,17 +246,23 @@ std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes) {
     if (filled > MaxBytes)
         fail("read", Path, sizeLimitReason(MaxBytes));
     content.resize(filled);
+    if (Identity != nullptr) {
+        // As the file is now it was read to its end: a change while it was read counts as one.
+        if (::fstat(file.Get(), &status) != 0)
+            fail("read", Path, systemReason(errno));
+        *Identity = identityOf(status);
+    }
     return content;
 }
 
-void WriteFileAtomically(const std::string& Path, std::string_view Bytes,
-                         TNewFileMode NewFileMode) {
-    WriteFileAtomicallyInPieces(
+TFileIdentity WriteFileAtomically(const std::string& Path, std::string_view Bytes,
+                                  TNewFileMode NewFileMode) {
+    return WriteFileAtomicallyInPieces(
         Path, [Bytes](const TFileSink& Write) { Write(Bytes); }, NewFileMode);
 }
 
-void WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& Produce,
-                                 TNewFileMode NewFileMode) {
+TFileIdentity WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& Produce,
+                                          TNewFileMode NewFileMode) {
     checkPathName("write", Path);
     const std::filesystem::path target = resolveTarget(Path);
     const TTargetInfo old = inspectTarget(target, Path);
@@ -195,9 +275,13 @@ void WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& P
     name.push_back('\0');
     TDescriptor temporary(::mkstemp(name.data()));
     if (temporary.Get() < 0)
-        fail("write", Path, systemReason(errno));
+        fail("write", Path, folderReason(errno, target.parent_path()));
     const std::string temporaryPath(name.data());
+    // Held until the program ends or the save does: it tells this save's file from stale ones.
+    (void)::flock(temporary.Get(), LOCK_EX | LOCK_NB);
+    removeStaleTemporaries(target, temporaryPath);
 
+    TFileIdentity written;
     try {
         const mode_t mode = old.Exists ? (old.Status.st_mode & 07777)
                             : NewFileMode == TNewFileMode::nfmOwnerOnly ? mode_t{0600}
@@ -211,15 +295,21 @@ void WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& P
         // close say that the bytes are really there.
         if (::fsync(temporary.Get()) != 0)
             fail("write", Path, systemReason(errno));
+        // The rename keeps the file as it is: this is the identity it has under its name.
+        struct stat status {};
+        if (::fstat(temporary.Get(), &status) != 0)
+            fail("write", Path, systemReason(errno));
+        written = identityOf(status);
         if (!temporary.Close())
             fail("write", Path, systemReason(errno));
         if (::rename(temporaryPath.c_str(), target.c_str()) != 0)
-            fail("write", Path, systemReason(errno));
+            fail("write", Path, folderReason(errno, target.parent_path()));
     } catch (...) {
         ::unlink(temporaryPath.c_str());
         throw;
     }
     syncDirectory(target.parent_path());
+    return written;
 }
 
 } // namespace velmora::files

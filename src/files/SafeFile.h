@@ -4,6 +4,7 @@
 // failed write never damages the file it was meant to replace.
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,10 +17,30 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Which file is at a path, as it stands: a file replaced (by a save of another program), written
+// to or touched since is another one.
+struct TFileIdentity {
+    unsigned long long Device = 0;
+    unsigned long long Inode = 0;
+    long long Size = 0;
+    long long ModifiedNs = 0; // the last change of the content, in nanoseconds
+    bool operator==(const TFileIdentity&) const = default;
+};
+
+// The identity of the file at Path (a link is followed); nothing when there is none.
+std::optional<TFileIdentity> IdentityOf(const std::string& Path);
+
+// A write past the size limit for files (ulimit -f) ends the program by SIGXFSZ unless the
+// signal is ignored; ignored, the write fails with EFBIG and is reported like any failed write.
+// Called once at the start of the program.
+void IgnoreFileSizeSignal();
+
 // The whole content of the regular file at Path (a symbolic link to one is followed). A FIFO, a
 // device, a directory or a file larger than MaxBytes is refused with EFileError, without
 // blocking on it and without reading more than MaxBytes + 1 bytes.
-std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes);
+// Identity, when given, gets the identity of the file that was read, as it was once read.
+std::string ReadRegularFile(const std::string& Path, std::size_t MaxBytes,
+                            TFileIdentity* Identity = nullptr);
 
 // The permissions a file gets when WriteFileAtomically creates it. A file that exists keeps its
 // own permissions whatever is asked here.
@@ -30,16 +51,20 @@ enum class TNewFileMode {
 
 // Replaces the content of the file at Path with Bytes, or leaves the file as it was and throws
 // EFileError. The bytes go to a temporary file created exclusively beside it, are flushed to
-// the disk and checked, and only then renamed over the old file. A symbolic link at Path is
+// the disk and checked, and only then renamed over the old file; a failed write removes its
+// temporary file, and temporary files that a killed program left of the same file go at the
+// next write. A symbolic link at Path is
 // followed, so the file it names is replaced and the link stays.
-void WriteFileAtomically(const std::string& Path, std::string_view Bytes, TNewFileMode NewFileMode);
+// Returns the identity of the file written.
+TFileIdentity WriteFileAtomically(const std::string& Path, std::string_view Bytes,
+                                  TNewFileMode NewFileMode);
 
 // The same for content made piece by piece: Produce hands each piece to the sink it is given,
 // so that a large file never has to be held whole. Whatever Produce throws leaves the old file
 // as it was and reaches the caller.
 using TFileSink = std::function<void(std::string_view)>;
 using TFileProducer = std::function<void(const TFileSink&)>;
-void WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& Produce,
-                                 TNewFileMode NewFileMode);
+TFileIdentity WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& Produce,
+                                          TNewFileMode NewFileMode);
 
 } // namespace velmora::files

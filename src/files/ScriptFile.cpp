@@ -155,9 +155,10 @@ std::size_t LineAt(std::u32string_view Text, std::size_t Index) {
     return static_cast<std::size_t>(std::count(before.begin(), before.end(), LF)) + 1;
 }
 
-// Throws unless Bytes read back as Text.
+// Throws unless Bytes read back as Text when opened in Encoding, as the next open of a script
+// whose encoding is remembered reads them.
 void CheckReadsBack(std::string_view Bytes, std::u32string_view Text, TTextEncoding Encoding) {
-    const std::u32string back = DecodeScript(Bytes).Text;
+    const std::u32string back = DecodeScript(Bytes, Encoding).Text;
     if (back == Text)
         return;
     const auto differs = std::mismatch(back.begin(), back.end(), Text.begin(), Text.end());
@@ -184,11 +185,14 @@ TScriptFormat FormatOf(TTextEncoding Encoding, TLineBreak Fallback, std::vector<
 
 } // namespace
 
-TScriptText DecodeScript(std::string_view Bytes) {
+TScriptText DecodeScript(std::string_view Bytes, std::optional<TTextEncoding> Encoding) {
     // Room for a CR LF in place of each lone break: the text is not copied to make them.
     const auto breakBytes = static_cast<std::size_t>(
         std::count_if(Bytes.begin(), Bytes.end(), [](char c) { return c == '\r' || c == '\n'; }));
-    TDecodedText decoded = DecodeText(Bytes, breakBytes);
+    std::optional<TDecodedText> remembered;
+    if (Encoding)
+        remembered = DecodeTextAs(Bytes, *Encoding, breakBytes);
+    TDecodedText decoded = remembered ? std::move(*remembered) : DecodeText(Bytes, breakBytes);
     const TBreakCounts counts = CountBreaks(decoded.Text);
     TScriptText script;
     script.Format.Encoding = decoded.Encoding;
@@ -235,8 +239,13 @@ TEncodedScript EncodeScript(std::u32string_view Text, const TScriptFormat& Forma
     return encoded;
 }
 
-TScriptText ReadScriptFile(const std::string& Path) {
-    return DecodeScript(ReadRegularFile(Path, MaxScriptFileBytes));
+TScriptText ReadScriptFile(const std::string& Path, const TRememberedEncoding& Remembered) {
+    TFileIdentity identity;
+    const std::string bytes = ReadRegularFile(Path, MaxScriptFileBytes, &identity);
+    TScriptText script =
+        DecodeScript(bytes, Remembered ? Remembered(Path, identity) : std::nullopt);
+    script.Identity = identity;
+    return script;
 }
 
 } // namespace velmora::files

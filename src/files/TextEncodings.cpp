@@ -55,13 +55,17 @@ std::u32string NewText(std::size_t Capacity) {
     return text;
 }
 
-std::optional<std::u32string> DecodeUtf8(std::string_view Bytes, std::size_t Spare) {
-    std::u32string text = NewText(Bytes.size() + Spare);
+// Keeps the characters in Out when it is given; else only checks the bytes.
+bool DecodeUtf8(std::string_view Bytes, std::u32string* Out) {
+    auto keep = [Out](char32_t C) {
+        if (Out != nullptr)
+            Out->push_back(C);
+    };
     std::size_t i = 0;
     while (i < Bytes.size()) {
         const auto lead = static_cast<unsigned char>(Bytes[i]);
         if (lead < 0x80) {
-            text.push_back(lead);
+            keep(lead);
             ++i;
             continue;
         }
@@ -75,50 +79,52 @@ std::optional<std::u32string> DecodeUtf8(std::string_view Bytes, std::size_t Spa
         } else if ((lead & 0xF8) == 0xF0) {
             length = 4, c = lead & 0x07, smallest = 0x10000;
         } else {
-            return std::nullopt;
+            return false;
         }
         if (Bytes.size() - i < length)
-            return std::nullopt;
+            return false;
         for (std::size_t k = 1; k < length; ++k) {
             const auto next = static_cast<unsigned char>(Bytes[i + k]);
             if ((next & 0xC0) != 0x80)
-                return std::nullopt;
+                return false;
             c = (c << 6) | (next & 0x3F);
         }
         // Overlong forms and surrogates would not come back as the same bytes.
         if (c < smallest || !IsScalarValue(c))
-            return std::nullopt;
-        text.push_back(c);
+            return false;
+        keep(c);
         i += length;
     }
-    return text;
+    return true;
 }
 
-std::optional<std::u32string> DecodeUtf16(std::string_view Bytes, bool BigEndian,
-                                          std::size_t Spare) {
+bool DecodeUtf16(std::string_view Bytes, bool BigEndian, std::u32string* Out) {
     if (Bytes.size() % 2 != 0)
-        return std::nullopt;
+        return false;
+    auto keep = [Out](char32_t C) {
+        if (Out != nullptr)
+            Out->push_back(C);
+    };
     auto unit = [&](std::size_t i) -> char32_t {
         const auto first = static_cast<unsigned char>(Bytes[i]);
         const auto second = static_cast<unsigned char>(Bytes[i + 1]);
         return BigEndian ? (first << 8) | second : (second << 8) | first;
     };
-    std::u32string text = NewText(Bytes.size() / 2 + Spare);
     for (std::size_t i = 0; i < Bytes.size(); i += 2) {
         const char32_t c = unit(i);
         if (c < 0xD800 || c > 0xDFFF) {
-            text.push_back(c);
+            keep(c);
             continue;
         }
         if (c > 0xDBFF || i + 3 >= Bytes.size())
-            return std::nullopt;
+            return false;
         const char32_t low = unit(i + 2);
         if (low < 0xDC00 || low > 0xDFFF)
-            return std::nullopt;
-        text.push_back(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+            return false;
+        keep(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
         i += 2;
     }
-    return text;
+    return true;
 }
 
 std::u32string DecodeWindows1252(std::string_view Bytes, std::size_t Spare) {
@@ -198,21 +204,59 @@ const char* EncodingName(TTextEncoding Encoding) {
     return "";
 }
 
-TDecodedText DecodeText(std::string_view Bytes, std::size_t SpareCapacity) {
-    for (const bool bigEndian : {false, true}) {
-        const std::string_view bom = bigEndian ? Utf16BEBom : Utf16LEBom;
-        if (!Bytes.starts_with(bom))
-            continue;
-        if (std::optional<std::u32string> text =
-                DecodeUtf16(Bytes.substr(bom.size()), bigEndian, SpareCapacity))
-            return {std::move(*text),
-                    bigEndian ? TTextEncoding::teUtf16BE : TTextEncoding::teUtf16LE};
-    }
+TTextEncoding DetectEncoding(std::string_view Bytes) {
+    for (const bool bigEndian : {false, true})
+        if (Bytes.starts_with(bigEndian ? Utf16BEBom : Utf16LEBom) &&
+            DecodeUtf16(Bytes.substr(2), bigEndian, nullptr))
+            return bigEndian ? TTextEncoding::teUtf16BE : TTextEncoding::teUtf16LE;
     const bool marked = Bytes.starts_with(Utf8Bom);
-    if (std::optional<std::u32string> text =
-            DecodeUtf8(Bytes.substr(marked ? Utf8Bom.size() : 0), SpareCapacity))
-        return {std::move(*text), marked ? TTextEncoding::teUtf8Bom : TTextEncoding::teUtf8};
-    return {DecodeWindows1252(Bytes, SpareCapacity), TTextEncoding::teWindows1252};
+    if (DecodeUtf8(Bytes.substr(marked ? Utf8Bom.size() : 0), nullptr))
+        return marked ? TTextEncoding::teUtf8Bom : TTextEncoding::teUtf8;
+    return TTextEncoding::teWindows1252;
+}
+
+std::optional<TDecodedText> DecodeTextAs(std::string_view Bytes, TTextEncoding Encoding,
+                                         std::size_t SpareCapacity) {
+    std::u32string text;
+    bool decoded = false;
+    switch (Encoding) {
+    case TTextEncoding::teWindows1252:
+        return TDecodedText{DecodeWindows1252(Bytes, SpareCapacity), Encoding};
+    case TTextEncoding::teUtf8:
+        text = NewText(Bytes.size() + SpareCapacity);
+        decoded = DecodeUtf8(Bytes, &text);
+        break;
+    case TTextEncoding::teUtf8Bom:
+        text = NewText(Bytes.size() + SpareCapacity);
+        decoded = Bytes.starts_with(Utf8Bom) && DecodeUtf8(Bytes.substr(Utf8Bom.size()), &text);
+        break;
+    case TTextEncoding::teUtf16LE:
+    case TTextEncoding::teUtf16BE: {
+        const bool bigEndian = Encoding == TTextEncoding::teUtf16BE;
+        text = NewText(Bytes.size() / 2 + SpareCapacity);
+        decoded = Bytes.starts_with(bigEndian ? Utf16BEBom : Utf16LEBom) &&
+                  DecodeUtf16(Bytes.substr(2), bigEndian, &text);
+        break;
+    }
+    }
+    if (!decoded)
+        return std::nullopt;
+    return TDecodedText{std::move(text), Encoding};
+}
+
+TDecodedText DecodeText(std::string_view Bytes, std::size_t SpareCapacity) {
+    // One pass over the bytes where it can: each decoder checks as it goes.
+    for (const bool bigEndian : {false, true})
+        if (Bytes.starts_with(bigEndian ? Utf16BEBom : Utf16LEBom))
+            if (auto text = DecodeTextAs(
+                    Bytes, bigEndian ? TTextEncoding::teUtf16BE : TTextEncoding::teUtf16LE,
+                    SpareCapacity))
+                return std::move(*text);
+    const bool marked = Bytes.starts_with(Utf8Bom);
+    if (auto text = DecodeTextAs(Bytes, marked ? TTextEncoding::teUtf8Bom : TTextEncoding::teUtf8,
+                                 SpareCapacity))
+        return std::move(*text);
+    return *DecodeTextAs(Bytes, TTextEncoding::teWindows1252, SpareCapacity);
 }
 
 std::size_t FindUnencodable(std::u32string_view Text, TTextEncoding Encoding) {

@@ -2,6 +2,7 @@
 // Characters (Unicode code points) to and from the bytes of the encodings script files come in.
 // Every decoder here is exact: encoding what it decoded gives back the same bytes.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,15 @@ struct TDecodedText {
 // control characters of the same number, so every byte has a character. The text has room for
 // SpareCapacity more characters, so that adding them does not copy it.
 TDecodedText DecodeText(std::string_view Bytes, std::size_t SpareCapacity = 0);
+
+// The encoding DecodeText reads Bytes in, found without keeping the text.
+TTextEncoding DetectEncoding(std::string_view Bytes);
+
+// Bytes read in Encoding, whatever DecodeText would find; nothing when they are not valid in it
+// (a byte-order mark it needs is missing, a UTF-8 sequence or UTF-16 pair is broken). UTF-8
+// without a byte-order mark keeps a leading U+FEFF as a character.
+std::optional<TDecodedText> DecodeTextAs(std::string_view Bytes, TTextEncoding Encoding,
+                                         std::size_t SpareCapacity = 0);
 
 // The position of the first character of Text that Encoding cannot hold, or npos.
 std::size_t FindUnencodable(std::u32string_view Text, TTextEncoding Encoding);

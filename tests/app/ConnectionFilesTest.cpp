@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -262,6 +264,71 @@ TEST_F(ConnectionFilesTest, SpecialFilesAreNeitherListedNorReadAndAHugeFileIsRef
     EXPECT_TRUE(dialog->isVisible());
     Window->OpenConnection("huge.udl", true);
     EXPECT_TRUE(Window->StatusBar1->PanelText(1).contains("too large"));
+}
+
+TEST_F(ConnectionFilesTest, AFileOthersCanChangeConnectsOnlyAfterAWarningNamingItsOwner) {
+    const QString path = Workspace.FilePath("demo.udl");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+                                                QFile::ReadOther | QFile::WriteOther));
+    Rebuild();
+    Dialogs.Answers = {QMessageBox::No};
+    OpenItem("demo.udl")->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    const QString owner = QFileInfo(path).owner();
+    EXPECT_EQ(Dialogs.Messages[0].Text,
+              "The connection file \"demo.udl\" can be changed by other users (it belongs to " +
+                  owner +
+                  "). Whoever can change it chooses the server, the login and the driver "
+                  "settings you connect with. Connect through it anyway?");
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtWarning);
+    EXPECT_FALSE(Window->ConnectionOpen());
+    EXPECT_TRUE(frmLog->Text().contains("Not connected through \"demo.udl\""));
+
+    Dialogs.Answers = {QMessageBox::Yes};
+    Window->OpenConnection("demo.udl", true); // as --connect demo.udl would
+    EXPECT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_TRUE(Window->ConnectionOpen());
+
+    // Only its owner may change it again: no question.
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    Window->CloseConnection();
+    OpenItem("demo.udl")->trigger();
+    EXPECT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_TRUE(Window->ConnectionOpen());
+}
+
+// Another user's file, or another user's link planted under a connection file's name.
+TEST_F(ConnectionFilesTest, AnotherUsersFileOrLinkIsNamedWithItsOwnerBeforeConnecting) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    const QString path = Workspace.FilePath("demo.udl");
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    const QString other = QFileInfo(path).owner();
+    ASSERT_FALSE(other.isEmpty());
+    Rebuild();
+    Dialogs.Answers = {QMessageBox::No};
+    OpenItem("demo.udl")->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_TRUE(Dialogs.Messages[0].Text.startsWith("The connection file \"demo.udl\" belongs to " +
+                                                    other + ", not to you."))
+        << Dialogs.Messages[0].Text.toStdString();
+    EXPECT_FALSE(Window->ConnectionOpen());
+
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 0, 0), 0);
+    ASSERT_TRUE(QFile::link(path, Workspace.FilePath("planted.udl")));
+    ASSERT_EQ(
+        ::lchown(QFile::encodeName(Workspace.FilePath("planted.udl")).constData(), 65534, 65534),
+        0);
+    Rebuild();
+    Dialogs.Answers = {QMessageBox::No};
+    OpenItem("planted.udl")->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_TRUE(Dialogs.Messages[1].Text.contains("\"planted.udl\" belongs to " + other))
+        << Dialogs.Messages[1].Text.toStdString();
+    EXPECT_FALSE(Window->ConnectionOpen());
+    OpenItem("demo.udl")->trigger(); // the file itself is root's own again
+    EXPECT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_TRUE(Window->ConnectionOpen());
 }
 
 TEST_F(ConnectionFilesTest, AnEmptyNameCreatesDotUdl) {

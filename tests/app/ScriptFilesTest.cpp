@@ -11,10 +11,12 @@
 #include "untMain.h"
 
 #include <QToolButton>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -34,6 +36,14 @@ protected:
     }
     void Open(const std::string& Path) { Run(Window->Open1, Path); }
     void SaveAs(const std::string& Path) { Run(Window->SaveAs1, Path); }
+    // New, then Open: the emptied script counts as changed, and is not saved.
+    void ReopenAfterNew(const std::string& Path) {
+        if (Window->ScriptModified)
+            Dialogs.Answers.push_back(QMessageBox::No);
+        Window->New1->trigger();
+        Dialogs.Answers.push_back(QMessageBox::No);
+        Open(Path);
+    }
 
     static std::string Content(const std::string& Path) {
         std::ifstream file(Path, std::ios::binary);
@@ -246,6 +256,41 @@ TEST_F(ScriptFilesTest, AnEditedScriptKeepsItsEncodingAndLineBreaks) {
     EXPECT_EQ(Content(fresh), "select '\xC3\xA9'\r\ngo"); // a new script: UTF-8, CR LF
 }
 
+// "Ã©" is C3 A9 in Windows-1252, which is "é" in UTF-8: with the file's only other byte beyond
+// ASCII gone, its bytes alone would read as UTF-8 and the text would change on reopening.
+TEST_F(ScriptFilesTest, AWindows1252ScriptStaysWindows1252AfterAnEditMakesItsBytesValidUtf8) {
+    const std::string path = Folder.Put("ansi.sql", "select '\xC3\xA9' -- \xFF");
+    Open(path);
+    const QString shown = QString::fromUtf8("select 'Ã©' -- ");
+    ASSERT_EQ(Text(), shown + QString::fromUtf8("ÿ"));
+    Window->SourceEdit1->SetText(shown);
+    SaveAs(path);
+    ASSERT_EQ(Content(path), "select '\xC3\xA9' -- ");
+
+    // Opened again, also by another window of the workspace: the same text.
+    ReopenAfterNew(path);
+    EXPECT_EQ(Text(), shown);
+    TfrmMain other;
+    Dialogs.FileAnswers.push_back(QString::fromStdString(path));
+    other.Open1->trigger();
+    EXPECT_EQ(other.SourceEdit1->Text(), shown);
+    // Further edits keep the encoding too.
+    Window->AppendToScript("select 'caf\u00e9'");
+    Window->Save1->trigger();
+    ReopenAfterNew(path);
+    EXPECT_EQ(Text(), shown + "\r\nselect 'caf\u00e9'");
+    EXPECT_EQ(Content(path), "select '\xC3\xA9' -- \r\nselect 'caf\xE9'");
+
+    // Written by another program since, it is a new file: its bytes decide again.
+    const std::string bytes = Content(path);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes << " ";
+    ReopenAfterNew(path);
+    EXPECT_TRUE(Text().startsWith("select 'Ã©' -- ")); // not valid UTF-8: Windows-1252
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "select '\xC3\xA9'";
+    ReopenAfterNew(path);
+    EXPECT_EQ(Text(), QString::fromUtf8("select 'é'"));
+}
+
 TEST_F(ScriptFilesTest, ACharacterTheFileCannotHoldIsSavedOnlyAsUtf8AndOnlyWhenTheUserAgrees) {
     const std::string path = Folder.Put("ansi.sql", "select 'caf\xE9'\n");
     Open(path);
@@ -273,29 +318,6 @@ TEST_F(ScriptFilesTest, ACharacterTheFileCannotHoldIsSavedOnlyAsUtf8AndOnlyWhenT
     Window->Save1->trigger();
     EXPECT_EQ(Dialogs.Messages.size(), messages);
     EXPECT_EQ(Content(path), "select 'caf\xC3\xA9'\n\nselect N'\xCE\xA9'\n\xCE\xA9");
-}
-
-TEST_F(ScriptFilesTest, AScriptThatWouldReadBackOtherwiseIsSavedOnlyWithAByteOrderMark) {
-    // Without a mark, a UTF-8 file that starts with U+FEFF would open without it.
-    const std::string path = Folder.Put("plain.sql", "select 1");
-    Open(path);
-    Window->SourceEdit1->SetText(QChar(0xFEFF) + QString("select 1"));
-    Dialogs.Answers = {QMessageBox::No};
-    Run(Window->Save1, path);
-    ASSERT_FALSE(Dialogs.Messages.empty());
-    EXPECT_EQ(Dialogs.Messages.back().Text,
-              "Saved as UTF-8, the script would not read back as it is: opened again, line 1 "
-              "would hold other characters. Save it as UTF-8 with a byte-order mark instead, "
-              "which reads back as it is? With No, nothing is saved.");
-    EXPECT_EQ(Content(path), "select 1");
-    EXPECT_TRUE(Window->ScriptModified);
-
-    Dialogs.Answers = {QMessageBox::Yes};
-    Run(Window->Save1, path);
-    EXPECT_EQ(Content(path), "\xEF\xBB\xBF\xEF\xBB\xBFselect 1");
-    EXPECT_FALSE(Window->ScriptModified);
-    Open(path);
-    EXPECT_EQ(Window->SourceEdit1->Characters(), U"\uFEFFselect 1");
 }
 
 TEST_F(ScriptFilesTest, AMixedLineBreakFileReopensWithEveryLine) {
@@ -336,6 +358,60 @@ TEST_F(ScriptFilesTest, AFileThatCannotBeReadLeavesTheScriptAsItWas) {
     }
 }
 
+// Changed in place (other content, time and size), or replaced by another file of the same size
+// and time: either way not the file the editor read.
+TEST_F(ScriptFilesTest, SaveAsksBeforeItOverwritesAFileChangedBehindTheEditorsBack) {
+    const std::string path = Folder.Put("shared.sql", "select 1");
+    Open(path);
+    SaveAs(path); // Save now writes there
+    Window->AppendToScript("go");
+    const QString changedQuestion = "The file was changed by another program. Overwrite it?";
+
+    std::ofstream(path, std::ios::binary | std::ios::app) << " -- theirs";
+    Dialogs.Answers = {QMessageBox::No};
+    Window->Save1->trigger();
+    ASSERT_EQ(MessageTexts(), QStringList{changedQuestion});
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtWarning);
+    EXPECT_EQ(Dialogs.Messages[0].Buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(Content(path), "select 1 -- theirs");
+    EXPECT_TRUE(Window->ScriptModified);
+
+    Dialogs.Answers = {QMessageBox::Yes};
+    Window->Save1->trigger();
+    EXPECT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_EQ(Content(path), "select 1\r\ngo");
+    EXPECT_FALSE(Window->ScriptModified);
+
+    // The file the editor wrote itself is its own: no question.
+    Window->AppendToScript("select 2");
+    Window->Save1->trigger();
+    EXPECT_EQ(Dialogs.Messages.size(), 2u);
+
+    // Another program saved it its own way: a new file in its place, same size, same time.
+    const std::string theirs = Folder.Put("theirs.sql", std::string(Content(path).size(), 'x'));
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    const timespec times[2] = {status.st_atim, status.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, theirs.c_str(), times, 0), 0);
+    fs::rename(theirs, path);
+    Window->AppendToScript("select 3");
+    Dialogs.Answers = {QMessageBox::No};
+    Window->Save1->trigger();
+    EXPECT_EQ(MessageTexts().value(2), changedQuestion);
+    EXPECT_EQ(Content(path).find('x'), 0u);
+
+    // A file deleted meanwhile is simply written again; Save As elsewhere asks nothing.
+    fs::remove(path);
+    Window->Save1->trigger();
+    EXPECT_EQ(Dialogs.Messages.size(), 3u);
+    EXPECT_TRUE(fs::exists(path));
+    std::ofstream(path, std::ios::binary | std::ios::app) << " -- theirs";
+    Window->AppendToScript("select 4");
+    SaveAs(Folder.PathOf("copy.sql"));
+    EXPECT_EQ(Dialogs.Messages.size(), 3u);
+    EXPECT_TRUE(fs::exists(Folder.PathOf("copy.sql")));
+}
+
 TEST_F(ScriptFilesTest, AFailedWriteKeepsTheOldFileTheFlagAndTheCaption) {
     fs::create_directory(Folder.Path() / "locked");
     const std::string locked = Folder.Put("locked/script.sql", "old");
@@ -355,12 +431,17 @@ TEST_F(ScriptFilesTest, AFailedWriteKeepsTheOldFileTheFlagAndTheCaption) {
     };
 
     fs::permissions(Folder.Path() / "locked", fs::perms::owner_read | fs::perms::owner_exec |
+                                                  fs::perms::group_read | fs::perms::group_exec |
                                                   fs::perms::others_read | fs::perms::others_exec);
     {
         TUnprivilegedUser nobody;
         Window->Save1->trigger();
     }
-    expectNothingChanged(locked, "Permission denied.");
+    expectNothingChanged(locked, "The folder \"" +
+                                     QString::fromStdString((Folder.Path() / "locked").string()) +
+                                     "\" does not let you create files in it (Permission "
+                                     "denied), and a save writes the new content beside the file "
+                                     "before it replaces it.");
     EXPECT_EQ(Content(locked), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder.Path() / "locked"), {}), 1);
     fs::permissions(Folder.Path() / "locked", fs::perms::owner_all);
@@ -372,7 +453,7 @@ TEST_F(ScriptFilesTest, AFailedWriteKeepsTheOldFileTheFlagAndTheCaption) {
         TFileSizeLimit limit(4096); // as a full disk
         SaveAs(full);
     }
-    expectNothingChanged(full, "File too large.");
+    expectNothingChanged(full, "The file would exceed the size limit.");
     EXPECT_EQ(Content(full), "old");
 }
 

@@ -4,11 +4,14 @@
 #include "TestFolder.h"
 #include "UnprivilegedUser.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace velmora::files;
@@ -48,6 +51,37 @@ std::string MessageOf(const std::function<void()>& action) {
         return error.what();
     }
     return "no error";
+}
+
+// A child process that runs Body, which tells the parent what it has to say through the
+// descriptor it is given, and then ends.
+struct TChild {
+    pid_t Pid = -1;
+    int Reading = -1;
+};
+
+TChild StartChild(const std::function<void(int Telling)>& Body) {
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(channel[0]);
+        Body(channel[1]);
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    return {pid, channel[0]};
+}
+
+// Everything the child says, until it closes its end.
+std::string HeardFrom(TChild& Child) {
+    std::string heard;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(Child.Reading, buffer, sizeof buffer)) > 0;)
+        heard.append(buffer, static_cast<std::size_t>(got));
+    ::close(Child.Reading);
+    return heard;
 }
 
 } // namespace
@@ -134,6 +168,72 @@ TEST_F(SafeFileTest, AFullDiskLeavesTheOldFileIntact) {
     EXPECT_EQ(EntriesInDir(), 1u);
 }
 
+// In a child process, as the program runs: the signal at its default action, a size limit set,
+// then what the program does at its start.
+TEST_F(SafeFileTest, ASaveBeyondTheFileSizeLimitFailsWithAMessageAndEndsNothing) {
+    Put("big.sql", "the old script");
+    TChild child = StartChild([&](int Telling) {
+        ::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 4096;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        IgnoreFileSizeSignal();
+        const std::string message = MessageOf([&] {
+            WriteFileAtomically(PathOf("big.sql"), std::string(64 * 1024, 'x'),
+                                TNewFileMode::nfmShared);
+        });
+        (void)!::write(Telling, message.data(), message.size());
+    });
+    ASSERT_GT(child.Pid, 0);
+    const std::string message = HeardFrom(child);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child.Pid, &status, 0), child.Pid);
+    ASSERT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(message, "Cannot write file \"" + PathOf("big.sql") +
+                           "\". The file would exceed the size limit.");
+    EXPECT_EQ(Content("big.sql"), "the old script");
+    EXPECT_EQ(EntriesInDir(), 1u); // the temporary file went with the failure
+}
+
+// kill -9 in the middle of a save leaves its hidden temporary file; the next save of the same
+// file removes it, but never one that a save still in progress is writing.
+TEST_F(SafeFileTest, TemporaryFilesOfAKilledSaveGoAtTheNextSaveOfTheFile) {
+    Put("a.sql", "old");
+    Put(".a.sql.notes", "not a temporary file"); // a name of another shape stays
+    Put(".b.sql.Ab12Cd", "another file's");
+    TChild child = StartChild([&](int Telling) {
+        WriteFileAtomicallyInPieces(
+            PathOf("a.sql"),
+            [&](const TFileSink& Write) {
+                Write(std::string(1 << 20, 'x'));
+                ::close(Telling); // halfway through
+                ::pause();
+            },
+            TNewFileMode::nfmShared);
+    });
+    ASSERT_GT(child.Pid, 0);
+    HeardFrom(child);
+    ::kill(child.Pid, SIGKILL);
+    ::waitpid(child.Pid, nullptr, 0);
+    ASSERT_EQ(EntriesInDir(), 4u); // the killed save's temporary file is there
+
+    // A save in progress (here, the outer one) keeps its temporary file through another save.
+    WriteFileAtomicallyInPieces(
+        PathOf("a.sql"),
+        [&](const TFileSink& Write) {
+            Write("outer");
+            WriteFileAtomically(PathOf("a.sql"), "inner", TNewFileMode::nfmShared);
+            EXPECT_EQ(Content("a.sql"), "inner");
+            EXPECT_EQ(EntriesInDir(), 4u); // the stale file went, the outer save's stayed
+        },
+        TNewFileMode::nfmShared);
+    EXPECT_EQ(Content("a.sql"), "outer");
+    EXPECT_EQ(EntriesInDir(), 3u);
+    EXPECT_EQ(Content(".a.sql.notes"), "not a temporary file");
+    EXPECT_EQ(Content(".b.sql.Ab12Cd"), "another file's");
+}
+
 TEST_F(SafeFileTest, WritesThatCannotHappenChangeNothing) {
     fs::create_directory(Dir / "folder");
     EXPECT_NE(MessageOf([&] {
@@ -144,14 +244,18 @@ TEST_F(SafeFileTest, WritesThatCannotHappenChangeNothing) {
     fs::create_directory(Dir / "readonly");
     Put("readonly/kept.sql", "kept");
     fs::permissions(Dir / "readonly", fs::perms::owner_read | fs::perms::owner_exec |
+                                          fs::perms::group_read | fs::perms::group_exec |
                                           fs::perms::others_read | fs::perms::others_exec);
     {
         TUnprivilegedUser nobody;
-        EXPECT_NE(MessageOf([&] {
+        EXPECT_EQ(MessageOf([&] {
                       WriteFileAtomically(PathOf("readonly/kept.sql"), "new",
                                           TNewFileMode::nfmShared);
-                  }).find("Permission denied"),
-                  std::string::npos);
+                  }),
+                  "Cannot write file \"" + PathOf("readonly/kept.sql") + "\". The folder \"" +
+                      PathOf("readonly") +
+                      "\" does not let you create files in it (Permission denied), and a save "
+                      "writes the new content beside the file before it replaces it.");
     }
     EXPECT_EQ(Content("readonly/kept.sql"), "kept");
     fs::permissions(Dir / "readonly", fs::perms::owner_all);

@@ -280,14 +280,19 @@ TEST_F(ScriptFileTest, UntouchedLinesKeepTheirBreaksWhateverTheNumberOfEdits) {
     EXPECT_EQ(DecodeScript(saved.Bytes).Text, text);
 }
 
-TEST_F(ScriptFileTest, TextThatWouldReadBackOtherwiseIsNotEncoded) {
-    // As Windows-1252 "Ã©" is the bytes C3 A9, which the next open reads as UTF-8 "é".
+TEST_F(ScriptFileTest, TextReadsBackInTheEncodingItWasSavedIn) {
+    // As Windows-1252 "\u00C3\u00A9" is the bytes C3 A9, which only a remembered encoding reads
+    // back as written: on their own they would be UTF-8 "\u00E9".
     TScriptFormat ansi;
     ansi.Encoding = TTextEncoding::teWindows1252;
-    EXPECT_THROW(EncodeScript(U"select '\u00C3\u00A9'", ansi), EScriptReadsBackOtherwise);
-    EXPECT_EQ(EncodeScript(U"select 'caf\u00E9'", ansi).Bytes, "select 'caf\xE9'");
-    // A UTF-8 script that starts with U+FEFF would lose it as a byte-order mark.
-    EXPECT_THROW(EncodeScript(U"\uFEFFselect 1", TScriptFormat{}), EScriptReadsBackOtherwise);
+    const TEncodedScript saved = EncodeScript(U"select '\u00C3\u00A9'", ansi);
+    EXPECT_EQ(saved.Bytes, "select '\xC3\xA9'");
+    EXPECT_EQ(DecodeScript(saved.Bytes, TTextEncoding::teWindows1252).Text,
+              U"select '\u00C3\u00A9'");
+    EXPECT_EQ(DecodeScript(saved.Bytes).Text, U"select '\u00E9'");
+    // A UTF-8 script that starts with U+FEFF keeps it when read as UTF-8 without a mark.
+    const TEncodedScript marked = EncodeScript(U"\uFEFFselect 1", TScriptFormat{});
+    EXPECT_EQ(DecodeScript(marked.Bytes, TTextEncoding::teUtf8).Text, U"\uFEFFselect 1");
 }
 
 TEST_F(ScriptFileTest, CharactersAnEncodingCannotHoldAreFoundAndNeverDropped) {

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 #include <sqlext.h>
 
 namespace velmora::ado {
@@ -157,11 +156,14 @@ std::string isoTimestampText(const std::string& text) {
 void ensureDriverInstalled(const std::string& driver, const std::vector<std::string>& installed) {
     if (driver.empty())
         return;
-    if (driver.find('/') != std::string::npos) {
-        if (!std::filesystem::exists(driver))
-            throw EDatabaseError("The ODBC driver library \"" + driver + "\" does not exist.");
-        return;
-    }
+    // The driver manager loads a library named by its path, whatever it holds: a connection
+    // file could run any code. Only the drivers the system's odbcinst.ini registers are used.
+    if (driver.find_first_of("/\\") != std::string::npos)
+        throw EDatabaseError("The connection string names the ODBC driver by the path of a "
+                             "library, \"" +
+                             driver +
+                             "\". Only a driver registered with odbcinst is used, by its name "
+                             "(such as \"FreeTDS\" or \"SQLite3\").");
     const bool known = std::any_of(installed.begin(), installed.end(),
                                    [&](const std::string& name) { return sameKey(name, driver); });
     if (!known)

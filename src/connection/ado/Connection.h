@@ -143,7 +143,7 @@ private:
 };
 
 // Raises EDatabaseError naming the driver, and how to install it, when it is not among the
-// drivers unixODBC knows (or, given as a path, its library does not exist).
+// drivers unixODBC knows; a driver named by the path of a library is refused.
 void ensureDriverInstalled(const std::string& driver, const std::vector<std::string>& installed);
 
 } // namespace velmora::ado

@@ -127,6 +127,51 @@ ConnectionStringItems translateMsdasql(const ConnectionStringItems& items) {
     return odbc;
 }
 
+// Settings that make the driver manager or a driver read or write files of the string's
+// choosing: a file DSN names a driver library of its own, SAVEFILE writes one, and the drivers'
+// trace and log settings write wherever they are pointed (a protocol trace over any file the
+// user can write) or load code (SQLite's extensions). A connection string is data, and
+// connection files come from anywhere: these belong in odbc.ini, which only its owner edits.
+struct FileKey {
+    std::string_view key;
+    std::string_view owner;
+};
+
+const std::array<FileKey, 21> fileKeys = {{
+    {"FILEDSN", "the driver manager"},
+    {"SAVEFILE", "the driver manager"},
+    {"DumpFile", "FreeTDS"},
+    {"DumpFileAppend", "FreeTDS"},
+    {"DebugFlags", "FreeTDS"},
+    {"TraceFile", "the SQLite driver"},
+    {"LoadExt", "the SQLite driver"},
+    {"Debug", "the PostgreSQL driver"},
+    {"B2", "the PostgreSQL driver"},
+    {"CommLog", "the PostgreSQL driver"},
+    {"B3", "the PostgreSQL driver"},
+    {"Logdir", "the PostgreSQL driver"},
+    {"pqopt", "the PostgreSQL driver"},
+    {"D5", "the PostgreSQL driver"},
+    {"ClientCertificate", "Microsoft's SQL Server driver"},
+    {"ClientKey", "Microsoft's SQL Server driver"},
+    {"ServerCertificate", "Microsoft's SQL Server driver"},
+    {"QueryLog_On", "Microsoft's SQL Server driver"},
+    {"QueryLogFile", "Microsoft's SQL Server driver"},
+    {"StatsLog_On", "Microsoft's SQL Server driver"},
+    {"StatsLogFile", "Microsoft's SQL Server driver"},
+}};
+
+void refuseFileKeys(const ConnectionStringItems& odbc) {
+    for (const ConnectionStringItem& item : odbc)
+        for (const FileKey& fileKey : fileKeys)
+            if (sameKey(item.key, fileKey.key))
+                throw EDatabaseError("The connection string sets \"" + item.key +
+                                     "\", with which " + std::string(fileKey.owner) +
+                                     " reads or writes files of the string's choosing. Such "
+                                     "settings are refused here: remove it, or set it in a data "
+                                     "source of your own (odbc.ini) and name that DSN.");
+}
+
 ConnectionStringItems expandFileName(const ConnectionStringItems& items) {
     const auto fileName = findValue(items, "File Name");
     if (!fileName)
@@ -202,6 +247,7 @@ OdbcTarget translateConnectionString(const std::string& connectionString,
         odbc = translateSqlServer(items, target.driver);
     } else if (isOdbcProvider(target.provider)) {
         odbc = translateMsdasql(items);
+        refuseFileKeys(odbc);
         target.driver = findValue(odbc, "Driver").value_or("");
     } else {
         throw EDatabaseError("Provider \"" + target.provider +

@@ -230,8 +230,14 @@ private:
             if (indicator == SQL_NULL_DATA)
                 return row_.addNull();
             const size_t room = piece - terminator;
-            const bool more = result == SQL_SUCCESS_WITH_INFO &&
-                              (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) > room);
+            const bool longer = indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) > room;
+            // A driver that reports more than it gave, without saying that it cut the value,
+            // has cut it: the cell would be wrong, and reading on would go past the buffer.
+            if (longer && result != SQL_SUCCESS_WITH_INFO)
+                throw EDatabaseError("The driver cut a value of the column \"" +
+                                     columns_[column].name +
+                                     "\" without saying so; it is not shown cut.");
+            const bool more = longer;
             filled += more ? room : static_cast<size_t>(indicator);
             if (!more)
                 break;

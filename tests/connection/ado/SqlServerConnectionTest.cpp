@@ -149,6 +149,13 @@ TEST(SqlServerConnection, MissingDriversAreNamedWithHowToInstallThem) {
               "does both).");
     EXPECT_EQ(errorFor("freetds", {"FreeTDS"}), "no error");
     EXPECT_EQ(errorFor("", {}), "no error"); // a DSN: the driver manager knows it or says so
-    EXPECT_EQ(errorFor("/nowhere/libdriver.so", {}),
-              "The ODBC driver library \"/nowhere/libdriver.so\" does not exist.");
+    // A library named by its path is refused, even one that is there and registered by name.
+    const std::string freeTdsLibrary = "/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so";
+    for (const std::string& path :
+         {std::string("/nowhere/libdriver.so"), freeTdsLibrary, std::string("odbc\\driver.dll")})
+        EXPECT_EQ(errorFor(path, {"FreeTDS"}),
+                  "The connection string names the ODBC driver by the path of a library, \"" +
+                      path +
+                      "\". Only a driver registered with odbcinst is used, by its name (such as "
+                      "\"FreeTDS\" or \"SQLite3\").");
 }
