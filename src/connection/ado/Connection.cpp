@@ -9,6 +9,7 @@
 #include <cctype>
 #include <filesystem>
 #include <sqlext.h>
+#include <utility>
 
 namespace velmora::ado {
 
@@ -214,6 +215,8 @@ void TADOConnection::rethrowWithProviderText() const {
         throw;
     } catch (const EConnectionLost& error) {
         throw EConnectionLost(providerText(error.what()));
+    } catch (const ELoginRefused& error) {
+        throw ELoginRefused(providerText(error.what()));
     } catch (const EDatabaseError& error) {
         throw EDatabaseError(providerText(error.what()));
     }
@@ -301,17 +304,23 @@ void TADOConnection::connectToTarget() {
     sqlServerProvider_ = target.sqlServer;
     ensureDriverInstalled(target.driver, OdbcEnvironment::shared()->driverNames());
     const auto attempt = std::make_shared<OdbcConnection>();
-    const auto connect = [attempt, odbcString = target.odbcConnectionString,
+    // Asked within the bounded call: a driver may ask the server for the login's name.
+    const auto identity = std::make_shared<std::pair<std::string, std::string>>();
+    const auto connect = [attempt, identity, odbcString = target.odbcConnectionString,
                           timeout = target.connectTimeoutSeconds,
                           database = defaultDatabase_](TServerCall& call) {
         call.Report(attempt->connect(odbcString, timeout));
         const bool hasCatalogs = attempt->infoText(SQL_CATALOG_NAME) == "Y";
         if (hasCatalogs && !database.empty() && attempt->currentCatalog() != database)
             call.Report(attempt->setCurrentCatalog(database));
+        identity->first = attempt->infoText(SQL_SERVER_NAME);
+        identity->second = attempt->infoText(SQL_USER_NAME);
     };
     if (!waitFor(TServerStage::Connecting, connect))
         throw EDatabaseError(connectCancelledMessage);
     odbc_ = attempt;
+    serverName_ = identity->first;
+    userName_ = identity->second;
     persistSecurityInfo_ = target.persistSecurityInfo;
     hasOpened_ = true;
     hasCatalogs_ = odbc_->infoText(SQL_CATALOG_NAME) == "Y";
