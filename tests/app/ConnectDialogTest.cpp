@@ -294,9 +294,9 @@ TEST_F(ConnectDialogTest, TheFirstPanelSaysWhetherAndWhereTheWindowIsConnected) 
     Window->OpenConnection("demo.udl", true);
     ASSERT_EQ(Window->StatusBar1->PanelText(0), "Connected");
     const QString summary = Window->StatusBar1->PanelToolTip(0);
-    EXPECT_TRUE(summary.startsWith("Server: ")) << summary.toStdString();
-    EXPECT_TRUE(summary.contains("\nLogin: ")) << summary.toStdString();
-    EXPECT_TRUE(summary.endsWith("\nDatabase: main")) << summary.toStdString();
+    // SQLite's driver names the database file as the server; it has no logins.
+    EXPECT_EQ(summary, "Server: " + Workspace.FilePath("demo.db") +
+                           "\nLogin: (not reported)\nDatabase: main");
     // Hovering shows the summary, not the panel's text.
     QLabel* panel = Window->StatusBar1->findChildren<QLabel*>().value(0);
     ASSERT_NE(panel, nullptr);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 #include <sqlext.h>
 #include <utility>
 
@@ -17,6 +18,20 @@ namespace {
 
 const char* const closedMessage = "Operation is not allowed when the object is closed.";
 const char* const openMessage = "Operation is not allowed when the object is open.";
+
+// The login a connection string hands the driver, for drivers that do not name it: its user
+// name, or the account of the user's own session for a trusted connection.
+std::string loginOf(const std::string& odbcConnectionString) {
+    try {
+        const ConnectionStringItems items = parseOdbcConnectionString(odbcConnectionString);
+        const std::optional<std::string> trusted = findValue(items, "Trusted_Connection");
+        if (trusted && (sameKey(*trusted, "Yes") || sameKey(*trusted, "True")))
+            return "Windows authentication";
+        return findValue(items, {"UID", "User ID", "Username", "User"}).value_or("");
+    } catch (const EDatabaseError&) {
+        return {};
+    }
+}
 const char* const connectCancelledMessage = "The connection attempt was cancelled.";
 const char* const lostMessage =
     "The server did not answer the cancel request; the connection was closed.";
@@ -320,7 +335,7 @@ void TADOConnection::connectToTarget() {
         throw EDatabaseError(connectCancelledMessage);
     odbc_ = attempt;
     serverName_ = identity->first;
-    userName_ = identity->second;
+    userName_ = identity->second.empty() ? loginOf(target.odbcConnectionString) : identity->second;
     persistSecurityInfo_ = target.persistSecurityInfo;
     hasOpened_ = true;
     hasCatalogs_ = odbc_->infoText(SQL_CATALOG_NAME) == "Y";
