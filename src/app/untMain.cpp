@@ -63,6 +63,7 @@ TfrmMain::TfrmMain() {
     ConnectScriptCommands();
     ConnectFileCommands();
     ConnectServerWait();
+    ConnectKeyboard();
 }
 
 TfrmMain::~TfrmMain() {
@@ -268,6 +269,14 @@ void TfrmMain::SourceEdit1Change() {
 
 void TfrmMain::SourceEdit1KeyDown(QKeyEvent* Event) {
     const Qt::KeyboardModifiers modifiers = Event->modifiers() & ~Qt::KeypadModifier;
+    // Tab types a tab; with Ctrl the focus leaves the editor.
+    if (Event->key() == Qt::Key_Tab || Event->key() == Qt::Key_Backtab) {
+        if (modifiers & Qt::ControlModifier) {
+            LeaveEditor(Event->key() == Qt::Key_Tab && !(modifiers & Qt::ShiftModifier));
+            Event->ignore();
+        }
+        return;
+    }
     if (modifiers != Qt::ControlModifier)
         return;
     if (Event->key() == Qt::Key_E)

@@ -248,6 +248,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     void FormCreate();
@@ -262,6 +263,13 @@ private:
     void ConnectTemplateCommands();
     void ConnectInsertionCommands();
     void ConnectServerWait();
+    // The keyboard's ways around the window (MainWindowKeyboard.cpp).
+    void ConnectKeyboard();
+    // F6: the browser's tree, then the editor, then the grid, then the browser again.
+    void FocusNextPane();
+    void OpenMenuBar();
+    // Ctrl+Tab and Ctrl+Shift+Tab in the editor, where Tab types a tab.
+    void LeaveEditor(bool Forward);
     void ServerWaitBusyChanged(bool Busy);
 
     void SourceEdit1Change();
@@ -309,6 +317,8 @@ private:
     TContextMenuShortcuts* FContextMenuShortcuts;
     // The commands disabled while a call on the server shows, to be enabled again after it.
     QList<QPointer<QAction>> FDisabledWhileWaiting;
+    // Alt went down with no other key yet: its release opens the menu bar.
+    bool FAltAlone = false;
 };
 
 extern TfrmMain* frmMain;
