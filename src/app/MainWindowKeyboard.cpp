@@ -87,12 +87,14 @@ void TfrmMain::LeaveEditor(bool Forward) {
 
 bool TfrmMain::eventFilter(QObject* Watched, QEvent* Event) {
     const QEvent::Type type = Event->type();
-    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+    // A key that a shortcut takes is seen only as its shortcut override.
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease ||
+        type == QEvent::ShortcutOverride) {
         const auto* key = static_cast<const QKeyEvent*>(Event);
         // Only the Alt key itself, pressed alone, and only in this window.
         const bool alt = key->key() == Qt::Key_Alt && !key->isAutoRepeat();
         const QWidget* target = qobject_cast<const QWidget*>(Watched);
-        if (type == QEvent::KeyPress)
+        if (type != QEvent::KeyRelease)
             FAltAlone = alt && (key->modifiers() & ~Qt::AltModifier) == Qt::NoModifier;
         else if (alt && FAltAlone && target != nullptr && target->window() == this) {
             FAltAlone = false;

@@ -17,26 +17,29 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
 
 namespace {
 
-// One line per item: indentation, caption, shortcut, and markers for submenus and disabled items.
+// One line per item: indentation, caption (as it reads, without its mnemonic's mark), shortcut, and
+// markers for submenus and disabled items.
 void DumpMenu(const QList<QAction*>& Actions, const QString& Indent, QStringList& Lines) {
     for (const QAction* action : Actions) {
         if (action->isSeparator()) {
             Lines << Indent + "-";
             continue;
         }
-        QString line = Indent + action->text();
+        QString line = Indent + QString(action->text()).remove('&');
         if (!action->shortcut().isEmpty())
             line += "  " + action->shortcut().toString(QKeySequence::PortableText);
         if (!action->isEnabled())
@@ -438,6 +441,32 @@ TEST_F(MainWindowTest, F10AndAltOpenTheMenuBar) {
     QTest::keyClick(Editor(), Qt::Key_X, Qt::AltModifier);
     QTest::keyRelease(Editor(), Qt::Key_Alt, Qt::NoModifier);
     EXPECT_EQ(bar->activeAction(), nullptr);
+}
+
+TEST_F(MainWindowTest, EveryMainMenuCaptionHasItsOwnMnemonicLetter) {
+    std::function<void(const QList<QAction*>&, const QString&)> check =
+        [&check](const QList<QAction*>& Actions, const QString& Where) {
+            QSet<QChar> letters;
+            for (const QAction* action : Actions) {
+                if (action->isSeparator() || action->text().isEmpty())
+                    continue;
+                const qsizetype mark = action->text().indexOf('&');
+                ASSERT_GE(mark, 0) << (Where + action->text()).toStdString();
+                const QChar letter = action->text().at(mark + 1).toLower();
+                EXPECT_FALSE(letters.contains(letter)) << (Where + action->text()).toStdString();
+                letters.insert(letter);
+                if (action->menu() != nullptr && action->menu()->objectName() != "Reopen1" &&
+                    action->menu()->objectName() != "Open2")
+                    check(action->menu()->actions(), Where + action->text() + " > ");
+            }
+        };
+    check(Window->menuBar()->actions(), "");
+    // Alt and the letter open the menu.
+    ShowAndFocus(Window->tvTablesViews);
+    QTest::keyClick(Window->tvTablesViews, Qt::Key_V, Qt::AltModifier);
+    QMenu* view = Window->menuBar()->actions().at(3)->menu();
+    EXPECT_TRUE(QTest::qWaitFor([view] { return view->isVisible(); }));
+    view->close();
 }
 
 } // namespace
