@@ -43,71 +43,74 @@ QKeySequence Keys(Qt::KeyboardModifiers Modifiers, Qt::Key Key) {
 
 } // namespace
 
+// Each caption marks the letter that Alt (or, in an open menu, the letter alone) chooses it by;
+// the captions read as before.
 void TfrmMain::CreateMainMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
 
-    QMenu* file = AddTopMenu(bar, "File1", "File");
-    New1 = AddItem(file, "New1", "New", Keys(Qt::ControlModifier, Qt::Key_N), NewImage);
+    QMenu* file = AddTopMenu(bar, "File1", "&File");
+    New1 = AddItem(file, "New1", "&New", Keys(Qt::ControlModifier, Qt::Key_N), NewImage);
     file->addSeparator();
-    Open1 = AddItem(file, "Open1", "Open", Keys(Qt::ControlModifier, Qt::Key_O), OpenImage);
-    Reopen1 = AddMenu(file, "Reopen1", "Reopen");
+    Open1 = AddItem(file, "Open1", "&Open", Keys(Qt::ControlModifier, Qt::Key_O), OpenImage);
+    Reopen1 = AddMenu(file, "Reopen1", "&Reopen");
     file->addSeparator();
-    Save1 = AddItem(file, "Save1", "Save", Keys(Qt::ControlModifier, Qt::Key_S), SaveImage);
-    SaveAs1 = AddItem(file, "SaveAs1", "Save As", {}, SaveAsImage);
-    ExportResult1 = AddItem(file, "ExportResult1", "Export Result\u2026", {});
+    Save1 = AddItem(file, "Save1", "&Save", Keys(Qt::ControlModifier, Qt::Key_S), SaveImage);
+    SaveAs1 = AddItem(file, "SaveAs1", "Save &As", {}, SaveAsImage);
+    ExportResult1 = AddItem(file, "ExportResult1", "&Export Result\u2026", {});
     file->addSeparator();
-    Print1 = AddItem(file, "Print1", "Print", Keys(Qt::ControlModifier, Qt::Key_P), PrintImage);
+    Print1 = AddItem(file, "Print1", "&Print", Keys(Qt::ControlModifier, Qt::Key_P), PrintImage);
     file->addSeparator();
-    Exit1 = AddItem(file, "Exit1", "Exit", {}, ExitImage);
+    Exit1 = AddItem(file, "Exit1", "E&xit", {}, ExitImage);
 
-    QMenu* connections = AddTopMenu(bar, "Connections1", "Connections");
-    Connect1 = AddItem(connections, "Connect1", "Connect", {}, ConnectImage);
+    QMenu* connections = AddTopMenu(bar, "Connections1", "&Connections");
+    Connect1 = AddItem(connections, "Connect1", "&Connect", {}, ConnectImage);
     connections->addSeparator();
-    Open2 = AddMenu(connections, "Open2", "Open", ConnectionFileImage);
+    Open2 = AddMenu(connections, "Open2", "&Open", ConnectionFileImage);
     connections->addSeparator();
-    Close1 = AddItem(connections, "Close1", "Close", {}, DisconnectImage);
+    Close1 = AddItem(connections, "Close1", "C&lose", {}, DisconnectImage);
     connections->addSeparator();
-    New2 = AddItem(connections, "New2", "Create/Edit", {}, ConnectionFileImage);
+    New2 = AddItem(connections, "New2", "Create/&Edit", {}, ConnectionFileImage);
 
-    QMenu* actions = AddTopMenu(bar, "Actions1", "Actions");
-    QMenu* execute = AddMenu(actions, "Execute1", "Execute", RunImage);
+    QMenu* actions = AddTopMenu(bar, "Actions1", "&Actions");
+    QMenu* execute = AddMenu(actions, "Execute1", "&Execute", RunImage);
     SelectedOnly1 =
-        AddItem(execute, "SelectedOnly1", "Selected Only", Keys(Qt::ControlModifier, Qt::Key_E));
-    EntireScript1 = AddItem(execute, "EntireScript1", "Entire Script",
+        AddItem(execute, "SelectedOnly1", "&Selected Only", Keys(Qt::ControlModifier, Qt::Key_E));
+    EntireScript1 = AddItem(execute, "EntireScript1", "&Entire Script",
                             Keys(Qt::NoModifier, Qt::Key_F5), RunImage);
     // Escape cancels through the wait itself (ServerWait.h), so it is named, not bound here.
-    Cancel1 = AddItem(actions, "Cancel1", "Cancel\tEsc", {}, CancelImage);
+    Cancel1 = AddItem(actions, "Cancel1", "&Cancel\tEsc", {}, CancelImage);
     Cancel1->setToolTip("Cancel (Esc)");
     Cancel1->setEnabled(false);
     actions->addSeparator();
-    QMenu* generate = AddMenu(actions, "Generate1", "Generate");
-    GUID1 = AddItem(generate, "GUID1", "GUID", Keys(Qt::ControlModifier, Qt::Key_G), GuidImage);
+    QMenu* generate = AddMenu(actions, "Generate1", "&Generate");
+    GUID1 = AddItem(generate, "GUID1", "G&UID", Keys(Qt::ControlModifier, Qt::Key_G), GuidImage);
     RandomNumber1 =
-        AddItem(generate, "RandomNumber1", "Random Number", Keys(Qt::ControlModifier, Qt::Key_R));
+        AddItem(generate, "RandomNumber1", "&Random Number", Keys(Qt::ControlModifier, Qt::Key_R));
     generate->addSeparator();
-    QMenu* dateTime = AddMenu(generate, "DateTime1", "Date Time", DateTimeImage);
-    yyyymmddhhmmss1 = AddItem(dateTime, "yyyymmddhhmmss1", "yyyy-mm-dd hh:mm:ss",
+    QMenu* dateTime = AddMenu(generate, "DateTime1", "&Date Time", DateTimeImage);
+    yyyymmddhhmmss1 = AddItem(dateTime, "yyyymmddhhmmss1", "&yyyy-mm-dd hh:mm:ss",
                               Keys(Qt::ControlModifier, Qt::Key_T));
     actions->addSeparator();
-    CopySelectedOver1 = AddItem(actions, "CopySelectedOver1", "Copy Selected Over",
+    CopySelectedOver1 = AddItem(actions, "CopySelectedOver1", "Copy Selected &Over",
                                 Keys(Qt::NoModifier, Qt::Key_Insert), CopyOverImage);
 
-    QMenu* view = AddTopMenu(bar, "View1", "View");
-    History1 = AddItem(view, "History1", "History", Keys(Qt::NoModifier, Qt::Key_F2), HistoryImage);
-    Log1 = AddItem(view, "Log1", "Log", Keys(Qt::NoModifier, Qt::Key_F3), LogImage);
+    QMenu* view = AddTopMenu(bar, "View1", "&View");
+    History1 =
+        AddItem(view, "History1", "&History", Keys(Qt::NoModifier, Qt::Key_F2), HistoryImage);
+    Log1 = AddItem(view, "Log1", "&Log", Keys(Qt::NoModifier, Qt::Key_F3), LogImage);
     view->addSeparator();
-    Options1 = AddItem(view, "Options1", "Options");
+    Options1 = AddItem(view, "Options1", "&Options");
     Options1->setEnabled(false);
     view->addSeparator();
-    QMenu* refresh = AddMenu(view, "Refresh1", "Refresh", RefreshImage);
+    QMenu* refresh = AddMenu(view, "Refresh1", "&Refresh", RefreshImage);
     Tables1 =
-        AddItem(refresh, "Tables1", "Tables", Keys(Qt::ShiftModifier, Qt::Key_F5), TableImage);
-    StoredProcedures1 = AddItem(refresh, "StoredProcedures1", "Stored Procedures",
+        AddItem(refresh, "Tables1", "&Tables", Keys(Qt::ShiftModifier, Qt::Key_F5), TableImage);
+    StoredProcedures1 = AddItem(refresh, "StoredProcedures1", "&Stored Procedures",
                                 Keys(Qt::ShiftModifier, Qt::Key_F6), ProcedureImage);
 
-    QMenu* help = AddTopMenu(bar, "Help1", "Help");
-    About1 = AddItem(help, "About1", "About", {}, AboutImage);
+    QMenu* help = AddTopMenu(bar, "Help1", "&Help");
+    About1 = AddItem(help, "About1", "&About", {}, AboutImage);
 }
 
 void TfrmMain::CreatePopupMenus() {

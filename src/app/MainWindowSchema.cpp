@@ -12,7 +12,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QTreeWidget>
 
 using namespace velmora;
@@ -100,10 +99,9 @@ void TfrmMain::ConnectSchemaBrowser() {
     connect(Tables1, &QAction::triggered, this, Guarded([this] { Tables1Click(); }));
     connect(StoredProcedures1, &QAction::triggered, this,
             Guarded([this] { StoredProcedures1Click(); }));
-    // The chooser highlights an entry picked from the list whole, so its whole name is used.
+    // The chooser highlights an entry picked from the list whole, so its whole name is used. A
+    // name typed out in full counts as picked; part of a name switches nothing.
     connect(cbDatabases, &QComboBox::activated, this, Guarded([this] { cbDatabasesChange(); }));
-    connect(cbDatabases->lineEdit(), &QLineEdit::textEdited, this,
-            Guarded([this] { cbDatabasesChange(); }));
 }
 
 void TfrmMain::FillDatabases() {
@@ -201,9 +199,10 @@ void TfrmMain::tvTablesViewsDblClick() {
     QTreeWidgetItem* node = SelectedNode(tvTablesViews);
     if (node == nullptr)
         return;
-    if (NodeLevel(node) == DatabaseLevel)
+    // Opening a table closes the one in the grid.
+    if (NodeLevel(node) == DatabaseLevel && MaySwitchDatabase(node->text(0)))
         OpenDatabaseNode(node);
-    else if (NodeLevel(node) == TableLevel)
+    else if (NodeLevel(node) == TableLevel && SettlePendingEdit())
         OpenTableNode(node);
 }
 
@@ -241,6 +240,8 @@ void TfrmMain::Tables1Click() {
         return;
     }
     QTreeWidgetItem* database = NodeLevel(node) == DatabaseLevel ? node : node->parent();
+    if (!MaySwitchDatabase(database->text(0)))
+        return;
     // The tables listed are the connection's current database's, so that database must be the
     // node's.
     SetDefaultDatabase(database->text(0));
@@ -253,6 +254,12 @@ void TfrmMain::StoredProcedures1Click() {
 }
 
 void TfrmMain::cbDatabasesChange() {
+    if (!MaySwitchDatabase(cbDatabases->SelectedText())) {
+        // The chooser goes back to the database the row belongs to.
+        cbDatabases->SetEntry(FindDatabaseIndex(
+            QString::fromStdString(FDataModule->ADOConnection1.DefaultDatabase())));
+        return;
+    }
     SetDefaultDatabase(cbDatabases->SelectedText());
     FDataModule->ADOConnection1.SetConnected(true);
 }

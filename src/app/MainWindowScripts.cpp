@@ -16,11 +16,21 @@
 
 using namespace velmora;
 
+namespace {
+
+const char* const NothingSelected = "Nothing is selected.";
+
+} // namespace
+
 void TfrmMain::ConnectScriptCommands() {
     FScriptRunner = std::make_unique<query::TScriptRunner>(
         query::TResultObjects{FDataModule->ADOConnection1, FDataModule->ADOCommand1,
                               FDataModule->ADOQuery1, FDataModule->ADODataSet1, DataSource1});
-    FScriptRunner->ChosenDatabase = [this] { return cbDatabases->ShownDatabase().toStdString(); };
+    FScriptRunner->ChosenDatabase = [this] {
+        // A half-typed name is no database: the chooser shows the one the script runs in.
+        cbDatabases->RevertTypedText();
+        return cbDatabases->ShownDatabase().toStdString();
+    };
     FScriptRunner->InsertAtTopOfHistory = [](const std::string& Text) {
         frmHistory->InsertAtTop(QString::fromStdString(Text));
     };
@@ -44,6 +54,11 @@ void TfrmMain::ConnectScriptCommands() {
 }
 
 void TfrmMain::ExecuteScript(const QString& Script) {
+    // The run takes the grid away from a row in edit.
+    if (!SettlePendingEdit())
+        return;
+    if (StatusBar1->PanelText(1) == NothingSelected)
+        StatusBar1->SetPanelText(1, "");
     FScriptRunner->ExecuteScript(Script.toStdString());
 }
 
@@ -52,6 +67,11 @@ void TfrmMain::ShowResultMessage(const QString& Message) {
 }
 
 void TfrmMain::SelectedOnly1Click() {
+    // An empty statement would only bring back the driver's complaint about it.
+    if (SourceEdit1->SelLength() == 0) {
+        StatusBar1->SetPanelText(1, NothingSelected);
+        return;
+    }
     ExecuteScript(SourceEdit1->SelectedText());
 }
 

@@ -15,24 +15,33 @@
 using namespace velmora;
 
 void TfrmMain::ConnectTemplateCommands() {
-    const std::pair<QAction*, void (TfrmMain::*)()> commands[] = {
-        {SELECT1, &TfrmMain::SELECT1Click},
-        {SELECTExtended1, &TfrmMain::SELECTExtended1Click},
-        {INSERT1, &TfrmMain::INSERT1Click},
-        {UPDATE1, &TfrmMain::UPDATE1Click},
-        {DELETE1, &TfrmMain::DELETE1Click},
-        {TRUNCATE1, &TfrmMain::TRUNCATE1Click},
-        {CREATETABLE1, &TfrmMain::CreateTable1Click},
-        {ALTERTABLE1, &TfrmMain::ALTERTABLE1Click},
-        {DROPTABLE1, &TfrmMain::DROPTABLE1Click},
-        {Blank1, &TfrmMain::Blank1Click},
-        {UPDATEINSERT1, &TfrmMain::UPDATEINSERT1Click},
-        {SELECT2, &TfrmMain::SELECT2Click},
-        {SPHELPTEXT1, &TfrmMain::SPHELPTEXT1Click},
-        {SPHELPTEXTEx1, &TfrmMain::SPHELPTEXTEx1Click},
+    struct TCommand {
+        QAction* Item;
+        void (TfrmMain::*Handler)();
+        bool ReadsFields; // reading the table's fields closes the table in the grid
     };
-    for (const auto& [item, handler] : commands)
-        connect(item, &QAction::triggered, this, Guarded([this, handler] { (this->*handler)(); }));
+    const TCommand commands[] = {
+        {SELECT1, &TfrmMain::SELECT1Click, false},
+        {SELECTExtended1, &TfrmMain::SELECTExtended1Click, true},
+        {INSERT1, &TfrmMain::INSERT1Click, true},
+        {UPDATE1, &TfrmMain::UPDATE1Click, true},
+        {DELETE1, &TfrmMain::DELETE1Click, false},
+        {TRUNCATE1, &TfrmMain::TRUNCATE1Click, false},
+        {CREATETABLE1, &TfrmMain::CreateTable1Click, false},
+        {ALTERTABLE1, &TfrmMain::ALTERTABLE1Click, true},
+        {DROPTABLE1, &TfrmMain::DROPTABLE1Click, false},
+        {Blank1, &TfrmMain::Blank1Click, true},
+        {UPDATEINSERT1, &TfrmMain::UPDATEINSERT1Click, true},
+        {SELECT2, &TfrmMain::SELECT2Click, true},
+        {SPHELPTEXT1, &TfrmMain::SPHELPTEXT1Click, false},
+        {SPHELPTEXTEx1, &TfrmMain::SPHELPTEXTEx1Click, false},
+    };
+    for (const TCommand& command : commands)
+        connect(command.Item, &QAction::triggered, this, Guarded([this, command] {
+                    if (command.ReadsFields && !LastTable.isEmpty() && !SettlePendingEdit())
+                        return;
+                    (this->*command.Handler)();
+                }));
 }
 
 sqlgen::TFieldList TfrmMain::ReadTableFields(const QString& Table) {
@@ -125,7 +134,8 @@ void TfrmMain::SPHELPTEXT1Click() {
 }
 
 void TfrmMain::SPHELPTEXTEx1Click() {
-    if (!CheckProcedureSelected())
+    // A run that does not start must not read the grid's other rows as the source.
+    if (!CheckProcedureSelected() || !SettlePendingEdit())
         return;
     ExecuteScript(QString::fromStdString(sqlgen::HelpTextStatement(LastStoredProc.toStdString())));
     ado::TCustomADODataSet* rows = DataSource1.DataSet();

@@ -1,5 +1,6 @@
 #include "StatusBar.h"
 
+#include <QEvent>
 #include <QLabel>
 
 TStatusBar::TStatusBar(QWidget* Parent, std::initializer_list<int> PanelWidths)
@@ -19,6 +20,7 @@ TStatusBar::TStatusBar(QWidget* Parent, std::initializer_list<int> PanelWidths)
         addWidget(panel, last ? 1 : 0);
         FPanels.push_back(panel);
     }
+    FToolTipSources.resize(FPanels.size());
 }
 
 QString TStatusBar::PanelText(int Index) const {
@@ -32,5 +34,19 @@ void TStatusBar::SetPanelText(int Index, const QString& Text) {
 }
 
 QString TStatusBar::PanelToolTip(int Index) const {
-    return FPanels.at(static_cast<size_t>(Index))->toolTip();
+    const std::function<QString()>& source = FToolTipSources.at(static_cast<size_t>(Index));
+    return source ? source() : FPanels.at(static_cast<size_t>(Index))->toolTip();
+}
+
+void TStatusBar::SetPanelToolTipSource(int Index, std::function<QString()> Source) {
+    FToolTipSources.at(static_cast<size_t>(Index)) = std::move(Source);
+    FPanels.at(static_cast<size_t>(Index))->installEventFilter(this);
+}
+
+bool TStatusBar::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Event->type() == QEvent::ToolTip)
+        for (size_t i = 0; i < FPanels.size(); ++i)
+            if (FPanels[i] == Watched && FToolTipSources[i])
+                FPanels[i]->setToolTip(FToolTipSources[i]());
+    return QStatusBar::eventFilter(Watched, Event);
 }

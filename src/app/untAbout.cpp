@@ -49,6 +49,8 @@ TfrmAbout::TfrmAbout(QWidget* Owner, const TConnectionDetails& Details)
 
     GroupBox1 = new QGroupBox("Current ADO Connection Information  ", this);
     GroupBox1->setObjectName("GroupBox1");
+    labServer = ValueLabel(GroupBox1, "labServer");
+    labLogin = ValueLabel(GroupBox1, "labLogin");
     labConnectedDB = ValueLabel(GroupBox1, "labConnectedDB");
     labVersion = ValueLabel(GroupBox1, "labVersion");
     lab7 = ValueLabel(GroupBox1, "lab7");
@@ -59,6 +61,8 @@ TfrmAbout::TfrmAbout(QWidget* Owner, const TConnectionDetails& Details)
     memConnString->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memConnString->setFixedSize(289, 65);
     auto* form = new QFormLayout(GroupBox1);
+    form->addRow("Server:", labServer);
+    form->addRow("Login:", labLogin);
     form->addRow("Connected DB:", labConnectedDB);
     form->addRow("Version:", labVersion);
     form->addRow("Provider:", lab7);
@@ -74,6 +78,11 @@ TfrmAbout::TfrmAbout(QWidget* Owner, const TConnectionDetails& Details)
     layout->addStretch();
     layout->addWidget(GroupBox1);
 
+    const auto orNotApplicable = [](const QString& Value) {
+        return Value.isEmpty() ? QString("n/a") : Value;
+    };
+    labServer->setText(orNotApplicable(Details.Server));
+    labLogin->setText(orNotApplicable(Details.Login));
     labConnectedDB->setText(Details.DefaultDatabase);
     labVersion->setText(Details.Version);
     lab7->setText(Details.Provider);

@@ -11,7 +11,10 @@ struct TConnectionDetails {
     QString DefaultDatabase;
     QString Version;
     QString Provider;
-    QString ConnectionString;
+    QString ConnectionString; // without its password
+    // Whom the connection is with, as the driver names them; empty while it is closed.
+    QString Server;
+    QString Login;
 };
 
 class TfrmAbout final : public QDialog {
@@ -23,6 +26,8 @@ public:
 
     QLabel* Label9; // the version
     QGroupBox* GroupBox1;
+    QLabel* labServer;
+    QLabel* labLogin;
     QLabel* labConnectedDB;
     QLabel* labVersion;
     QLabel* lab7;

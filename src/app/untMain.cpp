@@ -5,6 +5,7 @@
 #include "ContextMenuShortcuts.h"
 #include "Cursor.h"
 #include "ErrorHandler.h"
+#include "ProviderTranslation.h"
 #include "ScreenPlacement.h"
 #include "ScriptEditor.h"
 #include "ScriptRunner.h"
@@ -62,6 +63,7 @@ TfrmMain::TfrmMain() {
     ConnectScriptCommands();
     ConnectFileCommands();
     ConnectServerWait();
+    ConnectKeyboard();
 }
 
 TfrmMain::~TfrmMain() {
@@ -165,6 +167,7 @@ void TfrmMain::ConnectHandlers() {
     connect(About1, &QAction::triggered, this, Guarded([this] { About1Click(); }));
     connect(btnInvisible, &QPushButton::clicked, this,
             Guarded([this] { btnInvisibleClick(btnInvisible); }));
+    StatusBar1->SetPanelToolTipSource(0, [this] { return ConnectionSummary(); });
     ConnectSchemaBrowser();
     ConnectTemplateCommands();
     ConnectInsertionCommands();
@@ -180,9 +183,9 @@ void TfrmMain::WriteLog(const QString& Message) {
     frmLog->InsertFirstLine(stamp + " - " + Message);
 }
 
-void TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
+TConnectResult TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
     if (IsFileName && !MayUseConnectionFile(Text))
-        return;
+        return {};
     try {
         velmora::ado::TADOConnection& connection = FDataModule->ADOConnection1;
         connection.Close();
@@ -193,6 +196,7 @@ void TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
         FillStoredProcedures();
         StatusBar1->SetPanelText(0, "Connected");
         StatusBar1->SetPanelText(1, "");
+        return {true, false, {}};
     } catch (const std::exception& error) {
         // Lost after the login, while the browser was filled: no half-open connection stays.
         if (IsConnectionLost(error))
@@ -202,6 +206,8 @@ void TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
         StatusBar1->SetPanelText(1, message);
         // The panel shows only the start of a long message; the log keeps all of it.
         WriteLog("Connect Error: " + message);
+        return {false, dynamic_cast<const velmora::ado::ELoginRefused*>(&error) != nullptr,
+                message};
     }
 }
 
@@ -217,7 +223,26 @@ bool TfrmMain::MayUseConnectionFile(const QString& FileName) {
 }
 
 void TfrmMain::CloseConnection() {
-    FDataModule->ADOConnection1.SetConnected(false);
+    velmora::ado::TADOConnection& connection = FDataModule->ADOConnection1;
+    const bool wasOpen = connection.Connected();
+    connection.SetConnected(false);
+    // "Connected" would outlive the connection; a failed connect keeps its message.
+    if (wasOpen) {
+        StatusBar1->SetPanelText(0, "Disconnected");
+        StatusBar1->SetPanelText(1, "");
+    }
+}
+
+QString TfrmMain::ConnectionSummary() const {
+    const velmora::ado::TADOConnection& connection = FDataModule->ADOConnection1;
+    if (!connection.Connected())
+        return "Not connected";
+    const auto orUnknown = [](const std::string& Value) {
+        return Value.empty() ? QString("(not reported)") : QString::fromStdString(Value);
+    };
+    return "Server: " + orUnknown(connection.ServerName()) +
+           "\nLogin: " + orUnknown(connection.UserName()) +
+           "\nDatabase: " + orUnknown(connection.DefaultDatabase());
 }
 
 void TfrmMain::ConnectionLost(const QString& Reason) {
@@ -240,7 +265,8 @@ void TfrmMain::Connect1Click() {
 }
 
 void TfrmMain::Close1Click() {
-    CloseConnection();
+    if (SettlePendingEdit())
+        CloseConnection();
 }
 
 void TfrmMain::New2Click() {
@@ -256,6 +282,14 @@ void TfrmMain::SourceEdit1Change() {
 
 void TfrmMain::SourceEdit1KeyDown(QKeyEvent* Event) {
     const Qt::KeyboardModifiers modifiers = Event->modifiers() & ~Qt::KeypadModifier;
+    // Tab types a tab; with Ctrl the focus leaves the editor.
+    if (Event->key() == Qt::Key_Tab || Event->key() == Qt::Key_Backtab) {
+        if (modifiers & Qt::ControlModifier) {
+            LeaveEditor(Event->key() == Qt::Key_Tab && !(modifiers & Qt::ShiftModifier));
+            Event->ignore();
+        }
+        return;
+    }
     if (modifiers != Qt::ControlModifier)
         return;
     if (Event->key() == Qt::Key_E)
@@ -269,7 +303,7 @@ void TfrmMain::Exit1Click() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* Event) {
-    if (!ConfirmClose()) {
+    if (!ConfirmClose() || !SettlePendingEdit()) {
         Event->ignore();
         return;
     }
@@ -288,17 +322,26 @@ void TfrmMain::History1Click() {
 
 void TfrmMain::About1Click() {
     const velmora::ado::TADOConnection& connection = FDataModule->ADOConnection1;
+    // However the connection string was written, its password stays off the screen.
+    std::string connectionString = connection.ConnectionString();
+    try {
+        connectionString = velmora::ado::withoutPassword(connectionString);
+    } catch (const std::exception&) {
+        connectionString.clear(); // a string that cannot be read might hide one anywhere
+    }
     const TConnectionDetails details{QString::fromStdString(connection.DefaultDatabase()),
                                      QString::fromStdString(connection.Version()),
                                      QString::fromStdString(connection.Provider()),
-                                     QString::fromStdString(connection.ConnectionString())};
+                                     QString::fromStdString(connectionString),
+                                     QString::fromStdString(connection.ServerName()),
+                                     QString::fromStdString(connection.UserName())};
     auto* about = new TfrmAbout(this, details);
     about->exec();
 }
 
 void TfrmMain::btnInvisibleClick(QObject* Sender) {
     auto* item = qobject_cast<QAction*>(Sender);
-    if (item == nullptr || !Open2->actions().contains(item))
+    if (item == nullptr || !Open2->actions().contains(item) || !SettlePendingEdit())
         return;
     CloseConnection();
     OpenConnection(FileNameOfMenuCaption(item->text()), true);

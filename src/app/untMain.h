@@ -58,10 +58,17 @@ public:
     void ShowConnectDialog(const QString& Server = {});
     void ShowConnectionFilesDialog();
     void FillConnectionMenu();
-    void OpenConnection(const QString& Text, bool IsFileName) override;
+    TConnectResult OpenConnection(const QString& Text, bool IsFileName) override;
     void CloseConnection() override;
     void SetDefaultDatabase(const QString& Name) override;
     bool ConnectionOpen() const override;
+    // Before anything closes the table whose row is in edit, or takes the grid or the connection
+    // away from it: "Post the changes to <table>?" Yes posts (a failed post is reported and keeps
+    // the row), No discards the changes, Cancel keeps the row. True when the command may go on.
+    bool SettlePendingEdit() override;
+    // Whom the window is connected with, for the first status panel's tooltip: the server, the
+    // login and the database, or that there is no connection. Never the password.
+    QString ConnectionSummary() const;
     // The server went away: closes the connection as Connections > Close does and says why, so
     // that the user can connect again.
     void ConnectionLost(const QString& Reason);
@@ -242,6 +249,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     void FormCreate();
@@ -256,6 +264,13 @@ private:
     void ConnectTemplateCommands();
     void ConnectInsertionCommands();
     void ConnectServerWait();
+    // The keyboard's ways around the window (MainWindowKeyboard.cpp).
+    void ConnectKeyboard();
+    // F6: the browser's tree, then the editor, then the grid, then the browser again.
+    void FocusNextPane();
+    void OpenMenuBar();
+    // Ctrl+Tab and Ctrl+Shift+Tab in the editor, where Tab types a tab.
+    void LeaveEditor(bool Forward);
     void ServerWaitBusyChanged(bool Busy);
 
     void SourceEdit1Change();
@@ -299,6 +314,11 @@ private:
     void ConnectSchemaBrowser();
     void OpenDatabaseNode(QTreeWidgetItem* DatabaseNode);
     void OpenTableNode(QTreeWidgetItem* TableNode);
+    // Whether the connection may leave its current database for Name, settling a row in edit.
+    bool MaySwitchDatabase(const QString& Name);
+
+    // Rows in edit (MainWindowPendingEdit.cpp): the data module's dataset holding one, if any.
+    velmora::ado::TCustomADODataSet* DataSetInEdit() const;
 
     // The encoding and line breaks the script is saved with: its file's, or new ones.
     velmora::files::TScriptFormat FScriptFormat;
@@ -311,6 +331,8 @@ private:
     TContextMenuShortcuts* FContextMenuShortcuts;
     // The commands disabled while a call on the server shows, to be enabled again after it.
     QList<QPointer<QAction>> FDisabledWhileWaiting;
+    // Alt went down with no other key yet: its release opens the menu bar.
+    bool FAltAlone = false;
 };
 
 extern TfrmMain* frmMain;

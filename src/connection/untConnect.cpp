@@ -158,16 +158,31 @@ QString TfrmConnect::BuildConnectionString() const {
 
 bool TfrmConnect::DoConnection() {
     const QString connectionString = BuildConnectionString();
+    if (!FCommands.SettlePendingEdit())
+        return false;
     try {
         FCommands.CloseConnection();
         FCommands.SetDefaultDatabase("master");
-        FCommands.OpenConnection(connectionString, false);
-        return true;
+        const TConnectResult result = FCommands.OpenConnection(connectionString, false);
+        if (!result.LoginRefused)
+            return true;
+        // What was typed stays, so that only the wrong part needs typing again.
+        Dialogs().MessageDlg(result.Message, TMsgDlgType::mtError, QMessageBox::Ok);
+        SelectPassword();
+        return false;
     } catch (const std::exception& error) {
         Dialogs().MessageDlg(QString::fromUtf8(error.what()), TMsgDlgType::mtError,
                              QMessageBox::Ok);
         return false;
     }
+}
+
+void TfrmConnect::SelectPassword() {
+    QLineEdit* retype = edtPassword->isEnabled() ? edtPassword : edtUsername;
+    if (!retype->isEnabled())
+        return;
+    retype->setFocus();
+    retype->selectAll();
 }
 
 void TfrmConnect::btnConnectClick() {

@@ -18,6 +18,10 @@ public:
     TfrmConnect(QWidget* Owner, TConnectionCommands& Commands);
     ~TfrmConnect() override;
 
+    // Whether the dialog's work is done: the attempt ran to its end (connected, or failed in a
+    // way the main window reports). False keeps the dialog open: a step before the attempt
+    // failed, a row in edit was kept, or the server refused the login (the password is then
+    // selected for typing again).
     bool DoConnection();
     void btnConnectClick();
     void btnCancelClick();
@@ -42,6 +46,7 @@ private:
     void CreateControls();
     QString BuildConnectionString() const;
     void RecordServer();
+    void SelectPassword();
 
     TConnectionCommands& FCommands;
 };

@@ -135,6 +135,8 @@ void TfrmEditConnections::btnCreateClick() {
         Dialogs().MessageDlg("File already exists.", TMsgDlgType::mtError, QMessageBox::Ok);
         return;
     }
+    if (FCommands.ConnectionOpen() && !FCommands.SettlePendingEdit())
+        return;
     // Owner-only from the start: the data link dialog keeps this mode when it saves a password.
     velmora::files::WriteFileAtomically(QFile::encodeName(path).toStdString(), {},
                                         velmora::files::TNewFileMode::nfmOwnerOnly);
@@ -148,8 +150,11 @@ void TfrmEditConnections::lvAvailableConnectionsDblClick() {
     const QString name = SelectedFileName();
     if (name.isEmpty())
         return;
-    if (FCommands.ConnectionOpen())
+    if (FCommands.ConnectionOpen()) {
+        if (!FCommands.SettlePendingEdit())
+            return;
         FCommands.CloseConnection();
+    }
     EditDataLink(PathInCurrentDirectory(name));
 }
 

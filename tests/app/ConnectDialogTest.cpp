@@ -17,11 +17,13 @@
 #include "untDataLink.h"
 #include "untMain.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -288,13 +290,31 @@ TEST_F(ConnectDialogTest, AHistoryThatIsNotARegularFileIsReportedAndTheDialogSti
     }
 }
 
-TEST_F(ConnectDialogTest, ConnectionsCloseLeavesTheConnectedPanel) {
+TEST_F(ConnectDialogTest, TheFirstPanelSaysWhetherAndWhereTheWindowIsConnected) {
     Window->OpenConnection("demo.udl", true);
     ASSERT_EQ(Window->StatusBar1->PanelText(0), "Connected");
-    ASSERT_TRUE(Window->ConnectionOpen());
+    const QString summary = Window->StatusBar1->PanelToolTip(0);
+    // SQLite's driver names the database file as the server; it has no logins.
+    EXPECT_EQ(summary, "Server: " + Workspace.FilePath("demo.db") +
+                           "\nLogin: (not reported)\nDatabase: main");
+    // Hovering shows the summary, not the panel's text.
+    QLabel* panel = Window->StatusBar1->findChildren<QLabel*>().value(0);
+    ASSERT_NE(panel, nullptr);
+    QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), panel->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(panel, &hover);
+    EXPECT_EQ(panel->toolTip(), summary);
+
     Window->Close1->trigger();
     EXPECT_FALSE(Window->ConnectionOpen());
-    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connected");
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Disconnected");
+    EXPECT_EQ(Window->StatusBar1->PanelText(1), "");
+    EXPECT_EQ(Window->StatusBar1->PanelToolTip(0), "Not connected");
+    // Closing what is closed leaves a failed connect's report as it is.
+    Window->OpenConnection("Provider=MSDASQL;Extended Properties=\"Driver=NoSuchDriver\"", false);
+    ASSERT_EQ(Window->StatusBar1->PanelText(0), "Connect Error");
+    Window->Close1->trigger();
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connect Error");
+    EXPECT_TRUE(Dialogs.Messages.empty());
 }
 
 TEST_F(ConnectDialogTest, AtStartUpTheDialogIsModalAndCancellingLeavesThePanelsEmpty) {
@@ -345,7 +365,11 @@ public:
     void CloseConnection() override { throw std::runtime_error("Operation is not allowed"); }
     void SetDefaultDatabase(const QString&) override {}
     bool ConnectionOpen() const override { return true; }
-    void OpenConnection(const QString&, bool) override { ADD_FAILURE() << "must not open"; }
+    bool SettlePendingEdit() override { return true; }
+    TConnectResult OpenConnection(const QString&, bool) override {
+        ADD_FAILURE() << "must not open";
+        return {};
+    }
 };
 
 TEST_F(ConnectDialogTest, FailureBeforeOpeningShowsAnErrorBoxAndKeepsTheDialog) {

@@ -197,6 +197,7 @@ TEST_F(ConnectionFilesTest, CreateWhileConnectedClosesTheConnectionAndOpensTheEd
     dialog->edtName->setText("sales");
     QTest::mouseClick(dialog->btnCreate, Qt::LeftButton);
     EXPECT_FALSE(Window->ConnectionOpen());
+    EXPECT_EQ(Window->StatusBar1->PanelText(0), "Disconnected");
     EXPECT_TRUE(QFile::exists(Workspace.FilePath("sales.udl")));
     EXPECT_EQ(ReadFile(Workspace.FilePath("sales.udl")), "");
     TfrmDataLink* editor = OpenDataLinkDialog();

@@ -1,4 +1,5 @@
 // The main window driven offscreen: menus, shortcuts, the script's state, closing.
+#include "DBGrid.h"
 #include "ErrorHandler.h"
 #include "MemoWidget.h"
 #include "ProgramIdentity.h"
@@ -16,25 +17,29 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
 
 namespace {
 
-// One line per item: indentation, caption, shortcut, and markers for submenus and disabled items.
+// One line per item: indentation, caption (as it reads, without its mnemonic's mark), shortcut, and
+// markers for submenus and disabled items.
 void DumpMenu(const QList<QAction*>& Actions, const QString& Indent, QStringList& Lines) {
     for (const QAction* action : Actions) {
         if (action->isSeparator()) {
             Lines << Indent + "-";
             continue;
         }
-        QString line = Indent + action->text();
+        QString line = Indent + QString(action->text()).remove('&');
         if (!action->shortcut().isEmpty())
             line += "  " + action->shortcut().toString(QKeySequence::PortableText);
         if (!action->isEnabled())
@@ -374,6 +379,94 @@ TEST(GeneralErrorHandler, ShowsTheMessageOfAnEscapedErrorAndGoesOn) {
     EXPECT_EQ(dialogs.Messages[0].Text, "Table 'x' does not exist");
     EXPECT_EQ(dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
     EXPECT_TRUE(after);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, F6GoesFromTheBrowserToTheEditorToTheGridAndBack) {
+    ShowAndFocus(Window->tvTablesViews);
+    QWidget* grid = Window->DBGrid1;
+    const std::vector<QWidget*> cycle = {Editor(), grid, Window->tvTablesViews, Editor()};
+    for (QWidget* expected : cycle) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+        EXPECT_TRUE(QTest::qWaitFor([expected] { return expected->hasFocus(); }))
+            << expected->objectName().toStdString();
+    }
+    // With the procedures' page in front, the browser is that tree.
+    Window->PageControl1->setCurrentWidget(Window->TabSheet2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Window->tvStoredProcedures->hasFocus(); }));
+}
+
+TEST_F(MainWindowTest, TabTypesATabInTheEditorAndCtrlTabLeavesIt) {
+    ShowAndFocus(Editor());
+    QTest::keyClick(Editor(), Qt::Key_Tab);
+    EXPECT_EQ(Window->SourceEdit1->Text(), "\t");
+    EXPECT_TRUE(Editor()->hasFocus());
+    QTest::keyClick(Editor(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_FALSE(Editor()->hasFocus());
+    EXPECT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(Window->SourceEdit1->Text(), "\t");
+
+    Editor()->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Editor()->hasFocus(); }));
+    QTest::keyClick(Editor(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(Editor()->hasFocus());
+    EXPECT_EQ(Window->SourceEdit1->Text(), "\t");
+}
+
+TEST_F(MainWindowTest, F10AndAltOpenTheMenuBar) {
+    QMenuBar* bar = Window->menuBar();
+    QAction* file = bar->actions().first();
+    for (const char* way : {"F10", "Alt"}) {
+        ShowAndFocus(Editor());
+        if (std::string(way) == "F10") {
+            QTest::keyClick(Editor(), Qt::Key_F10);
+        } else {
+            QTest::keyPress(Editor(), Qt::Key_Alt, Qt::AltModifier);
+            QTest::keyRelease(Editor(), Qt::Key_Alt, Qt::NoModifier);
+        }
+        EXPECT_EQ(bar->activeAction(), file) << way;
+        EXPECT_TRUE(QTest::qWaitFor([file] { return file->menu()->isVisible(); })) << way;
+        file->menu()->close();
+        bar->setActiveAction(nullptr);
+        EXPECT_EQ(Window->SourceEdit1->Text(), "") << way;
+    }
+    // Alt as part of a shortcut is not Alt alone.
+    ShowAndFocus(Editor());
+    QTest::keyPress(Editor(), Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyClick(Editor(), Qt::Key_X, Qt::AltModifier);
+    QTest::keyRelease(Editor(), Qt::Key_Alt, Qt::NoModifier);
+    EXPECT_EQ(bar->activeAction(), nullptr);
+}
+
+TEST_F(MainWindowTest, EveryMainMenuCaptionHasItsOwnMnemonicLetter) {
+    std::function<void(const QList<QAction*>&, const QString&)> check =
+        [&check](const QList<QAction*>& Actions, const QString& Where) {
+            QSet<QChar> letters;
+            for (const QAction* action : Actions) {
+                if (action->isSeparator() || action->text().isEmpty())
+                    continue;
+                const qsizetype mark = action->text().indexOf('&');
+                ASSERT_GE(mark, 0) << (Where + action->text()).toStdString();
+                const QChar letter = action->text().at(mark + 1).toLower();
+                EXPECT_FALSE(letters.contains(letter)) << (Where + action->text()).toStdString();
+                letters.insert(letter);
+                if (action->menu() != nullptr && action->menu()->objectName() != "Reopen1" &&
+                    action->menu()->objectName() != "Open2")
+                    check(action->menu()->actions(), Where + action->text() + " > ");
+            }
+        };
+    check(Window->menuBar()->actions(), "");
+    // Alt and the letter open the menu.
+    ShowAndFocus(Window->tvTablesViews);
+    QTest::keyClick(Window->tvTablesViews, Qt::Key_V, Qt::AltModifier);
+    QMenu* view = Window->menuBar()->actions().at(3)->menu();
+    EXPECT_TRUE(QTest::qWaitFor([view] { return view->isVisible(); }));
+    view->close();
 }
 
 } // namespace

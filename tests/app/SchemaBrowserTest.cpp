@@ -326,3 +326,34 @@ TEST_F(SchemaBrowser, AConnectionThatCannotOpenForTheSwitchReachesTheErrorBox) {
     EXPECT_TRUE(Dialogs.Messages[0].Text.contains("NoSuchDriver"))
         << Dialogs.Messages[0].Text.toStdString();
 }
+
+TEST_F(SchemaBrowser, TheArrowKeysChooseTheTableAndEnterOpensANodeAsADoubleClickDoes) {
+    ConnectToDemo();
+    QTreeWidget* tree = Window->tvTablesViews;
+    tree->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([tree] { return tree->hasFocus(); }));
+    ASSERT_EQ(Selected(tree)->text(0), "main");
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(Window->LastTable, "customers");
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(Window->LastTable, "products");
+    Window->popTableSQLPopup();
+    EXPECT_EQ(Window->miLastTable->text(), "products");
+
+    QTest::keyClick(tree, Qt::Key_Return);
+    QTreeWidgetItem* products = Node(tree, "products");
+    ASSERT_NE(products, nullptr);
+    EXPECT_TRUE(products->isExpanded());
+    EXPECT_EQ(products->childCount(), 7);
+    EXPECT_EQ(Window->DataSource1.DataSet(), &DataModule1->ADOTable1);
+    EXPECT_EQ(DataModule1->ADOTable1.TableName(), "products");
+
+    // A field node is not a table: the remembered one stays.
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(Selected(tree)->parent(), products);
+    EXPECT_EQ(Window->LastTable, "products");
+    // The program's own choice of a node is no user's choice.
+    ConnectToDemo();
+    EXPECT_EQ(Window->LastTable, "products");
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}

@@ -60,13 +60,24 @@ TEST_F(ScriptRunWindow, F5AndTheToolbarButtonRunTheEntireScript) {
     EXPECT_EQ(frmHistory->Text().count(Separator), 2);
 }
 
-TEST_F(ScriptRunWindow, SelectedOnlyWithNothingSelectedRunsAnEmptyScript) {
-    SetScript("select 1 as one");
-    Window->SelectedOnly1->trigger();
-    EXPECT_EQ(Titles(), QStringList{"Result"});
-    EXPECT_FALSE(ShownRow(0).trimmed().isEmpty()); // the provider's complaint
-    EXPECT_EQ(frmHistory->Text(), QString("\n") + Separator);
+TEST_F(ScriptRunWindow, SelectedOnlyWithNothingSelectedSaysSoAndRunsNothing) {
+    Focus(Editor());
+    const QString script = "select name from customers";
+    SetScript(script);
+    const QString logBefore = frmLog->Text();
+    QTest::keyClick(Editor(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(Window->StatusBar1->PanelText(1), "Nothing is selected.");
+    EXPECT_TRUE(frmHistory->Text().isEmpty());
+    EXPECT_EQ(Window->DataSource1.DataSet(), nullptr);
+    EXPECT_EQ(frmLog->Text(), logBefore); // nothing reached the server
     EXPECT_TRUE(Dialogs.Messages.empty());
+
+    // With a selection it runs it, and the remark goes.
+    Window->SourceEdit1->SetSelection(0, static_cast<int>(script.size()));
+    QTest::keyClick(Editor(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(Titles(), QStringList{"name"});
+    EXPECT_EQ(frmHistory->Text(), script + "\n" + Separator);
+    EXPECT_EQ(Window->StatusBar1->PanelText(1), "");
 }
 
 TEST_F(ScriptRunWindow, CommandsShowTheirCountOrThatTheyRan) {
@@ -131,21 +142,54 @@ TEST_F(ScriptRunWindow, TheDatabaseRunIsTheOneTheChooserShows) {
     // A click into the chooser, a message box or another window takes the highlight away; the
     // chooser still shows the same database.
     Window->cbDatabases->lineEdit()->deselect();
-    QWidget* editor = Window->SourceEdit1->Widget();
-    editor->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([editor] { return editor->hasFocus(); }));
+    Focus(Editor());
     SetScript("select 1 as one");
     Window->EntireScript1->trigger();
     EXPECT_EQ(connection.DefaultDatabase(), "temp");
 
-    Window->cbDatabases->setEditText("maintenance"); // typed, part of it highlighted
+    // A name the list does not hold is never run on, however it came into the edit part.
+    Window->cbDatabases->setEditText("maintenance");
     Window->cbDatabases->lineEdit()->setSelection(0, 4);
     Window->EntireScript1->trigger();
-    EXPECT_EQ(connection.DefaultDatabase(), "maintenance");
+    EXPECT_EQ(connection.DefaultDatabase(), "temp");
+    EXPECT_EQ(Window->cbDatabases->currentText(), "temp");
+    EXPECT_EQ(Titles(), QStringList{"one"});
+}
 
-    Window->cbDatabases->setEditText(""); // nothing named: the database stays
+TEST_F(ScriptRunWindow, TheChooserTakesOnlyNamesFromItsList) {
+    const velmora::ado::TADOConnection& connection = DataModule1->ADOConnection1;
+    ListDatabases({"main", "temp", "tempdb"});
+    Window->cbDatabases->SetEntry(0);
+    QLineEdit* typed = Window->cbDatabases->lineEdit();
+    Focus(typed);
+    typed->clear();
+    // Only the start of a listed name can be typed.
+    QTest::keyClicks(typed, "tx");
+    EXPECT_EQ(typed->text(), "t");
+    QTest::keyClicks(typed, "em");
+    EXPECT_EQ(typed->text(), "tem");
+    // Half typed, it names no database: a run goes to the chosen one, which the chooser shows
+    // again.
+    SetScript("select 1 as one");
     Window->EntireScript1->trigger();
-    EXPECT_EQ(connection.DefaultDatabase(), "maintenance");
+    EXPECT_EQ(connection.DefaultDatabase(), "main");
+    EXPECT_EQ(Window->cbDatabases->currentText(), "main");
+
+    // Typed out in full, a name is picked as from the list; leaving the chooser with part of a
+    // name puts the chosen one back.
+    typed->clear();
+    QTest::keyClicks(typed, "temp");
+    EXPECT_EQ(Window->cbDatabases->currentIndex(), 1);
+    EXPECT_EQ(connection.DefaultDatabase(), "temp");
+    QTest::keyClicks(typed, "d");
+    EXPECT_EQ(connection.DefaultDatabase(), "temp");
+    QTest::keyClick(typed, Qt::Key_Backspace);
+    QTest::keyClick(typed, Qt::Key_Backspace);
+    EXPECT_EQ(typed->text(), "tem");
+    Focus(Editor());
+    EXPECT_EQ(Window->cbDatabases->currentText(), "temp");
+    EXPECT_EQ(Window->cbDatabases->count(), 3); // Enter or leaving adds nothing to the list
+    EXPECT_TRUE(Dialogs.Messages.empty());
 }
 
 TEST_F(ScriptRunWindow, AnEntryPickedFromTheListIsHighlightedWhole) {

@@ -12,14 +12,18 @@
 #include "SqlServerTypeCases.h"
 #include "StatusBar.h"
 #include "TdsServer.h"
+#include "untAbout.h"
 #include "untConnect.h"
 #include "untDataModule1.h"
 #include "untLog.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <atomic>
 #include <fstream>
@@ -166,10 +170,58 @@ TEST_F(SqlServerWindow, PrintReachesTheLogAsAnInfoMessage) {
     EXPECT_EQ(Result(), "Command Executed. ");
 }
 
-TEST_F(SqlServerWindow, AWrongPasswordShowsConnectErrorAndTheServersMessage) {
+TEST_F(SqlServerWindow, AWrongPasswordKeepsTheDialogWithTheServersMessageAndThePasswordSelected) {
+    Window->activateWindow();
     ConnectWithTheDialog("sa", "wrong");
     EXPECT_EQ(Panel(0), "Connect Error");
     EXPECT_TRUE(Panel(1).startsWith("Login failed for user 'sa'.")) << Panel(1).toStdString();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_TRUE(Dialogs.Messages[0].Text.startsWith("Login failed for user 'sa'."))
+        << Dialogs.Messages[0].Text.toStdString();
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
+    TfrmConnect* dialog = Window->findChild<TfrmConnect*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->edtUsername->text(), "sa");
+    EXPECT_EQ(dialog->edtPassword->selectedText(), "wrong");
+    EXPECT_TRUE(QTest::qWaitFor([dialog] { return dialog->edtPassword->hasFocus(); }));
+
+    // The right password typed over it connects, and the dialog goes.
+    QTest::keyClicks(dialog->edtPassword, test::tdsSaPassword);
+    QTest::keyClick(dialog->edtPassword, Qt::Key_Return);
+    EXPECT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(SqlServerWindow, TheServerLoginAndDatabaseShowInTheFirstPanelsTooltipAndTheAboutBox) {
+    ConnectWithTheDialog("sa", test::tdsSaPassword);
+    ASSERT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
+    const QString summary = Window->StatusBar1->PanelToolTip(0);
+    EXPECT_TRUE(summary.startsWith("Server: ")) << summary.toStdString();
+    EXPECT_FALSE(summary.startsWith("Server: (not reported)")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains("\nLogin: sa\n")) << summary.toStdString();
+    EXPECT_TRUE(summary.endsWith("\nDatabase: master")) << summary.toStdString();
+    DoubleClick(Window->tvTablesViews, Node(Window->tvTablesViews, "sample"));
+    EXPECT_TRUE(Window->StatusBar1->PanelToolTip(0).endsWith("\nDatabase: sample"));
+
+    // The box is modal: it is read, then closed, from within its own loop.
+    TfrmAbout* shown = nullptr;
+    QTimer::singleShot(0, [&] {
+        shown = Window->findChild<TfrmAbout*>();
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->labLogin->text(), "sa");
+        EXPECT_EQ(summary, "Server: " + shown->labServer->text() + "\nLogin: sa\nDatabase: master");
+        EXPECT_EQ(shown->labConnectedDB->text(), "sample");
+        // The login's string holds "Persist Security Info=True"; the box still keeps the
+        // password to itself.
+        EXPECT_FALSE(shown->memConnString->toPlainText().contains(test::tdsSaPassword))
+            << shown->memConnString->toPlainText().toStdString();
+        EXPECT_TRUE(shown->memConnString->toPlainText().contains("User ID=sa"));
+        shown->close();
+    });
+    Window->About1->trigger();
+    EXPECT_NE(shown, nullptr);
+    EXPECT_FALSE(summary.contains(test::tdsSaPassword));
     EXPECT_TRUE(Dialogs.Messages.empty());
 }
 

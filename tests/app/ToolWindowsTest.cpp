@@ -241,12 +241,14 @@ TEST(RtfWriter, WritesCharactersBeyondAsciiAsUnicodeWithAFallback) {
 TEST(AboutBox, IsCentredOnTheScreenAndShowsEveryLineWhole) {
     QWidget owner;
     owner.setGeometry(0, 0, 200, 150);
-    TfrmAbout about(&owner, TConnectionDetails{"demo", "03.52", "MSDASQL.1", "Provider=x"});
+    TfrmAbout about(&owner,
+                    TConnectionDetails{"demo", "03.52", "MSDASQL.1", "Provider=x", "db1", "sa"});
     about.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
     const QRect screen = about.screen()->availableGeometry();
     EXPECT_LE((about.geometry().center() - screen.center()).manhattanLength(), 2);
-    for (const char* name : {"labAuthor", "labContact"}) {
+    for (const char* name :
+         {"labAuthor", "labContact", "labServer", "labLogin", "labConnectedDB"}) {
         const auto* line = about.findChild<QLabel*>(name);
         ASSERT_NE(line, nullptr) << name;
         // The text laid out in the label's width takes no more room than the label has.
@@ -259,7 +261,8 @@ TEST(AboutBox, IsCentredOnTheScreenAndShowsEveryLineWhole) {
 }
 
 TEST(AboutBox, ShowsTheConnectionsDetailsAndTheVersion) {
-    TfrmAbout about(nullptr, TConnectionDetails{"demo", "03.52", "MSDASQL.1", "Provider=x"});
+    TfrmAbout about(nullptr,
+                    TConnectionDetails{"demo", "03.52", "MSDASQL.1", "Provider=x", "db1", "sa"});
     EXPECT_EQ(about.windowTitle(), "About ");
     EXPECT_EQ(about.Label9->text(), "2.8.6.53");
     EXPECT_EQ(about.GroupBox1->title(), "Current ADO Connection Information  ");
@@ -267,6 +270,12 @@ TEST(AboutBox, ShowsTheConnectionsDetailsAndTheVersion) {
     EXPECT_EQ(about.labVersion->text(), "03.52");
     EXPECT_EQ(about.lab7->text(), "MSDASQL.1");
     EXPECT_EQ(about.memConnString->toPlainText(), "Provider=x");
+    EXPECT_EQ(about.labServer->text(), "db1");
+    EXPECT_EQ(about.labLogin->text(), "sa");
+    // Closed, the connection is with no one.
+    TfrmAbout closed(nullptr, TConnectionDetails{"master", "03.52", "", "", "", ""});
+    EXPECT_EQ(closed.labServer->text(), "n/a");
+    EXPECT_EQ(closed.labLogin->text(), "n/a");
 }
 
 } // namespace

@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <optional>
 #include <sqlext.h>
+#include <utility>
 
 namespace velmora::ado {
 
@@ -15,6 +18,20 @@ namespace {
 
 const char* const closedMessage = "Operation is not allowed when the object is closed.";
 const char* const openMessage = "Operation is not allowed when the object is open.";
+
+// The login a connection string hands the driver, for drivers that do not name it: its user
+// name, or the account of the user's own session for a trusted connection.
+std::string loginOf(const std::string& odbcConnectionString) {
+    try {
+        const ConnectionStringItems items = parseOdbcConnectionString(odbcConnectionString);
+        const std::optional<std::string> trusted = findValue(items, "Trusted_Connection");
+        if (trusted && (sameKey(*trusted, "Yes") || sameKey(*trusted, "True")))
+            return "Windows authentication";
+        return findValue(items, {"UID", "User ID", "Username", "User"}).value_or("");
+    } catch (const EDatabaseError&) {
+        return {};
+    }
+}
 const char* const connectCancelledMessage = "The connection attempt was cancelled.";
 const char* const lostMessage =
     "The server did not answer the cancel request; the connection was closed.";
@@ -216,6 +233,8 @@ void TADOConnection::rethrowWithProviderText() const {
         throw;
     } catch (const EConnectionLost& error) {
         throw EConnectionLost(providerText(error.what()));
+    } catch (const ELoginRefused& error) {
+        throw ELoginRefused(providerText(error.what()));
     } catch (const EDatabaseError& error) {
         throw EDatabaseError(providerText(error.what()));
     }
@@ -303,17 +322,23 @@ void TADOConnection::connectToTarget() {
     sqlServerProvider_ = target.sqlServer;
     ensureDriverInstalled(target.driver, OdbcEnvironment::shared()->driverNames());
     const auto attempt = std::make_shared<OdbcConnection>();
-    const auto connect = [attempt, odbcString = target.odbcConnectionString,
+    // Asked within the bounded call: a driver may ask the server for the login's name.
+    const auto identity = std::make_shared<std::pair<std::string, std::string>>();
+    const auto connect = [attempt, identity, odbcString = target.odbcConnectionString,
                           timeout = target.connectTimeoutSeconds,
                           database = defaultDatabase_](TServerCall& call) {
         call.Report(attempt->connect(odbcString, timeout));
         const bool hasCatalogs = attempt->infoText(SQL_CATALOG_NAME) == "Y";
         if (hasCatalogs && !database.empty() && attempt->currentCatalog() != database)
             call.Report(attempt->setCurrentCatalog(database));
+        identity->first = attempt->infoText(SQL_SERVER_NAME);
+        identity->second = attempt->infoText(SQL_USER_NAME);
     };
     if (!waitFor(TServerStage::Connecting, connect))
         throw EDatabaseError(connectCancelledMessage);
     odbc_ = attempt;
+    serverName_ = identity->first;
+    userName_ = identity->second.empty() ? loginOf(target.odbcConnectionString) : identity->second;
     persistSecurityInfo_ = target.persistSecurityInfo;
     hasOpened_ = true;
     hasCatalogs_ = odbc_->infoText(SQL_CATALOG_NAME) == "Y";

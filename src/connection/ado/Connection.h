@@ -63,6 +63,11 @@ public:
     std::string DefaultDatabase() const;
     void SetDefaultDatabase(const std::string& name);
 
+    // Whom the open connection is with: the server and the login as the driver names them when
+    // it connected; empty while closed, or where the driver does not say.
+    std::string ServerName() const { return Connected() ? serverName_ : std::string(); }
+    std::string UserName() const { return Connected() ? userName_ : std::string(); }
+
     std::string Version() const;  // the ODBC driver manager's version
     std::string Provider() const; // as the connection string names it
 
@@ -134,6 +139,8 @@ private:
     bool sqlServerProvider_ = false;
     bool hasOpened_ = false;
     std::string defaultDatabase_;
+    std::string serverName_;
+    std::string userName_;
     bool hasCatalogs_ = false;
     std::string identifierQuote_ = "\"";
     GetDataAbilities getData_;

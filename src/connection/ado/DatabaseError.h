@@ -17,4 +17,11 @@ public:
     using EDatabaseError::EDatabaseError;
 };
 
+// The server refused the login: a user name or password it does not know, or a login it does
+// not allow.
+class ELoginRefused : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
 } // namespace velmora::ado
