@@ -56,7 +56,13 @@ private:
             return true;
         }
         takeMessages();
-        std::vector<Diagnostic> errors = readDiagnostics(SQL_HANDLE_STMT, statement_.handle());
+        for (Diagnostic& error : readDiagnostics(SQL_HANDLE_STMT, statement_.handle())) {
+            // A PRINT before the error comes with it.
+            const bool informational =
+                error.sqlState.starts_with("01") || (error.severity >= 0 && error.severity <= 10);
+            output_.items.push_back({informational ? TBatchItem::biMessage : TBatchItem::biError, 0,
+                                     0, std::move(error)});
+        }
         try {
             statement_.check(result, what);
         } catch (const EConnectionLost&) {
@@ -66,13 +72,6 @@ private:
                 throw;
             if (!firstError_)
                 firstError_ = std::current_exception();
-        }
-        for (Diagnostic& error : errors) {
-            // A PRINT before the error comes with it.
-            const bool informational =
-                error.sqlState.starts_with("01") || (error.severity >= 0 && error.severity <= 10);
-            output_.items.push_back({informational ? TBatchItem::biMessage : TBatchItem::biError, 0,
-                                     0, std::move(error)});
         }
         return false;
     }
