@@ -4,6 +4,7 @@
 #include "DBNavigator.h"
 #include "DatabaseChooser.h"
 #include "ErrorHandler.h"
+#include "ResultTabs.h"
 #include "ScriptEditor.h"
 #include "ScriptRunner.h"
 #include "StatusBar.h"
@@ -27,6 +28,19 @@ void TfrmMain::ConnectScriptCommands() {
     FScriptRunner->ProcessPendingRepaints = [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
+    FScriptRunner->WriteLog = [this](const std::string& Message) {
+        WriteLog(QString::fromStdString(Message));
+    };
+    FScriptRunner->ShowOutcome = [this](query::TScriptOutcome& Outcome) {
+        ResultTabs1->Show(Outcome);
+    };
+    ResultTabs1->OnVisibleSourceChanged = [this](ado::TDataSource* Source) {
+        DBNavigator1->SetDataSource(Source);
+        if (Source != nullptr)
+            ShowRecordCounter(*Source);
+    };
+    ResultTabs1->OnDataChange = [this](ado::TDataSource& Source) { ShowRecordCounter(Source); };
+    ResultTabs1->OnGoToLine = [this](size_t Line) { GoToScriptLine(Line); };
 
     DataSource1.OnDataChange = [this](ado::TDataSource& Sender, ado::TDataChange) {
         DataSource1DataChange(Sender);
@@ -44,7 +58,32 @@ void TfrmMain::ConnectScriptCommands() {
 }
 
 void TfrmMain::ExecuteScript(const QString& Script) {
-    FScriptRunner->ExecuteScript(Script.toStdString());
+    RunScriptFrom(Script, -1);
+}
+
+// `Start`: where the text begins in the editor, -1 when it is not the editor's.
+void TfrmMain::RunScriptFrom(const QString& Script, int Start) {
+    ResultTabs1->Clear();
+    DBNavigator1->SetDataSource(&DataSource1);
+    size_t firstLine = 0;
+    if (Start >= 0)
+        firstLine =
+            1 + static_cast<size_t>(QStringView(SourceEdit1->Text()).left(Start).count('\n'));
+    FScriptRunner->ExecuteScript(Script.toStdString(), firstLine);
+}
+
+void TfrmMain::GoToScriptLine(size_t Line) {
+    const QString text = SourceEdit1->Text();
+    qsizetype offset = 0;
+    for (size_t line = 1; line < Line && offset >= 0; ++line) {
+        offset = text.indexOf('\n', offset);
+        if (offset >= 0)
+            ++offset;
+    }
+    if (offset < 0)
+        return;
+    SourceEdit1->SetSelection(static_cast<int>(offset), 0);
+    SourceEdit1->Widget()->setFocus();
 }
 
 void TfrmMain::ShowResultMessage(const QString& Message) {
@@ -52,17 +91,26 @@ void TfrmMain::ShowResultMessage(const QString& Message) {
 }
 
 void TfrmMain::SelectedOnly1Click() {
-    ExecuteScript(SourceEdit1->SelectedText());
+    RunScriptFrom(SourceEdit1->SelectedText(), SourceEdit1->SelStart());
 }
 
 void TfrmMain::EntireScript1Click() {
-    ExecuteScript(SourceEdit1->SelLength() != 0 ? SourceEdit1->SelectedText()
-                                                : SourceEdit1->Text());
+    if (SourceEdit1->SelLength() != 0)
+        RunScriptFrom(SourceEdit1->SelectedText(), SourceEdit1->SelStart());
+    else
+        RunScriptFrom(SourceEdit1->Text(), 0);
 }
 
 // A closed result has no records to count; its closing shows as a state change.
 void TfrmMain::DataSource1DataChange(ado::TDataSource& Sender) {
-    const ado::TCustomADODataSet* dataSet = Sender.DataSet();
+    // Another tab's records are counted while it is in sight.
+    if (ResultTabs1->VisibleSource() != &Sender)
+        return;
+    ShowRecordCounter(Sender);
+}
+
+void TfrmMain::ShowRecordCounter(ado::TDataSource& Source) {
+    const ado::TCustomADODataSet* dataSet = Source.DataSet();
     if (dataSet == nullptr || !dataSet->Active())
         return;
     StatusBar1->SetPanelText(
