@@ -4,6 +4,7 @@
 #include "DatabaseChooser.h"
 #include "ImageList.h"
 #include "MemoScriptEditor.h"
+#include "ResultTabs.h"
 #include "SchemaTree.h"
 #include "SqlEditorSettings.h"
 #include "StatusBar.h"
@@ -172,7 +173,8 @@ void TfrmMain::CreateScriptPanel() {
     Splitter2->setHandleWidth(6);
     Splitter2->setChildrenCollapsible(false);
     Splitter2->addWidget(Stacked(Splitter2, {editor, StatusBar2}));
-    Splitter2->addWidget(Stacked(Splitter2, {DBGrid1, DBNavigator1}));
+    ResultTabs1 = new TResultTabs(DBGrid1, &DataSource1, Panel1);
+    Splitter2->addWidget(Stacked(Splitter2, {ResultTabs1, DBNavigator1}));
     Splitter2->setStretchFactor(0, 1);
     Splitter2->setStretchFactor(1, 0);
     Splitter2->setSizes({739 - 236 - 18, 236 + 18});

@@ -1,9 +1,11 @@
 // The schema browser: the databases combo, the tree of databases with their tables, views and
 // fields, and the tree of the current database's procedures with their parameters.
 #include "CustomDrawDelegate.h"
+#include "DBNavigator.h"
 #include "DatabaseChooser.h"
 #include "ErrorHandler.h"
 #include "ImageList.h"
+#include "ResultTabs.h"
 #include "SchemaCatalog.h"
 #include "SchemaLevels.h"
 #include "SchemaTree.h"
@@ -150,6 +152,9 @@ void TfrmMain::ShowTableInGrid(const QString& TableName) {
         table.Close();
         table.SetTableName(TableName.toStdString());
         table.Open();
+        // The last run's tabs do not belong with the table.
+        ResultTabs1->Clear();
+        DBNavigator1->SetDataSource(&DataSource1);
         DataSource1.SetDataSet(&table);
     } catch (const std::exception&) {
         // Some objects list their fields but cannot be opened; the grid then stays as it was.

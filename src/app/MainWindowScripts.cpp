@@ -4,6 +4,7 @@
 #include "DBNavigator.h"
 #include "DatabaseChooser.h"
 #include "ErrorHandler.h"
+#include "ResultTabs.h"
 #include "ScriptEditor.h"
 #include "ScriptRunner.h"
 #include "StatusBar.h"
@@ -37,6 +38,19 @@ void TfrmMain::ConnectScriptCommands() {
     FScriptRunner->ProcessPendingRepaints = [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
+    FScriptRunner->WriteLog = [this](const std::string& Message) {
+        WriteLog(QString::fromStdString(Message));
+    };
+    FScriptRunner->ShowOutcome = [this](query::TScriptOutcome& Outcome) {
+        ResultTabs1->Show(Outcome);
+    };
+    ResultTabs1->OnVisibleSourceChanged = [this](ado::TDataSource* Source) {
+        DBNavigator1->SetDataSource(Source);
+        if (Source != nullptr)
+            ShowRecordCounter(*Source);
+    };
+    ResultTabs1->OnDataChange = [this](ado::TDataSource& Source) { ShowRecordCounter(Source); };
+    ResultTabs1->OnGoToLine = [this](size_t Line) { GoToScriptLine(Line); };
 
     DataSource1.OnDataChange = [this](ado::TDataSource& Sender, ado::TDataChange) {
         DataSource1DataChange(Sender);
@@ -54,12 +68,37 @@ void TfrmMain::ConnectScriptCommands() {
 }
 
 void TfrmMain::ExecuteScript(const QString& Script) {
+    RunScriptFrom(Script, -1);
+}
+
+// `Start`: where the text begins in the editor, -1 when it is not the editor's.
+void TfrmMain::RunScriptFrom(const QString& Script, int Start) {
     // The run takes the grid away from a row in edit.
     if (!SettlePendingEdit())
         return;
     if (StatusBar1->PanelText(1) == NothingSelected)
         StatusBar1->SetPanelText(1, "");
-    FScriptRunner->ExecuteScript(Script.toStdString());
+    ResultTabs1->Clear();
+    DBNavigator1->SetDataSource(&DataSource1);
+    size_t firstLine = 0;
+    if (Start >= 0)
+        firstLine =
+            1 + static_cast<size_t>(QStringView(SourceEdit1->Text()).left(Start).count('\n'));
+    FScriptRunner->ExecuteScript(Script.toStdString(), firstLine);
+}
+
+void TfrmMain::GoToScriptLine(size_t Line) {
+    const QString text = SourceEdit1->Text();
+    qsizetype offset = 0;
+    for (size_t line = 1; line < Line && offset >= 0; ++line) {
+        offset = text.indexOf('\n', offset);
+        if (offset >= 0)
+            ++offset;
+    }
+    if (offset < 0)
+        return;
+    SourceEdit1->SetSelection(static_cast<int>(offset), 0);
+    SourceEdit1->Widget()->setFocus();
 }
 
 void TfrmMain::ShowResultMessage(const QString& Message) {
@@ -72,17 +111,26 @@ void TfrmMain::SelectedOnly1Click() {
         StatusBar1->SetPanelText(1, NothingSelected);
         return;
     }
-    ExecuteScript(SourceEdit1->SelectedText());
+    RunScriptFrom(SourceEdit1->SelectedText(), SourceEdit1->SelStart());
 }
 
 void TfrmMain::EntireScript1Click() {
-    ExecuteScript(SourceEdit1->SelLength() != 0 ? SourceEdit1->SelectedText()
-                                                : SourceEdit1->Text());
+    if (SourceEdit1->SelLength() != 0)
+        RunScriptFrom(SourceEdit1->SelectedText(), SourceEdit1->SelStart());
+    else
+        RunScriptFrom(SourceEdit1->Text(), 0);
 }
 
 // A closed result has no records to count; its closing shows as a state change.
 void TfrmMain::DataSource1DataChange(ado::TDataSource& Sender) {
-    const ado::TCustomADODataSet* dataSet = Sender.DataSet();
+    // Another tab's records are counted while it is in sight.
+    if (ResultTabs1->VisibleSource() != &Sender)
+        return;
+    ShowRecordCounter(Sender);
+}
+
+void TfrmMain::ShowRecordCounter(ado::TDataSource& Source) {
+    const ado::TCustomADODataSet* dataSet = Source.DataSet();
     if (dataSet == nullptr || !dataSet->Active())
         return;
     StatusBar1->SetPanelText(

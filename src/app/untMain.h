@@ -25,6 +25,7 @@ class QStyleOptionViewItem;
 class TContextMenuShortcuts;
 class TDBGrid;
 class TDBNavigator;
+class TResultTabs;
 class TDataModule1;
 class TDatabaseChooser;
 class TScriptEditor;
@@ -127,6 +128,9 @@ public:
     void SelectedOnly1Click();
     void EntireScript1Click();
     void DataSource1DataChange(velmora::ado::TDataSource& Sender);
+    void ShowRecordCounter(velmora::ado::TDataSource& Source);
+    void RunScriptFrom(const QString& Script, int Start);
+    void GoToScriptLine(size_t Line);
     void DataSource1StateChange(velmora::ado::TDataSource& Sender);
 
     // Statement and procedure templates (MainWindowTemplates.cpp).
@@ -182,6 +186,8 @@ public:
     QSplitter* Splitter2;
     TDBGrid* DBGrid1;
     TDBNavigator* DBNavigator1;
+    // The result pane's tabs around DBGrid1: later result sets and the run's messages.
+    TResultTabs* ResultTabs1;
     QPushButton* btnInvisible;
     TStatusBar* StatusBar1;
 

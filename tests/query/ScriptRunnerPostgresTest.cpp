@@ -42,3 +42,62 @@ TEST_F(ScriptRunnerOnPostgres, AMessageWithQuotesBackslashesAndLineBreaksIsShown
 }
 
 } // namespace
+
+namespace {
+
+class ScriptBatchesOnPostgres : public ScriptRunnerOnPostgres {
+protected:
+    void SetUp() override {
+        ScriptRunnerOnPostgres::SetUp();
+        runner.ShowOutcome = [this](TScriptOutcome& shown) { outcome = std::move(shown); };
+    }
+
+    std::vector<std::string> messages() const {
+        std::vector<std::string> texts;
+        for (size_t i = 0; i + 1 < outcome.Messages.size(); ++i)
+            texts.push_back(outcome.Messages[i].Text);
+        return texts;
+    }
+
+    TScriptOutcome outcome;
+};
+
+} // namespace
+
+TEST_F(ScriptBatchesOnPostgres, BatchesRunInOrderAndAFailedOneDoesNotStopTheNext) {
+    runner.ExecuteScript("create table t(x int)\r\nGO\r\n"
+                         "insert into t values (1), (2)\r\nGO 2\r\n"
+                         "insert into t values ('not a number')\r\nGO\r\n"
+                         "select count(*) as n from t\r\nGO\r\n"
+                         "select x from t order by x; select 'two' as second\r\n");
+    EXPECT_EQ(outcome.Batches, 6u);
+    EXPECT_EQ(outcome.FailedBatches, 1u);
+    ASSERT_EQ(objects.source.DataSet(), &objects.query);
+    EXPECT_EQ(objects.query.Fields(0).AsString(), "4");
+    // The last batch's two result sets are both kept, for tabs of their own.
+    ASSERT_EQ(outcome.LaterResults.size(), 2u);
+    EXPECT_EQ(outcome.LaterResults[0].rows.rowCount(), 4u);
+    EXPECT_EQ(outcome.LaterResults[1].rows.value(0, 0), "two");
+    const std::vector<std::string> shown = messages();
+    // PostgreSQL's driver counts 0 rows for a definition, and says so.
+    ASSERT_EQ(shown.size(), 7u) << ::testing::PrintToString(shown);
+    EXPECT_EQ(shown[0], "(0 rows affected)");
+    EXPECT_EQ(shown[1], "(2 rows affected)");
+    EXPECT_EQ(shown[2], "(2 rows affected)");
+    EXPECT_EQ(shown[3].substr(0, 51), "Msg 1, SQLSTATE 22P02, in the batch at line 5\nERROR");
+    EXPECT_EQ(shown[4], "(1 row affected)");
+    EXPECT_EQ(shown[5], "(4 rows affected)");
+    EXPECT_EQ(shown[6], "(1 row affected)");
+}
+
+TEST_F(ScriptBatchesOnPostgres, AStatementBeforeTheRowsNoLongerHidesThem) {
+    run("create table t(x int)");
+    runner.ExecuteScript("insert into t values (1), (2); select x * 10 as y from t order by x");
+    ASSERT_EQ(objects.source.DataSet(), &objects.dataSet);
+    EXPECT_EQ(objects.dataSet.Fields(0).AsString(), "10");
+    EXPECT_EQ(messages(), (std::vector<std::string>{"(2 rows affected)", "(2 rows affected)"}));
+    EXPECT_TRUE(outcome.ShowTabs);
+    // One result alone leaves the grid as it always was.
+    runner.ExecuteScript("select x from t order by x");
+    EXPECT_FALSE(outcome.ShowTabs);
+}

@@ -105,11 +105,16 @@ TEST_F(ScriptRunner, AnEmptyScriptEndsAsTheProvidersMessage) {
     EXPECT_EQ(history, (Texts{"", "========================"}));
 }
 
-TEST_F(ScriptRunner, BatchSeparatorLinesAreSentWhole) {
-    runner.ExecuteScript("update t set name = 'x'\r\nGO\r\nupdate t set name = 'y'");
-    EXPECT_EQ(command.CommandText(), "update t set name = 'x'\r\nGO\r\nupdate t set name = 'y'");
-    EXPECT_NE(message().find("syntax error"), std::string::npos);
-    run("select 1"); // the connection is still usable
+TEST_F(ScriptRunner, BatchSeparatorLinesEndBatchesThatRunOneAfterAnother) {
+    runner.ExecuteScript("update t set name = 'x'\r\nGO\r\nupdate t set name = 'y' where id = 2");
+    // Each batch went down the command path; without rows, the grid shows the last one's count.
+    EXPECT_EQ(command.CommandText(), "update t set name = 'y' where id = 2");
+    EXPECT_EQ(message(), "Executed : 1 affected ");
+    EXPECT_EQ(history,
+              (Texts{"update t set name = 'x'\r\nGO\r\nupdate t set name = 'y' where id = 2",
+                     "========================"}));
+    runner.ExecuteScript("select group_concat(name) from t");
+    EXPECT_EQ(shown(), Texts{"x,y,x"});
 }
 
 TEST_F(ScriptRunner, EveryRunPutsItsScriptAndASeparatorAtTheTopOfTheHistory) {

@@ -253,6 +253,8 @@ bool TADOConnection::waitFor(TServerStage stage, TServerCall::TWork work) {
         throw;
     }
     callRunning_ = false;
+    if (call->CancelRequested())
+        ++cancelledCalls_;
     if (!finished)
         return false;
     for (const Diagnostic& info : call->Infos())
@@ -409,18 +411,33 @@ void TADOConnection::checkConnected() const {
 }
 
 TRecordset TADOConnection::Execute(const std::string& commandText) {
+    lastBatch_ = {};
     checkConnected();
     fire(OnWillExecute);
     TRecordset recordset;
+    // The call's own: a call given up goes on writing it on its thread.
+    const auto output = std::make_shared<TBatchOutput>();
+    const auto keepOutput = [&] {
+        lastBatch_ = std::move(*output);
+        for (TBatchItem& item : lastBatch_.items)
+            item.diagnostic.message = providerText(item.diagnostic.message);
+    };
     try {
         recordset = onStatement<TRecordset>(
-            [commandText, getData = getData_](TServerCall& call, const OdbcStatement& statement) {
-                return executeDirect(statement, commandText, getData, call);
+            [commandText, getData = getData_, output, errorsEndStatements = sqlServerProvider_](
+                TServerCall& call, const OdbcStatement& statement) {
+                return executeDirect(statement, commandText, getData, call, *output,
+                                     errorsEndStatements);
             });
+    } catch (const EConnectionLost&) {
+        fire(OnExecuteComplete);
+        rethrowWithProviderText();
     } catch (...) {
+        keepOutput();
         fire(OnExecuteComplete);
         rethrowWithProviderText();
     }
+    keepOutput();
     fire(OnExecuteComplete);
     if (recordset.fetchCancelled && OnFetchCancelled)
         OnFetchCancelled(*this, static_cast<long>(recordset.rows.rowCount()));

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmora::ado {
@@ -71,9 +72,16 @@ public:
     std::string Version() const;  // the ODBC driver manager's version
     std::string Provider() const; // as the connection string names it
 
-    // Runs a statement (a whole batch) and returns its first result; cancelled while its rows
-    // came, the result holds those read until then (OnFetchCancelled tells how many).
+    // Runs a statement (a whole batch) and returns its first result set, or its first result
+    // when it has none; cancelled while its rows came, the result holds those read until then
+    // (OnFetchCancelled tells how many). Everything else the batch answered, in order, is kept
+    // for TakeLastBatch, also when the batch failed.
     TRecordset Execute(const std::string& commandText);
+    // What the last Execute's batch answered besides the result it returned (messages in the
+    // provider's text); taking it leaves nothing.
+    TBatchOutput TakeLastBatch() { return std::exchange(lastBatch_, {}); }
+    // How many calls the user asked to cancel, since the connection object was made.
+    unsigned long CancelledCalls() const { return cancelledCalls_; }
     // Fills `dataSet` with a schema rowset: tables (TABLE_NAME, TABLE_TYPE) or procedures
     // (PROCEDURE_NAME, as "name;number").
     void OpenSchema(TSchemaInfo schema, TCustomADODataSet& dataSet);
@@ -147,6 +155,8 @@ private:
     bool driverCancels_ = false; // SQLCancel from another thread is safe
     bool inTransaction_ = false;
     std::vector<TCustomADODataSet*> dataSets_;
+    TBatchOutput lastBatch_;
+    unsigned long cancelledCalls_ = 0;
 };
 
 // Raises EDatabaseError naming the driver, and how to install it, when it is not among the

@@ -65,6 +65,36 @@ bool connectionDead(SQLHDBC connection) {
            dead == SQL_CD_TRUE;
 }
 
+// The SQL Server drivers' own diagnostic fields (sqlncli.h); other drivers refuse them.
+constexpr SQLSMALLINT serverMessageState = -1150;
+constexpr SQLSMALLINT serverSeverity = -1151;
+constexpr SQLSMALLINT serverProcedure = -1153;
+constexpr SQLSMALLINT serverLine = -1154;
+
+void readServerFields(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT record,
+                      Diagnostic& diagnostic) {
+    SQLINTEGER number = 0;
+    if (SQL_SUCCEEDED(SQLGetDiagFieldW(handleType, handle, record, serverSeverity, &number,
+                                       SQL_IS_INTEGER, nullptr)))
+        diagnostic.severity = static_cast<int>(number);
+    number = 0;
+    if (SQL_SUCCEEDED(SQLGetDiagFieldW(handleType, handle, record, serverMessageState, &number,
+                                       SQL_IS_INTEGER, nullptr)))
+        diagnostic.state = static_cast<int>(number);
+    // An unsigned 16-bit number, which some drivers write as a whole integer.
+    SQLINTEGER line = 0;
+    if (SQL_SUCCEEDED(SQLGetDiagFieldW(handleType, handle, record, serverLine, &line,
+                                       SQL_IS_INTEGER, nullptr)))
+        diagnostic.line = static_cast<int>(line & 0xFFFF);
+    SQLWCHAR procedure[256] = {};
+    SQLSMALLINT bytes = 0;
+    if (SQL_SUCCEEDED(SQLGetDiagFieldW(handleType, handle, record, serverProcedure, procedure,
+                                       sizeof(procedure) - sizeof(SQLWCHAR), &bytes)) &&
+        bytes > 0)
+        diagnostic.procedure = fromSqlWideBuffer(procedure, std::size(procedure),
+                                                 static_cast<size_t>(bytes) / sizeof(SQLWCHAR));
+}
+
 } // namespace
 
 std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
@@ -84,9 +114,11 @@ std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle
         }
         if (!SQL_SUCCEEDED(result))
             break;
-        records.push_back(
-            {fromSqlWideBuffer(state, std::size(state), 5), static_cast<int>(nativeError),
-             fromSqlWideBuffer(message.data(), message.size(), reportedLength(length))});
+        Diagnostic diagnostic{
+            fromSqlWideBuffer(state, std::size(state), 5), static_cast<int>(nativeError),
+            fromSqlWideBuffer(message.data(), message.size(), reportedLength(length))};
+        readServerFields(handleType, handle, record, diagnostic);
+        records.push_back(std::move(diagnostic));
     }
     return records;
 }

@@ -6,14 +6,25 @@
 #include <sql.h>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmora::ado {
 
 struct Diagnostic {
+    Diagnostic() = default;
+    Diagnostic(std::string sqlStateOf, int native, std::string text)
+        : sqlState(std::move(sqlStateOf)), nativeError(native), message(std::move(text)) {}
+
     std::string sqlState;
     int nativeError = 0;
     std::string message;
+    // SQL Server's own fields of a message, where the driver reports them (else -1, 0, empty):
+    // its severity, its state, its line in the batch (or in the procedure named).
+    int severity = -1;
+    int state = -1;
+    int line = 0;
+    std::string procedure;
 };
 
 std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);

@@ -434,3 +434,61 @@ TEST_F(FreeTds, NativelyFetchedValuesReadAsTheDriversOwnText) {
     EXPECT_EQ(query.CellText(2, 8), "0999-02-03");
     EXPECT_EQ(query.CellText(2, 9), "6F9619FF-8B86-D011-B42D-00C04FC964FF");
 }
+
+namespace {
+
+// A batch's items as lines: "rows 0", "count 2", "message text", "error 208 text".
+std::vector<std::string> itemLines(const TBatchOutput& output) {
+    std::vector<std::string> lines;
+    for (const TBatchItem& item : output.items) {
+        const Diagnostic& d = item.diagnostic;
+        switch (item.kind) {
+        case TBatchItem::biResult:
+            lines.push_back("rows " + std::to_string(item.result));
+            break;
+        case TBatchItem::biCount:
+            lines.push_back("count " + std::to_string(item.count));
+            break;
+        case TBatchItem::biMessage:
+            lines.push_back("message " + d.message);
+            break;
+        case TBatchItem::biError:
+            // FreeTDS passes on no severity, state or line (SQL_DIAG_SS_*).
+            lines.push_back("error " + std::to_string(d.nativeError) + " " + d.message);
+            break;
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST_F(FreeTds, EveryResultSetCountMessageAndErrorOfABatchComesInOrder) {
+    const std::string table = ownTable("answers");
+    TADOCommand command;
+    command.SetConnection(&connection);
+    command.SetCommandText("create table " + table + " (id int)");
+    command.Execute();
+    connection.TakeLastBatch();
+    command.SetCommandText("insert into " + table + " values (1), (2)\nselect id from " + table +
+                           "\nprint 'between'\nraiserror('bad %d', 16, 2, 7)\nselect count(*) "
+                           "as n from " +
+                           table);
+    TRecordset first = command.Execute();
+    ASSERT_TRUE(first.IsOpen());
+    EXPECT_EQ(first.rows.rowCount(), 2u);
+    TBatchOutput output = connection.TakeLastBatch();
+    EXPECT_EQ(itemLines(output),
+              (std::vector<std::string>{"count 2", "rows 0", "count 2", "message between",
+                                        "error 50000 bad 7", "rows 1", "count 1"}));
+    ASSERT_EQ(output.results.size(), 1u);
+    TADODataSet second;
+    second.SetRecordset(std::move(output.results[0]));
+    EXPECT_EQ(second.FieldByName("n").AsString(), "2");
+    // Without a result set the first error is raised, and the items are still there.
+    EXPECT_EQ(errorOf("print 'first'\nselect * from nowhere_at_all"),
+              "Invalid object name 'nowhere_at_all'.");
+    EXPECT_EQ(itemLines(connection.TakeLastBatch()),
+              (std::vector<std::string>{"message first",
+                                        "error 208 Invalid object name 'nowhere_at_all'."}));
+}
