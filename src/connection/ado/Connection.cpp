@@ -222,7 +222,8 @@ void TADOConnection::rethrowWithProviderText() const {
 bool TADOConnection::waitFor(TServerStage stage, TServerCall::TWork work) {
     if (callRunning_)
         throw EDatabaseError("The connection is still waiting for the server.");
-    const auto call = std::make_shared<TServerCall>(stage, driverCancels_, std::move(work));
+    const auto call = std::make_shared<TServerCall>(
+        stage, stage == TServerStage::Connecting ? TCancelRoute{} : cancelRoute_, std::move(work));
     callRunning_ = true;
     bool finished = false;
     try {
@@ -322,7 +323,8 @@ void TADOConnection::connectToTarget() {
     getData_ = GetDataAbilities::fromMask(odbc_->infoMask(SQL_GETDATA_EXTENSIONS), target.sqlServer,
                                           target.sqlServer);
     // SQLite's driver closes the statement inside SQLCancel, under the call it would stop.
-    driverCancels_ = odbc_->infoText(SQL_DBMS_NAME) != "SQLite";
+    cancelRoute_ = {odbc_->infoText(SQL_DBMS_NAME) != "SQLite", odbc_->handle(),
+                    driverCancelOf(odbc_->handle())};
     inTransaction_ = false;
     lostReason_.clear();
 }

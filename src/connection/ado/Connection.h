@@ -137,7 +137,7 @@ private:
     bool hasCatalogs_ = false;
     std::string identifierQuote_ = "\"";
     GetDataAbilities getData_;
-    bool driverCancels_ = false; // SQLCancel from another thread is safe
+    TCancelRoute cancelRoute_; // how Cancel reaches the open connection's driver
     bool inTransaction_ = false;
     std::vector<TCustomADODataSet*> dataSets_;
 };

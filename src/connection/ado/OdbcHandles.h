@@ -63,6 +63,7 @@ public:
     std::vector<Diagnostic> connect(const std::string& connectionString, int timeoutSeconds);
     void disconnect();
     bool connected() const { return connected_; }
+    SQLHDBC handle() const { return handle_; }
 
     std::shared_ptr<OdbcStatement> createStatement();
 
