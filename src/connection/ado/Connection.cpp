@@ -19,6 +19,9 @@ const char* const openMessage = "Operation is not allowed when the object is ope
 const char* const connectCancelledMessage = "The connection attempt was cancelled.";
 const char* const lostMessage =
     "The server did not answer the cancel request; the connection was closed.";
+const char* const cutOffMessage =
+    "The server did not answer the cancel request; the connection to it was cut off, so the "
+    "server ends the session and rolls back what was not committed.";
 
 std::string installHint(const std::string& driver) {
     if (sameKey(driver, defaultSqlServerDriver))
@@ -266,16 +269,17 @@ Result TADOConnection::onStatement(
     return std::move(*result);
 }
 
-// The call that was given up keeps the old handles until its driver call returns; the datasets
-// keep their rows.
+// The call that was given up keeps the old handles until its driver call returns, which the cut
+// socket makes it do at once; the datasets keep their rows.
 void TADOConnection::loseConnection() {
     fire(OnBeforeDisconnect);
+    const bool cut = odbc_->cutOff();
     odbc_ = std::make_shared<OdbcConnection>();
     inTransaction_ = false;
-    lostReason_ = lostMessage;
+    lostReason_ = cut ? cutOffMessage : lostMessage;
     fire(OnDisconnect);
     fire(OnAfterDisconnect);
-    throw EConnectionLost(lostMessage);
+    throw EConnectionLost(lostReason_);
 }
 
 void TADOConnection::Open() {
@@ -310,8 +314,10 @@ void TADOConnection::connectToTarget() {
         if (hasCatalogs && !database.empty() && attempt->currentCatalog() != database)
             call.Report(attempt->setCurrentCatalog(database));
     };
-    if (!waitFor(TServerStage::Connecting, connect))
+    if (!waitFor(TServerStage::Connecting, connect)) {
+        attempt->cutOff(); // its login ends now rather than at the timeout
         throw EDatabaseError(connectCancelledMessage);
+    }
     odbc_ = attempt;
     persistSecurityInfo_ = target.persistSecurityInfo;
     hasOpened_ = true;

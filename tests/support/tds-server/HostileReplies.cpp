@@ -3,7 +3,9 @@
 #include "TdsTypeCodes.h"
 #include "Text.h"
 
+#include <chrono>
 #include <string_view>
+#include <thread>
 
 namespace velmora::tds {
 
@@ -39,6 +41,8 @@ void writeEndlessValue(Reply& reply, Channel& channel) {
         reply.out.raw(chunk);
         channel.write(reply.out.bytes());
         reply.out.clear();
+        // A chunk at a time, as a server reads a long value: some 8 MB a second.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
         if (channel.attentionArrived()) {
             reply.out.u32(0); // the terminator: the value, and its row, end here
             channel.write(reply.out.bytes());
