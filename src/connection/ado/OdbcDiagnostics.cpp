@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <sqlext.h>
+#include <unordered_set>
 
 namespace velmora::ado {
 
@@ -12,10 +14,12 @@ namespace {
 
 const char* const lostConnectionText = "The connection to the server is broken.";
 
+// The messages, one per line, each once.
 std::string diagnosticText(const std::vector<Diagnostic>& diagnostics, std::string_view fallback) {
     std::string text;
+    std::unordered_set<std::string_view> seen;
     for (const Diagnostic& diagnostic : diagnostics) {
-        if (diagnostic.message.empty() || text.find(diagnostic.message) != std::string::npos)
+        if (diagnostic.message.empty() || !seen.insert(diagnostic.message).second)
             continue;
         if (!text.empty())
             text += '\n';
@@ -58,28 +62,80 @@ bool connectionDead(SQLHDBC connection) {
 
 } // namespace
 
-std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
-    std::vector<Diagnostic> records;
-    for (SQLSMALLINT record = 1;; ++record) {
-        SQLWCHAR state[6] = {};
-        SQLINTEGER nativeError = 0;
-        SQLSMALLINT length = 0;
-        SqlWString message(512, 0);
-        SQLRETURN result =
-            SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
-                           static_cast<SQLSMALLINT>(message.size()), &length);
-        if (result == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
-            message.assign(static_cast<size_t>(length) + 1, 0);
-            result = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
-                                    static_cast<SQLSMALLINT>(message.size()), &length);
-        }
-        if (!SQL_SUCCEEDED(result))
-            break;
-        message.resize(static_cast<size_t>(length));
-        records.push_back(
-            {fromSqlWide(state, 5), static_cast<int>(nativeError), fromSqlWide(message)});
+void TDiagnosticCap::add(Diagnostic diagnostic) {
+    if (diagnostic.omitted > 0)
+        return skip(diagnostic.omitted); // a capped list's gap, joining this one's
+    if (head_.size() < kept)
+        return head_.push_back(std::move(diagnostic));
+    tail_.push_back(std::move(diagnostic));
+    if (tail_.size() > kept) {
+        tail_.pop_front();
+        ++omitted_;
     }
+}
+
+void TDiagnosticCap::add(std::vector<Diagnostic> diagnostics) {
+    for (Diagnostic& diagnostic : diagnostics)
+        add(std::move(diagnostic));
+}
+
+std::vector<Diagnostic> TDiagnosticCap::records() const {
+    std::vector<Diagnostic> records = head_;
+    if (omitted_ > 0)
+        records.push_back({"", 0, "(" + std::to_string(omitted_) + " more messages)", omitted_});
+    records.insert(records.end(), tail_.begin(), tail_.end());
     return records;
+}
+
+namespace {
+
+// Record `record` of the handle; nothing when there is none.
+std::optional<Diagnostic> diagnosticRecord(SQLSMALLINT handleType, SQLHANDLE handle,
+                                           SQLSMALLINT record) {
+    SQLWCHAR state[6] = {};
+    SQLINTEGER nativeError = 0;
+    SQLSMALLINT length = 0;
+    SqlWString message(512, 0);
+    SQLRETURN result =
+        SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
+                       static_cast<SQLSMALLINT>(message.size()), &length);
+    if (result == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
+        message.assign(static_cast<size_t>(length) + 1, 0);
+        result = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
+                                static_cast<SQLSMALLINT>(message.size()), &length);
+    }
+    if (!SQL_SUCCEEDED(result))
+        return std::nullopt;
+    message.resize(static_cast<size_t>(length));
+    return Diagnostic{fromSqlWide(state, 5), static_cast<int>(nativeError), fromSqlWide(message),
+                      0};
+}
+
+} // namespace
+
+std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
+    TDiagnosticCap cap;
+    // Record numbers are SQLSMALLINTs: a driver cannot number more than 32767 of them.
+    constexpr SQLINTEGER lastNumber = 32767;
+    SQLINTEGER count = 0;
+    const bool counted =
+        SQL_SUCCEEDED(SQLGetDiagFieldW(handleType, handle, 0, SQL_DIAG_NUMBER, &count, 0, nullptr));
+    const SQLINTEGER skipFrom = static_cast<SQLINTEGER>(TDiagnosticCap::kept) + 1;
+    const SQLINTEGER skipTo =
+        counted ? std::min(count, lastNumber) - static_cast<SQLINTEGER>(TDiagnosticCap::kept) : 0;
+    for (SQLINTEGER record = 1; record <= lastNumber; ++record) {
+        if (record == skipFrom && skipTo >= skipFrom) {
+            cap.skip(static_cast<size_t>(skipTo - skipFrom + 1));
+            record = skipTo;
+            continue;
+        }
+        std::optional<Diagnostic> diagnostic =
+            diagnosticRecord(handleType, handle, static_cast<SQLSMALLINT>(record));
+        if (!diagnostic)
+            break;
+        cap.add(std::move(*diagnostic));
+    }
+    return cap.records();
 }
 
 void throwDiagnostics(const std::vector<Diagnostic>& diagnostics, std::string_view fallback,

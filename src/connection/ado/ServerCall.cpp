@@ -51,8 +51,8 @@ bool TServerCall::cancelIfWaiting() {
     return true;
 }
 
-void TServerCall::Report(const std::vector<Diagnostic>& infos) {
-    infos_.insert(infos_.end(), infos.begin(), infos.end());
+void TServerCall::Report(std::vector<Diagnostic> infos) {
+    infos_.add(std::move(infos));
 }
 
 void TServerCall::RethrowError() const {

@@ -56,15 +56,16 @@ public:
     // For the work, on its thread.
     void SetStage(TServerStage stage) { stage_.store(stage, std::memory_order_relaxed); }
     void SetRowsFetched(long rows) { rows_.store(rows, std::memory_order_relaxed); }
-    // Informational records are kept and reported by the caller once the call has finished.
-    void Report(const std::vector<Diagnostic>& infos);
+    // Informational records are kept (the first and last thousand: TDiagnosticCap) and
+    // reported by the caller once the call has finished.
+    void Report(std::vector<Diagnostic> infos);
 
     // Makes a driver call on the statement that Cancel stops (where the driver allows it).
     // After a cancel request, raises the error of a cancelled call instead.
     SQLRETURN Cancellable(SQLHSTMT statement, const std::function<SQLRETURN()>& driverCall);
 
     // Once Finished, on the caller's thread.
-    const std::vector<Diagnostic>& Infos() const { return infos_; }
+    std::vector<Diagnostic> Infos() const { return infos_.records(); }
     void RethrowError() const;
 
 private:
@@ -82,7 +83,7 @@ private:
     std::mutex cancelMutex_;                 // a cancel never meets a statement that is being freed
     SQLHSTMT cancelTarget_ = SQL_NULL_HSTMT; // the driver manager's handle
     SQLHSTMT driverCancelTarget_ = SQL_NULL_HSTMT; // the driver's own
-    std::vector<Diagnostic> infos_;
+    TDiagnosticCap infos_;
     std::exception_ptr error_;
 };
 

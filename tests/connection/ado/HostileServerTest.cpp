@@ -4,6 +4,7 @@
 // sockets or memory behind.
 #include "AdoTestSupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -198,4 +199,36 @@ TEST_F(HostileServer, AGivenUpCallEndsTheSessionAndItsTransactionOnTheServer) {
     EXPECT_EQ(inserted, "no error");
     other.Execute("declare @n int; set @n = (select count(*) from given_up); print @n");
     EXPECT_EQ(infos, (std::vector<std::string>{"1"})); // the uncommitted row was rolled back
+}
+
+// A reply of thousands of messages: the first and the last thousand are kept for the user, with
+// the number of the rest between them, for infos as for errors.
+TEST_F(HostileServer, OfThousandsOfMessagesTheFirstAndLastThousandAreKept) {
+    TTdsServerProcess infos({"--infos", "5000"});
+    TADOConnection connection;
+    connection.SetConnectionString(tdsConnectionString(infos.Port()));
+    connection.Open();
+    std::vector<std::string> reported;
+    connection.OnInfoMessage = [&](TADOConnection&, const TADOError& info) {
+        reported.push_back(info.Description);
+    };
+    connection.Execute("select 1");
+    ASSERT_EQ(reported.size(), 2001u);
+    EXPECT_EQ(reported[0], "Message 1 of 5000.");
+    EXPECT_EQ(reported[999], "Message 1000 of 5000.");
+    EXPECT_EQ(reported[1000], "(3000 more messages)");
+    EXPECT_EQ(reported[1001], "Message 4001 of 5000.");
+    EXPECT_EQ(reported[2000], "Message 5000 of 5000.");
+
+    TTdsServerProcess errors({"--errors", "2500"});
+    connection.OnInfoMessage = nullptr;
+    connection.Close();
+    connection.SetConnectionString(tdsConnectionString(errors.Port()));
+    connection.Open();
+    const std::string error = errorOf([&] { connection.Execute("select 1"); });
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 2000);
+    EXPECT_EQ(error.substr(0, error.find('\n')), "Error 1 of 2500.");
+    EXPECT_NE(error.find("\nError 1000 of 2500.\n(500 more messages)\nError 1501 of 2500.\n"),
+              std::string::npos);
+    EXPECT_EQ(error.substr(error.rfind('\n') + 1), "Error 2500 of 2500.");
 }
