@@ -32,6 +32,14 @@ protected:
 // call ends (cancelled, or with the messages if it was too late) and the connection goes on.
 TEST_F(HostileServer, CancelAtAnyMomentOfAReplyWithThousandsOfMessagesNeverCrashes) {
     TTdsServerProcess server({"--errors", "1500"});
+    {
+        // The cancel goes around the driver manager, to FreeTDS's own SQLCancel.
+        OdbcConnection odbc;
+        odbc.connect(tdsOdbcConnectionString(server.Port(), "master"), 15);
+        EXPECT_NE(driverCancelOf(odbc.handle()), nullptr);
+        const auto statement = odbc.createStatement();
+        EXPECT_NE(driverStatementOf(odbc.handle(), statement->handle()), SQL_NULL_HSTMT);
+    }
     TADOConnection connection;
     connection.SetConnectionString(tdsConnectionString(server.Port()));
     connection.Open();
