@@ -38,7 +38,7 @@ TEST_F(HostileServer, CancelAtAnyMomentOfAReplyWithThousandsOfMessagesNeverCrash
         odbc.connect(tdsOdbcConnectionString(server.Port(), "master"), 15);
         EXPECT_NE(driverCancelOf(odbc.handle()), nullptr);
         const auto statement = odbc.createStatement();
-        EXPECT_NE(driverStatementOf(odbc.handle(), statement->handle()), SQL_NULL_HSTMT);
+        EXPECT_NE(driverStatementOf(odbc.handle(), statement->handle()), nullptr);
     }
     TADOConnection connection;
     connection.SetConnectionString(tdsConnectionString(server.Port()));
