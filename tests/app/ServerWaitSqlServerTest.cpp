@@ -95,8 +95,10 @@ TEST_F(ServerWaitSqlServer, AServerThatStoppedAnsweringIsGivenUpWithItsConnectio
     server.Resume();
     EXPECT_LT(waited, 10000); // given up: it would wait for ever
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
-    EXPECT_EQ(Dialogs.Messages[0].Text,
-              "The server did not answer the cancel request; the connection was closed.");
+    EXPECT_EQ(
+        Dialogs.Messages[0].Text,
+        "The server did not answer the cancel request; the connection to it was cut off, so the "
+        "server ends the session and rolls back what was not committed.");
     EXPECT_FALSE(Window->ConnectionOpen());
     EXPECT_EQ(Panel(0), "Connection Lost");
     EXPECT_TRUE(frmLog->Text().contains("ADO Connection : After Disconnect"));

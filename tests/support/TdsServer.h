@@ -72,7 +72,8 @@ inline std::string tdsOdbcConnectionString(int port, const std::string& database
 
 // A server of the test's own, on fresh databases in a temporary folder, stopped (or killed
 // before) when the object goes; it can be paused. Options are the server's: "--stall",
-// "--drop-after-rows", "N", "--encryption", "on".
+// "--drop-after-rows", "N", "--encryption", "on", and the hostile modes "--errors", "N",
+// "--infos", "N", "--endless-value", "--deaf-rows" (tds-server/HostileReplies.h).
 class TTdsServerProcess {
 public:
     explicit TTdsServerProcess(const std::vector<std::string>& options = {}) {

@@ -35,6 +35,9 @@ std::string loginOf(const std::string& odbcConnectionString) {
 const char* const connectCancelledMessage = "The connection attempt was cancelled.";
 const char* const lostMessage =
     "The server did not answer the cancel request; the connection was closed.";
+const char* const cutOffMessage =
+    "The server did not answer the cancel request; the connection to it was cut off, so the "
+    "server ends the session and rolls back what was not committed.";
 
 std::string installHint(const std::string& driver) {
     if (sameKey(driver, defaultSqlServerDriver))
@@ -243,7 +246,8 @@ void TADOConnection::rethrowWithProviderText() const {
 bool TADOConnection::waitFor(TServerStage stage, TServerCall::TWork work) {
     if (callRunning_)
         throw EDatabaseError("The connection is still waiting for the server.");
-    const auto call = std::make_shared<TServerCall>(stage, driverCancels_, std::move(work));
+    const auto call = std::make_shared<TServerCall>(
+        stage, stage == TServerStage::Connecting ? TCancelRoute{} : cancelRoute_, std::move(work));
     callRunning_ = true;
     bool finished = false;
     try {
@@ -288,16 +292,17 @@ Result TADOConnection::onStatement(
     return std::move(*result);
 }
 
-// The call that was given up keeps the old handles until its driver call returns; the datasets
-// keep their rows.
+// The call that was given up keeps the old handles until its driver call returns, which the cut
+// socket makes it do at once; the datasets keep their rows.
 void TADOConnection::loseConnection() {
     fire(OnBeforeDisconnect);
+    const bool cut = odbc_->cutOff();
     odbc_ = std::make_shared<OdbcConnection>();
     inTransaction_ = false;
-    lostReason_ = lostMessage;
+    lostReason_ = cut ? cutOffMessage : lostMessage;
     fire(OnDisconnect);
     fire(OnAfterDisconnect);
-    throw EConnectionLost(lostMessage);
+    throw EConnectionLost(lostReason_);
 }
 
 void TADOConnection::Open() {
@@ -336,8 +341,10 @@ void TADOConnection::connectToTarget() {
         identity->first = attempt->infoText(SQL_SERVER_NAME);
         identity->second = attempt->infoText(SQL_USER_NAME);
     };
-    if (!waitFor(TServerStage::Connecting, connect))
+    if (!waitFor(TServerStage::Connecting, connect)) {
+        attempt->cutOff(); // its login ends now rather than at the timeout
         throw EDatabaseError(connectCancelledMessage);
+    }
     odbc_ = attempt;
     serverName_ = identity->first;
     userName_ = identity->second.empty() ? loginOf(target.odbcConnectionString) : identity->second;
@@ -351,7 +358,8 @@ void TADOConnection::connectToTarget() {
     getData_ = GetDataAbilities::fromMask(odbc_->infoMask(SQL_GETDATA_EXTENSIONS), target.sqlServer,
                                           target.sqlServer);
     // SQLite's driver closes the statement inside SQLCancel, under the call it would stop.
-    driverCancels_ = odbc_->infoText(SQL_DBMS_NAME) != "SQLite";
+    cancelRoute_ = {odbc_->infoText(SQL_DBMS_NAME) != "SQLite", odbc_->handle(),
+                    driverCancelOf(odbc_->handle())};
     inTransaction_ = false;
     lostReason_.clear();
 }

@@ -152,7 +152,7 @@ private:
     bool hasCatalogs_ = false;
     std::string identifierQuote_ = "\"";
     GetDataAbilities getData_;
-    bool driverCancels_ = false; // SQLCancel from another thread is safe
+    TCancelRoute cancelRoute_; // how Cancel reaches the open connection's driver
     bool inTransaction_ = false;
     std::vector<TCustomADODataSet*> dataSets_;
     TBatchOutput lastBatch_;

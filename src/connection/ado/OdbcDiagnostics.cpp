@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <optional>
 #include <sqlext.h>
+#include <unordered_set>
 
 namespace velmora::ado {
 
@@ -13,10 +15,12 @@ namespace {
 
 const char* const lostConnectionText = "The connection to the server is broken.";
 
+// The messages, one per line, each once.
 std::string diagnosticText(const std::vector<Diagnostic>& diagnostics, std::string_view fallback) {
     std::string text;
+    std::unordered_set<std::string_view> seen;
     for (const Diagnostic& diagnostic : diagnostics) {
-        if (diagnostic.message.empty() || text.find(diagnostic.message) != std::string::npos)
+        if (diagnostic.message.empty() || !seen.insert(diagnostic.message).second)
             continue;
         if (!text.empty())
             text += '\n';
@@ -47,14 +51,6 @@ bool reportsLostConnection(const Diagnostic& diagnostic) {
             isOneOf(freeTdsSocketErrors, diagnostic.nativeError));
 }
 
-// Whether a record says that the server refused the login: SQLSTATE class 28 (invalid
-// authorization specification), or SQL Server's "Login failed" under whatever state the driver
-// gives it.
-bool reportsRefusedLogin(const Diagnostic& diagnostic) {
-    constexpr int sqlServerLoginFailed = 18456;
-    return diagnostic.sqlState.starts_with("28") || diagnostic.nativeError == sqlServerLoginFailed;
-}
-
 // Asked after a failure whose records give no such reason: FreeTDS says only "Unknown error"
 // when it finds the server's socket closed before a reply.
 bool connectionDead(SQLHDBC connection) {
@@ -64,6 +60,38 @@ bool connectionDead(SQLHDBC connection) {
                SQLGetConnectAttrW(connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
            dead == SQL_CD_TRUE;
 }
+
+} // namespace
+
+void TDiagnosticCap::add(Diagnostic diagnostic) {
+    if (diagnostic.omitted > 0)
+        return skip(diagnostic.omitted); // a capped list's gap, joining this one's
+    if (head_.size() < kept)
+        return head_.push_back(std::move(diagnostic));
+    tail_.push_back(std::move(diagnostic));
+    if (tail_.size() > kept) {
+        tail_.pop_front();
+        ++omitted_;
+    }
+}
+
+void TDiagnosticCap::add(std::vector<Diagnostic> diagnostics) {
+    for (Diagnostic& diagnostic : diagnostics)
+        add(std::move(diagnostic));
+}
+
+std::vector<Diagnostic> TDiagnosticCap::records() const {
+    std::vector<Diagnostic> records = head_;
+    if (omitted_ > 0) {
+        Diagnostic gap("", 0, "(" + std::to_string(omitted_) + " more messages)");
+        gap.omitted = omitted_;
+        records.push_back(std::move(gap));
+    }
+    records.insert(records.end(), tail_.begin(), tail_.end());
+    return records;
+}
+
+namespace {
 
 // The SQL Server drivers' own diagnostic fields (sqlncli.h); other drivers refuse them.
 constexpr SQLSMALLINT serverMessageState = -1150;
@@ -95,40 +123,60 @@ void readServerFields(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT reco
                                                  static_cast<size_t>(bytes) / sizeof(SQLWCHAR));
 }
 
+// Record `record` of the handle; nothing when there is none.
+std::optional<Diagnostic> diagnosticRecord(SQLSMALLINT handleType, SQLHANDLE handle,
+                                           SQLSMALLINT record) {
+    SQLWCHAR state[6] = {};
+    SQLINTEGER nativeError = 0;
+    SQLSMALLINT length = 0;
+    SqlWString message(512, 0);
+    SQLRETURN result =
+        SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
+                       static_cast<SQLSMALLINT>(message.size()), &length);
+    if (result == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
+        message.assign(static_cast<size_t>(length) + 1, 0);
+        result = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
+                                static_cast<SQLSMALLINT>(message.size()), &length);
+    }
+    if (!SQL_SUCCEEDED(result))
+        return std::nullopt;
+    Diagnostic diagnostic{
+        fromSqlWideBuffer(state, std::size(state), 5), static_cast<int>(nativeError),
+        fromSqlWideBuffer(message.data(), message.size(), reportedLength(length))};
+    readServerFields(handleType, handle, record, diagnostic);
+    return diagnostic;
+}
+
 } // namespace
 
 std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
-    std::vector<Diagnostic> records;
-    for (SQLSMALLINT record = 1;; ++record) {
-        SQLWCHAR state[6] = {};
-        SQLINTEGER nativeError = 0;
-        SQLSMALLINT length = 0;
-        SqlWString message(512, 0);
-        SQLRETURN result =
-            SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
-                           static_cast<SQLSMALLINT>(message.size()), &length);
-        if (result == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
-            message.assign(static_cast<size_t>(length) + 1, 0);
-            result = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
-                                    static_cast<SQLSMALLINT>(message.size()), &length);
+    TDiagnosticCap cap;
+    // Record numbers are SQLSMALLINTs: a driver cannot number more than 32767 of them.
+    constexpr SQLINTEGER lastNumber = 32767;
+    SQLINTEGER count = 0;
+    const bool counted =
+        SQL_SUCCEEDED(SQLGetDiagFieldW(handleType, handle, 0, SQL_DIAG_NUMBER, &count, 0, nullptr));
+    const SQLINTEGER skipFrom = static_cast<SQLINTEGER>(TDiagnosticCap::kept) + 1;
+    const SQLINTEGER skipTo =
+        counted ? std::min(count, lastNumber) - static_cast<SQLINTEGER>(TDiagnosticCap::kept) : 0;
+    for (SQLINTEGER record = 1; record <= lastNumber; ++record) {
+        if (record == skipFrom && skipTo >= skipFrom) {
+            cap.skip(static_cast<size_t>(skipTo - skipFrom + 1));
+            record = skipTo;
+            continue;
         }
-        if (!SQL_SUCCEEDED(result))
+        std::optional<Diagnostic> diagnostic =
+            diagnosticRecord(handleType, handle, static_cast<SQLSMALLINT>(record));
+        if (!diagnostic)
             break;
-        Diagnostic diagnostic{
-            fromSqlWideBuffer(state, std::size(state), 5), static_cast<int>(nativeError),
-            fromSqlWideBuffer(message.data(), message.size(), reportedLength(length))};
-        readServerFields(handleType, handle, record, diagnostic);
-        records.push_back(std::move(diagnostic));
+        cap.add(std::move(*diagnostic));
     }
-    return records;
+    return cap.records();
 }
 
 void throwDiagnostics(const std::vector<Diagnostic>& diagnostics, std::string_view fallback,
                       SQLHDBC openConnection) {
     const std::string message = diagnosticText(diagnostics, fallback);
-    if (std::any_of(diagnostics.begin(), diagnostics.end(),
-                    [](const Diagnostic& diagnostic) { return reportsRefusedLogin(diagnostic); }))
-        throw ELoginRefused(message);
     if (std::any_of(diagnostics.begin(), diagnostics.end(),
                     [](const Diagnostic& diagnostic) { return reportsLostConnection(diagnostic); }))
         throw EConnectionLost(message);

@@ -3,6 +3,7 @@
 // EDatabaseError carrying the driver's own text.
 #include "DatabaseError.h"
 
+#include <deque>
 #include <sql.h>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@ struct Diagnostic {
     std::string sqlState;
     int nativeError = 0;
     std::string message;
+    size_t omitted = 0; // in a capped list, the record that stands for this many left out
     // SQL Server's own fields of a message, where the driver reports them (else -1, 0, empty):
     // its severity, its state, its line in the batch (or in the procedure named).
     int severity = -1;
@@ -27,6 +29,28 @@ struct Diagnostic {
     std::string procedure;
 };
 
+// What is kept of many records for the user to see: the first and the last thousand, and in
+// between a record of its own that tells how many were left out ("(18000 more messages)").
+// Adding is constant time, whatever the number of records.
+class TDiagnosticCap {
+public:
+    static constexpr size_t kept = 1000; // at each end
+
+    void add(Diagnostic diagnostic);
+    void add(std::vector<Diagnostic> diagnostics);
+    // Records that are counted but were never read (see readDiagnostics).
+    void skip(size_t count) { omitted_ += count; }
+    size_t omitted() const { return omitted_; }
+    std::vector<Diagnostic> records() const;
+
+private:
+    std::vector<Diagnostic> head_;
+    std::deque<Diagnostic> tail_;
+    size_t omitted_ = 0;
+};
+
+// The handle's records, capped as TDiagnosticCap keeps them; the records in the middle of a long
+// list are not even read.
 std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
 // Throws the failure the records describe: EConnectionLost when they report a lost connection,

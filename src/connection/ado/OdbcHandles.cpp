@@ -111,9 +111,11 @@ std::vector<Diagnostic> OdbcConnection::connect(const std::string& connectionStr
                        SQL_IS_UINTEGER);
     const SqlWString text = toSqlWide(connectionString);
     SQLSMALLINT outLength = 0;
+    sockets_.Watch();
     const SQLRETURN result = SQLDriverConnectW(
         handle_, nullptr, const_cast<SQLWCHAR*>(text.c_str()),
         static_cast<SQLSMALLINT>(text.size()), nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
+    sockets_.Settle();
     auto info = check(result, "Connecting");
     connected_ = true;
     return info;

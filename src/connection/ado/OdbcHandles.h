@@ -2,6 +2,7 @@
 // RAII owners of ODBC handles. A connection keeps track of the statements made on it and frees
 // them before it disconnects, so that a statement outliving its connection fails cleanly instead
 // of touching a freed handle.
+#include "DriverSockets.h"
 #include "OdbcDiagnostics.h"
 
 #include <memory>
@@ -63,6 +64,11 @@ public:
     std::vector<Diagnostic> connect(const std::string& connectionString, int timeoutSeconds);
     void disconnect();
     bool connected() const { return connected_; }
+    // From any thread, when a call on the connection (or its connect) is given up: cuts the
+    // driver's sockets off, so that its call ends (see DriverSockets.h). False when no socket
+    // of it was found.
+    bool cutOff() { return sockets_.CutOff() > 0; }
+    SQLHDBC handle() const { return handle_; }
 
     std::shared_ptr<OdbcStatement> createStatement();
 
@@ -83,6 +89,7 @@ private:
     SQLHDBC handle_ = SQL_NULL_HDBC;
     bool connected_ = false;
     std::vector<std::weak_ptr<OdbcStatement>> statements_;
+    TDriverSockets sockets_;
 };
 
 } // namespace velmora::ado

@@ -61,7 +61,11 @@ public:
         plan();
         bind();
         while (!call_.CancelRequested()) {
-            if (!fetchBlock())
+            const bool more = fetchBlock();
+            // A block that a cancel cut short (a value that never ended) is not kept.
+            if (call_.CancelRequested())
+                break;
+            if (!more)
                 return {std::move(store_), false};
             for (size_t row = 0; row < fetched_; ++row)
                 storeRow(row);
@@ -150,10 +154,19 @@ private:
         }
     }
 
+    // The fetch may wait for the server, as for a row with a long value: Cancel stops it.
     bool fetchBlock() {
         fetched_ = 0;
-        const SQLRETURN result = SQLFetchScroll(handle_, SQL_FETCH_NEXT, 0);
-        if (result == SQL_NO_DATA)
+        SQLRETURN result = SQL_NO_DATA;
+        try {
+            result = call_.Cancellable(
+                handle_, [this] { return SQLFetchScroll(handle_, SQL_FETCH_NEXT, 0); });
+        } catch (const EDatabaseError&) {
+            if (call_.CancelRequested())
+                return false; // cancelled before it started
+            throw;
+        }
+        if (result == SQL_NO_DATA || (!SQL_SUCCEEDED(result) && call_.CancelRequested()))
             return false;
         reportInfo(statement_.check(result, "Fetching rows"));
         return fetched_ > 0;

@@ -5,6 +5,7 @@
 //
 // Everything the work touches must be its own (captured by value or shared): a caller that gives
 // up waiting leaves the call running on its thread until the driver returns.
+#include "CrossThreadCancel.h"
 #include "OdbcDiagnostics.h"
 
 #include <atomic>
@@ -23,12 +24,18 @@ inline constexpr const char* cancelledMessage = "Operation cancelled by the user
 // What a call is doing, for the user to see.
 enum class TServerStage { Connecting, Executing, Fetching };
 
+// How Cancel reaches a running driver call (see CrossThreadCancel.h).
+struct TCancelRoute {
+    bool allowed = false;                 // the driver lets another thread stop a call
+    SQLHDBC connection = SQL_NULL_HDBC;   // where the driver's statement handles are asked for
+    TDriverCancel driverCancel = nullptr; // the driver's own SQLCancel, when it was found
+};
+
 class TServerCall {
 public:
     using TWork = std::function<void(TServerCall& call)>;
 
-    // `driverCancels`: whether the driver lets another thread stop a running call (SQLCancel).
-    TServerCall(TServerStage stage, bool driverCancels, TWork work);
+    TServerCall(TServerStage stage, TCancelRoute route, TWork work);
     TServerCall(const TServerCall&) = delete;
     TServerCall& operator=(const TServerCall&) = delete;
 
@@ -37,8 +44,9 @@ public:
     bool Finished() const { return finished_.load(std::memory_order_acquire); }
 
     // Asks the call to stop, from any thread: reading rows stops before the next block, and a
-    // driver call made through Cancellable gets SQLCancel. May wait as long as the driver's
-    // SQLCancel does, so a window calls it from a thread of its own.
+    // driver call made through Cancellable gets the driver's SQLCancel once its thread waits in
+    // the driver for the server (see CrossThreadCancel.h). Returns once the cancel has been
+    // sent, or the call has finished; so a window calls it from a thread of its own.
     void Cancel();
     bool CancelRequested() const { return cancelRequested_.load(std::memory_order_relaxed); }
 
@@ -48,29 +56,34 @@ public:
     // For the work, on its thread.
     void SetStage(TServerStage stage) { stage_.store(stage, std::memory_order_relaxed); }
     void SetRowsFetched(long rows) { rows_.store(rows, std::memory_order_relaxed); }
-    // Informational records are kept and reported by the caller once the call has finished.
-    void Report(const std::vector<Diagnostic>& infos);
+    // Informational records are kept (the first and last thousand: TDiagnosticCap) and
+    // reported by the caller once the call has finished.
+    void Report(std::vector<Diagnostic> infos);
 
-    // Makes a driver call on the statement that Cancel stops with SQLCancel (where the driver
-    // allows it). After a cancel request, raises the error of a cancelled call instead.
+    // Makes a driver call on the statement that Cancel stops (where the driver allows it).
+    // After a cancel request, raises the error of a cancelled call instead.
     SQLRETURN Cancellable(SQLHSTMT statement, const std::function<SQLRETURN()>& driverCall);
 
     // Once Finished, on the caller's thread.
-    const std::vector<Diagnostic>& Infos() const { return infos_; }
+    std::vector<Diagnostic> Infos() const { return infos_.records(); }
     void RethrowError() const;
 
 private:
     void setCancelTarget(SQLHSTMT statement);
+    // Sends the cancel when the call waits in the driver; false when it does not (yet).
+    bool cancelIfWaiting();
 
     TWork work_;
-    const bool driverCancels_;
+    const TCancelRoute route_;
     std::atomic<bool> finished_ = false;
     std::atomic<bool> cancelRequested_ = false;
     std::atomic<TServerStage> stage_;
     std::atomic<long> rows_ = 0;
-    std::mutex cancelMutex_; // SQLCancel never meets a statement that is being freed
-    SQLHSTMT cancelTarget_ = SQL_NULL_HSTMT;
-    std::vector<Diagnostic> infos_;
+    std::atomic<pid_t> thread_ = 0;          // the thread the work runs on
+    std::mutex cancelMutex_;                 // a cancel never meets a statement that is being freed
+    SQLHSTMT cancelTarget_ = SQL_NULL_HSTMT; // the driver manager's handle
+    SQLHSTMT driverCancelTarget_ = SQL_NULL_HSTMT; // the driver's own
+    TDiagnosticCap infos_;
     std::exception_ptr error_;
 };
 

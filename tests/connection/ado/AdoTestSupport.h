@@ -56,7 +56,8 @@ public:
                 return false;
             }
             if (action == Action::Cancel && !cancelled) {
-                call->Cancel();
+                // As the window does: Cancel returns once the cancel is sent.
+                std::thread([call] { call->Cancel(); }).detach();
                 cancelled = true;
             }
         }

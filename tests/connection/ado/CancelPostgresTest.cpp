@@ -15,7 +15,8 @@ using Events = std::vector<std::string>;
 namespace {
 
 const char* const LostMessage =
-    "The server did not answer the cancel request; the connection was closed.";
+    "The server did not answer the cancel request; the connection to it was cut off, so the "
+    "server ends the session and rolls back what was not committed.";
 
 // Cancels a call once it has run for `after`; gives it up when it is still running `grace` later.
 ThreadedCallRunner CancelAfter(std::chrono::milliseconds after,

@@ -152,7 +152,7 @@ TEST_F(FreeTds, ColumnsAndProcedureTextComeInSqlServersShapes) {
     statement->check(SQLColumnsW(statement->handle(), nullptr, 0, nullptr, 0,
                                  const_cast<SQLWCHAR*>(table.c_str()), SQL_NTS, nullptr, 0),
                      "Reading the columns");
-    TServerCall reading(TServerStage::Fetching, false, {});
+    TServerCall reading(TServerStage::Fetching, {}, {});
     const TRecordset columns = readCurrentResult(*statement, {}, reading);
     ASSERT_EQ(columns.columns.size(), 19u); // ODBC's 18 and SQL Server's SS_DATA_TYPE
     std::vector<std::string> described;
@@ -414,7 +414,7 @@ TEST_F(FreeTds, NativelyFetchedValuesReadAsTheDriversOwnText) {
     OdbcConnection odbc;
     odbc.connect(tdsOdbcConnectionString(*tdsServerPort(), "sample"), 15);
     const auto statement = odbc.createStatement();
-    TServerCall reading(TServerStage::Fetching, false, {});
+    TServerCall reading(TServerStage::Fetching, {}, {});
     const TRecordset asText = executeDirect(*statement, select, {}, reading);
     ASSERT_EQ(asText.rows.rowCount(), 3u);
 

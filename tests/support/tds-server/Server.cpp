@@ -5,6 +5,7 @@
 //
 //   velmora-tds-server --data DIR [--seeds DIR] [--port N] [--port-file FILE]
 //                      [--stall | --drop-after-rows N] [--azure] [--parent PID]
+//                      [--errors N | --infos N | --endless-value | --deaf-rows]
 //                      [--encryption off|on|required|not-supported]
 //                      [--certificate FILE --key FILE]
 //
@@ -13,6 +14,12 @@
 //   --port-file FILE      where to write the port once the server listens
 //   --stall               accept connections and never answer (a server that hangs)
 //   --drop-after-rows N   close the connection once a result has sent N rows (a lost server)
+//   --errors N            answer every SQL batch that begins with SELECT with N error messages
+//                         before its DONE (--infos N: informational messages)
+//   --endless-value       ... with one row whose nvarchar(max) value never ends (until an
+//                         attention, which ends it between two chunks)
+//   --deaf-rows           ... with rows without end, never reading the socket again
+//   (see HostileReplies.h; the login and other batches are answered as usual)
 //   --azure               answer as Azure SQL Database: USE refused (40508), the login's
 //                         database is where a session works, no sysdatabases
 //   --parent PID          end when process PID (a test that started the server) has ended
@@ -54,6 +61,7 @@ struct Arguments {
     std::filesystem::path portFile;
     bool stall = false;
     std::optional<uint64_t> dropAfterRows;
+    std::optional<HostileReply> hostile;
     bool azure = false;
     pid_t parent = 0;
     EncryptionMode encryption = EncryptionMode::Off;
@@ -64,7 +72,8 @@ struct Arguments {
 [[noreturn]] void usage(const std::string& problem) {
     std::fprintf(stderr,
                  "velmora-tds-server: %s\nusage: velmora-tds-server --data DIR [--seeds DIR] "
-                 "[--port N] [--port-file FILE] [--stall | --drop-after-rows N] [--azure] "
+                 "[--port N] [--port-file FILE] [--stall | --drop-after-rows N] [--errors N | "
+                 "--infos N | --endless-value | --deaf-rows] [--azure] "
                  "[--parent PID] [--encryption off|on|required|not-supported] [--certificate "
                  "FILE --key FILE]\n",
                  problem.c_str());
@@ -99,7 +108,11 @@ Arguments parseArguments(int argc, char** argv) {
             arguments.stall = true;
         else if (option == "--drop-after-rows")
             arguments.dropAfterRows = std::stoull(value());
-        else if (option == "--azure")
+        else if (const std::optional<HostileKind> kind = hostileKindOption(option)) {
+            arguments.hostile = HostileReply{*kind, 0};
+            if (*kind == HostileKind::Errors || *kind == HostileKind::Infos)
+                arguments.hostile->count = std::stoull(value());
+        } else if (option == "--azure")
             arguments.azure = true;
         else if (option == "--parent")
             arguments.parent = std::stoi(value());
@@ -184,8 +197,9 @@ int main(int argc, char** argv) {
         endWithParent(arguments.parent);
     std::optional<ServerOptions> prepared;
     try {
-        prepared = ServerOptions{DataDirectory(arguments.data), arguments.dropAfterRows,
-                                 arguments.azure, arguments.encryption, serverTls(arguments)};
+        prepared = ServerOptions{
+            DataDirectory(arguments.data), arguments.dropAfterRows, arguments.azure,
+            arguments.encryption,          serverTls(arguments),    arguments.hostile};
         prepareDatabases(prepared->data, arguments.seeds);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "velmora-tds-server: %s\n", error.what());

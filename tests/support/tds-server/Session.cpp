@@ -251,8 +251,21 @@ void Session::serve(const Message& message) {
     }
 }
 
+namespace {
+
+bool beginsWithSelect(std::string_view sql) {
+    const size_t start = sql.find_first_not_of(" \t\r\n");
+    return start != std::string_view::npos && sql.size() - start > 6 &&
+           equalsIgnoringCase(sql.substr(start, 6), "select") &&
+           std::string_view(" \t\r\n*").find(sql[start + 6]) != std::string_view::npos;
+}
+
+} // namespace
+
 void Session::sqlBatch(std::string_view payload) {
     const std::string sql = utf16ToUtf8(requestBody(payload));
+    if (options_.hostile && beginsWithSelect(sql))
+        return reply([&](Reply& out) { writeHostileReply(*options_.hostile, out, channel_); });
     reply([&](Reply& out) { engine_->runBatch(sql, out); });
 }
 

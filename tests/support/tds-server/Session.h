@@ -6,6 +6,7 @@
 #include "DataDirectory.h"
 #include "Encryption.h"
 #include "Engine.h"
+#include "HostileReplies.h"
 #include "Login.h"
 #include "Tls.h"
 
@@ -24,6 +25,8 @@ struct ServerOptions {
     EncryptionMode encryption = EncryptionMode::Off;
     // The server's certificate; none in the mode without encryption.
     std::optional<TlsContext> tls;
+    // A hostile mode: every SQL batch that begins with SELECT gets this reply instead.
+    std::optional<HostileReply> hostile;
 };
 
 class Session {
