@@ -10,7 +10,7 @@ namespace {
 std::vector<Diagnostic> numbered(int from, int to) {
     std::vector<Diagnostic> records;
     for (int i = from; i <= to; ++i)
-        records.push_back({"01000", i, std::to_string(i), 0});
+        records.emplace_back("01000", i, std::to_string(i));
     return records;
 }
 
