@@ -484,10 +484,7 @@ TEST_F(SqlServerWindow, AGeneratedProcedureTemplateIsSentAsTheBatchesItsGoLineMa
     EXPECT_TRUE(Dialogs.Messages.empty());
 }
 
-// The TDS test server cannot run the template's SQL yet: it has no sysobjects, OBJECT_ID or
-// OBJECTPROPERTY, and refuses a function call in an IF condition (102 near 'IsNull'), all of
-// which SQL Server has. Enable once it does.
-TEST_F(SqlServerWindow, DISABLED_AGeneratedProcedureTemplateRunsAsWrittenAndCreatesItsProcedure) {
+TEST_F(SqlServerWindow, AGeneratedProcedureTemplateRunsAsWrittenAndCreatesItsProcedure) {
     Connect(test::tdsConnectionString("sample"));
     const QString table = QString::fromStdString(Own("templated"));
     Run("create table " + table + " (id int identity primary key, name nvarchar(20))");

@@ -156,6 +156,23 @@ TEST_F(TdsBatches, OutputParametersAndTheReturnStatusReachTheCaller) {
     run("drop procedure " + own("outputs"));
 }
 
+// As a generated upsert procedure writes it: Windows line ends, a function call opening the
+// condition, and each branch a block.
+TEST_F(TdsBatches, AConditionThatCallsFunctionsChoosesItsBranch) {
+    const std::string procedure = own("upsert");
+    run("create procedure " + procedure +
+        "\r\n\t @id \t\t\t\tint \r\nAS \r\nif IsNull(@id,0) = 0 and len(N'ab ') = 2 "
+        "\r\nbegin\r\n\tselect 'insert' As 'branch'\r\nend\r\nelse\r\nbegin\r\n\t"
+        "select 'update'\r\nend");
+    EXPECT_EQ(run("exec " + procedure + " null").firstColumn(), Lines{"insert"});
+    EXPECT_EQ(run("exec " + procedure + " 0").firstColumn(), Lines{"insert"});
+    EXPECT_EQ(run("exec " + procedure + " 5").firstColumn(), Lines{"update"});
+    EXPECT_EQ(
+        run("if coalesce(nullif(1, 1), abs(-2)) = 2 print 'two' else print 'other'").summaries(),
+        Lines{"Msg 0: two"});
+    EXPECT_TRUE(run("drop procedure " + procedure).messages.empty());
+}
+
 TEST_F(TdsBatches, QuotedIdentifierOffMakesDoubleQuotesStrings) {
     EXPECT_EQ(run("select \"name\" from customers where id = 1").firstColumn(),
               Lines{"Ada Lovelace"});

@@ -122,6 +122,93 @@ TEST_F(TdsCatalogue, TheSystemViewsDescribeTheUsersObjects) {
               std::vector<std::string>{"SQL_Latin1_General_CP1_CI_AS"});
 }
 
+TEST_F(TdsCatalogue, ObjectIdFindsAnObjectByItsNameAsWrittenAndByItsType) {
+    const std::string table = "probe_" + std::to_string(getpid());
+    run("create table " + table + " (id int)");
+    const std::string id =
+        run("select object_id from sys.objects where name = '" + table + "'").firstColumn().at(0);
+    for (const std::string& name : {table, "dbo." + table, "[dbo].[" + table + "]",
+                                    "sample.dbo." + table, "sample.." + table})
+        EXPECT_EQ(run("select object_id(N'" + name + "')").firstColumn(), std::vector{id}) << name;
+    EXPECT_EQ(run("select object_id('" + table + "', 'U'), object_id('" + table +
+                  "', 'P'), object_id('master.dbo." + table +
+                  "'), object_id('nosuch'), object_id(null)")
+                  .results.at(0)
+                  .rows,
+              (Rows{{id, "NULL", "NULL", "NULL", "NULL"}}));
+    const TdsResult typed = run("select object_id('" + table + "') as id").results.at(0);
+    EXPECT_EQ(typed.columns.at(0).type, "int");
+    EXPECT_NE(run("select object_id('Sales.Customer')").firstColumn(),
+              run("select object_id('Customer')").firstColumn());
+    EXPECT_EQ(run("select object_name(object_id('Sales.CustomerOrders', 'P')), "
+                  "object_name(-1)")
+                  .results.at(0)
+                  .rows,
+              (Rows{{"CustomerOrders", "NULL"}}));
+    run("drop table " + table);
+    EXPECT_EQ(run("select object_id('" + table + "')").firstColumn(),
+              std::vector<std::string>{"NULL"});
+}
+
+TEST_F(TdsCatalogue, SysobjectsAndObjectpropertyTellTheKindOfEachObject) {
+    EXPECT_EQ(run("select xtype, uid from sysobjects where id = object_id('Sales.Customer')")
+                  .results.at(0)
+                  .rows,
+              (Rows{{"U", run("select schema_id('Sales')").firstColumn().at(0)}}));
+    for (const char* view :
+         {"sysobjects", "dbo.sysobjects", "sys.sysobjects", "[sys].[sysobjects]"})
+        EXPECT_EQ(run(std::string("select name, type from ") + view +
+                      " where id in (object_id('customer_orders'), object_id('customer_totals'), "
+                      "object_id('full_name')) order by name")
+                      .results.at(0)
+                      .rows,
+                  (Rows{{"customer_orders", "P"}, {"customer_totals", "V"}, {"full_name", "FN"}}))
+            << view;
+    EXPECT_EQ(run("select count(*) from sysobjects").firstColumn(),
+              run("select count(*) from sys.objects").firstColumn());
+    const auto properties = [&](const std::string& object) {
+        return run("select objectproperty(object_id('" + object +
+                   "'), N'IsUserTable'), objectproperty(object_id('" + object +
+                   "'), 'ISTABLE'), objectproperty(object_id('" + object +
+                   "'), 'IsProcedure'), objectproperty(object_id('" + object +
+                   "'), 'IsView'), objectproperty(object_id('" + object +
+                   "'), 'isscalarfunction'), objectproperty(object_id('" + object +
+                   "'), 'No such property')")
+            .results.at(0)
+            .rows.at(0);
+    };
+    using Values = std::vector<std::string>;
+    EXPECT_EQ(properties("Sales.Customer"), (Values{"1", "1", "0", "0", "0", "NULL"}));
+    EXPECT_EQ(properties("customer_orders"), (Values{"0", "0", "1", "0", "0", "NULL"}));
+    EXPECT_EQ(properties("customer_totals"), (Values{"0", "0", "0", "1", "0", "NULL"}));
+    EXPECT_EQ(properties("full_name"), (Values{"0", "0", "0", "0", "1", "NULL"}));
+    EXPECT_EQ(properties("nosuch"), (Values{"NULL", "NULL", "NULL", "NULL", "NULL", "NULL"}));
+    EXPECT_EQ(run("select objectproperty(object_id('Sales.Customer'), 'SchemaId')").firstColumn(),
+              run("select schema_id('Sales')").firstColumn());
+}
+
+// The way scripts have long dropped a procedure before making it anew.
+TEST_F(TdsCatalogue, AProcedureIsDroppedOnlyWhenSysobjectsHasIt) {
+    const std::string procedure = "p_probe_" + std::to_string(getpid());
+    const std::string dropIfThere =
+        "if exists (select * from sysobjects where id = object_id(N'[" + procedure +
+        "]') and OBJECTPROPERTY(id, N'IsProcedure') = 1)\n drop procedure [" + procedure + "]";
+    run("create procedure " + procedure + " as select 1");
+    EXPECT_TRUE(run(dropIfThere).messages.empty());
+    EXPECT_EQ(run("select object_id('" + procedure + "')").firstColumn(),
+              std::vector<std::string>{"NULL"});
+    EXPECT_TRUE(run(dropIfThere).messages.empty()); // nothing to drop, nothing said
+    EXPECT_EQ(run("drop procedure " + procedure).summaries(),
+              std::vector<std::string>{"Msg 3701: Cannot drop the procedure '" + procedure +
+                                       "', because it does not exist or you do not have "
+                                       "permission."});
+    run("create table " + procedure + " (id int)"); // a table is not dropped as a procedure
+    EXPECT_TRUE(run(dropIfThere).messages.empty());
+    EXPECT_NE(run("select object_id('" + procedure + "', 'U')").firstColumn(),
+              std::vector<std::string>{"NULL"});
+    run("drop table " + procedure);
+}
+
 TEST_F(TdsCatalogue, SpStoredProceduresListsUserAndSystemProceduresAndFunctions) {
     const Rows rows = run("exec sp_stored_procedures").results.at(0).rows;
     EXPECT_TRUE(ordered(rows, {0, 1, 2}));

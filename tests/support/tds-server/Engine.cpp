@@ -326,6 +326,15 @@ void Engine::checkExpression(std::string_view expression, bool quotedIdentifiers
 }
 
 void Engine::compileSql(const Statement& statement) {
+    // DROP PROCEDURE and DROP FUNCTION are the server's own (runSql), not SQLite's to parse;
+    // the name is resolved when the statement runs.
+    if (statement.startsWith("drop") &&
+        (statement.startsWith("procedure", 1) || statement.startsWith("proc", 1) ||
+         statement.startsWith("function", 1))) {
+        if (statement.tokens.size() < 3)
+            throw syntaxErrorAtEnd(statement.text, statement.tokens);
+        return;
+    }
     const SqliteText sql = translate(statement.text, statement.quotedIdentifiers);
     try {
         const AttachedDatabases attached(db_, data_, sql.otherDatabases);

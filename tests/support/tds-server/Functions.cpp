@@ -3,7 +3,9 @@
 #include "Conversions.h"
 #include "Engine.h"
 #include "SqlErrors.h"
+#include "SqlText.h"
 #include "SystemCatalogue.h"
+#include "Text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -126,6 +128,95 @@ void schemaNameOf(sqlite3_context* context, int, sqlite3_value** arguments) {
     setText(context, row.value(0).bytes);
 }
 
+// OBJECT_ID('[database.][schema.]name' [, 'type']): the id of a schema-scoped object of the
+// current database, found by its name as written (dbo without a schema); null when there is none,
+// when its type is not the one asked, or when the name is of another database.
+void objectIdOf(sqlite3_context* context, int count, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    Engine& engine = engineOf(context);
+    const std::string text = valueText(arguments[0]);
+    std::vector<std::string> parts{""};
+    for (const SqlToken& token : significant(text))
+        if (token.isSymbol('.'))
+            parts.emplace_back();
+        else
+            parts.back() += nameText(token);
+    if (parts.size() > 4 || parts.back().empty())
+        return sqlite3_result_null(context);
+    if (parts.size() >= 3 && !parts[parts.size() - 3].empty() &&
+        !equalsIgnoringCase(parts[parts.size() - 3], engine.database()))
+        return sqlite3_result_null(context);
+    const ObjectName object = parseObjectName(text);
+    SqliteStatement row(engine.db(), "select object_id from tds_objects where stored_name = ?1 "
+                                     "collate nocase and (?2 is null or type = upper(trim(?2)))");
+    row.bind(1, Value::text(object.stored()));
+    row.bind(2, count > 1 ? valueOf(arguments[1]) : Value());
+    if (!row.step())
+        return sqlite3_result_null(context);
+    sqlite3_result_int64(context, row.value(0).integer);
+}
+
+// OBJECT_NAME(id): the name of an object of the current database, null for an unknown id.
+void objectNameOf(sqlite3_context* context, int, sqlite3_value** arguments) {
+    SqliteStatement row(engineOf(context).db(),
+                        "select name from tds_objects where object_id = ?1");
+    row.bind(1, valueOf(arguments[0]));
+    if (!row.step())
+        return sqlite3_result_null(context);
+    setText(context, row.value(0).bytes);
+}
+
+// OBJECTPROPERTY(id, property) for the properties of the kinds of object the double has: 1 or 0
+// for the Is... properties (0 for kinds it has none of: triggers, constraints, table functions),
+// the schema and owner ids; null for an unknown id or property name.
+void objectProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL ||
+        sqlite3_value_type(arguments[1]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    SqliteStatement row(engineOf(context).db(),
+                        "select o.type, s.schema_id from tds_objects o join tds_schemas s on "
+                        "s.name = o.schema_name where o.object_id = ?1");
+    row.bind(1, valueOf(arguments[0]));
+    if (!row.step())
+        return sqlite3_result_null(context);
+    const std::string type = row.value(0).bytes;
+    const int64_t schema = row.value(1).integer;
+    const std::string property = valueText(arguments[1]);
+    struct Kind {
+        const char* property;
+        const char* types; // the object types for which it is 1, blank-separated
+    };
+    const Kind kinds[] = {{"IsProcedure", " P "},
+                          {"IsUserTable", " U "},
+                          {"IsTable", " U "},
+                          {"IsView", " V "},
+                          {"IsScalarFunction", " FN "},
+                          {"IsExecuted", " P V FN "},
+                          {"IsTableFunction", ""},
+                          {"IsInlineFunction", ""},
+                          {"IsTrigger", ""},
+                          {"IsConstraint", ""},
+                          {"IsPrimaryKey", ""},
+                          {"IsForeignKey", ""},
+                          {"IsCheckCnst", ""},
+                          {"IsDefault", ""},
+                          {"IsDefaultCnst", ""},
+                          {"IsRule", ""},
+                          {"IsExtendedProc", ""},
+                          {"IsMSShipped", ""},
+                          {"IsSystemTable", ""}};
+    for (const Kind& kind : kinds)
+        if (equalsIgnoringCase(property, kind.property))
+            return sqlite3_result_int(
+                context, std::string_view(kind.types).find(" " + type + " ") != std::string::npos);
+    if (equalsIgnoringCase(property, "SchemaId"))
+        return sqlite3_result_int64(context, schema);
+    if (equalsIgnoringCase(property, "OwnerId"))
+        return sqlite3_result_int(context, 1); // dbo, which owns every schema here
+    sqlite3_result_null(context);
+}
+
 void scopeIdentity(sqlite3_context* context, int, sqlite3_value**) {
     sqlite3_result_int64(context, sqlite3_last_insert_rowid(engineOf(context).db()));
 }
@@ -158,6 +249,10 @@ void registerFunctions(sqlite3* db, Engine& engine) {
                                   {"db_name", 0, dbName},
                                   {"schema_id", 1, schemaIdOf},
                                   {"schema_name", 1, schemaNameOf},
+                                  {"object_id", 1, objectIdOf},
+                                  {"object_id", 2, objectIdOf},
+                                  {"object_name", 1, objectNameOf},
+                                  {"objectproperty", 2, objectProperty},
                                   {"scope_identity", 0, scopeIdentity},
                                   {"tds_version", 0, version},
                                   {"tds_trancount", 0, tranCount}};

@@ -511,7 +511,7 @@ private:
             return known(SqlType::of(TypeKind::NVarChar, 128));
         if ((name == "schema_name" || name == "object_name") && count <= 2)
             return known(SqlType::of(TypeKind::NVarChar, 128));
-        if ((name == "schema_id" || name == "object_id") && count >= 1)
+        if ((name == "schema_id" || name == "object_id" || name == "objectproperty") && count >= 1)
             return known(SqlType::of(TypeKind::Int));
         if (name == "scope_identity" && count == 0)
             return known(decimalOfKind(TypeKind::Numeric, 38, 0));

@@ -226,11 +226,14 @@ private:
         ObjectName name{partText(schema), partText(object)};
         if (name.schema.empty())
             name.schema = "dbo";
-        const bool listOfDatabases = name.inDbo() && equalsIgnoringCase(name.name, "sysdatabases");
-        if (listOfDatabases)
-            name = {"sys", "sysdatabases"};
+        // SQL Server 2000's system tables, now views in sys, still answer to their old names.
+        const bool compatibilityView =
+            name.inDbo() && (equalsIgnoringCase(name.name, "sysdatabases") ||
+                             equalsIgnoringCase(name.name, "sysobjects"));
+        if (compatibilityView)
+            name = {"sys", name.name};
         const bool serverWide = isServerWideView(name);
-        if (parts.size() == 1 && !serverWide)
+        if (parts.size() == 1 && !serverWide && !compatibilityView)
             return;
         std::string target = serverWide ? "master" : partText(database);
         const bool current = target.empty() || equalsIgnoringCase(target, scope_.database);

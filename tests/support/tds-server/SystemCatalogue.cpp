@@ -83,6 +83,14 @@ const char* const systemViews[] = {
     R"(create view "INFORMATION_SCHEMA.ROUTINES" as select db_name() as ROUTINE_CATALOG,
         schema_name as ROUTINE_SCHEMA, name as ROUTINE_NAME, case type when 'FN' then 'FUNCTION'
         else 'PROCEDURE' end as ROUTINE_TYPE from tds_objects where type in ('P', 'FN'))",
+    // The compatibility view of SQL Server 2000's sysobjects: xtype and type as sys.objects has
+    // them; the columns SQL Server documents as reserved or for information only are 0.
+    R"(create view "sys.sysobjects" as select o.name, o.object_id as id, o.type as xtype,
+        s.schema_id as uid, 0 as info, 0 as status, 0 as base_schema_ver, 0 as replinfo,
+        0 as parent_obj, 0 as ftcatid, 0 as schema_ver, 0 as stats_schema_ver, o.type as type,
+        0 as userstat, 0 as sysstat, 0 as indexdel, 0 as version, 0 as deltrig, 0 as instrig,
+        0 as updtrig, 0 as seltrig, 0 as category, 0 as cache
+        from tds_objects o join tds_schemas s on s.name = o.schema_name)",
     // A table-valued system function, called as sys.fn_helpcollations().
     "create view \"sys.fn_helpcollations\" as select 'SQL_Latin1_General_CP1_CI_AS' as name, "
     "'Latin1-General, case-insensitive, accent-sensitive, kanatype-insensitive, width-insensitive "
