@@ -51,6 +51,14 @@ bool reportsLostConnection(const Diagnostic& diagnostic) {
             isOneOf(freeTdsSocketErrors, diagnostic.nativeError));
 }
 
+// Whether a record says that the server refused the login: SQLSTATE class 28 (invalid
+// authorization specification), or SQL Server's "Login failed" under whatever state the driver
+// gives it.
+bool reportsRefusedLogin(const Diagnostic& diagnostic) {
+    constexpr int sqlServerLoginFailed = 18456;
+    return diagnostic.sqlState.starts_with("28") || diagnostic.nativeError == sqlServerLoginFailed;
+}
+
 // Asked after a failure whose records give no such reason: FreeTDS says only "Unknown error"
 // when it finds the server's socket closed before a reply.
 bool connectionDead(SQLHDBC connection) {
@@ -177,6 +185,9 @@ std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle
 void throwDiagnostics(const std::vector<Diagnostic>& diagnostics, std::string_view fallback,
                       SQLHDBC openConnection) {
     const std::string message = diagnosticText(diagnostics, fallback);
+    if (std::any_of(diagnostics.begin(), diagnostics.end(),
+                    [](const Diagnostic& diagnostic) { return reportsRefusedLogin(diagnostic); }))
+        throw ELoginRefused(message);
     if (std::any_of(diagnostics.begin(), diagnostics.end(),
                     [](const Diagnostic& diagnostic) { return reportsLostConnection(diagnostic); }))
         throw EConnectionLost(message);
