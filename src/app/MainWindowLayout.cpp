@@ -124,9 +124,11 @@ void TfrmMain::CreateScriptPanel() {
     ToolButton4->setToolTip("Copy Selected Over ->");
     ToolBar1->addSeparator();
     ToolButton1 = AddToolButton(ToolBar1, "ToolButton1", TableMenuImage);
+    ToolButton1->setToolTip("Table Statements");
     ToolButton1->setPopupMode(QToolButton::InstantPopup);
     ToolBar1->addSeparator();
     ToolButton3 = AddToolButton(ToolBar1, "ToolButton3", ProcedureMenuImage);
+    ToolButton3->setToolTip("Stored Procedure Statements");
     ToolButton3->setPopupMode(QToolButton::InstantPopup);
     ToolBar1->addSeparator();
     ToolButton9 = AddToolButton(ToolBar1, "ToolButton9", RunImage);

@@ -23,6 +23,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -305,6 +307,37 @@ TEST_F(MainWindowTest, WriteLogPutsTheNewestStampedLineFirst) {
     EXPECT_EQ(stamped.match(lines[0]).captured(1), "second");
     EXPECT_EQ(stamped.match(lines[1]).captured(1), "first");
     EXPECT_EQ(Window->StatusBar1->PanelText(3), "second");
+}
+
+TEST_F(MainWindowTest, AStatusMessageOfSeveralLinesKeepsTheBarOneLineHigh) {
+    Window->show();
+    Window->WriteLog("one line");
+    QApplication::processEvents();
+    const int oneLine = Window->StatusBar1->sizeHint().height();
+    for (const QString& message :
+         {QString("first\nsecond\nthird"), QString("first\r\nsecond"), QString("first\rsecond")}) {
+        Window->WriteLog(message);
+        QApplication::processEvents();
+        EXPECT_EQ(Window->StatusBar1->PanelText(3), QString("first \u2026"));
+        EXPECT_EQ(Window->StatusBar1->PanelToolTip(3), message);
+        EXPECT_EQ(Window->StatusBar1->sizeHint().height(), oneLine);
+    }
+    // The log keeps the whole message.
+    EXPECT_TRUE(frmLog->Text().contains("first\nsecond"));
+}
+
+TEST_F(MainWindowTest, EveryToolbarButtonSaysWhatItDoes) {
+    for (const QToolBar* bar : {Window->ToolBar1, frmHistory->ToolBar1}) {
+        const QList<QToolButton*> buttons = bar->findChildren<QToolButton*>();
+        ASSERT_FALSE(buttons.isEmpty());
+        for (const QToolButton* button : buttons) {
+            if (button->objectName().startsWith("qt_")) // the bar's own extension arrow
+                continue;
+            const QString hint =
+                button->defaultAction() ? button->defaultAction()->toolTip() : button->toolTip();
+            EXPECT_FALSE(hint.trimmed().isEmpty()) << button->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(MainWindowTest, ToolWindowsHideOnCloseAndKeepTheirContent) {
