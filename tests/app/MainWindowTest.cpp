@@ -354,6 +354,34 @@ TEST_F(MainWindowTest, ToolWindowsHideOnCloseAndKeepTheirContent) {
     EXPECT_TRUE(frmLog->isVisible());
 }
 
+TEST_F(MainWindowTest, ToolWindowsOpenBesideTheMenuBarAndTheLogShowsWholeLines) {
+    Window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+    Window->WriteLog("Connect Error: " + QString(60, 'x') + " the end of a long line");
+    Window->Log1->trigger();
+    Window->History1->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frmLog));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frmHistory));
+    QCoreApplication::processEvents();
+    const QMenuBar* menuBar = Window->menuBar();
+    const QRect menu(menuBar->mapToGlobal(QPoint(0, 0)), menuBar->size());
+    const QRect screen = Window->screen()->availableGeometry();
+    for (const QWidget* tool : {static_cast<QWidget*>(frmLog), static_cast<QWidget*>(frmHistory)}) {
+        EXPECT_FALSE(tool->frameGeometry().intersects(menu)) << tool->objectName().toStdString();
+        EXPECT_TRUE(screen.contains(tool->frameGeometry())) << tool->objectName().toStdString();
+    }
+    // Nothing of the long line is out of sight.
+    EXPECT_EQ(frmLog->reLog->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(frmLog->width(), 340);
+
+    // Where the user puts a tool window is where it opens again.
+    frmLog->move(frmLog->pos() + QPoint(-20, 30));
+    const QPoint moved = frmLog->pos();
+    frmLog->close();
+    Window->Log1->trigger();
+    EXPECT_EQ(frmLog->pos(), moved);
+}
+
 TEST_F(MainWindowTest, ToolWindowsShowTheirNewestEntryAtTheTopFromTheLeftEdge) {
     const QString longTail(400, 'x');
     for (int i = 0; i < 200; ++i) {
