@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "ErrorHandler.h"
 #include "ImageList.h"
+#include "PasswordEcho.h"
 #include "ScreenPlacement.h"
 #include "ServerHistory.h"
 #include "ServerWait.h"
@@ -16,24 +17,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QSysInfo>
 
 TfrmConnect* frmConnect = nullptr;
 
 namespace {
-
-// Passwords show one "*" per character, whatever the desktop style would draw.
-class TAsteriskPasswordStyle final : public QProxyStyle {
-public:
-    int styleHint(StyleHint Hint, const QStyleOption* Option, const QWidget* Widget,
-                  QStyleHintReturn* ReturnData) const override {
-        if (Hint == SH_LineEdit_PasswordCharacter)
-            return '*';
-        return QProxyStyle::styleHint(Hint, Option, Widget, ReturnData);
-    }
-};
 
 bool IsEnter(const QEvent* Event) {
     if (Event->type() != QEvent::KeyPress)
@@ -82,10 +71,7 @@ void TfrmConnect::CreateControls() {
     Label3 = new QLabel("Password", GroupBox1);
     edtPassword = new QLineEdit(GroupBox1);
     edtPassword->setObjectName("edtPassword");
-    auto* asterisks = new TAsteriskPasswordStyle;
-    asterisks->setParent(edtPassword);
-    edtPassword->setStyle(asterisks);
-    edtPassword->setEchoMode(QLineEdit::Password);
+    EchoPasswordAsAsterisks(edtPassword);
     cbWindowAuth = new QCheckBox("Windows Authentication", GroupBox1);
     cbWindowAuth->setObjectName("cbWindowAuth");
 
