@@ -10,8 +10,11 @@
 #include "ServerHistory.h"
 #include "ServerWait.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -19,10 +22,24 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSysInfo>
+#include <algorithm>
 
 TfrmConnect* frmConnect = nullptr;
 
 namespace {
+
+// How wide a window must be for the desktop to show Caption whole: the window manager draws it
+// in the desktop's title font (or the desktop's general font, when that is larger), mostly bold,
+// between the window's icon and its close button.
+int CaptionWidth(const QString& Caption) {
+    int width = 0;
+    for (QFont font : {QFontDatabase::systemFont(QFontDatabase::TitleFont), QApplication::font()}) {
+        font.setBold(true);
+        const QFontMetrics metrics(font);
+        width = std::max(width, metrics.horizontalAdvance(Caption) + 6 * metrics.height());
+    }
+    return width;
+}
 
 bool IsEnter(const QEvent* Event) {
     if (Event->type() != QEvent::KeyPress)
@@ -96,7 +113,7 @@ void TfrmConnect::CreateControls() {
     layout->addWidget(btnConnect, 3, 0);
     layout->addWidget(btnCancel, 3, 1);
     layout->addWidget(NewServerWaitLabel(this), 4, 0, 1, 2);
-    setFixedSize(234, 214);
+    setFixedSize(std::max(234, CaptionWidth(windowTitle())), 214);
     // While a connect attempt runs, Cancel gives it up.
     ServerWait().AddCancelControl(btnCancel);
 
