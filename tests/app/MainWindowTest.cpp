@@ -1,6 +1,7 @@
 // The main window driven offscreen: menus, shortcuts, the script's state, closing.
 #include "DBGrid.h"
 #include "ErrorHandler.h"
+#include "MemoScriptEditor.h"
 #include "MemoWidget.h"
 #include "ProgramIdentity.h"
 #include "QtPrinting.h"
@@ -26,6 +27,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -307,6 +309,43 @@ TEST_F(MainWindowTest, WriteLogPutsTheNewestStampedLineFirst) {
     EXPECT_EQ(stamped.match(lines[0]).captured(1), "second");
     EXPECT_EQ(stamped.match(lines[1]).captured(1), "first");
     EXPECT_EQ(Window->StatusBar1->PanelText(3), "second");
+}
+
+TEST_F(MainWindowTest, CtrlPlusMinusAndTheWheelZoomTheScriptAndCtrlZeroTakesItBack) {
+    auto* editor = dynamic_cast<TMemoScriptEditor*>(Window->SourceEdit1);
+    ASSERT_NE(editor, nullptr);
+    ShowAndFocus(Editor());
+    Window->SourceEdit1->SetText("select 1");
+    const int own = editor->FontHeight();
+    QTest::keyClick(Editor(), Qt::Key_Equal, Qt::ControlModifier);
+    QTest::keyClick(Editor(), Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(editor->FontHeight(), own + 2);
+    QTest::keyClick(Editor(), Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_EQ(editor->FontHeight(), own + 1);
+    EXPECT_EQ(Window->SourceEdit1->Text(), "select 1"); // nothing typed
+
+    // Half a notch at a time, as a touch pad turns; without Ctrl the wheel scrolls.
+    QWidget* viewport = editor->viewport();
+    const auto wheel = [viewport](int Delta, Qt::KeyboardModifiers Modifiers) {
+        QWheelEvent event(QPointF(5, 5), viewport->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, Delta), Qt::NoButton, Modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+    };
+    wheel(60, Qt::ControlModifier);
+    EXPECT_EQ(editor->FontHeight(), own + 1);
+    wheel(60, Qt::ControlModifier);
+    EXPECT_EQ(editor->FontHeight(), own + 2);
+    wheel(-240, Qt::ControlModifier);
+    EXPECT_EQ(editor->FontHeight(), own);
+    wheel(-120, Qt::NoModifier);
+    EXPECT_EQ(editor->FontHeight(), own);
+
+    for (int i = 0; i < 200; ++i)
+        editor->Zoom(-1);
+    EXPECT_GE(editor->FontHeight(), 6); // never unreadably small
+    QTest::keyClick(Editor(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(editor->FontHeight(), own);
+    EXPECT_EQ(Window->SourceEdit1->Text(), "select 1");
 }
 
 TEST_F(MainWindowTest, AStatusMessageOfSeveralLinesKeepsTheBarOneLineHigh) {
