@@ -2,6 +2,7 @@
 #include "DBGrid.h"
 #include "DBNavigator.h"
 #include "DatabaseChooser.h"
+#include "DesktopFont.h"
 #include "ImageList.h"
 #include "MemoScriptEditor.h"
 #include "ResultTabs.h"
@@ -24,9 +25,10 @@
 
 namespace {
 
+// PixelHeight is the height at the desktop's usual font size; it follows the desktop's font.
 QFont PixelFont(const QString& Family, int PixelHeight) {
     QFont font(Family);
-    font.setPixelSize(PixelHeight);
+    font.setPixelSize(DesktopScaled(PixelHeight));
     return font;
 }
 
@@ -145,6 +147,11 @@ void TfrmMain::CreateScriptPanel() {
     auto* editor = new TMemoScriptEditor(Panel1);
     editor->setObjectName("SourceEdit1");
     sourceedit::ApplySqlEditorSettings(editor->SourceEdit());
+    {
+        memo::TFont font = editor->SourceEdit().GetFontValue();
+        font.Height = -DesktopScaled(-font.Height); // a character height, as the desktop's font
+        editor->SourceEdit().SetFont(font);
+    }
     editor->setFocusPolicy(Qt::ClickFocus); // not a tab stop
     editor->setMinimumSize(64, 64);
     editor->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -1,5 +1,6 @@
 #include "untAbout.h"
 
+#include "DesktopFont.h"
 #include "ImageList.h"
 #include "ProgramIdentity.h"
 #include "ScreenPlacement.h"
@@ -45,7 +46,7 @@ TfrmAbout::TfrmAbout(QWidget* Owner, const TConnectionDetails& Details)
     icon->setPixmap(ImageList1(DatabaseImage).pixmap(32, 32));
     auto* name = new QLabel("Velmora 2", this);
     QFont large = name->font();
-    large.setPixelSize(20);
+    large.setPixelSize(DesktopScaled(20));
     large.setBold(true);
     name->setFont(large);
     Label9 = new QLabel(this);

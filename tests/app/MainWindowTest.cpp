@@ -28,6 +28,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWheelEvent>
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -309,6 +310,35 @@ TEST_F(MainWindowTest, WriteLogPutsTheNewestStampedLineFirst) {
     EXPECT_EQ(stamped.match(lines[0]).captured(1), "second");
     EXPECT_EQ(stamped.match(lines[1]).captured(1), "first");
     EXPECT_EQ(Window->StatusBar1->PanelText(3), "second");
+}
+
+TEST(DesktopFontSize, ScalesTheWindowsFontsFromTheirUsualSizes) {
+    const QFont usual = QApplication::font();
+    for (const double points : {9.0, 18.0, 13.5}) {
+        QFont desktop = usual;
+        desktop.setPointSizeF(points);
+        QApplication::setFont(desktop);
+        const double scale = points / 9.0;
+        const auto scaled = [scale](int Pixels) {
+            return static_cast<int>(std::lround(Pixels * scale));
+        };
+        {
+            TfrmMain window;
+            auto* editor = dynamic_cast<TMemoScriptEditor*>(window.SourceEdit1);
+            ASSERT_NE(editor, nullptr);
+            EXPECT_EQ(editor->FontHeight(), scaled(13)) << points;
+            EXPECT_EQ(window.DBGrid1->font().pixelSize(), scaled(11)) << points;
+            EXPECT_EQ(window.tvTablesViews->font().pixelSize(), scaled(11)) << points;
+            EXPECT_EQ(window.StatusBar1->font().pixelSize(), scaled(11)) << points;
+            EXPECT_EQ(frmLog->reLog->font().pixelSize(), scaled(11)) << points;
+            EXPECT_EQ(frmHistory->reHistory->font().pixelSize(), scaled(13)) << points;
+            // Ctrl+0 goes back to the desktop's size, not to the usual one.
+            editor->Zoom(3);
+            editor->ResetZoom();
+            EXPECT_EQ(editor->FontHeight(), scaled(13)) << points;
+        }
+    }
+    QApplication::setFont(usual);
 }
 
 TEST_F(MainWindowTest, CtrlPlusMinusAndTheWheelZoomTheScriptAndCtrlZeroTakesItBack) {
