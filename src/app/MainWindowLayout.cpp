@@ -2,6 +2,7 @@
 #include "DBGrid.h"
 #include "DBNavigator.h"
 #include "DatabaseChooser.h"
+#include "DesktopFont.h"
 #include "ImageList.h"
 #include "MemoScriptEditor.h"
 #include "ResultTabs.h"
@@ -24,9 +25,10 @@
 
 namespace {
 
+// PixelHeight is the height at the desktop's usual font size; it follows the desktop's font.
 QFont PixelFont(const QString& Family, int PixelHeight) {
     QFont font(Family);
-    font.setPixelSize(PixelHeight);
+    font.setPixelSize(DesktopScaled(PixelHeight));
     return font;
 }
 
@@ -124,9 +126,11 @@ void TfrmMain::CreateScriptPanel() {
     ToolButton4->setToolTip("Copy Selected Over ->");
     ToolBar1->addSeparator();
     ToolButton1 = AddToolButton(ToolBar1, "ToolButton1", TableMenuImage);
+    ToolButton1->setToolTip("Table Statements");
     ToolButton1->setPopupMode(QToolButton::InstantPopup);
     ToolBar1->addSeparator();
     ToolButton3 = AddToolButton(ToolBar1, "ToolButton3", ProcedureMenuImage);
+    ToolButton3->setToolTip("Stored Procedure Statements");
     ToolButton3->setPopupMode(QToolButton::InstantPopup);
     ToolBar1->addSeparator();
     ToolButton9 = AddToolButton(ToolBar1, "ToolButton9", RunImage);
@@ -143,6 +147,11 @@ void TfrmMain::CreateScriptPanel() {
     auto* editor = new TMemoScriptEditor(Panel1);
     editor->setObjectName("SourceEdit1");
     sourceedit::ApplySqlEditorSettings(editor->SourceEdit());
+    {
+        memo::TFont font = editor->SourceEdit().GetFontValue();
+        font.Height = -DesktopScaled(-font.Height); // a character height, as the desktop's font
+        editor->SourceEdit().SetFont(font);
+    }
     editor->setFocusPolicy(Qt::ClickFocus); // not a tab stop
     editor->setMinimumSize(64, 64);
     editor->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -3,6 +3,9 @@
 #include "FontCache.h"
 #include "QtText.h"
 
+#include <QKeyEvent>
+#include <QWheelEvent>
+#include <algorithm>
 #include <memory>
 
 using memo::ToQString;
@@ -29,6 +32,69 @@ TMemoScriptEditor::TMemoScriptEditor(QWidget* Parent)
         if (OnChange)
             OnChange();
     };
+}
+
+int TMemoScriptEditor::FontHeight() const {
+    return std::abs(Editor().GetFontValue().Height);
+}
+
+void TMemoScriptEditor::SetFontHeight(int Pixels) {
+    memo::TFont font = Editor().GetFontValue();
+    if (font.Height == -Pixels)
+        return;
+    font.Height = -Pixels; // negative: the character height
+    Editor().SetFont(font);
+}
+
+void TMemoScriptEditor::Zoom(int Steps) {
+    constexpr int Smallest = 6;
+    constexpr int Largest = 72;
+    if (FUnzoomedHeight == 0)
+        FUnzoomedHeight = FontHeight();
+    SetFontHeight(std::clamp(FontHeight() + Steps, Smallest, Largest));
+}
+
+void TMemoScriptEditor::ResetZoom() {
+    if (FUnzoomedHeight != 0)
+        SetFontHeight(FUnzoomedHeight);
+    FUnzoomedHeight = 0;
+}
+
+void TMemoScriptEditor::keyPressEvent(QKeyEvent* Event) {
+    // Shift may be needed to type "+"; the keypad's keys count too.
+    const Qt::KeyboardModifiers modifiers =
+        Event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if (modifiers == Qt::ControlModifier) {
+        switch (Event->key()) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            Zoom(1);
+            return Event->accept();
+        case Qt::Key_Minus:
+            Zoom(-1);
+            return Event->accept();
+        case Qt::Key_0:
+            ResetZoom();
+            return Event->accept();
+        default:
+            break;
+        }
+    }
+    TMemoWidget::keyPressEvent(Event);
+}
+
+void TMemoScriptEditor::wheelEvent(QWheelEvent* Event) {
+    if ((Event->modifiers() & Qt::ControlModifier) == 0) {
+        FZoomWheelRest = 0;
+        return TMemoWidget::wheelEvent(Event);
+    }
+    constexpr int Notch = 120; // one step of a wheel, in eighths of a degree
+    FZoomWheelRest += Event->angleDelta().y();
+    const int steps = FZoomWheelRest / Notch;
+    FZoomWheelRest -= steps * Notch;
+    if (steps != 0)
+        Zoom(steps);
+    Event->accept();
 }
 
 QString TMemoScriptEditor::SelectedText() const {

@@ -28,4 +28,23 @@ public:
     TStyledScript StyledScript() const override;
     void SetSelection(int Start, int Length) override;
     void AppendLine(const QString& Text) override;
+
+    // The script's character height in pixels, as it shows now.
+    int FontHeight() const;
+    // Makes the characters Steps pixels higher (lower when negative), within readable limits;
+    // Ctrl+plus, Ctrl+minus and Ctrl with the wheel zoom so. The first zoom remembers the
+    // height it starts from.
+    void Zoom(int Steps);
+    // Back to the height before the first zoom (Ctrl+0).
+    void ResetZoom();
+
+protected:
+    void keyPressEvent(QKeyEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
+
+private:
+    void SetFontHeight(int Pixels);
+
+    int FUnzoomedHeight = 0; // 0: not zoomed
+    int FZoomWheelRest = 0;  // eighths of a degree turned with Ctrl, not yet a whole notch
 };

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QRegularExpression>
 
 TStatusBar::TStatusBar(QWidget* Parent, std::initializer_list<int> PanelWidths)
     : QStatusBar(Parent) {
@@ -29,7 +30,10 @@ QString TStatusBar::PanelText(int Index) const {
 
 void TStatusBar::SetPanelText(int Index, const QString& Text) {
     QLabel* panel = FPanels.at(static_cast<size_t>(Index));
-    panel->setText(Text);
+    // A panel is one line high: a message of several lines shows its first, with a mark that
+    // more follows, and the whole message in the tooltip.
+    const qsizetype lineBreak = Text.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")));
+    panel->setText(lineBreak < 0 ? Text : Text.left(lineBreak) + QStringLiteral(" \u2026"));
     panel->setToolTip(Text);
 }
 

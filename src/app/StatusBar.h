@@ -15,7 +15,8 @@ public:
     TStatusBar(QWidget* Parent, std::initializer_list<int> PanelWidths);
 
     QString PanelText(int Index) const;
-    // The panel's tooltip is its whole text, which a narrow panel cuts short.
+    // The panel's tooltip is its whole text, which a narrow panel cuts short; the panel shows
+    // only the text's first line.
     void SetPanelText(int Index, const QString& Text);
     // The tooltip as it shows now.
     QString PanelToolTip(int Index) const;

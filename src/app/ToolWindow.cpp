@@ -1,5 +1,7 @@
 #include "ToolWindow.h"
 
+#include "DesktopFont.h"
+
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -12,7 +14,7 @@ QTextEdit* CreateToolWindowPane(QWidget* Parent, const QString& Name, int FontPi
     pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont font("Tahoma");
-    font.setPixelSize(FontPixelHeight);
+    font.setPixelSize(DesktopScaled(FontPixelHeight));
     pane->setFont(font);
     QPalette palette = pane->palette();
     palette.setColor(QPalette::Base, Qt::white);

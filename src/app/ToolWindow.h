@@ -6,6 +6,7 @@
 class QTextEdit;
 class QWidget;
 
+// FontPixelHeight is the height at the desktop's usual font size; it follows the desktop's font.
 QTextEdit* CreateToolWindowPane(QWidget* Parent, const QString& Name, int FontPixelHeight);
 
 // Puts Text above everything Pane holds, as lines of their own (any line breaks in it), and

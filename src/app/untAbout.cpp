@@ -1,5 +1,6 @@
 #include "untAbout.h"
 
+#include "DesktopFont.h"
 #include "ImageList.h"
 #include "ProgramIdentity.h"
 #include "ScreenPlacement.h"
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -22,19 +24,29 @@ QLabel* ValueLabel(QWidget* Parent, const QString& Name) {
 
 } // namespace
 
+void TfrmAbout::FitToContent(QLayout* Layout) {
+    // 324 by 333 holds everything at the desktop's usual font size; a larger font takes the room
+    // its lines need, so that none is cut.
+    Layout->activate();
+    const int width = std::max(324, Layout->totalMinimumSize().width());
+    const int height =
+        std::max(333, Layout->hasHeightForWidth() ? Layout->totalHeightForWidth(width)
+                                                  : Layout->totalSizeHint().height());
+    setFixedSize(width, height);
+}
+
 TfrmAbout::TfrmAbout(QWidget* Owner, const TConnectionDetails& Details)
     : QDialog(Owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName("frmAbout");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("About ");
-    setFixedSize(324, 333);
 
     auto* icon = new QLabel(this);
     icon->setPixmap(ImageList1(DatabaseImage).pixmap(32, 32));
     auto* name = new QLabel("Velmora 2", this);
     QFont large = name->font();
-    large.setPixelSize(20);
+    large.setPixelSize(DesktopScaled(20));
     large.setBold(true);
     name->setFont(large);
     Label9 = new QLabel(this);
@@ -59,7 +71,9 @@ TfrmAbout::TfrmAbout(QWidget* Owner, const TConnectionDetails& Details)
     memConnString->setReadOnly(true);
     memConnString->setFrameShape(QFrame::NoFrame);
     memConnString->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memConnString->setFixedSize(289, 65);
+    // Four lines of the string at least, however large the desktop's font.
+    memConnString->setFixedSize(289, std::max(65, 4 * memConnString->fontMetrics().lineSpacing() +
+                                                      2 * memConnString->frameWidth() + 8));
     auto* form = new QFormLayout(GroupBox1);
     form->addRow("Server:", labServer);
     form->addRow("Login:", labLogin);
@@ -88,5 +102,6 @@ TfrmAbout::TfrmAbout(QWidget* Owner, const TConnectionDetails& Details)
     lab7->setText(Details.Provider);
     memConnString->setPlainText(Details.ConnectionString);
     Label9->setText(ProgramVersion);
+    FitToContent(layout);
     CentreOnScreen(this, Owner);
 }

@@ -4,6 +4,7 @@
 
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QPlainTextEdit;
 
 // What the connection reports about itself, for the about box.
@@ -32,4 +33,7 @@ public:
     QLabel* labVersion;
     QLabel* lab7;
     QPlainTextEdit* memConnString;
+
+private:
+    void FitToContent(QLayout* Layout);
 };

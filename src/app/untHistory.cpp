@@ -22,9 +22,10 @@ TfrmHistory* frmHistory = nullptr;
 
 namespace {
 
-QToolButton* AddButton(QToolBar* Bar, const QString& Name, int Image) {
+QToolButton* AddButton(QToolBar* Bar, const QString& Name, int Image, const QString& Hint) {
     auto* button = new QToolButton(Bar);
     button->setObjectName(Name);
+    button->setToolTip(Hint);
     button->setIcon(ImageList1(Image));
     button->setAutoRaise(true);
     Bar->addWidget(button);
@@ -41,9 +42,9 @@ TfrmHistory::TfrmHistory(QWidget* Owner, TFileDialog& SaveDialog)
 
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName("ToolBar1");
-    ToolButton1 = AddButton(ToolBar1, "ToolButton1", SaveImage);
+    ToolButton1 = AddButton(ToolBar1, "ToolButton1", SaveImage, "Save History");
     ToolBar1->addSeparator();
-    ToolButton3 = AddButton(ToolBar1, "ToolButton3", RunImage);
+    ToolButton3 = AddButton(ToolBar1, "ToolButton3", RunImage, "Execute Selected");
     reHistory = CreateToolWindowPane(this, "reHistory", 13);
 
     auto* layout = new QVBoxLayout(this);

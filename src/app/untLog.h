@@ -13,6 +13,8 @@ public:
     // Puts Line above every earlier line.
     void InsertFirstLine(const QString& Line);
     QString Text() const;
+    // Widens the window, within its screen, so that no line is cut; it never narrows.
+    void FitWidestLine();
 
     QTextEdit* reLog;
 };

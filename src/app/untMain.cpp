@@ -25,6 +25,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -312,12 +313,24 @@ void TfrmMain::closeEvent(QCloseEvent* Event) {
     QCoreApplication::quit();
 }
 
+void TfrmMain::ShowToolWindow(QWidget* Tool, const QWidget* Above) {
+    // Placed the first time it shows; after that it stays where the user put it.
+    if (!Tool->property("velmoraPlaced").toBool()) {
+        const int belowMenuBar = menuBar()->mapToGlobal(QPoint(0, menuBar()->height())).y();
+        PlaceBesideOwner(Tool, this, belowMenuBar, Above);
+        Tool->setProperty("velmoraPlaced", true);
+    }
+    Tool->show();
+    Tool->raise();
+}
+
 void TfrmMain::Log1Click() {
-    frmLog->show();
+    frmLog->FitWidestLine();
+    ShowToolWindow(frmLog, frmHistory);
 }
 
 void TfrmMain::History1Click() {
-    frmHistory->show();
+    ShowToolWindow(frmHistory, frmLog);
 }
 
 void TfrmMain::About1Click() {

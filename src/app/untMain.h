@@ -79,6 +79,8 @@ public:
     void Close1Click();
     void New2Click();
     void Exit1Click();
+    // Shows a tool window, placed beside this window the first time (below Above when it fits).
+    void ShowToolWindow(QWidget* Tool, const QWidget* Above);
     void Log1Click();
     void History1Click();
     void About1Click();

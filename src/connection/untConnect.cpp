@@ -5,35 +5,41 @@
 #include "Dialogs.h"
 #include "ErrorHandler.h"
 #include "ImageList.h"
+#include "PasswordEcho.h"
 #include "ScreenPlacement.h"
 #include "ServerHistory.h"
 #include "ServerWait.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QSysInfo>
+#include <algorithm>
 
 TfrmConnect* frmConnect = nullptr;
 
 namespace {
 
-// Passwords show one "*" per character, whatever the desktop style would draw.
-class TAsteriskPasswordStyle final : public QProxyStyle {
-public:
-    int styleHint(StyleHint Hint, const QStyleOption* Option, const QWidget* Widget,
-                  QStyleHintReturn* ReturnData) const override {
-        if (Hint == SH_LineEdit_PasswordCharacter)
-            return '*';
-        return QProxyStyle::styleHint(Hint, Option, Widget, ReturnData);
+// How wide a window must be for the desktop to show Caption whole: the window manager draws it
+// in the desktop's title font (or the desktop's general font, when that is larger), mostly bold,
+// between the window's icon and its close button.
+int CaptionWidth(const QString& Caption) {
+    int width = 0;
+    for (QFont font : {QFontDatabase::systemFont(QFontDatabase::TitleFont), QApplication::font()}) {
+        font.setBold(true);
+        const QFontMetrics metrics(font);
+        width = std::max(width, metrics.horizontalAdvance(Caption) + 6 * metrics.height());
     }
-};
+    return width;
+}
 
 bool IsEnter(const QEvent* Event) {
     if (Event->type() != QEvent::KeyPress)
@@ -82,10 +88,7 @@ void TfrmConnect::CreateControls() {
     Label3 = new QLabel("Password", GroupBox1);
     edtPassword = new QLineEdit(GroupBox1);
     edtPassword->setObjectName("edtPassword");
-    auto* asterisks = new TAsteriskPasswordStyle;
-    asterisks->setParent(edtPassword);
-    edtPassword->setStyle(asterisks);
-    edtPassword->setEchoMode(QLineEdit::Password);
+    EchoPasswordAsAsterisks(edtPassword);
     cbWindowAuth = new QCheckBox("Windows Authentication", GroupBox1);
     cbWindowAuth->setObjectName("cbWindowAuth");
 
@@ -110,7 +113,7 @@ void TfrmConnect::CreateControls() {
     layout->addWidget(btnConnect, 3, 0);
     layout->addWidget(btnCancel, 3, 1);
     layout->addWidget(NewServerWaitLabel(this), 4, 0, 1, 2);
-    setFixedSize(234, 214);
+    setFixedSize(std::max(234, CaptionWidth(windowTitle())), 214);
     // While a connect attempt runs, Cancel gives it up.
     ServerWait().AddCancelControl(btnCancel);
 

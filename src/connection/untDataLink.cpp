@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "ErrorHandler.h"
 #include "OdbcHandles.h"
+#include "PasswordEcho.h"
 #include "ServerWait.h"
 
 #include <QCheckBox>
@@ -157,7 +158,7 @@ QWidget* TfrmDataLink::CreateLogonBox() {
     edtUserName->setObjectName("edtUserName");
     edtPassword = new QLineEdit(box);
     edtPassword->setObjectName("edtPassword");
-    edtPassword->setEchoMode(QLineEdit::Password);
+    EchoPasswordAsAsterisks(edtPassword);
     cbAllowSavingPassword = new QCheckBox("Allow saving password", box);
     cbAllowSavingPassword->setObjectName("cbAllowSavingPassword");
     auto* form = new QFormLayout(box);

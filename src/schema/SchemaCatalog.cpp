@@ -1,6 +1,7 @@
 #include "SchemaCatalog.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace velmora::schema {
 
@@ -17,9 +18,21 @@ std::vector<std::string> ColumnOfRows(ado::TCustomADODataSet& rows, std::string_
     return values;
 }
 
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
 bool IsTableOrView(const ado::TCustomADODataSet& row) {
     const std::string type = row.FieldByName("TABLE_TYPE").AsString();
-    return type == "TABLE" || type == "VIEW";
+    if (type == "VIEW")
+        // The database list comes from the server's system view "sysdatabases"; a database
+        // that supplies a view of that name for a server without one (the demo, a test
+        // server) holds a stand-in for the server's catalogue, not one of its own tables.
+        return !EqualsIgnoringCase(row.FieldByName("TABLE_NAME").AsString(), "sysdatabases");
+    return type == "TABLE";
 }
 
 // Closes `table`, points it at the table and describes its fields without reading rows.

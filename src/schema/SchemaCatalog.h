@@ -21,7 +21,8 @@ std::vector<std::string> ReadDatabaseNames(ado::TADOQuery& query);
 int CurrentDatabasePosition(const std::vector<std::string>& names, const std::string& current);
 
 // The tables and views of the connection's current database, in the provider's order; system
-// tables and other kinds of object are left out.
+// tables, other kinds of object and a view that stands in for the server's "sysdatabases" are
+// left out.
 std::vector<std::string> ReadTableNames(ado::TADOConnection& connection);
 
 // One node text per field of the table, from its field definitions (no rows are read). `table`

@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QLabel>
@@ -103,6 +104,27 @@ TEST_F(ConnectDialogTest, OpensWithItsDefaults) {
     EXPECT_EQ(dialog->btnConnect->text(), "Connect");
     EXPECT_EQ(dialog->btnCancel->text(), "Cancel");
     EXPECT_TRUE(dialog->testAttribute(Qt::WA_DeleteOnClose));
+}
+
+TEST_F(ConnectDialogTest, IsWideEnoughForItsWholeCaptionWhateverTheDesktopsFontSize) {
+    const QFont desktop = QApplication::font();
+    for (const int pixels : {0, 20, 28}) {
+        QFont font = desktop;
+        if (pixels > 0)
+            font.setPixelSize(pixels);
+        QApplication::setFont(font);
+        TfrmConnect* dialog = NewDialog();
+        font.setBold(true);
+        const QFontMetrics caption(font);
+        // Room for the caption in bold, and for an icon and a close button beside it.
+        EXPECT_GE(dialog->width(),
+                  caption.horizontalAdvance(dialog->windowTitle()) + 2 * caption.height())
+            << pixels;
+        EXPECT_GE(dialog->width(), 234);
+        EXPECT_EQ(dialog->height(), 214);
+        dialog->close();
+    }
+    QApplication::setFont(desktop);
 }
 
 TEST_F(ConnectDialogTest, TabMovesThroughTheLoginThenServerCheckBoxCancelConnect) {

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTest>
 #include <filesystem>
@@ -362,6 +363,15 @@ TEST_F(ConnectionFilesTest, DoubleClickOpensTheEditorFilledFromTheFile) {
     EXPECT_TRUE(editor->rbDriver->isChecked());
     EXPECT_EQ(editor->cbDriver->currentText(), "SQLite3");
     EXPECT_EQ(editor->edtOtherKeys->text(), "Database=" + Workspace.FilePath("demo.db") + ";");
+}
+
+TEST_F(ConnectionFilesTest, TheDataLinkPasswordEchoesAsTheConnectDialogsDoes) {
+    WriteFile(Workspace.FilePath("shop.udl"), "");
+    auto* editor = new TfrmDataLink(Window.get(), Workspace.FilePath("shop.udl"));
+    editor->edtPassword->setText("hunter2");
+    EXPECT_EQ(editor->edtPassword->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(editor->edtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter), '*');
+    EXPECT_EQ(editor->edtPassword->displayText(), "*******");
 }
 
 TEST_F(ConnectionFilesTest, DataLinkDialogWritesTheStandardLayoutThatOpensThroughFileName) {

@@ -5,6 +5,8 @@
 #include "untDataModule1.h"
 #include "untLog.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 class LostConnection : public PostgresWindowTest {
@@ -35,7 +37,11 @@ TEST_F(LostConnection, IsClosedWithItsReasonAndCanBeOpenedAgain) {
     EXPECT_TRUE(reason.contains("terminating connection")) << reason.toStdString();
     EXPECT_FALSE(Window->ConnectionOpen());
     EXPECT_EQ(Window->StatusBar1->PanelText(0), "Connection Lost");
-    EXPECT_EQ(Window->StatusBar1->PanelText(1), reason);
+    // The panel shows the reason's first line, its tooltip the whole reason.
+    const QString firstLine = reason.section(QRegularExpression("[\r\n]"), 0, 0);
+    EXPECT_EQ(Window->StatusBar1->PanelText(1),
+              firstLine == reason ? reason : firstLine + " \u2026");
+    EXPECT_EQ(Window->StatusBar1->PanelToolTip(1), reason);
     // Newest first: the reason (which may run over several lines), then the closing's lines.
     const QString log = frmLog->Text();
     const qsizetype lost = log.indexOf(" - Connection Lost: " + reason + "\n");

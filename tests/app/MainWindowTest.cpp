@@ -1,6 +1,7 @@
 // The main window driven offscreen: menus, shortcuts, the script's state, closing.
 #include "DBGrid.h"
 #include "ErrorHandler.h"
+#include "MemoScriptEditor.h"
 #include "MemoWidget.h"
 #include "ProgramIdentity.h"
 #include "QtPrinting.h"
@@ -23,7 +24,11 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <QWheelEvent>
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -307,6 +312,103 @@ TEST_F(MainWindowTest, WriteLogPutsTheNewestStampedLineFirst) {
     EXPECT_EQ(Window->StatusBar1->PanelText(3), "second");
 }
 
+TEST(DesktopFontSize, ScalesTheWindowsFontsFromTheirUsualSizes) {
+    const QFont usual = QApplication::font();
+    for (const double points : {9.0, 18.0, 13.5}) {
+        QFont desktop = usual;
+        desktop.setPointSizeF(points);
+        QApplication::setFont(desktop);
+        const double scale = points / 9.0;
+        const auto scaled = [scale](int Pixels) {
+            return static_cast<int>(std::lround(Pixels * scale));
+        };
+        {
+            TfrmMain window;
+            auto* editor = dynamic_cast<TMemoScriptEditor*>(window.SourceEdit1);
+            ASSERT_NE(editor, nullptr);
+            EXPECT_EQ(editor->FontHeight(), scaled(13)) << points;
+            EXPECT_EQ(window.DBGrid1->font().pixelSize(), scaled(11)) << points;
+            EXPECT_EQ(window.tvTablesViews->font().pixelSize(), scaled(11)) << points;
+            EXPECT_EQ(window.StatusBar1->font().pixelSize(), scaled(11)) << points;
+            EXPECT_EQ(frmLog->reLog->font().pixelSize(), scaled(11)) << points;
+            EXPECT_EQ(frmHistory->reHistory->font().pixelSize(), scaled(13)) << points;
+            // Ctrl+0 goes back to the desktop's size, not to the usual one.
+            editor->Zoom(3);
+            editor->ResetZoom();
+            EXPECT_EQ(editor->FontHeight(), scaled(13)) << points;
+        }
+    }
+    QApplication::setFont(usual);
+}
+
+TEST_F(MainWindowTest, CtrlPlusMinusAndTheWheelZoomTheScriptAndCtrlZeroTakesItBack) {
+    auto* editor = dynamic_cast<TMemoScriptEditor*>(Window->SourceEdit1);
+    ASSERT_NE(editor, nullptr);
+    ShowAndFocus(Editor());
+    Window->SourceEdit1->SetText("select 1");
+    const int own = editor->FontHeight();
+    QTest::keyClick(Editor(), Qt::Key_Equal, Qt::ControlModifier);
+    QTest::keyClick(Editor(), Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(editor->FontHeight(), own + 2);
+    QTest::keyClick(Editor(), Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_EQ(editor->FontHeight(), own + 1);
+    EXPECT_EQ(Window->SourceEdit1->Text(), "select 1"); // nothing typed
+
+    // Half a notch at a time, as a touch pad turns; without Ctrl the wheel scrolls.
+    QWidget* viewport = editor->viewport();
+    const auto wheel = [viewport](int Delta, Qt::KeyboardModifiers Modifiers) {
+        QWheelEvent event(QPointF(5, 5), viewport->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, Delta), Qt::NoButton, Modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+    };
+    wheel(60, Qt::ControlModifier);
+    EXPECT_EQ(editor->FontHeight(), own + 1);
+    wheel(60, Qt::ControlModifier);
+    EXPECT_EQ(editor->FontHeight(), own + 2);
+    wheel(-240, Qt::ControlModifier);
+    EXPECT_EQ(editor->FontHeight(), own);
+    wheel(-120, Qt::NoModifier);
+    EXPECT_EQ(editor->FontHeight(), own);
+
+    for (int i = 0; i < 200; ++i)
+        editor->Zoom(-1);
+    EXPECT_GE(editor->FontHeight(), 6); // never unreadably small
+    QTest::keyClick(Editor(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(editor->FontHeight(), own);
+    EXPECT_EQ(Window->SourceEdit1->Text(), "select 1");
+}
+
+TEST_F(MainWindowTest, AStatusMessageOfSeveralLinesKeepsTheBarOneLineHigh) {
+    Window->show();
+    Window->WriteLog("one line");
+    QApplication::processEvents();
+    const int oneLine = Window->StatusBar1->sizeHint().height();
+    for (const QString& message :
+         {QString("first\nsecond\nthird"), QString("first\r\nsecond"), QString("first\rsecond")}) {
+        Window->WriteLog(message);
+        QApplication::processEvents();
+        EXPECT_EQ(Window->StatusBar1->PanelText(3), QString("first \u2026"));
+        EXPECT_EQ(Window->StatusBar1->PanelToolTip(3), message);
+        EXPECT_EQ(Window->StatusBar1->sizeHint().height(), oneLine);
+    }
+    // The log keeps the whole message.
+    EXPECT_TRUE(frmLog->Text().contains("first\nsecond"));
+}
+
+TEST_F(MainWindowTest, EveryToolbarButtonSaysWhatItDoes) {
+    for (const QToolBar* bar : {Window->ToolBar1, frmHistory->ToolBar1}) {
+        const QList<QToolButton*> buttons = bar->findChildren<QToolButton*>();
+        ASSERT_FALSE(buttons.isEmpty());
+        for (const QToolButton* button : buttons) {
+            if (button->objectName().startsWith("qt_")) // the bar's own extension arrow
+                continue;
+            const QString hint =
+                button->defaultAction() ? button->defaultAction()->toolTip() : button->toolTip();
+            EXPECT_FALSE(hint.trimmed().isEmpty()) << button->objectName().toStdString();
+        }
+    }
+}
+
 TEST_F(MainWindowTest, ToolWindowsHideOnCloseAndKeepTheirContent) {
     Window->WriteLog("kept");
     Window->Log1->trigger();
@@ -319,6 +421,34 @@ TEST_F(MainWindowTest, ToolWindowsHideOnCloseAndKeepTheirContent) {
     EXPECT_TRUE(frmLog->Text().endsWith(" - kept"));
     Window->Log1->trigger();
     EXPECT_TRUE(frmLog->isVisible());
+}
+
+TEST_F(MainWindowTest, ToolWindowsOpenBesideTheMenuBarAndTheLogShowsWholeLines) {
+    Window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+    Window->WriteLog("Connect Error: " + QString(60, 'x') + " the end of a long line");
+    Window->Log1->trigger();
+    Window->History1->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frmLog));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frmHistory));
+    QCoreApplication::processEvents();
+    const QMenuBar* menuBar = Window->menuBar();
+    const QRect menu(menuBar->mapToGlobal(QPoint(0, 0)), menuBar->size());
+    const QRect screen = Window->screen()->availableGeometry();
+    for (const QWidget* tool : {static_cast<QWidget*>(frmLog), static_cast<QWidget*>(frmHistory)}) {
+        EXPECT_FALSE(tool->frameGeometry().intersects(menu)) << tool->objectName().toStdString();
+        EXPECT_TRUE(screen.contains(tool->frameGeometry())) << tool->objectName().toStdString();
+    }
+    // Nothing of the long line is out of sight.
+    EXPECT_EQ(frmLog->reLog->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(frmLog->width(), 340);
+
+    // Where the user puts a tool window is where it opens again.
+    frmLog->move(frmLog->pos() + QPoint(-20, 30));
+    const QPoint moved = frmLog->pos();
+    frmLog->close();
+    Window->Log1->trigger();
+    EXPECT_EQ(frmLog->pos(), moved);
 }
 
 TEST_F(MainWindowTest, ToolWindowsShowTheirNewestEntryAtTheTopFromTheLeftEdge) {

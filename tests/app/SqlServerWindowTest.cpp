@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTextBlock>
 #include <QTimer>
@@ -306,7 +307,11 @@ void ExpectClosedAsLost(const TfrmMain& Window, const TScriptedDialogs& Dialogs)
     const QString reason = Dialogs.Messages[0].Text;
     EXPECT_FALSE(Window.ConnectionOpen());
     EXPECT_EQ(Window.StatusBar1->PanelText(0), "Connection Lost");
-    EXPECT_EQ(Window.StatusBar1->PanelText(1), reason);
+    // The panel shows the reason's first line, its tooltip the whole reason.
+    const QString firstLine = reason.section(QRegularExpression("[\r\n]"), 0, 0);
+    EXPECT_EQ(Window.StatusBar1->PanelText(1),
+              firstLine == reason ? reason : firstLine + " \u2026");
+    EXPECT_EQ(Window.StatusBar1->PanelToolTip(1), reason);
     EXPECT_EQ(Window.cbDatabases->currentText(), "sample");
 }
 

@@ -260,6 +260,41 @@ TEST(AboutBox, IsCentredOnTheScreenAndShowsEveryLineWhole) {
     }
 }
 
+TEST(AboutBox, SizesItselfToItsContentWhateverTheFontSize) {
+    const TConnectionDetails details{"demo", "03.52", "MSDASQL.1", "Provider=x", "db1", "sa"};
+    const QFont usual = QApplication::font();
+    QSize usualSize;
+    for (const int pixels : {0, 26}) {
+        QFont font = usual;
+        if (pixels > 0)
+            font.setPixelSize(pixels);
+        QApplication::setFont(font);
+        TfrmAbout about(nullptr, details);
+        about.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&about));
+        EXPECT_GE(about.width(), 324);
+        EXPECT_GE(about.height(), 333);
+        // No line of the box is squeezed below the height its text needs at its width, and
+        // none reaches past the box.
+        for (const QLabel* line : about.findChildren<QLabel*>()) {
+            const int needed = line->hasHeightForWidth() ? line->heightForWidth(line->width())
+                                                         : line->minimumSizeHint().height();
+            EXPECT_GE(line->height(), needed) << pixels << line->text().toStdString();
+            const QPoint corner = line->mapTo(&about, line->rect().bottomRight());
+            EXPECT_LT(corner.y(), about.height()) << pixels << line->text().toStdString();
+            EXPECT_LT(corner.x(), about.width()) << pixels << line->text().toStdString();
+        }
+        const QWidget* string = about.memConnString;
+        EXPECT_GE(string->height(), 3 * string->fontMetrics().lineSpacing());
+        EXPECT_LT(string->mapTo(&about, string->rect().bottomRight()).x(), about.width());
+        if (pixels == 0)
+            usualSize = about.size();
+        else
+            EXPECT_GT(about.height(), usualSize.height());
+    }
+    QApplication::setFont(usual);
+}
+
 TEST(AboutBox, ShowsTheConnectionsDetailsAndTheVersion) {
     TfrmAbout about(nullptr,
                     TConnectionDetails{"demo", "03.52", "MSDASQL.1", "Provider=x", "db1", "sa"});

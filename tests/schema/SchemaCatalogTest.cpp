@@ -62,6 +62,18 @@ TEST_F(SchemaCatalog, TablesAndViewsInProviderOrderWithoutSystemTables) {
     EXPECT_EQ(names, (Texts{"zebra", "apple", "middle"}));
 }
 
+TEST_F(SchemaCatalog, AStandInForTheServersDatabaseListIsNotAmongTheTables) {
+    // A view of that name stands in for the server's own list, whatever its letter case; a
+    // table of that name is the database's.
+    run("create table databases(name varchar(30)); "
+        "create view SysDatabases as select name from databases; "
+        "create view sysdatabases_copy as select name from databases");
+    EXPECT_EQ(ReadTableNames(connection), (Texts{"databases", "sysdatabases_copy"}));
+    run("drop view SysDatabases; create table sysdatabases(name varchar(30))");
+    EXPECT_EQ(ReadTableNames(connection),
+              (Texts{"databases", "sysdatabases_copy", "sysdatabases"}));
+}
+
 TEST_F(SchemaCatalog, FieldTextsNameTypeAndSizeWithoutOpeningTheTable) {
     run("create table items(id integer primary key autoincrement, name varchar(60) not null, "
         "code char(4), qty int, price float, added datetime, note text, photo longvarbinary); "
