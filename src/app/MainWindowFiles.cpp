@@ -168,8 +168,8 @@ void TfrmMain::Print1Click() {
 }
 
 void TfrmMain::ProposePrintFile(QPrinter& Printer) const {
-    // The print dialog names the PDF file it proposes after the document; a PDF file chosen
-    // before for another script gives its folder, and the name becomes this script's.
+    // The print dialog names the PDF file it proposes after the printer's job name; a PDF file
+    // chosen before for another script gives its folder, and the name becomes this script's.
     const QString name =
         ScriptFileName.isEmpty() ? QString() : QFileInfo(ScriptFileName).fileName();
     const bool otherScript = Printer.docName() != name;

@@ -28,8 +28,8 @@ void TfrmLog::InsertFirstLine(const QString& Line) {
 }
 
 void TfrmLog::FitWidestLine() {
-    // The document keeps the width of its widest line as it lays the lines out; the pane needs
-    // that, its margins, its frame and the vertical scroll bar.
+    // The pane's text layout keeps the width of its widest line as it lays the lines out; the
+    // pane needs that, its margins, its frame and the vertical scroll bar.
     const int needed = static_cast<int>(std::ceil(reLog->document()->idealWidth())) +
                        2 * reLog->frameWidth() + reLog->verticalScrollBar()->sizeHint().width() +
                        reLog->contentsMargins().left() + reLog->contentsMargins().right();

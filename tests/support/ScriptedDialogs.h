@@ -34,8 +34,8 @@ public:
     std::deque<std::optional<QString>> FileAnswers; // nullopt cancels the dialog
     int PrintDialogs = 0;
     std::deque<std::optional<QString>> PrintAnswers; // a PDF file to print into; nullopt cancels
-    // What each print dialog was shown with: the document's name, from which the dialog makes
-    // the PDF file name it proposes, and the output file already chosen, if any.
+    // What each print dialog was shown with: the printer's job name, from which the dialog
+    // makes the PDF file name it proposes, and the output file already chosen, if any.
     QStringList PrintDocNames;
     QStringList PrintOutputFiles;
 };

@@ -51,8 +51,8 @@ bool reportsLostConnection(const Diagnostic& diagnostic) {
             isOneOf(freeTdsSocketErrors, diagnostic.nativeError));
 }
 
-// Whether a record says that the server refused the login: SQLSTATE class 28 (invalid
-// authorization specification), or SQL Server's "Login failed" under whatever state the driver
+// Whether a record says that the server refused the login: SQLSTATE class 28 (the user name
+// or password was not accepted), or SQL Server's "Login failed" under whatever state the driver
 // gives it.
 bool reportsRefusedLogin(const Diagnostic& diagnostic) {
     constexpr int sqlServerLoginFailed = 18456;
