@@ -68,12 +68,15 @@ std::vector<TDriverSockets::TSocket> TDriverSockets::opened() const {
     return added;
 }
 
-void TDriverSockets::Watch() {
+bool TDriverSockets::Watch() {
     std::vector<TSocket> now = serverSockets();
     const std::lock_guard lock(mutex_);
+    if (cutOff_)
+        return false;
     before_ = std::move(now);
     mine_.clear();
     watching_ = true;
+    return true;
 }
 
 void TDriverSockets::Settle() {
@@ -87,6 +90,7 @@ void TDriverSockets::Settle() {
 
 int TDriverSockets::CutOff() {
     const std::lock_guard lock(mutex_);
+    cutOff_ = true;
     const std::vector<TSocket> sockets = watching_ ? opened() : mine_;
     int cut = 0;
     for (const auto& [descriptor, inode] : sockets) {

@@ -17,8 +17,9 @@ namespace velmora::ado {
 
 class TDriverSockets {
 public:
-    // Before the driver connects: the sockets the process has already.
-    void Watch();
+    // Before the driver connects: the sockets the process has already. False when the
+    // connection was cut off before it began: it must not begin.
+    bool Watch();
     // After it connected: the new ones are the connection's.
     void Settle();
     // From any thread: shuts the connection's sockets down (those opened since Watch, while it
@@ -34,6 +35,7 @@ private:
     std::vector<TSocket> before_;
     std::vector<TSocket> mine_;
     bool watching_ = false;
+    bool cutOff_ = false;
 };
 
 } // namespace velmora::ado

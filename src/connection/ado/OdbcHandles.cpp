@@ -111,7 +111,9 @@ std::vector<Diagnostic> OdbcConnection::connect(const std::string& connectionStr
                        SQL_IS_UINTEGER);
     const SqlWString text = toSqlWide(connectionString);
     SQLSMALLINT outLength = 0;
-    sockets_.Watch();
+    // Given up before it began (a window thread that stopped waiting at once), it never begins.
+    if (!sockets_.Watch())
+        throw EDatabaseError("The connection attempt was given up before it began.");
     const SQLRETURN result = SQLDriverConnectW(
         handle_, nullptr, const_cast<SQLWCHAR*>(text.c_str()),
         static_cast<SQLSMALLINT>(text.size()), nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);

@@ -63,6 +63,8 @@ TEST_F(HostileServer, CancelAtAnyMomentOfAReplyWithThousandsOfMessagesNeverCrash
             EXPECT_NE(error.find("cancel"), std::string::npos) << "run " << run << ": " << error;
         }
         ASSERT_TRUE(connection.Connected()) << "run " << run;
+        // Nothing of the cancel is left over for the next statement, whatever its timing.
+        connection.SetCallRunner(runOnCallingThread);
         EXPECT_EQ(errorOf([&] { connection.Execute("set nocount on"); }), "no error");
     }
     EXPECT_GT(cancelled, 0);
@@ -92,10 +94,13 @@ Holdings holdings() {
             resident * static_cast<size_t>(sysconf(_SC_PAGESIZE))};
 }
 
-// Waits (a few seconds at most) for the abandoned calls' threads to end.
+// Waits for the abandoned calls' threads to end: an attempt given up after it began but before
+// its driver opened its socket (the window thread gave up within milliseconds) ends at its
+// login timeout.
 Holdings settledHoldings(size_t threads) {
     Holdings now = holdings();
-    for (int attempt = 0; attempt < 200 && now.threads > threads; ++attempt) {
+    const int attempts = (defaultConnectTimeoutSeconds + 5) * 20;
+    for (int attempt = 0; attempt < attempts && now.threads > threads; ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         now = holdings();
     }
@@ -145,6 +150,30 @@ TEST_F(HostileServer, AThousandGiveUpsLeaveNoThreadsSocketsOrMemoryBehind) {
     EXPECT_LE(after.descriptors, before.descriptors + 2);
     // Each endless value had reached megabytes when it was given up.
     EXPECT_LT(after.residentBytes, before.residentBytes + (64u << 20));
+}
+
+// A connection attempt given up before its call even began never begins: its thread does not
+// wait out the login timeout on a server that never answers.
+TEST_F(HostileServer, AConnectionGivenUpBeforeItBeganNeverBegins) {
+    TTdsServerProcess stalled({"--stall"});
+    TADOConnection connection;
+    connection.SetConnectionString(tdsConnectionString(stalled.Port()) + ";Connect Timeout=60");
+    std::shared_ptr<TServerCall> late;
+    std::thread runner;
+    connection.SetCallRunner([&](const std::shared_ptr<TServerCall>& call) {
+        late = call;
+        // Runs once the connection has given it up and cut it off.
+        runner = std::thread([call] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            call->Run();
+        });
+        return false;
+    });
+    EXPECT_EQ(errorOf([&] { connection.Open(); }), "The connection attempt was cancelled.");
+    for (int wait = 0; wait < 200 && !late->Finished(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(late->Finished()) << "the abandoned attempt still waits for the server";
+    runner.join();
 }
 
 // Esc during a value that never ends: the driver's read is stopped, the server ends the value,
