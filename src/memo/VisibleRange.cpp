@@ -112,6 +112,7 @@ void TVisibleRange::MovePixelsAndPaintStrip(int OldTop) {
     int last = FTopLine + (stripBottom - 1) / e.LineHeight() + 1;
     TMCRange strip(&e, e.LineColToPos(first, 1), e.LineColToPos(last + 1, 0));
     strip.Paint();
+    e.PaintGutter(FTopLine, FTopLine + e.VisibleLines());
     if (e.Bitmapped())
         host.Invalidate();
 }
