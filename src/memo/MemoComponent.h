@@ -207,9 +207,10 @@ public:
     void SetReadOnly(bool Value);
     bool AlwaysShowCaret() const { return FAlwaysShowCaret; }
     void SetAlwaysShowCaret(bool Value);
-    // Where the text starts: the margin that was set, and the line-number gutter when shown.
-    int LeftMargin() const { return FLeftMargin; }
+    int LeftMargin() const { return FBaseLeftMargin; }
     void SetLeftMargin(int Value);
+    // Where the text starts: the left margin, after the line-number gutter when that is shown.
+    int TextLeft() const { return FLeftMargin; }
     // The line numbers on the left of the text (off unless set).
     bool ShowLineNumbers() const { return FShowLineNumbers; }
     void SetShowLineNumbers(bool Value);

@@ -101,7 +101,7 @@ void TVisibleRange::MovePixelsAndPaintStrip(int OldTop) {
     TSize client = host.ClientSize();
     int dy = (OldTop - FTopLine) * e.LineHeight();
     bool onBitmap = e.Bitmapped() && host.HasBitmap();
-    TRect area{e.LeftMargin(), e.TopMargin(), client.cx, client.cy};
+    TRect area{e.TextLeft(), e.TopMargin(), client.cx, client.cy};
     host.ScrollPixels(onBitmap ? TPaintTarget::ptBitmap : TPaintTarget::ptWindow, dy, area);
 
     // The strip the move uncovered, relative to the top margin.

@@ -47,7 +47,7 @@ protected:
 TEST_F(GutterTest, TheTextMovesRightOfTheNumbers) {
     // 31 lines: two digits and half a cell on either side.
     EXPECT_EQ(Editor->GutterWidth(), 3 * Host.CharWidth);
-    EXPECT_EQ(Editor->LeftMargin(), 2 + 3 * Host.CharWidth);
+    EXPECT_EQ(Editor->TextLeft(), 2 + 3 * Host.CharWidth);
     Editor->Paint();
     std::vector<std::u32string> numbers = GutterNumbers();
     ASSERT_GE(numbers.size(), 10u);
@@ -58,15 +58,17 @@ TEST_F(GutterTest, TheTextMovesRightOfTheNumbers) {
             EXPECT_EQ(call.Font.Color, clBtnText);
             EXPECT_LE(call.Clip.Right, Editor->GutterWidth());
         } else {
-            EXPECT_GE(call.Clip.Left, Editor->LeftMargin());
+            EXPECT_GE(call.Clip.Left, Editor->TextLeft());
         }
     }
     // Clicking at the text's first cell puts the caret at column 1.
-    Editor->MouseDown(TMouseButton::mbLeft, Editor->LeftMargin() + 1, 1);
-    Editor->MouseUp(TMouseButton::mbLeft, Editor->LeftMargin() + 1, 1);
+    Editor->MouseDown(TMouseButton::mbLeft, Editor->TextLeft() + 1, 1);
+    Editor->MouseUp(TMouseButton::mbLeft, Editor->TextLeft() + 1, 1);
     EXPECT_EQ(Editor->SelStart(), 0);
-    Editor->SetShowLineNumbers(false);
+    // The margin as set stays what it was.
     EXPECT_EQ(Editor->LeftMargin(), 2);
+    Editor->SetShowLineNumbers(false);
+    EXPECT_EQ(Editor->TextLeft(), 2);
     EXPECT_EQ(Editor->GutterWidth(), 0);
 }
 
@@ -105,14 +107,14 @@ TEST_F(GutterTest, TheGutterWidensWhenTheLinesReachAThirdDigit) {
     Editor->Selection()->SetText(more);
     EXPECT_EQ(Editor->LineCount(), 101);
     EXPECT_EQ(Editor->GutterWidth(), 4 * Host.CharWidth);
-    EXPECT_EQ(Editor->LeftMargin(), 2 + 4 * Host.CharWidth);
+    EXPECT_EQ(Editor->TextLeft(), 2 + 4 * Host.CharWidth);
     // The whole view was drawn again at the new margin.
     std::vector<std::u32string> numbers = GutterNumbers();
     ASSERT_GE(numbers.size(), 10u);
     EXPECT_EQ(numbers.front(), NumberOf(Editor->VisibleRange()->TopLine()));
     for (const TextOutCall& call : Host.Texts) {
         if (call.Background != clBtnFace) {
-            EXPECT_GE(call.Clip.Left, Editor->LeftMargin());
+            EXPECT_GE(call.Clip.Left, Editor->TextLeft());
         }
     }
     Editor->Undo();
