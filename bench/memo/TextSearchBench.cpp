@@ -9,11 +9,10 @@
 #include "SourceEdit.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 32
-#include <pcre2.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <pcre2.h>
 #include <string>
 #include <vector>
 
@@ -55,13 +54,13 @@ int main() {
     const std::string absent = "customer_total";
     const std::u32string absent32(absent.begin(), absent.end());
     std::printf("script: %.1f MB, %d lines; searching for \"%s\", which is not there\n",
-                static_cast<double>(bytes.size()) / (1 << 20), editor.LineCount(),
-                absent.c_str());
+                static_cast<double>(bytes.size()) / (1 << 20), editor.LineCount(), absent.c_str());
 
     auto timeSearch = [&](const char* what, sourceedit::TSearchOptions options) {
         sourceedit::TTextSearch search(absent32, options);
         bool found = false;
-        double ms = MedianMilliseconds([&] { found = search.Next(text, 0, text.Length()).Found(); });
+        double ms =
+            MedianMilliseconds([&] { found = search.Next(text, 0, text.Length()).Found(); });
         Row(what, ms, found);
     };
     timeSearch("TTextSearch, case as typed", {.MatchCase = true});
@@ -70,8 +69,8 @@ int main() {
     {
         sourceedit::TTextSearch search(absent32, {});
         bool found = false;
-        double ms = MedianMilliseconds(
-            [&] { found = search.Previous(text, text.Length()).Found(); });
+        double ms =
+            MedianMilliseconds([&] { found = search.Previous(text, text.Length()).Found(); });
         Row("TTextSearch, any case, backward", ms, found);
         ms = MedianMilliseconds([&] {
             editor.Selection()->CollapseTo(1);
@@ -93,8 +92,8 @@ int main() {
 
     int error = 0;
     PCRE2_SIZE offset = 0;
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(absent32.data()),
-                                     absent32.size(), PCRE2_UTF, &error, &offset, nullptr);
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(absent32.data()), absent32.size(),
+                                     PCRE2_UTF, &error, &offset, nullptr);
     pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
     ms = MedianMilliseconds([&] {
