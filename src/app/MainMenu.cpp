@@ -63,6 +63,13 @@ void TfrmMain::CreateMainMenu() {
     file->addSeparator();
     Exit1 = AddItem(file, "Exit1", "E&xit", {}, ExitImage);
 
+    QMenu* edit = AddTopMenu(bar, "Edit1", "&Edit");
+    Find1 = AddItem(edit, "Find1", "&Find\u2026", Keys(Qt::ControlModifier, Qt::Key_F));
+    Replace1 = AddItem(edit, "Replace1", "&Replace\u2026", Keys(Qt::ControlModifier, Qt::Key_H));
+    edit->addSeparator();
+    GoToLine1 =
+        AddItem(edit, "GoToLine1", "&Go to Line\u2026", Keys(Qt::ControlModifier, Qt::Key_L));
+
     QMenu* connections = AddTopMenu(bar, "Connections1", "&Connections");
     Connect1 = AddItem(connections, "Connect1", "&Connect", {}, ConnectImage);
     connections->addSeparator();
@@ -99,6 +106,10 @@ void TfrmMain::CreateMainMenu() {
     History1 =
         AddItem(view, "History1", "&History", Keys(Qt::NoModifier, Qt::Key_F2), HistoryImage);
     Log1 = AddItem(view, "Log1", "&Log", Keys(Qt::NoModifier, Qt::Key_F3), LogImage);
+    view->addSeparator();
+    LineNumbers1 = AddItem(view, "LineNumbers1", "Line &Numbers");
+    LineNumbers1->setCheckable(true);
+    LineNumbers1->setChecked(true);
     view->addSeparator();
     Options1 = AddItem(view, "Options1", "&Options");
     Options1->setEnabled(false);

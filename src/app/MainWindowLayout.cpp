@@ -3,6 +3,8 @@
 #include "DBNavigator.h"
 #include "DatabaseChooser.h"
 #include "DesktopFont.h"
+#include "FindBar.h"
+#include "GoToLineBar.h"
 #include "ImageList.h"
 #include "MemoScriptEditor.h"
 #include "ResultTabs.h"
@@ -155,7 +157,10 @@ void TfrmMain::CreateScriptPanel() {
     editor->setFocusPolicy(Qt::ClickFocus); // not a tab stop
     editor->setMinimumSize(64, 64);
     editor->setContextMenuPolicy(Qt::CustomContextMenu);
+    editor->SourceEdit().SetShowLineNumbers(true);
     SourceEdit1 = editor;
+    FindBar1 = new TFindBar(editor, Panel1);
+    GoToLineBar1 = new TGoToLineBar(editor, Panel1);
 
     StatusBar2 = new TStatusBar(Panel1, {50, 50});
     StatusBar2->setObjectName("StatusBar2");
@@ -181,7 +186,9 @@ void TfrmMain::CreateScriptPanel() {
     Splitter2->setObjectName("Splitter2");
     Splitter2->setHandleWidth(6);
     Splitter2->setChildrenCollapsible(false);
-    Splitter2->addWidget(Stacked(Splitter2, {editor, StatusBar2}));
+    Splitter2->addWidget(Stacked(Splitter2, {editor, FindBar1, GoToLineBar1, StatusBar2}));
+    FindBar1->hide(); // until asked for
+    GoToLineBar1->hide();
     ResultTabs1 = new TResultTabs(DBGrid1, &DataSource1, Panel1);
     Splitter2->addWidget(Stacked(Splitter2, {ResultTabs1, DBNavigator1}));
     Splitter2->setStretchFactor(0, 1);

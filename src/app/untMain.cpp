@@ -172,6 +172,7 @@ void TfrmMain::ConnectHandlers() {
     ConnectSchemaBrowser();
     ConnectTemplateCommands();
     ConnectInsertionCommands();
+    ConnectEditingCommands();
 }
 
 void TfrmMain::AppendToScript(const QString& Text) {

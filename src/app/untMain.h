@@ -28,6 +28,8 @@ class TDBNavigator;
 class TResultTabs;
 class TDataModule1;
 class TDatabaseChooser;
+class TFindBar;
+class TGoToLineBar;
 class TScriptEditor;
 class TStatusBar;
 namespace velmora::query {
@@ -184,6 +186,9 @@ public:
     QToolButton* ToolButton10;
     TDatabaseChooser* cbDatabases;
     TScriptEditor* SourceEdit1;
+    // Under the editor, shown on demand: find and replace, and go to line.
+    TFindBar* FindBar1;
+    TGoToLineBar* GoToLineBar1;
     TStatusBar* StatusBar2;
     QSplitter* Splitter2;
     TDBGrid* DBGrid1;
@@ -212,6 +217,10 @@ public:
     QAction* RandomNumber1;
     QAction* yyyymmddhhmmss1;
     QAction* CopySelectedOver1;
+    QAction* Find1;
+    QAction* Replace1;
+    QAction* GoToLine1;
+    QAction* LineNumbers1;
     QAction* History1;
     QAction* Log1;
     QAction* Options1;
@@ -272,6 +281,8 @@ private:
     void ConnectTemplateCommands();
     void ConnectInsertionCommands();
     void ConnectServerWait();
+    // Find, replace, go to line and the line numbers (MainWindowEditing.cpp).
+    void ConnectEditingCommands();
     // The keyboard's ways around the window (MainWindowKeyboard.cpp).
     void ConnectKeyboard();
     // F6: the browser's tree, then the editor, then the grid, then the browser again.

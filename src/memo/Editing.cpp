@@ -95,8 +95,13 @@ void TMemoComponent::ReplaceRangeText(TCustomRange* Range, std::u32string_view N
     // repaints them all.
     int lastLine = PosToLineCol(s + l).Line;
     bool shown = FVisibleRange->LeftCol() <= std::max(FMaxLineWidth - FVisibleCols + 1, 1);
+    // A wider or narrower gutter moves the whole text sideways.
+    if (LineCount() != oldLineCount && FitGutter())
+        shown = false;
     if (shown && LineCount() != oldLineCount) {
         shown = MoveLinesBelowEdit(editLine, lastLine, lineDelta, oldTopLine);
+        if (shown) // the numbers below the edit changed
+            PaintGutter(editLine, LineCount() + 1);
     } else if (shown) {
         TMCRange tail(this, s - 1, LineColToPos(lastLine + 1, 0));
         tail.Paint();

@@ -25,6 +25,9 @@ inline constexpr TColor clWindowText = 0xFF000008;
 inline constexpr TColor clHighlight = 0xFF00000D;
 inline constexpr TColor clHighlightText = 0xFF00000E;
 inline constexpr TColor clBtnFace = 0xFF00000F;
+inline constexpr TColor clBtnText = 0xFF000012;
+inline constexpr TColor clInfoText = 0xFF000017;
+inline constexpr TColor clInfoBk = 0xFF000018;
 
 constexpr bool IsSystemColor(TColor Color) {
     return (Color & 0xFF000000u) == 0xFF000000u;

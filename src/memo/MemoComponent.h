@@ -13,10 +13,12 @@
 #include "TextBuffer.h"
 #include "Undo.h"
 
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace memo {
 
@@ -40,6 +42,14 @@ enum class TScrollCode {
 
 // Every text that enters the editor: lone CR, lone LF and CR LF all become CR LF.
 std::u32string NormalizeLineBreaks(std::u32string_view Text);
+
+// A marked span of text (a match of a search), 1-based and inclusive like a range.
+struct TMarkSpan {
+    int RStart = 1;
+    int REnd = 0;
+};
+// Appends the marked spans that overlap Start … End, in text order.
+using TMarkFinder = std::function<void(int Start, int End, std::vector<TMarkSpan>& Marks)>;
 
 class TMemoComponent : public TObject {
 public:
@@ -197,8 +207,19 @@ public:
     void SetReadOnly(bool Value);
     bool AlwaysShowCaret() const { return FAlwaysShowCaret; }
     void SetAlwaysShowCaret(bool Value);
-    int LeftMargin() const { return FLeftMargin; }
-    void SetLeftMargin(int Value) { FLeftMargin = Value; }
+    int LeftMargin() const { return FBaseLeftMargin; }
+    void SetLeftMargin(int Value);
+    // Where the text starts: the left margin, after the line-number gutter when that is shown.
+    int TextLeft() const { return FLeftMargin; }
+    // The line numbers on the left of the text (off unless set).
+    bool ShowLineNumbers() const { return FShowLineNumbers; }
+    void SetShowLineNumbers(bool Value);
+    int GutterWidth() const { return FGutterWidth; }
+    // Draws the numbers of the shown lines FirstLine … LastLine again (clipped to the view).
+    void PaintGutter(int FirstLine, int LastLine);
+    // Marks are shown in the lines being painted, in the information colours; the selection
+    // keeps its own. An empty finder shows none. Repaints the view.
+    void SetMarkFinder(TMarkFinder Finder);
     int TopMargin() const { return FTopMargin; }
     void SetTopMargin(int Value) { FTopMargin = Value; }
     int TabSize() const { return FTabSize; }
@@ -271,6 +292,11 @@ private:
     void PaintLines(int Start, int End);
     void FillIfVisible(const TRect& Rect);
     void PaintMarginsOn(TPaintTarget Canvas);
+    // Sizes the gutter for the line count; true when its width changed.
+    bool FitGutter();
+    // Cuts the unselected pieces of Pieces where the finder's marks begin and end, and gives the
+    // marked ones the marks' colours.
+    void MarkPieces(TFormattedRangeArray& Pieces, int Start, int End);
 
     TMemoHost* FHost;
     std::unique_ptr<TMCRanges> FRanges;
@@ -285,7 +311,11 @@ private:
     bool FBitmapped = false;
     bool FReadOnly = false;
     bool FAlwaysShowCaret = false;
-    int FLeftMargin = 2;
+    int FLeftMargin = 2;     // FBaseLeftMargin + FGutterWidth
+    int FBaseLeftMargin = 2; // as set
+    bool FShowLineNumbers = false;
+    int FGutterWidth = 0;
+    TMarkFinder FMarkFinder;
     int FTopMargin = 0;
     int FTabSize = 2;
     TColor FColor = clWindow;

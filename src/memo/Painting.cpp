@@ -70,6 +70,8 @@ void TCustomRange::Paint() {
         host.FillRect(e->FCanvas, TRect{0, 0, client.cx, client.cy}, e->Color());
     else
         e->PaintLines(start, end);
+    if (wholeView)
+        e->PaintGutter(1, e->LineCount() + 1);
     if (e->Bitmapped())
         host.Invalidate();
     else if (caretHidden)
@@ -119,6 +121,8 @@ void TMemoComponent::PaintRangeText(TCustomRange* Range, int X, int FirstTabWidt
         return;
     TFormattedRangeArray pieces;
     GetFormattedRanges(Range, pieces);
+    if (FMarkFinder)
+        MarkPieces(pieces, Range->RStart(), Range->REnd());
     TSize client = FHost->ClientSize();
     int left = X;
     int b = FirstTabWidth;
@@ -191,6 +195,7 @@ void TMemoComponent::PaintMargins(const TRect& LeftRect, const TRect& TopRect,
 void TMemoComponent::PaintMarginsOn(TPaintTarget Canvas) {
     TSize client = ClientSize();
     PaintMargins(TRect{0, 0, FLeftMargin, client.cy}, TRect{0, 0, client.cx, FTopMargin}, Canvas);
+    PaintGutter(1, LineCount() + 1);
 }
 
 void TMemoComponent::UpdateFontMetrics() {
@@ -202,6 +207,7 @@ void TMemoComponent::UpdateFontMetrics() {
         FLineHeight = 13;
     if (FCharWidth <= 0)
         FCharWidth = 8;
+    FitGutter();
     // The caret is as high as a line.
     if (FCaretCreated)
         CreateEditCaret();

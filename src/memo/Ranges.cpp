@@ -170,7 +170,7 @@ void TCustomRange::GetEndPoint(TPoint& P) const {
     if (end >= 1 && end <= e.TextLength() && (c == U'\r' || c == U'\n'))
         lc = LineCol(lc.Line + 1, 0);
     int k = e.CharColToDisplayCol(LineCol(lc.Line, lc.Col + 1)) - 1;
-    P.x = (k - e.VisibleRange()->LeftCol() + 1) * e.CharWidth() + e.LeftMargin();
+    P.x = (k - e.VisibleRange()->LeftCol() + 1) * e.CharWidth() + e.TextLeft();
     P.y = (lc.Line - e.VisibleRange()->TopLine()) * e.LineHeight() + e.TopMargin();
 }
 
@@ -181,7 +181,7 @@ void TCustomRange::GetStartPoint(TPoint& P) const {
     const TMemoComponent& e = *FEditor;
     TLineCol lc = e.PosToLineCol(RStart());
     int k = e.CharColToDisplayCol(lc) - 1;
-    P.x = (k - e.VisibleRange()->LeftCol() + 1) * e.CharWidth() + e.LeftMargin();
+    P.x = (k - e.VisibleRange()->LeftCol() + 1) * e.CharWidth() + e.TextLeft();
     P.y = (lc.Line - e.VisibleRange()->TopLine()) * e.LineHeight() + e.TopMargin();
 }
 

@@ -88,6 +88,19 @@ public:
 
     size_t CapacityBytes() const { return FBody.capacity() * sizeof(T); }
 
+    // The elements before the gap and those after it: two contiguous runs, valid until the next
+    // change.
+    struct TRuns {
+        const T* First = nullptr;
+        std::ptrdiff_t FirstLength = 0;
+        const T* Second = nullptr;
+        std::ptrdiff_t SecondLength = 0;
+    };
+    TRuns Runs() const {
+        const T* body = FBody.data();
+        return TRuns{body, FPart1, body + FPart1 + FGap, FLength - FPart1};
+    }
+
 private:
     template <class U>
     static void Convert(const T* From, std::ptrdiff_t Count, U* To) {

@@ -56,6 +56,11 @@ public:
     void Replace(int Index, int OldCount, std::u32string_view NewText);
     // Bytes per stored character: 1, 2 or 4.
     int CharWidth() const { return FWidth; }
+    // Calls F with the stored characters as SplitVector<T>::TRuns, T the stored width's type.
+    template <class Fn>
+    void VisitRuns(Fn&& F) const {
+        Visit(*this, [&](const auto& Chars) { F(Chars.Runs()); });
+    }
     size_t CapacityBytes() const {
         return F1.CapacityBytes() + F2.CapacityBytes() + F4.CapacityBytes();
     }

@@ -101,7 +101,7 @@ void TVisibleRange::MovePixelsAndPaintStrip(int OldTop) {
     TSize client = host.ClientSize();
     int dy = (OldTop - FTopLine) * e.LineHeight();
     bool onBitmap = e.Bitmapped() && host.HasBitmap();
-    TRect area{e.LeftMargin(), e.TopMargin(), client.cx, client.cy};
+    TRect area{e.TextLeft(), e.TopMargin(), client.cx, client.cy};
     host.ScrollPixels(onBitmap ? TPaintTarget::ptBitmap : TPaintTarget::ptWindow, dy, area);
 
     // The strip the move uncovered, relative to the top margin.
@@ -112,6 +112,7 @@ void TVisibleRange::MovePixelsAndPaintStrip(int OldTop) {
     int last = FTopLine + (stripBottom - 1) / e.LineHeight() + 1;
     TMCRange strip(&e, e.LineColToPos(first, 1), e.LineColToPos(last + 1, 0));
     strip.Paint();
+    e.PaintGutter(FTopLine, FTopLine + e.VisibleLines());
     if (e.Bitmapped())
         host.Invalidate();
 }

@@ -38,7 +38,7 @@ protected:
         QColor base = Role(Background);
         int count = 0;
         int width = Editor().CharWidth();
-        int left = Editor().LeftMargin() + (From - 1) * width;
+        int left = Editor().TextLeft() + (From - 1) * width;
         for (int y = 0; y < Editor().LineHeight(); ++y)
             for (int x = left; x < left + (To - From + 1) * width; ++x)
                 count += IsInkOf(Shown.pixelColor(x, y), Color, base) ? 1 : 0;

@@ -14,6 +14,12 @@ QPalette::ColorRole RoleOf(int SystemIndex) {
         return QPalette::HighlightedText;
     case SystemColorIndex(clBtnFace):
         return QPalette::Button;
+    case SystemColorIndex(clBtnText):
+        return QPalette::ButtonText;
+    case SystemColorIndex(clInfoBk):
+        return QPalette::ToolTipBase;
+    case SystemColorIndex(clInfoText):
+        return QPalette::ToolTipText;
     default: // clWindowText, and any system colour the editor does not name
         return QPalette::Text;
     }
