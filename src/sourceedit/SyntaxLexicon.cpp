@@ -99,6 +99,7 @@ void TSyntaxLexicon::BuildStyles(const TSyntaxColoring& Settings) {
     FStyles.clear();
     FBeginsInIdentifiers = false;
     FLookAhead = 1;
+    bool everywhere = false;
     const TCustomStyles& styles = Settings.CustomStyles();
     for (int i = 0; i < styles.Count(); ++i) {
         const TCustomStyle& style = *styles.Items(i);
@@ -119,6 +120,7 @@ void TSyntaxLexicon::BuildStyles(const TSyntaxColoring& Settings) {
                 cls |= ccStyleBegin;
             FAboveAscii |= ccStyleBegin;
             FBeginsInIdentifiers = true;
+            everywhere = true;
         } else if (begin[0] < 128) {
             FClasses[begin[0]] |= ccStyleBegin;
             FBeginsInIdentifiers = FBeginsInIdentifiers || IsIdentChar(begin[0]);
@@ -126,6 +128,11 @@ void TSyntaxLexicon::BuildStyles(const TSyntaxColoring& Settings) {
             FAboveAscii |= ccStyleBegin;
         }
     }
+    // Under the Transact-SQL rules every style that begins with a letter begins at a word start.
+    if (TransactSql() && !everywhere)
+        for (std::uint8_t& cls : FClasses)
+            if ((cls & ccStyleBegin) && (cls & ccIdent))
+                cls |= ccStyleAtWordStart;
 }
 
 TSyntaxLexicon::TWordMatch TSyntaxLexicon::MatchWord(std::string_view Word) const {

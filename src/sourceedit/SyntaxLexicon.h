@@ -44,7 +44,10 @@ public:
         // May begin a Transact-SQL number: a digit, "." and "$".
         ccNumberLead = 32,
         // Begins a Transact-SQL name of its own range: "@" and "#".
-        ccNameStart = 64
+        ccNameStart = 64,
+        // The styles that begin with it begin only at word starts: after an identifier
+        // character none does.
+        ccStyleAtWordStart = 128
     };
 
     // Compiles Settings when they changed since the last time.

@@ -115,7 +115,9 @@ void TSyntaxScanner::Step() {
     FInStyle = false;
     char32_t c = FText.At(FP);
     std::uint8_t cls = FLexicon.ClassOf(c);
-    int found = cls & TSyntaxLexicon::ccStyleBegin ? FindStyleAt(FP) : -1;
+    bool mayBegin = (cls & TSyntaxLexicon::ccStyleBegin) &&
+                    !((cls & TSyntaxLexicon::ccStyleAtWordStart) && IdentBefore(FP));
+    int found = mayBegin ? FindStyleAt(FP) : -1;
     bool inStyle = FK == TPending::tkStyle && FCS >= 0;
     if (inStyle && found >= 0) {
         const TSyntaxLexicon::TStyle& current = FLexicon.Style(FCS);
