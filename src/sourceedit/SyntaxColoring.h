@@ -15,13 +15,13 @@ namespace sourceedit {
 
 // How plain text is cut into words, names and numbers.
 enum class TTokenRules : std::uint8_t {
-    // Identifiers of letters, digits, "_", "#" and "$"; one that begins with a digit, "#" or "$"
-    // is a number; "@" and "." are symbols.
+    // Identifiers of letters, digits, "_", "#" and "$"; one that begins with a digit or "$" is a
+    // number; "@", "#" and "." are symbols.
     trGeneric,
     // Transact-SQL: "@", "@@", "#" and "##" begin names (variables, system functions, temporary
-    // tables), each one range; numbers are 12, 1.5, .5, 1.5e-3, 0x1F and $12.50; a style that
-    // begins with a letter (N'...') begins only where no identifier goes on; a word of a list
-    // kept for lines of its own (GO) is that list's only alone on its line.
+    // tables), each one range; numbers are read where they begin, in the forms 12, 1.5, .5, 7.,
+    // 1.5e-3, 0x1F and $12.50; a style that begins with a letter (N'...') begins only where no
+    // identifier goes on.
     trTransactSql
 };
 

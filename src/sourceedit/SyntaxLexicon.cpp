@@ -123,7 +123,9 @@ void TSyntaxLexicon::BuildStyles(const TSyntaxColoring& Settings) {
             everywhere = true;
         } else if (begin[0] < 128) {
             FClasses[begin[0]] |= ccStyleBegin;
-            FBeginsInIdentifiers = FBeginsInIdentifiers || IsIdentChar(begin[0]);
+            // One that begins only at word starts never cuts a word short.
+            FBeginsInIdentifiers = FBeginsInIdentifiers ||
+                                   ((FClasses[begin[0]] & ccIdent) && !FStyles.back().AtWordStart);
         } else {
             FAboveAscii |= ccStyleBegin;
         }
