@@ -1,7 +1,8 @@
 // The source editor core with SQL colouring on a 10 MB, 200,000-line script: setting the whole
 // text and colouring all of it, keystrokes typed at the middle with the chain repaired, a quote
-// that opens a string running to the next quote and the one that closes it, and the memory of the
-// editor holding the coloured script; beside QScintilla with its SQL lexer in the same run.
+// that opens a string running to the next quote and the one that closes it, a "--" typed at the
+// top, and the memory of the editor holding the coloured script; beside QScintilla with its SQL
+// lexer in the same run.
 #include "BenchSupport.h"
 #include "NullHost.h"
 #include "QtText.h"
@@ -78,6 +79,20 @@ void TypeQuotes(TSourceEdit& Editor) {
     closing.Print("the quote that closes it");
 }
 
+// "--" typed at the very top, which turns the first line into a comment, then taken back.
+void TypeLineComments(TSourceEdit& Editor) {
+    Samples comment;
+    for (int i = 0; i < Quotes; ++i) {
+        Editor.Selection()->CollapseTo(1);
+        Editor.Selection()->MakeVisible(4);
+        Editor.KeyPress(U'-');
+        comment.Time([&] { Editor.KeyPress(U'-'); });
+        Editor.KeyDown(memo::TKey::kBackspace, 0);
+        Editor.KeyDown(memo::TKey::kBackspace, 0);
+    }
+    comment.Print("the second '-' of a \"--\" typed at the top");
+}
+
 void RunSourceEdit(const std::u32string& Script) {
     std::printf("TSourceEdit core with SQL colouring (%zu characters, 200,000 lines):\n",
                 Script.size());
@@ -95,6 +110,7 @@ void RunSourceEdit(const std::u32string& Script) {
                 static_cast<double>(editor->SyntaxMemoryBytes()) / ranges);
     TypeAndBackspace(*editor);
     TypeQuotes(*editor);
+    TypeLineComments(*editor);
 }
 
 void RunScintilla(const std::u32string& Script) {

@@ -54,6 +54,8 @@ void TCustomStyle::Assign(const memo::TPersistent* Source) {
     FEndText = source->FEndText;
     FIgnoreChar = source->FIgnoreChar;
     FSwitchable = source->FSwitchable;
+    FNested = source->FNested;
+    FDoubledEnd = source->FDoubledEnd;
     // By index, so that they resolve in this style's own collection.
     SetDontSwitchToIndex1(source->DontSwitchToIndex1());
     SetDontSwitchToIndex2(source->DontSwitchToIndex2());

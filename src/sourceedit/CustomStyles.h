@@ -26,6 +26,14 @@ public:
     // Whether other styles may begin inside this one.
     bool Switchable() const { return FSwitchable; }
     void SetSwitchable(bool Value) { Set(FSwitchable, Value); }
+    // Whether a begin text inside the style opens another level that needs an end text of its own
+    // (for styles read at once, not switchable ones).
+    bool Nested() const { return FNested; }
+    void SetNested(bool Value) { Set(FNested, Value); }
+    // Whether an end text written twice running is part of the style, not its end ("]]" in a
+    // bracketed name).
+    bool DoubledEnd() const { return FDoubledEnd; }
+    void SetDoubledEnd(bool Value) { Set(FDoubledEnd, Value); }
     // The two styles of the collection that may not begin inside this one (-1, nullptr: none).
     int DontSwitchToIndex1() const { return IndexOf(FDontSwitchTo1); }
     void SetDontSwitchToIndex1(int Value) { SetDontSwitchTo(FDontSwitchTo1, Value); }
@@ -44,6 +52,8 @@ private:
     std::u32string FEndText;
     std::u32string FIgnoreChar;
     bool FSwitchable = false;
+    bool FNested = false;
+    bool FDoubledEnd = false;
     TCustomStyle* FDontSwitchTo1 = nullptr;
     TCustomStyle* FDontSwitchTo2 = nullptr;
 };

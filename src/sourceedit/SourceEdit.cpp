@@ -95,8 +95,15 @@ void TSourceEdit::ScanRange(memo::TCustomRange& Region) {
 int TSourceEdit::ScanStart(int Pos) const {
     // The scanner reads ahead of the character it decides about: an edit at Pos changes decisions
     // as far back as it reads. The scan starts at the range that holds the first of them (with
-    // begin texts of up to two characters, the character before the edit).
-    TRangeCursor start = SyntaxRangeAt(Pos - std::max(1, FLexicon.LookAhead() - 1));
+    // begin texts of up to two characters, the character before the edit). A Transact-SQL number
+    // reads three characters past its end ("1" goes on into "1e+5"), and a batch separator's
+    // word reads its line's blanks, count and the "--" that begins a comment.
+    int back = Pos - std::max(1, FLexicon.LookAhead() - 1);
+    if (FLexicon.TransactSql())
+        back = std::min(back, Pos - 3);
+    if (FLexicon.HasAloneWords())
+        back = std::min(back, SeparatorTailBefore(Pos));
+    TRangeCursor start = SyntaxRangeAt(back);
     if (!start.Valid())
         return 1;
     int from = std::min(Pos, start.Token().RStart);
@@ -140,6 +147,16 @@ int TSourceEdit::ScanStart(int Pos) const {
             return from;
         from = token.RStart;
     }
+}
+
+int TSourceEdit::SeparatorTailBefore(int Pos) const {
+    TTextReader text(Text());
+    int pos = Pos - 1;
+    for (char32_t c = text.At(pos);
+         pos >= 1 && (c == U' ' || c == U'\t' || c == U'-' || (c >= U'0' && c <= U'9'));
+         c = text.At(--pos)) {
+    }
+    return pos;
 }
 
 void TSourceEdit::ClearSyntaxRanges() {

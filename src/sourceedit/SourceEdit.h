@@ -90,6 +90,9 @@ private:
     // Where a scan for an edit at Pos starts: a range boundary where the scanner is in the state
     // a full scan of the new text has there.
     int ScanStart(int Pos) const;
+    // The last character before Pos that is not a blank, digit or "-": where a batch separator's
+    // word ends when Pos is on the rest of its line.
+    int SeparatorTailBefore(int Pos) const;
     // The line start and the blanks before the selection's start on its line.
     void LineBeforeSelection(int& LineStart, std::u32string& Before) const;
     void RepaintParenthesesAfter(int Pos);

@@ -8,15 +8,42 @@ namespace sourceedit {
 
 namespace {
 
-// The words of each list, as they are stored.
+// The words of each list, as they are stored, and the Transact-SQL words each gains: the reserved
+// keywords, the system data types and the words of everyday statements go with the keywords, the
+// logical operators with the operators, the built-in functions (also those the server reserves as
+// keywords, such as COALESCE and NULLIF) with the functions. A word already stored keeps its list.
 constexpr const char* ReservedWords =
     "alter as backup begin bit blob by case char create currency database datetime declare delete "
     "drop else end exec execute file float for from if insert int into is memo name norows "
     "nvarchar of off on order proc procedure restore row rows select set table trigger truncate "
     "union uniqueidentifier update values varchar when where while";
 
+constexpr const char* TransactSqlKeywords =
+    "ADD ASC AUTHORIZATION BREAK BROWSE BULK CASCADE CHECK CHECKPOINT CLOSE CLUSTERED COLLATE "
+    "COLUMN COMMIT COMPUTE CONSTRAINT CONTAINS CONTAINSTABLE CONTINUE CROSS CURRENT CURSOR DBCC "
+    "DEALLOCATE DEFAULT DENY DESC DISK DISTINCT DISTRIBUTED DOUBLE DUMP ERRLVL ESCAPE EXCEPT EXIT "
+    "EXTERNAL FETCH FILLFACTOR FOREIGN FREETEXT FREETEXTTABLE FULL FUNCTION GOTO GRANT GROUP "
+    "HAVING HOLDLOCK IDENTITY IDENTITY_INSERT IDENTITYCOL INDEX INNER INTERSECT KEY KILL LINENO "
+    "LOAD MERGE NATIONAL NOCHECK NONCLUSTERED OFFSETS OPEN OPENDATASOURCE OPENQUERY OPENROWSET "
+    "OPENXML OPTION OUTER OVER PERCENT PIVOT PLAN PRECISION PRIMARY PRINT PUBLIC RAISERROR READ "
+    "READTEXT RECONFIGURE REFERENCES REPLICATION RESTRICT RETURN REVERT REVOKE ROLLBACK ROWCOUNT "
+    "ROWGUIDCOL RULE SAVE SCHEMA SECURITYAUDIT SEMANTICKEYPHRASETABLE "
+    "SEMANTICSIMILARITYDETAILSTABLE SEMANTICSIMILARITYTABLE SETUSER SHUTDOWN STATISTICS "
+    "TABLESAMPLE TEXTSIZE THEN TO TOP TRAN TRANSACTION TSEQUAL UNIQUE UNPIVOT UPDATETEXT USE "
+    "VARYING VIEW WAITFOR WITH WITHIN WRITETEXT "
+    // system data types
+    "BIGINT BINARY CURSOR DATE DATETIME2 DATETIMEOFFSET DECIMAL GEOGRAPHY GEOMETRY HIERARCHYID "
+    "IMAGE MONEY NCHAR NTEXT NUMERIC REAL ROWVERSION SMALLDATETIME SMALLINT SMALLMONEY "
+    "SQL_VARIANT SYSNAME TEXT TIME TIMESTAMP TINYINT VARBINARY XML "
+    // everyday words of statements that the server does not reserve
+    "ANSI_NULLS ANSI_PADDING ANSI_WARNINGS ARITHABORT CATCH CONCAT_NULL_YIELDS_NULL NEXT NOCOUNT "
+    "NUMERIC_ROUNDABORT OFFSET ONLY OUTPUT PARTITION QUOTED_IDENTIFIER RETURNS THROW TRY "
+    "XACT_ABORT";
+
 constexpr const char* OperatorWords =
     "!= & | + < <= <> = =< => > >= all and between go in join not null or xor";
+
+constexpr const char* TransactSqlOperators = "ANY LIKE SOME";
 
 constexpr const char* FunctionWords =
     "@@identity @@PROCID ABS ACOS ASCII ASIN ATAN ATN2 CEILING CHARINDEX COL_LENGTH COL_NAME "
@@ -30,6 +57,34 @@ constexpr const char* FunctionWords =
     "SUBSTRING SUM SUSER_ID SUSER_NAME SUSER_SID SUSER_SNAME TAN TYPEPROPERTY UNICODE UPPER USER "
     "USER_ID USER_NAME YEAR";
 
+constexpr const char* TransactSqlFunctions =
+    // system functions of the @@ kind
+    "@@CONNECTIONS @@CPU_BUSY @@CURSOR_ROWS @@DATEFIRST @@DBTS @@ERROR @@FETCH_STATUS @@IDLE "
+    "@@IO_BUSY @@LANGID @@LANGUAGE @@LOCK_TIMEOUT @@MAX_CONNECTIONS @@MAX_PRECISION @@NESTLEVEL "
+    "@@OPTIONS @@PACK_RECEIVED @@PACK_SENT @@PACKET_ERRORS @@REMSERVER @@ROWCOUNT @@SERVERNAME "
+    "@@SERVICENAME @@SPID @@TEXTSIZE @@TIMETICKS @@TOTAL_ERRORS @@TOTAL_READ @@TOTAL_WRITE "
+    "@@TRANCOUNT @@VERSION "
+    // aggregate, ranking and analytic functions
+    "APPROX_COUNT_DISTINCT AVG CHECKSUM_AGG COUNT_BIG CUME_DIST DENSE_RANK FIRST_VALUE GROUPING "
+    "GROUPING_ID LAG LAST_VALUE LEAD MAX MIN NTILE PERCENT_RANK PERCENTILE_CONT PERCENTILE_DISC "
+    "RANK ROW_NUMBER STDEV STDEVP STRING_AGG VAR VARP "
+    // conversion, logical and date functions
+    "CAST CHOOSE COALESCE GREATEST IIF LEAST NULLIF PARSE TRY_CAST TRY_CONVERT TRY_PARSE "
+    "CURRENT_DATE CURRENT_TIMESTAMP CURRENT_TIMEZONE CURRENT_TIMEZONE_ID DATE_BUCKET "
+    "DATEDIFF_BIG DATEFROMPARTS DATETIME2FROMPARTS DATETIMEFROMPARTS DATETIMEOFFSETFROMPARTS "
+    "DATETRUNC EOMONTH ISDATE SMALLDATETIMEFROMPARTS SWITCHOFFSET SYSDATETIME SYSDATETIMEOFFSET "
+    "SYSUTCDATETIME TIMEFROMPARTS TODATETIMEOFFSET "
+    // string, JSON and system functions
+    "CONCAT CONCAT_WS FORMAT STRING_ESCAPE STRING_SPLIT TRANSLATE TRIM ISJSON JSON_ARRAY "
+    "JSON_MODIFY JSON_OBJECT JSON_QUERY JSON_VALUE OPENJSON APP_NAME BINARY_CHECKSUM CHECKSUM "
+    "COMPRESS CONNECTIONPROPERTY CONTEXT_INFO CURRENT_REQUEST_ID CURRENT_TRANSACTION_ID "
+    "CURRENT_USER DATALENGTH DECOMPRESS ERROR_LINE ERROR_MESSAGE ERROR_NUMBER ERROR_PROCEDURE "
+    "ERROR_SEVERITY ERROR_STATE FORMATMESSAGE GETANSINULL HAS_PERMS_BY_NAME HOST_ID HOST_NAME "
+    "IDENT_CURRENT IDENT_INCR IDENT_SEED IS_ROLEMEMBER ISNUMERIC NEWID NEWSEQUENTIALID "
+    "OBJECT_DEFINITION OBJECT_SCHEMA_NAME ORIGINAL_LOGIN ROWCOUNT_BIG SCHEMA_ID SCHEMA_NAME "
+    "SCOPE_IDENTITY SERVERPROPERTY SESSION_CONTEXT SESSION_USER SYSTEM_USER TYPE_ID TYPE_NAME "
+    "XACT_STATE";
+
 constexpr const char* SystemObjectWords =
     "sysaltfiles syscacheobjects syscharsets syscolumns syscomments sysconfigures syscurconfigs "
     "syscursorcolumns syscursorrefs syscursors syscursortables sysdatabases sysdepends "
@@ -41,8 +96,16 @@ constexpr const char* SystemObjectWords =
     "SYSREMOTE_SCHEMATA SYSREMOTE_STATISTICS SYSREMOTE_TABLE_PRIVILEGES SYSREMOTE_TABLES "
     "SYSREMOTE_VIEWS sysservers systypes sysusers sysxlogins";
 
-void AddWordList(TSyntaxColoring& Settings, const char* Caption, memo::TColor Color,
-                 const char* Words) {
+// Adds the words that no list holds yet.
+void AddWords(const TWordLists& Lists, TWordList& List, const char* Words) {
+    std::istringstream words(Words);
+    for (std::string word; words >> word;)
+        if (Lists.FindWordList(word) == nullptr)
+            List.Words().Add(word);
+}
+
+TWordList& AddWordList(TSyntaxColoring& Settings, const char* Caption, memo::TColor Color,
+                       const char* Words) {
     TWordList& list = *Settings.WordLists().Add();
     list.SetCaption(Caption);
     list.SetCustomColor(true);
@@ -50,19 +113,26 @@ void AddWordList(TSyntaxColoring& Settings, const char* Caption, memo::TColor Co
     list.SetCustomStyle(false);
     list.SetStyle(0);
     list.SetCaseSensitive(false);
-    std::istringstream words(Words);
-    for (std::string word; words >> word;)
-        list.Words().Add(word);
+    AddWords(Settings.WordLists(), list, Words);
+    return list;
 }
 
-void AddCustomStyle(TSyntaxColoring& Settings, const char* Caption, memo::TColor Color,
-                    std::u32string_view BeginText, std::u32string_view EndText) {
+TCustomStyle& AddCustomStyle(TSyntaxColoring& Settings, const char* Caption,
+                             std::u32string_view BeginText, std::u32string_view EndText) {
     TCustomStyle& style = *Settings.CustomStyles().Add();
     style.SetCaption(Caption);
-    style.SetCustomColor(true);
-    style.SetColor(Color);
+    style.SetCustomColor(false);
     style.SetBeginText(BeginText);
     style.SetEndText(EndText);
+    return style;
+}
+
+TCustomStyle& AddCustomStyle(TSyntaxColoring& Settings, const char* Caption, memo::TColor Color,
+                             std::u32string_view BeginText, std::u32string_view EndText) {
+    TCustomStyle& style = AddCustomStyle(Settings, Caption, BeginText, EndText);
+    style.SetCustomColor(true);
+    style.SetColor(Color);
+    return style;
 }
 
 } // namespace
@@ -76,14 +146,31 @@ void LoadSqlSyntaxColoring(TSyntaxColoring& Settings) {
     Settings.SetNumberColor(memo::clBlue);
     Settings.SetNumberStyle(0);
     Settings.SetNumberCustomStyle(false);
+    Settings.SetTokenRules(TTokenRules::trTransactSql);
     Settings.WordLists().Clear();
-    AddWordList(Settings, "SQL Reserved", memo::clBlue, ReservedWords);
-    AddWordList(Settings, "SQL Operators", memo::clGray, OperatorWords);
-    AddWordList(Settings, "SQL Functions", memo::clFuchsia, FunctionWords);
+    TWordList& reserved = AddWordList(Settings, "SQL Reserved", memo::clBlue, ReservedWords);
+    TWordList& operators = AddWordList(Settings, "SQL Operators", memo::clGray, OperatorWords);
+    TWordList& functions = AddWordList(Settings, "SQL Functions", memo::clFuchsia, FunctionWords);
     AddWordList(Settings, "SQL System Objects", memo::clGreen, SystemObjectWords);
+    // Functions first: a built-in function that the server also reserves stays a function.
+    AddWords(Settings.WordLists(), functions, TransactSqlFunctions);
+    AddWords(Settings.WordLists(), operators, TransactSqlOperators);
+    AddWords(Settings.WordLists(), reserved, TransactSqlKeywords);
+    // "go" stays an operator word where it is not alone on its line.
+    TWordList& separator = AddWordList(Settings, "SQL Batch Separator", memo::clBlue, "");
+    separator.Words().Add("GO");
+    separator.SetAloneOnLine(true);
+    separator.SetCustomStyle(true);
+    separator.SetStyle(memo::fsBold);
     Settings.CustomStyles().Clear();
-    AddCustomStyle(Settings, "Comments", memo::clTeal, U"/*", U"*/");
+    AddCustomStyle(Settings, "Comments", memo::clTeal, U"/*", U"*/").SetNested(true);
     AddCustomStyle(Settings, "Strings", memo::clRed, U"'", U"'");
+    AddCustomStyle(Settings, "Line Comments", memo::clTeal, U"--", U"#13");
+    AddCustomStyle(Settings, "Unicode Strings", memo::clRed, U"N'", U"'");
+    AddCustomStyle(Settings, "Unicode Strings", memo::clRed, U"n'", U"'");
+    // Delimited names keep the editor's colour: a keyword inside one is a name.
+    AddCustomStyle(Settings, "Bracketed Names", U"[", U"]").SetDoubledEnd(true);
+    AddCustomStyle(Settings, "Quoted Names", U"\"", U"\"").SetDoubledEnd(true);
     Settings.ParenthesisColors().SetStrings({"$000000"});
     Settings.SetParenthesisStyle(0);
     Settings.SetParenthesisCustomStyle(false);

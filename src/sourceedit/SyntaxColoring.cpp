@@ -87,6 +87,10 @@ void TSyntaxColoring::SetNumberCustomStyle(bool Value) {
     Set(FNumberCustomStyle, Value);
 }
 
+void TSyntaxColoring::SetTokenRules(TTokenRules Value) {
+    Set(FTokenRules, Value);
+}
+
 void TSyntaxColoring::SetParenthesisStyle(memo::TFontStyles Value) {
     Set(FParenthesisStyle, Value);
 }
@@ -173,6 +177,7 @@ void TSyntaxColoring::Assign(const memo::TPersistent* Source) {
     FNumberColor = source->FNumberColor;
     FNumberStyle = source->FNumberStyle;
     FNumberCustomStyle = source->FNumberCustomStyle;
+    FTokenRules = source->FTokenRules;
     FWordLists.Assign(&source->FWordLists);
     FCustomStyles.Assign(&source->FCustomStyles);
     FParenthesisColors.Assign(&source->FParenthesisColors);

@@ -9,7 +9,21 @@
 #include "StringList.h"
 #include "WordLists.h"
 
+#include <cstdint>
+
 namespace sourceedit {
+
+// How plain text is cut into words, names and numbers.
+enum class TTokenRules : std::uint8_t {
+    // Identifiers of letters, digits, "_", "#" and "$"; one that begins with a digit or "$" is a
+    // number; "@", "#" and "." are symbols.
+    trGeneric,
+    // Transact-SQL: "@", "@@", "#" and "##" begin names (variables, system functions, temporary
+    // tables), each one range; numbers are read where they begin, in the forms 12, 1.5, .5, 7.,
+    // 1.5e-3, 0x1F and $12.50; a style that begins with a letter (N'...') begins only where no
+    // identifier goes on.
+    trTransactSql
+};
 
 class TSyntaxColoring : public memo::TPersistent {
 public:
@@ -32,6 +46,8 @@ public:
     void SetNumberStyle(memo::TFontStyles Value);
     bool NumberCustomStyle() const { return FNumberCustomStyle; }
     void SetNumberCustomStyle(bool Value);
+    TTokenRules TokenRules() const { return FTokenRules; }
+    void SetTokenRules(TTokenRules Value);
     TWordLists& WordLists() { return FWordLists; }
     const TWordLists& WordLists() const { return FWordLists; }
     void SetWordLists(const TWordLists& Value);
@@ -86,6 +102,7 @@ private:
     memo::TColor FNumberColor = memo::clGreen;
     memo::TFontStyles FNumberStyle = 0;
     bool FNumberCustomStyle = false;
+    TTokenRules FTokenRules = TTokenRules::trGeneric;
     TWordLists FWordLists{this};
     TCustomStyles FCustomStyles{this};
     TStringList FParenthesisColors;

@@ -22,6 +22,16 @@ public:
         bool Switchable = false;
         int DontSwitchTo1 = -1;
         int DontSwitchTo2 = -1;
+        bool Nested = false;
+        bool DoubledEnd = false;
+        // Begins only where no identifier goes on (N'...' under the Transact-SQL rules).
+        bool AtWordStart = false;
+    };
+    // The lists a word belongs to: the first ordinary one, and the first kept for words alone on
+    // their line; -1 for none.
+    struct TWordMatch {
+        int List = -1;
+        int AloneList = -1;
     };
 
     // The scanner's classes of a character, and whether a style may begin with it.
@@ -30,7 +40,14 @@ public:
         ccParenthesis = 2,
         ccIdent = 4,
         ccNumberStart = 8,
-        ccStyleBegin = 16
+        ccStyleBegin = 16,
+        // May begin a Transact-SQL number: a digit, "." and "$".
+        ccNumberLead = 32,
+        // Begins a Transact-SQL name of its own range: "@" and "#".
+        ccNameStart = 64,
+        // The styles that begin with it begin only at word starts: after an identifier
+        // character none does.
+        ccStyleAtWordStart = 128
     };
 
     // Compiles Settings when they changed since the last time.
@@ -38,13 +55,21 @@ public:
 
     std::uint8_t ClassOf(char32_t C) const { return C < 128 ? FClasses[C] : FAboveAscii; }
 
-    // The index of the first word list that contains Word, -1 when none does.
-    int FindWordList(std::string_view Word) const;
+    TTokenRules TokenRules() const { return FTokenRules; }
+    bool TransactSql() const { return FTokenRules == TTokenRules::trTransactSql; }
+
+    TWordMatch MatchWord(std::string_view Word) const;
+    // The index of the first word list that contains Word, -1 when none does; as
+    // TWordLists::FindWordList answers.
+    int FindWordList(std::string_view Word, bool AloneOnLine = false) const;
+    // Whether a list keeps its words for lines of their own.
+    bool HasAloneWords() const { return FHasAloneWords; }
 
     int StyleCount() const { return static_cast<int>(FStyles.size()); }
     const TStyle& Style(int Index) const { return FStyles[static_cast<size_t>(Index)]; }
-    // The index of the first style whose begin text starts Text, -1 when none does.
-    int FindStyleAt(std::u32string_view Text) const;
+    // The index of the first style whose begin text starts Text, -1 when none does. AfterIdent:
+    // an identifier goes on into Text, where styles that begin at word starts do not begin.
+    int FindStyleAt(std::u32string_view Text, bool AfterIdent = false) const;
     // How many characters the scanner reads ahead of the one it decides about: the longest begin
     // text that can match, or end text of a switchable style (at least one).
     int LookAhead() const { return FLookAhead; }
@@ -56,6 +81,7 @@ private:
     struct TCandidate {
         int List;
         bool CaseSensitive;
+        bool AloneOnLine;
         std::string Word;
     };
     // The words that are one word in upper case: FCandidates[First … First + Count − 1], in list
@@ -70,7 +96,11 @@ private:
     void BuildStyles(const TSyntaxColoring& Settings);
     static std::uint32_t FoldedHash(std::string_view Word);
 
+    void BuildClasses();
+
     bool FBuilt = false;
+    TTokenRules FTokenRules = TTokenRules::trGeneric;
+    bool FHasAloneWords = false;
     unsigned FGeneration = 0;
     std::vector<TCandidate> FCandidates;
     std::vector<TSlot> FSlots;      // a power of two, at most half full

@@ -1,5 +1,6 @@
 #include "SyntaxScanner.h"
 
+#include "CharClasses.h"
 #include "SyntaxRanges.h"
 
 #include <algorithm>
@@ -24,16 +25,6 @@ std::u32string_view TTextReader::Chars(int Pos, int Count) {
         Load(Pos);
     Count = std::min(Count, FTo - Pos);
     return std::u32string_view(FWindow.data() + (Pos - FFrom), static_cast<size_t>(Count));
-}
-
-int TTextReader::Find(std::u32string_view S, int From) {
-    if (S.empty())
-        return 0;
-    int last = Length() - static_cast<int>(S.size()) + 1;
-    for (int pos = std::max(From, 1); pos <= last; ++pos)
-        if (At(pos) == S[0] && StartsWith(pos, S))
-            return pos;
-    return 0;
 }
 
 // --- TChainMerge -----------------------------------------------------------------------------
@@ -116,7 +107,7 @@ int TSyntaxScanner::Run(int Start, int End) {
 }
 
 int TSyntaxScanner::FindStyleAt(int Pos) {
-    return FLexicon.FindStyleAt(FText.Chars(Pos, TCustomStyles::LookAhead));
+    return FLexicon.FindStyleAt(FText.Chars(Pos, TCustomStyles::LookAhead), IdentBefore(Pos));
 }
 
 void TSyntaxScanner::Step() {
@@ -124,7 +115,9 @@ void TSyntaxScanner::Step() {
     FInStyle = false;
     char32_t c = FText.At(FP);
     std::uint8_t cls = FLexicon.ClassOf(c);
-    int found = cls & TSyntaxLexicon::ccStyleBegin ? FindStyleAt(FP) : -1;
+    bool mayBegin = (cls & TSyntaxLexicon::ccStyleBegin) &&
+                    !((cls & TSyntaxLexicon::ccStyleAtWordStart) && IdentBefore(FP));
+    int found = mayBegin ? FindStyleAt(FP) : -1;
     bool inStyle = FK == TPending::tkStyle && FCS >= 0;
     if (inStyle && found >= 0) {
         const TSyntaxLexicon::TStyle& current = FLexicon.Style(FCS);
@@ -166,6 +159,15 @@ void TSyntaxScanner::Step() {
         SwitchTo(TPending::tkPlain);
         return;
     }
+    if (cls & TSyntaxLexicon::ccNumberLead) {
+        if (int last = EndOfNumber(); last != 0) {
+            SwitchTo(TPending::tkNumber);
+            FP = last + 1;
+            FL = FP - FS;
+            SwitchTo(TPending::tkPlain);
+            return;
+        }
+    }
     SwitchTo(cls & TSyntaxLexicon::ccParenthesis ? TPending::tkParenthesis
              : cls & TSyntaxLexicon::ccSymbol    ? TPending::tkSymbol
                                                  : TPending::tkPlain);
@@ -175,16 +177,80 @@ void TSyntaxScanner::Step() {
 
 int TSyntaxScanner::EndOfStyle(const TSyntaxLexicon::TStyle& Style) {
     int length = FText.Length();
+    const std::u32string& beginText = Style.BeginText;
     const std::u32string& endText = Style.EndText;
-    int end = FText.Find(endText, FP + static_cast<int>(Style.BeginText.size()));
-    while (end != 0 && !Style.IgnoreChar.empty() && FText.At(end - 1) == Style.IgnoreChar[0])
-        end = FText.Find(endText, end + static_cast<int>(endText.size()));
-    if (end == 0)
+    if (endText.empty())
         return length;
-    int last = end + static_cast<int>(endText.size()) - 1;
+    const int endSize = static_cast<int>(endText.size());
+    const int beginSize = static_cast<int>(beginText.size());
+    const bool nests = Style.Nested && !beginText.empty();
+    int depth = 1;
+    int pos = FP + beginSize;
+    for (int last = length - endSize + 1; pos <= last;) {
+        char32_t c = FText.At(pos);
+        if (c == endText[0] && FText.StartsWith(pos, endText)) {
+            if (!Style.IgnoreChar.empty() && FText.At(pos - 1) == Style.IgnoreChar[0]) {
+                pos += endSize;
+                continue;
+            }
+            if (Style.DoubledEnd && FText.StartsWith(pos + endSize, endText)) {
+                pos += 2 * endSize;
+                continue;
+            }
+            if (--depth == 0)
+                break;
+            pos += endSize;
+        } else if (nests && c == beginText[0] && FText.StartsWith(pos, beginText)) {
+            ++depth;
+            pos += beginSize;
+        } else {
+            ++pos;
+        }
+    }
+    if (depth != 0)
+        return length;
+    int end = pos + endSize - 1;
     if (endText == U"\r")
-        ++last; // the LF of the line end belongs to the style
-    return std::min(last, length);
+        ++end; // the LF of the line end belongs to the style
+    return std::min(end, length);
+}
+
+int TSyntaxScanner::SkipDigits(int Pos, bool Hexadecimal) {
+    for (;; ++Pos) {
+        char32_t c = FText.At(Pos);
+        bool hex = (c >= U'a' && c <= U'f') || (c >= U'A' && c <= U'F');
+        if (!IsDigit(c) && !(Hexadecimal && hex))
+            return Pos;
+    }
+}
+
+int TSyntaxScanner::EndOfNumber() {
+    // A number begins where no identifier goes on: "x1" holds none.
+    if (IdentBefore(FP))
+        return 0;
+    char32_t c = FText.At(FP);
+    char32_t next = FText.At(FP + 1);
+    if (c == U'0' && (next == U'x' || next == U'X'))
+        return SkipDigits(FP + 2, true) - 1; // binary: 0x1F, and 0x alone
+    int pos = c == U'$' ? FP + 1 : FP;       // money: $12.50
+    int digits = SkipDigits(pos, false);
+    bool any = digits > pos;
+    pos = digits;
+    if (FText.At(pos) == U'.') {
+        digits = SkipDigits(pos + 1, false);
+        any = any || digits > pos + 1;
+        pos = digits;
+    }
+    if (!any)
+        return 0;
+    if (c != U'$' && (FText.At(pos) == U'e' || FText.At(pos) == U'E')) {
+        int exponent = pos + 1;
+        if (FText.At(exponent) == U'+' || FText.At(exponent) == U'-')
+            ++exponent;
+        if (IsDigit(FText.At(exponent)))
+            pos = SkipDigits(exponent, false); // float: 1.5e3, 2E-7
+    }
+    return pos - 1;
 }
 
 void TSyntaxScanner::SwitchTo(TPending X) {
@@ -209,6 +275,9 @@ void TSyntaxScanner::Emit() {
     case TPending::tkStyle:
         EmitRange(TSyntaxKind::skCustomStyle, FCS, FS, FS + FL - 1);
         break;
+    case TPending::tkNumber:
+        EmitRange(TSyntaxKind::skNumber, 0, FS, FS + FL - 1);
+        break;
     case TPending::tkPlain:
         EmitPlain();
         break;
@@ -217,6 +286,37 @@ void TSyntaxScanner::Emit() {
 
 void TSyntaxScanner::EmitRange(TSyntaxKind Kind, int Attribute, int From, int To) {
     FMatched = FMerge.InsertSyntaxRange(TSyntaxToken{Kind, Attribute, From, To});
+}
+
+int TSyntaxScanner::ListOfWord(int From, int To) {
+    TSyntaxLexicon::TWordMatch match = FLexicon.MatchWord(FWord);
+    if (match.AloneList >= 0 && AloneOnLine(From, To))
+        return match.AloneList;
+    return match.List;
+}
+
+bool TSyntaxScanner::AloneOnLine(int From, int To) {
+    auto blank = [](char32_t C) { return C == U' ' || C == U'\t'; };
+    int pos = From - 1;
+    while (pos >= 1 && blank(FText.At(pos)))
+        --pos;
+    if (pos >= 1 && FText.At(pos) != U'\n')
+        return false;
+    pos = To + 1;
+    while (blank(FText.At(pos)))
+        ++pos;
+    // A count runs the batch that many times: 1 to 2147483647.
+    long long count = -1;
+    for (; IsDigit(FText.At(pos)) && count <= 0x7FFFFFFF; ++pos)
+        count = std::max(count, 0LL) * 10 + (FText.At(pos) - U'0');
+    if (count == 0 || count > 0x7FFFFFFF)
+        return false;
+    while (blank(FText.At(pos)))
+        ++pos;
+    if (pos > FText.Length())
+        return true;
+    char32_t c = FText.At(pos);
+    return c == U'\r' || (c == U'-' && FText.At(pos + 1) == U'-');
 }
 
 // A plain token is cut into identifiers: numbers and listed words get ranges of their own, the
@@ -237,12 +337,17 @@ void TSyntaxScanner::EmitPlain() {
         }
         if (word < 0)
             continue;
+        std::uint8_t first = FLexicon.ClassOf(static_cast<unsigned char>(FWord[0]));
         TSyntaxKind kind = TSyntaxKind::skNumber;
         int list = 0;
-        if (!(FLexicon.ClassOf(static_cast<unsigned char>(FWord[0])) &
-              TSyntaxLexicon::ccNumberStart)) {
-            list = FLexicon.FindWordList(FWord);
+        if (!(first & TSyntaxLexicon::ccNumberStart)) {
+            list = ListOfWord(word, i - 1);
             kind = TSyntaxKind::skWordList;
+        }
+        if (list < 0 && (first & TSyntaxLexicon::ccNameStart)) {
+            // A variable or a temporary table: a range of its own in the plain colour.
+            kind = TSyntaxKind::skNormalText;
+            list = 0;
         }
         if (list >= 0) {
             if (pending < word)

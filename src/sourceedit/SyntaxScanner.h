@@ -36,8 +36,6 @@ public:
                 return false;
         return true;
     }
-    // The first occurrence of S at or after From; 0 when there is none.
-    int Find(std::u32string_view S, int From);
 
 private:
     void Load(int Pos);
@@ -91,7 +89,7 @@ public:
     int Run(int Start, int End);
 
 private:
-    enum class TPending { tkPlain, tkSymbol, tkParenthesis, tkStyle };
+    enum class TPending { tkPlain, tkSymbol, tkParenthesis, tkStyle, tkNumber };
 
     void Step();
     // Starts a token of kind X, emitting the pending one first, unless a plain or symbol token
@@ -103,6 +101,18 @@ private:
     // Where a style consumed at once ends: the last character of its end text.
     int EndOfStyle(const TSyntaxLexicon::TStyle& Style);
     int FindStyleAt(int Pos);
+    // Where a Transact-SQL number that begins at FP ends; 0 when none begins there.
+    int EndOfNumber();
+    int SkipDigits(int Pos, bool Hexadecimal);
+    bool IdentBefore(int Pos) {
+        return FLexicon.ClassOf(FText.At(Pos - 1)) & TSyntaxLexicon::ccIdent;
+    }
+    // The list of the word From … To: one kept for lines of their own when the word is alone on
+    // its line, else the first that holds it; -1 when none does.
+    int ListOfWord(int From, int To);
+    // Whether nothing but blanks stand before From on its line, and after To only blanks, a
+    // count and a "--" comment, as on a batch separator's line.
+    bool AloneOnLine(int From, int To);
 
     TTextReader FText;
     const TSyntaxLexicon& FLexicon;

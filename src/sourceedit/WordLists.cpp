@@ -54,13 +54,18 @@ void TWordList::Assign(const memo::TPersistent* Source) {
     SetCaption(source->FCaption);
     AssignLook(*source);
     FCaseSensitive = source->FCaseSensitive;
+    FAloneOnLine = source->FAloneOnLine;
     FWords.Assign(&source->FWords);
     Changed();
 }
 
-TWordList* TWordLists::FindWordList(std::string_view Word) const {
+TWordList* TWordLists::FindWordList(std::string_view Word, bool AloneOnLine) const {
+    if (AloneOnLine)
+        for (int i = 0; i < Count(); ++i)
+            if (Items(i)->AloneOnLine() && Items(i)->ContainsWord(Word))
+                return Items(i);
     for (int i = 0; i < Count(); ++i)
-        if (Items(i)->ContainsWord(Word))
+        if (!Items(i)->AloneOnLine() && Items(i)->ContainsWord(Word))
             return Items(i);
     return nullptr;
 }

@@ -17,6 +17,10 @@ public:
     void SetCaption(std::string_view Value);
     bool CaseSensitive() const { return FCaseSensitive; }
     void SetCaseSensitive(bool Value) { Set(FCaseSensitive, Value); }
+    // Whether the list's words count only where one stands alone on its line, with nothing but
+    // blanks around it (a batch separator); such a list wins over the others there.
+    bool AloneOnLine() const { return FAloneOnLine; }
+    void SetAloneOnLine(bool Value) { Set(FAloneOnLine, Value); }
     // Sorted without regard to letter case; a word already there is not added again.
     TStringList& Words() { return FWords; }
     const TStringList& Words() const { return FWords; }
@@ -27,6 +31,7 @@ public:
 
 private:
     bool FCaseSensitive = true;
+    bool FAloneOnLine = false;
     TStringList FWords{true};
 };
 
@@ -36,8 +41,10 @@ public:
 
     TWordList* Add() { return static_cast<TWordList*>(AddItem()); }
     TWordList* Items(int Index) const { return static_cast<TWordList*>(TCollection::Items(Index)); }
-    // The first list, in collection order, that contains Word; nullptr when none does.
-    TWordList* FindWordList(std::string_view Word) const;
+    // The first list, in collection order, that contains Word; nullptr when none does. A list
+    // kept for words alone on their line counts only when the word is (AloneOnLine), and then
+    // before the others.
+    TWordList* FindWordList(std::string_view Word, bool AloneOnLine = false) const;
 
 protected:
     TCollectionItem* NewItem() const override { return new TWordList(); }

@@ -105,6 +105,25 @@ TEST_F(ScriptColouringTest, TypedSqlShowsInItsColours) {
     EXPECT_EQ(PixelsOf(Shown(), 22, 23, blue), 0);
 }
 
+TEST_F(ScriptColouringTest, TransactSqlNamesStringsAndLineCommentsShowAsTheyAre) {
+    QTest::keyClicks(Script, "[from] N'x' @@ERROR -- it's select");
+    QImage shown = Shown();
+    const QColor blue(0, 0, 255);
+    const QColor red(255, 0, 0);
+    const QColor teal(0, 128, 128);
+    const QColor fuchsia(255, 0, 255);
+    // A keyword inside a bracketed name is a name, in the text colour.
+    EXPECT_GT(PixelsOf(shown, 1, 6, Role(QPalette::Text)), 0);
+    EXPECT_EQ(PixelsOf(shown, 1, 6, blue), 0);
+    // The N of a Unicode string is the string's.
+    EXPECT_GT(PixelsOf(shown, 8, 8, red), 0);
+    EXPECT_GT(PixelsOf(shown, 13, 19, fuchsia), 0);
+    // The apostrophe in a line comment opens no string; the keyword after it is comment.
+    EXPECT_GT(PixelsOf(shown, 21, 35, teal), 0);
+    EXPECT_EQ(PixelsOf(shown, 21, 35, red), 0);
+    EXPECT_EQ(PixelsOf(shown, 21, 35, blue), 0);
+}
+
 TEST_F(ScriptColouringTest, ASelectionKeepsTheTypefaceOfWhatItCovers) {
     QTest::keyClicks(Script, "select x");
     Script->SetSelection(0, 6);
@@ -128,16 +147,13 @@ TEST_F(ScriptColouringTest, TheScriptPrintsInItsColours) {
     for (const TStyledRun& run : printed.Line(1))
         runs.emplace_back(run.Text, run.Color);
     const QColor black(0, 0, 0);
-    EXPECT_EQ(runs, (std::vector<std::pair<std::u32string, QColor>>{{U"\t", black},
-                                                                    {U"select", QColor(0, 0, 255)},
-                                                                    {U" ", black},
-                                                                    {U"'a'", QColor(255, 0, 0)},
-                                                                    {U" ", black},
-                                                                    {U"--", black},
-                                                                    {U" ", black},
-                                                                    {U"(", black},
-                                                                    {U"1", QColor(0, 0, 255)},
-                                                                    {U")", black}}));
+    EXPECT_EQ(runs,
+              (std::vector<std::pair<std::u32string, QColor>>{{U"\t", black},
+                                                              {U"select", QColor(0, 0, 255)},
+                                                              {U" ", black},
+                                                              {U"'a'", QColor(255, 0, 0)},
+                                                              {U" ", black},
+                                                              {U"-- (1)", QColor(0, 128, 128)}}));
     // The selection is not printed.
     Script->SetSelection(0, 12);
     EXPECT_EQ(Script->StyledScript().Line(1)[1].Color, QColor(0, 0, 255));

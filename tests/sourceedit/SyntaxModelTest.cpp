@@ -11,15 +11,102 @@ namespace sourceedit::test {
 namespace {
 
 const std::vector<std::u32string> SqlPieces = {
-    U"select",  U"from",       U"where", U"SELECT",     U"Select",   U"insert", U"into",
-    U"values",  U"go",         U"and",   U"null",       U"in",       U"sum",    U"COUNT",
-    U"GetDate", U"sysobjects", U"x",     U"a1",         U"order_id", U"$FF",    U"12",
-    U"12.5",    U"1x",         U"#tmp",  U"@@identity", U"@p",       U"*",      U"=",
-    U"<=",      U"<>",         U"!=",    U"--",         U",",        U";",      U".",
-    U"(",       U")",          U"((",    U"))",         U"'",        U"''",     U"'abc'",
-    U"'it''s'", U"/*",         U"*/",    U"/* c */",    U"/",        U" ",      U"  ",
-    U"\t",      U"\r\n",       U"\r\n",  U"é",          U"€",        U"😀",      U"_",
-    U"`",       U"\\",         U"{",     U"}",          U"-",
+    U"select",
+    U"from",
+    U"where",
+    U"SELECT",
+    U"Select",
+    U"insert",
+    U"into",
+    U"values",
+    U"go",
+    U"and",
+    U"null",
+    U"in",
+    U"sum",
+    U"COUNT",
+    U"GetDate",
+    U"sysobjects",
+    U"x",
+    U"a1",
+    U"order_id",
+    U"$FF",
+    U"12",
+    U"12.5",
+    U"1x",
+    U"#tmp",
+    U"@@identity",
+    U"@p",
+    U"*",
+    U"=",
+    U"<=",
+    U"<>",
+    U"!=",
+    U"--",
+    U",",
+    U";",
+    U".",
+    U"(",
+    U")",
+    U"((",
+    U"))",
+    U"'",
+    U"''",
+    U"'abc'",
+    U"'it''s'",
+    U"/*",
+    U"*/",
+    U"/* c */",
+    U"/",
+    U" ",
+    U"  ",
+    U"\t",
+    U"\r\n",
+    U"\r\n",
+    U"é",
+    U"€",
+    U"😀",
+    U"_",
+    U"`",
+    U"\\",
+    U"{",
+    U"}",
+    U"-",
+    // what the Transact-SQL rules read: line comments, nested comments, delimited names,
+    // Unicode strings, number forms, names and batch separators
+    U"-- c\r\n",
+    U"/* a /*",
+    U"*/ */",
+    U"[",
+    U"]",
+    U"]]",
+    U"[a b]",
+    U"\"",
+    U"\"\"",
+    U"N'",
+    U"n'x'",
+    U"N",
+    U"1.5e3",
+    U"e",
+    U"E-",
+    U"+",
+    U"0x1F",
+    U"0x",
+    U"$12.50",
+    U".5",
+    U"7.",
+    U"@",
+    U"@@",
+    U"#",
+    U"##g",
+    U"@@ROWCOUNT",
+    U"GO",
+    U"\r\nGO\r\n",
+    U"go 5",
+    U"GO -- x",
+    U"goto",
+    U"CAST",
+    U"TOP",
 };
 
 // The ranges around At, for failure messages.
@@ -32,7 +119,8 @@ std::string Around(const std::vector<TSyntaxToken>& Tokens,
 
 class ChainModel {
 public:
-    explicit ChainModel(unsigned Seed) : FRandom(Seed), FEditor(&FHost) {
+    explicit ChainModel(unsigned Seed, const std::vector<std::u32string>& Pieces = SqlPieces)
+        : FPieces(Pieces), FRandom(Seed), FEditor(&FHost) {
         FEditor.UpdateFontMetrics();
         LoadSqlSyntaxColoring(FEditor.SyntaxColoring());
         LoadSqlSyntaxColoring(FFresh.SyntaxColoring());
@@ -46,8 +134,7 @@ public:
     std::u32string RandomSql(int Pieces) {
         std::u32string text;
         for (int i = 0; i < Pieces; ++i)
-            text +=
-                SqlPieces[static_cast<size_t>(Random(0, static_cast<int>(SqlPieces.size()) - 1))];
+            text += FPieces[static_cast<size_t>(Random(0, static_cast<int>(FPieces.size()) - 1))];
         return text;
     }
 
@@ -59,10 +146,18 @@ public:
         selection.EndUpdate();
     }
 
+    // Deletions outweigh insertions: below this length, text is pasted in first.
+    void KeepLength(int Length) { FMinLength = Length; }
+
     // One random edit, described for failure messages.
     std::string Edit() {
         int length = FEditor.TextLength();
         int at = Random(1, length + 1);
+        if (length < FMinLength) {
+            FEditor.Selection()->CollapseTo(at);
+            FEditor.Selection()->SetText(RandomSql(40));
+            return "paste at " + std::to_string(at);
+        }
         switch (Random(0, 9)) {
         case 0:
         case 1:
@@ -139,16 +234,43 @@ public:
     }
 
 private:
+    const std::vector<std::u32string>& FPieces;
     std::mt19937 FRandom;
+    int FMinLength = 0;
     memo::test::RecordingHost FHost;
     TSourceEdit FEditor;
     TSourceEdit FFresh;
 };
 
 TEST(SyntaxChainModel, RepairedChainEqualsAFullScanAfterEveryEdit) {
-    for (unsigned seed = 1; seed <= 4 && !HasFatalFailure(); ++seed) {
+    for (unsigned seed = 1; seed <= 6 && !HasFatalFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         ChainModel model(seed);
+        model.KeepLength(400);
+        model.Run(model.RandomSql(300), 1500);
+    }
+}
+
+// Few pieces, so that what the Transact-SQL rules read around a character comes together often:
+// separator lines with counts and comments, numbers that grow into exponents, prefixes.
+TEST(SyntaxChainModel, RepairedChainEqualsAFullScanOnDenseTransactSql) {
+    const std::vector<std::u32string> pieces = {
+        U"GO", U"\r\nGO", U" ", U"    ", U"5", U"0", U"--", U"-", U"x",  U"\r\n", U"\r\n", U"1",
+        U"e",  U"+",      U".", U"0x",   U"N", U"'", U"[",  U"]", U"/*", U"*/",   U"@",    U"#"};
+    for (unsigned seed = 31; seed <= 36 && !HasFatalFailure(); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ChainModel model(seed, pieces);
+        model.KeepLength(200);
+        model.Run(model.RandomSql(150), 2000);
+    }
+}
+
+TEST(SyntaxChainModel, RepairedChainEqualsAFullScanUnderTheGenericRules) {
+    for (unsigned seed = 21; seed <= 23 && !HasFatalFailure(); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ChainModel model(seed);
+        model.Editor().SyntaxColoring().SetTokenRules(TTokenRules::trGeneric);
+        model.Fresh().SyntaxColoring().SetTokenRules(TTokenRules::trGeneric);
         model.Run(model.RandomSql(300), 1500);
     }
 }
