@@ -18,7 +18,7 @@ namespace {
 
 class TLeavingUser final : public TDialogService {
 public:
-    QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType,
+    QMessageBox::StandardButton ShowMessageDlg(const QString& Msg, TMsgDlgType,
                                            QMessageBox::StandardButtons Buttons) override {
         if (Msg == "Exit Now?")
             return QMessageBox::Yes;
