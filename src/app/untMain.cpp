@@ -338,8 +338,7 @@ void TfrmMain::History1Click() {
 void TfrmMain::About1Click() {
     const velmora::ado::TADOConnection& connection = FDataModule->ADOConnection1;
     // However the connection string was written, its password shows as "*****".
-    const std::string connectionString =
-        velmora::ado::maskPasswords(connection.ConnectionString());
+    const std::string connectionString = velmora::ado::maskPasswords(connection.ConnectionString());
     const TConnectionDetails details{QString::fromStdString(connection.DefaultDatabase()),
                                      QString::fromStdString(connection.Version()),
                                      QString::fromStdString(connection.Provider()),

@@ -44,7 +44,6 @@ QString WindowsAuthenticationString(const QString& Server, const QString& Workst
            "Initial Catalog=master;Data Source=" +
            Quoted(Server) +
            ";Use Procedure for Prepare=1;Auto Translate=True;Packet Size=4096;Workstation ID=" +
-           Quoted(WorkstationId) +
-           ";Use Encryption for Data=" + EncryptionValue(Encryption.Mode) +
+           Quoted(WorkstationId) + ";Use Encryption for Data=" + EncryptionValue(Encryption.Mode) +
            ";Tag with column collation when possible=False" + TrustKey(Encryption) + ";";
 }

@@ -4,11 +4,18 @@ using namespace velmora::ado;
 
 namespace {
 
-const std::initializer_list<std::string_view> EditedKeys = {
-    "Provider",        "Password",           "Persist Security Info",
-    "User ID",         "Data Source",        "Integrated Security",
-    "Initial Catalog", "Extended Properties", "Use Encryption for Data",
-    "Encrypt",         "Trust Server Certificate", "TrustServerCertificate"};
+const std::initializer_list<std::string_view> EditedKeys = {"Provider",
+                                                            "Password",
+                                                            "Persist Security Info",
+                                                            "User ID",
+                                                            "Data Source",
+                                                            "Integrated Security",
+                                                            "Initial Catalog",
+                                                            "Extended Properties",
+                                                            "Use Encryption for Data",
+                                                            "Encrypt",
+                                                            "Trust Server Certificate",
+                                                            "TrustServerCertificate"};
 
 std::string ValueOf(const ConnectionStringItems& Items, std::string_view Key) {
     return findValue(Items, Key).value_or("");
@@ -41,8 +48,8 @@ std::string ExtendedProperties(const TDataLinkSettings& Settings) {
 void AddEncryption(const TDataLinkSettings& Settings, ConnectionStringItems& Items) {
     const TEncryptionMode byDefault = readEncryptionRequest({}, Settings.Provider).Mode;
     if (Settings.Encryption != byDefault || Settings.EncryptionStated) {
-        const bool oldProvider = sameKey(Settings.Provider.substr(0, Settings.Provider.find('.')),
-                                         "SQLOLEDB");
+        const bool oldProvider =
+            sameKey(Settings.Provider.substr(0, Settings.Provider.find('.')), "SQLOLEDB");
         static const char* const modes[] = {"Optional", "Mandatory", "Strict"};
         std::string value = modes[static_cast<int>(Settings.Encryption)];
         if (oldProvider && Settings.Encryption != TEncryptionMode::Strict)

@@ -444,8 +444,7 @@ TEST(ConnectStrings, EncryptionIsAddedOnlyWhenAskedFor) {
     // What the string asks for is what the translation asks the driver for.
     const auto noOverride = [](const std::string&) { return std::optional<std::string>(); };
     const auto target = velmora::ado::translateConnectionString(
-        SqlServerLoginString("db1", "sa", "pw", {TEncryptionMode::Mandatory, false})
-            .toStdString(),
+        SqlServerLoginString("db1", "sa", "pw", {TEncryptionMode::Mandatory, false}).toStdString(),
         noOverride);
     EXPECT_NE(target.odbcConnectionString.find("Encryption=require;"), std::string::npos);
     EXPECT_FALSE(target.freeTdsConfiguration.empty());

@@ -19,7 +19,7 @@ namespace {
 class TLeavingUser final : public TDialogService {
 public:
     QMessageBox::StandardButton ShowMessageDlg(const QString& Msg, TMsgDlgType,
-                                           QMessageBox::StandardButtons Buttons) override {
+                                               QMessageBox::StandardButtons Buttons) override {
         if (Msg == "Exit Now?")
             return QMessageBox::Yes;
         return Buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;

@@ -18,11 +18,10 @@
 #include "untDataModule1.h"
 #include "untLog.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
-#include <QTextEdit>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +30,7 @@
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTextBlock>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <atomic>
@@ -266,7 +266,8 @@ TEST_F(SqlServerWindow, NoWindowShowsThePasswordAfterAFailedLogin) {
     ConnectWithTheDialog("sa", typed);
     ASSERT_EQ(Panel(0), "Connect Error");
     // A message that quotes the string the program connected with shows it masked.
-    Window->WriteLog(QString("Connect Error: Provider=SQLOLEDB.1;Password=%1;User ID=sa").arg(typed));
+    Window->WriteLog(
+        QString("Connect Error: Provider=SQLOLEDB.1;Password=%1;User ID=sa").arg(typed));
     Window->StatusBar1->SetPanelText(1, "Password=\"" + typed + "\"");
     QString aboutText;
     QTimer::singleShot(0, [&] {

@@ -22,7 +22,7 @@ public:
     TScriptedDialogs& operator=(const TScriptedDialogs&) = delete;
 
     QMessageBox::StandardButton ShowMessageDlg(const QString& Msg, TMsgDlgType DlgType,
-                                           QMessageBox::StandardButtons Buttons) override;
+                                               QMessageBox::StandardButtons Buttons) override;
     bool ExecuteFileDialog(TFileDialog& Dialog) override;
     // Prints into the PDF file the test answers with.
     bool ExecutePrintDialog(QPrinter& Printer) override;

@@ -69,8 +69,7 @@ std::string readWhole(const std::filesystem::path& file, size_t limit) {
 
 } // namespace
 
-TFreeTdsConfiguration::TFreeTdsConfiguration(const std::string& text)
-    : turn_(configurationTurn()) {
+TFreeTdsConfiguration::TFreeTdsConfiguration(const std::string& text) : turn_(configurationTurn()) {
     std::filesystem::path folder;
     if (const auto runtime = runtimeDirectory()) {
         folder = *runtime;

@@ -71,9 +71,8 @@ ConnectionStringItems translateSqlServer(const ConnectionStringItems& items, Odb
             findValue(items, {"Data Source", "Server", "Address", "Addr", "Network Address"})) {
         // Kerberos asks for the service of the name connected to: "localhost" is registered
         // for no server.
-        address = translateDataSource(*dataSource, freeTds,
-                                      target.integratedSecurity ? canonicalHostName()
-                                                                : "localhost");
+        address = translateDataSource(
+            *dataSource, freeTds, target.integratedSecurity ? canonicalHostName() : "localhost");
         odbc.push_back({"Server", address.server});
         if (address.port)
             odbc.push_back({"Port", *address.port});
@@ -240,8 +239,7 @@ std::string canonicalHostName() {
     if (getaddrinfo(name, nullptr, &hints, &found) != 0 || found == nullptr)
         return name;
     const std::string canonical =
-        found->ai_canonname != nullptr && *found->ai_canonname != '\0' ? found->ai_canonname
-                                                                        : name;
+        found->ai_canonname != nullptr && *found->ai_canonname != '\0' ? found->ai_canonname : name;
     freeaddrinfo(found);
     return canonical;
 }

@@ -71,8 +71,7 @@ std::string trustedAuthorities(const EnvironmentLookup& environment) {
 TEncryptionRequest readEncryptionRequest(const ConnectionStringItems& items,
                                          const std::string& provider) {
     TEncryptionRequest request;
-    const std::initializer_list<std::string_view> modeKeys = {"Use Encryption for Data",
-                                                              "Encrypt"};
+    const std::initializer_list<std::string_view> modeKeys = {"Use Encryption for Data", "Encrypt"};
     if (const auto mode = findValue(items, modeKeys))
         request.Mode = modeOf(keyOf(items, modeKeys), *mode);
     else if (encryptsByDefault(provider))
@@ -115,15 +114,17 @@ void addFreeTdsEncryption(const TEncryptionRequest& request, const SqlServerAddr
                              "\" cannot be honoured: FreeTDS checks the certificate against the "
                              "server's name, \"" +
                              host + "\". Connect by the name the certificate holds.");
-    std::string section = std::string("[") + checkedServerSection + "]\n\thost = " +
-                          confValue(host, "The server name") + "\n";
+    std::string section = std::string("[") + checkedServerSection +
+                          "]\n\thost = " + confValue(host, "The server name") + "\n";
     if (backslash != std::string::npos)
-        section += "\tinstance = " +
-                   confValue(address.server.substr(backslash + 1), "The instance name") + "\n";
+        section +=
+            "\tinstance = " + confValue(address.server.substr(backslash + 1), "The instance name") +
+            "\n";
     if (address.port)
         section += "\tport = " + confValue(*address.port, "The port") + "\n";
-    configuration = section + "\tencryption = require\n\tca file = " +
-                    trustedAuthorities(environment) + "\n\tcheck certificate hostname = yes\n";
+    configuration = section +
+                    "\tencryption = require\n\tca file = " + trustedAuthorities(environment) +
+                    "\n\tcheck certificate hostname = yes\n";
     removeKeys(odbc, {"Server", "Port"});
     odbc.insert(odbc.begin() + 1, {"Servername", checkedServerSection});
 }

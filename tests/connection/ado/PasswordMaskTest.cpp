@@ -1,7 +1,8 @@
 // What is shown of connection strings and of messages that quote them: no password, in any of
 // the ways a string can hold one.
-#include "ConnectionString.h"
 #include "PasswordMask.h"
+
+#include "ConnectionString.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ TEST(PasswordMask, QuotedAndBracedValuesAreMaskedWhole) {
         for (const char* piece : {"q7", "k4", "z9"})
             EXPECT_EQ(masked.find(piece), std::string::npos) << masked;
         EXPECT_NE(masked.find("UID=sa") == std::string::npos ? masked.find("User ID=sa")
-                                                              : masked.find("UID=sa"),
+                                                             : masked.find("UID=sa"),
                   std::string::npos)
             << masked;
     }

@@ -1,8 +1,9 @@
 // Encryption as a connection string asks for it: what each driver is told, what is refused,
 // and real connects through FreeTDS to the TDS test server in its encryption modes, with
 // certificates a test authority issued.
-#include "AdoTestSupport.h"
 #include "SqlServerEncryption.h"
+
+#include "AdoTestSupport.h"
 #include "TdsServer.h"
 #include "TestCertificates.h"
 #include "TestFolder.h"
@@ -200,8 +201,7 @@ public:
 
 TEST_F(EncryptedConnect, OptionalConnectsWithoutEncryptionAndMandatoryIsRefusedThere) {
     TTdsServerProcess server({"--encryption", "not-supported"});
-    EXPECT_EQ(Attempt(server.Port(), "Use Encryption for Data=Optional", "optional"),
-              "connected");
+    EXPECT_EQ(Attempt(server.Port(), "Use Encryption for Data=Optional", "optional"), "connected");
     EXPECT_EQ(Recorded(server.Port(), "optional"), "none");
     const std::string refused =
         Attempt(server.Port(), "Use Encryption for Data=Mandatory;Trust Server Certificate=True",
