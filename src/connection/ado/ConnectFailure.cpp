@@ -8,16 +8,24 @@ namespace velmora::ado {
 namespace {
 
 const char* const kerberosAdvice =
-    "Windows authentication logs in with a Kerberos ticket: none is held, or the server refused "
-    "it. Get one with \"kinit user@REALM\" (\"klist\" shows those held), then connect again.";
+    "Windows authentication logs in with a Kerberos ticket: when none is held, or the server "
+    "refuses it, the login fails. \"kinit user@REALM\" gets one (\"klist\" shows those held).";
 
-std::string certificateAdvice() {
+// FreeTDS's words when the connection was made but the encryption it required was not: the
+// server offered none, or the TLS handshake failed (for a checked one, the certificate).
+const char* const encryptionFailed = "Adaptive Server connection failed";
+
+std::string encryptionAdvice(bool checked) {
+    if (!checked)
+        return "The connection was to be encrypted, and an encrypted connection could not be "
+               "made: the server does not offer it, or the TLS handshake with it failed.";
     return std::string(
-               "The connection was to be encrypted with the server's certificate checked, and "
-               "it did not pass: its issuer is not trusted, the name it holds is not the "
-               "server's, or it has expired. To trust it: add its issuing authority to the "
-               "system's store (update-ca-certificates), or name a file of trusted authorities "
-               "in ") +
+               "The connection was to be encrypted with the server's certificate checked, and an "
+               "encrypted connection could not be made: the server does not offer encryption, "
+               "or its certificate did not pass (its issuer is not trusted, the name it holds is "
+               "not the server's, or it has expired). To trust the certificate: add its issuing "
+               "authority to the system's store (update-ca-certificates), or name a file of "
+               "trusted authorities in ") +
            trustedAuthoritiesVariable +
            "; or connect by the name it holds; or, for a server you know, set \"Trust Server "
            "Certificate=True\", which encrypts without checking.";
@@ -27,10 +35,11 @@ std::string certificateAdvice() {
 
 std::string explainedConnectFailure(const OdbcTarget& target, const std::string& message,
                                     bool loginRefused) {
+    if (target.encryptionRequired && !loginRefused &&
+        message.find(encryptionFailed) != std::string::npos)
+        return message + "\n" + encryptionAdvice(!target.freeTdsConfiguration.empty());
     if (target.integratedSecurity)
         return message + "\n" + kerberosAdvice;
-    if (!target.freeTdsConfiguration.empty() && !loginRefused)
-        return message + "\n" + certificateAdvice();
     return message;
 }
 

@@ -87,6 +87,7 @@ ConnectionStringItems translateSqlServer(const ConnectionStringItems& items, Odb
     if (auto packetSize = findValue(items, "Packet Size"); packetSize && freeTds)
         odbc.push_back({"PacketSize", *packetSize});
     const TEncryptionRequest encryption = readEncryptionRequest(items, target.provider);
+    target.encryptionRequired = encryption.Mode != TEncryptionMode::Optional;
     if (freeTds)
         addFreeTdsEncryption(encryption, address, environment, odbc, target.freeTdsConfiguration);
     else

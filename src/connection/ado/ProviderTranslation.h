@@ -26,6 +26,7 @@ struct OdbcTarget {
     // A freetds.conf the connect must read (the certificate checks); empty when none.
     std::string freeTdsConfiguration;
     bool integratedSecurity = false; // Windows authentication: a Kerberos ticket logs in
+    bool encryptionRequired = false; // Mandatory or Strict
 };
 
 // The name a server is given when the string does not name one (Application Name).

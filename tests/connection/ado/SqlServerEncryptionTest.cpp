@@ -206,7 +206,7 @@ TEST_F(EncryptedConnect, OptionalConnectsWithoutEncryptionAndMandatoryIsRefusedT
     const std::string refused =
         Attempt(server.Port(), "Use Encryption for Data=Mandatory;Trust Server Certificate=True",
                 "mandatory");
-    EXPECT_NE(refused, "connected");
+    EXPECT_TRUE(holds(refused, "could not be made: the server does not offer it")) << refused;
     EXPECT_EQ(Recorded(server.Port(), "mandatory"), "no login");
 }
 
@@ -236,7 +236,7 @@ TEST_F(EncryptedConnect, MandatoryChecksTheCertificateAndSaysWhyOneFails) {
             EXPECT_EQ(Recorded(server.Port(), "checked"), "session");
             continue;
         }
-        EXPECT_TRUE(holds(outcome, "certificate")) << outcome;
+        EXPECT_TRUE(holds(outcome, "its certificate did not pass")) << outcome;
         EXPECT_TRUE(holds(outcome, "Trust Server Certificate=True")) << outcome;
         EXPECT_EQ(Recorded(server.Port(), "checked"), "no login");
         // The password never went to a server that was not trusted.
