@@ -1,5 +1,7 @@
 #include "StatusBar.h"
 
+#include "ShownText.h"
+
 #include <QEvent>
 #include <QLabel>
 #include <QRegularExpression>
@@ -30,16 +32,17 @@ QString TStatusBar::PanelText(int Index) const {
 
 void TStatusBar::SetPanelText(int Index, const QString& Text) {
     QLabel* panel = FPanels.at(static_cast<size_t>(Index));
+    const QString shown = ShownText(Text);
     // A panel is one line high: a message of several lines shows its first, with a mark that
     // more follows, and the whole message in the tooltip.
-    const qsizetype lineBreak = Text.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")));
-    panel->setText(lineBreak < 0 ? Text : Text.left(lineBreak) + QStringLiteral(" \u2026"));
-    panel->setToolTip(Text);
+    const qsizetype lineBreak = shown.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")));
+    panel->setText(lineBreak < 0 ? shown : shown.left(lineBreak) + QStringLiteral(" \u2026"));
+    panel->setToolTip(shown);
 }
 
 QString TStatusBar::PanelToolTip(int Index) const {
     const std::function<QString()>& source = FToolTipSources.at(static_cast<size_t>(Index));
-    return source ? source() : FPanels.at(static_cast<size_t>(Index))->toolTip();
+    return source ? ShownText(source()) : FPanels.at(static_cast<size_t>(Index))->toolTip();
 }
 
 void TStatusBar::SetPanelToolTipSource(int Index, std::function<QString()> Source) {
@@ -51,6 +54,6 @@ bool TStatusBar::eventFilter(QObject* Watched, QEvent* Event) {
     if (Event->type() == QEvent::ToolTip)
         for (size_t i = 0; i < FPanels.size(); ++i)
             if (FPanels[i] == Watched && FToolTipSources[i])
-                FPanels[i]->setToolTip(FToolTipSources[i]());
+                FPanels[i]->setToolTip(ShownText(FToolTipSources[i]()));
     return QStatusBar::eventFilter(Watched, Event);
 }

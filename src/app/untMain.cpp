@@ -5,10 +5,11 @@
 #include "ContextMenuShortcuts.h"
 #include "Cursor.h"
 #include "ErrorHandler.h"
-#include "ProviderTranslation.h"
+#include "PasswordMask.h"
 #include "ScreenPlacement.h"
 #include "ScriptEditor.h"
 #include "ScriptRunner.h"
+#include "ShownText.h"
 #include "StatusBar.h"
 #include "untAbout.h"
 #include "untConnect.h"
@@ -180,9 +181,10 @@ void TfrmMain::AppendToScript(const QString& Text) {
 }
 
 void TfrmMain::WriteLog(const QString& Message) {
-    StatusBar1->SetPanelText(3, Message);
+    const QString shown = ShownText(Message);
+    StatusBar1->SetPanelText(3, shown);
     const QString stamp = QDateTime::currentDateTime().toString("dd-MM-yyyy hh:mm:ss.zzz");
-    frmLog->InsertFirstLine(stamp + " - " + Message);
+    frmLog->InsertFirstLine(stamp + " - " + shown);
 }
 
 TConnectResult TfrmMain::OpenConnection(const QString& Text, bool IsFileName) {
@@ -336,13 +338,8 @@ void TfrmMain::History1Click() {
 
 void TfrmMain::About1Click() {
     const velmora::ado::TADOConnection& connection = FDataModule->ADOConnection1;
-    // However the connection string was written, its password stays off the screen.
-    std::string connectionString = connection.ConnectionString();
-    try {
-        connectionString = velmora::ado::withoutPassword(connectionString);
-    } catch (const std::exception&) {
-        connectionString.clear(); // a string that cannot be read might hide one anywhere
-    }
+    // However the connection string was written, its password shows as "*****".
+    const std::string connectionString = velmora::ado::maskPasswords(connection.ConnectionString());
     const TConnectionDetails details{QString::fromStdString(connection.DefaultDatabase()),
                                      QString::fromStdString(connection.Version()),
                                      QString::fromStdString(connection.Provider()),

@@ -4,10 +4,18 @@ using namespace velmora::ado;
 
 namespace {
 
-const std::initializer_list<std::string_view> EditedKeys = {
-    "Provider",        "Password",           "Persist Security Info",
-    "User ID",         "Data Source",        "Integrated Security",
-    "Initial Catalog", "Extended Properties"};
+const std::initializer_list<std::string_view> EditedKeys = {"Provider",
+                                                            "Password",
+                                                            "Persist Security Info",
+                                                            "User ID",
+                                                            "Data Source",
+                                                            "Integrated Security",
+                                                            "Initial Catalog",
+                                                            "Extended Properties",
+                                                            "Use Encryption for Data",
+                                                            "Encrypt",
+                                                            "Trust Server Certificate",
+                                                            "TrustServerCertificate"};
 
 std::string ValueOf(const ConnectionStringItems& Items, std::string_view Key) {
     return findValue(Items, Key).value_or("");
@@ -34,6 +42,24 @@ std::string ExtendedProperties(const TDataLinkSettings& Settings) {
     return odbc + Settings.OtherOdbcKeys;
 }
 
+// SQLOLEDB takes True and False; the later providers name the mode. A setting that is the
+// provider's default is left out, as the providers' own data link pages leave it, unless the
+// file named it.
+void AddEncryption(const TDataLinkSettings& Settings, ConnectionStringItems& Items) {
+    const TEncryptionMode byDefault = readEncryptionRequest({}, Settings.Provider).Mode;
+    if (Settings.Encryption != byDefault || Settings.EncryptionStated) {
+        const bool oldProvider =
+            sameKey(Settings.Provider.substr(0, Settings.Provider.find('.')), "SQLOLEDB");
+        static const char* const modes[] = {"Optional", "Mandatory", "Strict"};
+        std::string value = modes[static_cast<int>(Settings.Encryption)];
+        if (oldProvider && Settings.Encryption != TEncryptionMode::Strict)
+            value = Settings.Encryption == TEncryptionMode::Mandatory ? "True" : "False";
+        Items.push_back({"Use Encryption for Data", value});
+    }
+    if (Settings.TrustServerCertificate)
+        Items.push_back({"Trust Server Certificate", "True"});
+}
+
 std::string Build(const TDataLinkSettings& Settings, bool WithPassword) {
     ConnectionStringItems items = {{"Provider", Settings.Provider}};
     const bool windows =
@@ -47,9 +73,10 @@ std::string Build(const TDataLinkSettings& Settings, bool WithPassword) {
         items.push_back({"User ID", Settings.UserName});
     if (!Settings.InitialCatalog.empty())
         items.push_back({"Initial Catalog", Settings.InitialCatalog});
-    if (Settings.Kind == TDataLinkSettings::TKind::SqlServer)
+    if (Settings.Kind == TDataLinkSettings::TKind::SqlServer) {
         items.push_back({"Data Source", Settings.Server});
-    else if (Settings.UseDataSourceName)
+        AddEncryption(Settings, items);
+    } else if (Settings.UseDataSourceName)
         items.push_back({"Data Source", Settings.DataSourceName});
     else
         items.push_back({"Extended Properties", ExtendedProperties(Settings)});
@@ -79,6 +106,13 @@ TDataLinkSettings ReadDataLinkSettings(const std::string& ConnectionString) {
     settings.Password = ValueOf(items, "Password");
     settings.AllowSavingPassword = IsTrue(ValueOf(items, "Persist Security Info"));
     settings.InitialCatalog = ValueOf(items, "Initial Catalog");
+    if (settings.Kind == TDataLinkSettings::TKind::SqlServer) {
+        const TEncryptionRequest encryption = readEncryptionRequest(items, settings.Provider);
+        settings.Encryption = encryption.Mode;
+        settings.TrustServerCertificate = encryption.TrustServerCertificate;
+        settings.EncryptionStated =
+            findValue(items, {"Use Encryption for Data", "Encrypt"}).has_value();
+    }
     settings.Other = items;
     removeKeys(settings.Other, EditedKeys);
     return settings;

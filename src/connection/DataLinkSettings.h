@@ -2,6 +2,7 @@
 // What the data link dialog edits: a connection to SQL Server or to an ODBC data source, as
 // the settings of a data link file's connection string.
 #include "ConnectionString.h"
+#include "SqlServerEncryption.h"
 
 #include <string>
 
@@ -21,6 +22,11 @@ struct TDataLinkSettings {
     std::string Password;
     bool AllowSavingPassword = false;
     std::string InitialCatalog;
+    // SQL Server: Use Encryption for Data (the provider's default when the file names none) and
+    // Trust Server Certificate.
+    velmora::ado::TEncryptionMode Encryption = velmora::ado::TEncryptionMode::Optional;
+    bool TrustServerCertificate = false;
+    bool EncryptionStated = false; // the file named it: it is written again, default or not
     // Keys the dialog does not edit, kept as they were.
     velmora::ado::ConnectionStringItems Other;
 };

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -91,6 +92,8 @@ void TfrmConnect::CreateControls() {
     EchoPasswordAsAsterisks(edtPassword);
     cbWindowAuth = new QCheckBox("Windows Authentication", GroupBox1);
     cbWindowAuth->setObjectName("cbWindowAuth");
+    auto* security = new QFormLayout;
+    Encryption = AddEncryptionControls(this, security);
 
     btnConnect = new QPushButton("Connect", this);
     btnConnect->setObjectName("btnConnect");
@@ -110,21 +113,28 @@ void TfrmConnect::CreateControls() {
     layout->addWidget(Label1, 0, 0, 1, 2);
     layout->addWidget(cbServer, 1, 0, 1, 2);
     layout->addWidget(GroupBox1, 2, 0, 1, 2);
-    layout->addWidget(btnConnect, 3, 0);
-    layout->addWidget(btnCancel, 3, 1);
-    layout->addWidget(NewServerWaitLabel(this), 4, 0, 1, 2);
-    setFixedSize(std::max(234, CaptionWidth(windowTitle())), 214);
+    layout->addLayout(security, 3, 0, 1, 2);
+    layout->addWidget(btnConnect, 4, 0);
+    layout->addWidget(btnCancel, 4, 1);
+    layout->addWidget(NewServerWaitLabel(this), 5, 0, 1, 2);
+    // The encryption rows need room below the login.
+    setFixedSize(std::max(234, CaptionWidth(windowTitle())),
+                 std::max(214, layout->totalSizeHint().height()));
     // While a connect attempt runs, Cancel gives it up.
     ServerWait().AddCancelControl(btnCancel);
 
     QWidget::setTabOrder(edtUsername, edtPassword);
     QWidget::setTabOrder(edtPassword, cbServer);
     QWidget::setTabOrder(cbServer, cbWindowAuth);
-    QWidget::setTabOrder(cbWindowAuth, btnCancel);
+    QWidget::setTabOrder(cbWindowAuth, Encryption.cbEncryption);
+    QWidget::setTabOrder(Encryption.cbEncryption, Encryption.cbTrustServerCertificate);
+    QWidget::setTabOrder(Encryption.cbTrustServerCertificate, btnCancel);
     QWidget::setTabOrder(btnCancel, btnConnect);
 
     for (QWidget* control : {static_cast<QWidget*>(edtUsername), static_cast<QWidget*>(edtPassword),
-                             static_cast<QWidget*>(cbServer), static_cast<QWidget*>(cbWindowAuth)})
+                             static_cast<QWidget*>(cbServer), static_cast<QWidget*>(cbWindowAuth),
+                             static_cast<QWidget*>(Encryption.cbEncryption),
+                             static_cast<QWidget*>(Encryption.cbTrustServerCertificate)})
         control->installEventFilter(this);
     // The combo's typing goes to its edit part, so Enter arrives there.
     cbServer->lineEdit()->installEventFilter(this);
@@ -154,9 +164,10 @@ bool TfrmConnect::eventFilter(QObject* Watched, QEvent* Event) {
 
 QString TfrmConnect::BuildConnectionString() const {
     const QString server = cbServer->currentText();
+    const TEncryptionChoice encryption{Encryption.Mode(), Encryption.TrustServerCertificate()};
     if (cbWindowAuth->isChecked())
-        return WindowsAuthenticationString(server, QSysInfo::machineHostName());
-    return SqlServerLoginString(server, edtUsername->text(), edtPassword->text());
+        return WindowsAuthenticationString(server, QSysInfo::machineHostName(), encryption);
+    return SqlServerLoginString(server, edtUsername->text(), edtPassword->text(), encryption);
 }
 
 bool TfrmConnect::DoConnection() {

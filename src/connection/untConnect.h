@@ -1,5 +1,8 @@
 #pragma once
-// The connect dialog: a server and a login, turned into a connection string and opened.
+// The connect dialog: a server, a login and the encryption asked for, turned into a connection
+// string and opened.
+#include "EncryptionControls.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -35,6 +38,7 @@ public:
     QLabel* Label3;
     QLineEdit* edtPassword;
     QCheckBox* cbWindowAuth;
+    TEncryptionControls Encryption;
     QPushButton* btnConnect;
     QPushButton* btnCancel;
 

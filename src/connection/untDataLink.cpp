@@ -125,6 +125,7 @@ QWidget* TfrmDataLink::CreateTargetPages() {
     edtServer->setPlaceholderText("host, host,port or host\\instance");
     auto* sqlServerForm = new QFormLayout(sqlServer);
     sqlServerForm->addRow("Server:", edtServer);
+    Encryption = AddEncryptionControls(sqlServer, sqlServerForm);
 
     const auto environment = velmora::ado::OdbcEnvironment::shared();
     auto* odbc = new QWidget(pgTarget);
@@ -188,6 +189,7 @@ void TfrmDataLink::ShowSettings(const TDataLinkSettings& Settings) {
     edtPassword->setText(FromUtf8(Settings.Password));
     cbAllowSavingPassword->setChecked(Settings.AllowSavingPassword);
     edtInitialCatalog->setText(FromUtf8(Settings.InitialCatalog));
+    Encryption.Show(Settings.Encryption, Settings.TrustServerCertificate);
 }
 
 TDataLinkSettings TfrmDataLink::Settings() const {
@@ -204,6 +206,8 @@ TDataLinkSettings TfrmDataLink::Settings() const {
     settings.Password = ToUtf8(edtPassword->text());
     settings.AllowSavingPassword = cbAllowSavingPassword->isChecked();
     settings.InitialCatalog = ToUtf8(edtInitialCatalog->text());
+    settings.Encryption = Encryption.Mode();
+    settings.TrustServerCertificate = Encryption.TrustServerCertificate();
     return settings;
 }
 

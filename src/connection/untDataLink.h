@@ -2,6 +2,7 @@
 // The data link dialog: builds a connection to SQL Server or to an ODBC data source and saves
 // it into a data link file (.udl) in the standard layout, which other tools read as well.
 #include "DataLinkSettings.h"
+#include "EncryptionControls.h"
 
 #include <QDialog>
 
@@ -39,6 +40,7 @@ public:
     QLineEdit* edtPassword;
     QCheckBox* cbAllowSavingPassword;
     QLineEdit* edtInitialCatalog;
+    TEncryptionControls Encryption;
     QPushButton* btnTestConnection;
     QPushButton* btnOK;
     QPushButton* btnCancel;

@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "ShownText.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileIconProvider>
@@ -58,8 +60,8 @@ private:
 
 class TRealDialogs final : public TDialogService {
 public:
-    QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType DlgType,
-                                           QMessageBox::StandardButtons Buttons) override {
+    QMessageBox::StandardButton ShowMessageDlg(const QString& Msg, TMsgDlgType DlgType,
+                                               QMessageBox::StandardButtons Buttons) override {
         const TMessageKind kind = KindOf(DlgType);
         QMessageBox box(kind.Icon, kind.Caption, Msg, Buttons, QApplication::activeWindow());
         return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -99,6 +101,11 @@ TRealDialogs RealDialogs;
 TDialogService* Current = &RealDialogs;
 
 } // namespace
+
+QMessageBox::StandardButton TDialogService::MessageDlg(const QString& Msg, TMsgDlgType DlgType,
+                                                       QMessageBox::StandardButtons Buttons) {
+    return ShowMessageDlg(ShownText(Msg), DlgType, Buttons);
+}
 
 TDialogService& Dialogs() {
     return *Current;

@@ -42,11 +42,16 @@ private:
 class TDialogService {
 public:
     virtual ~TDialogService() = default;
-    virtual QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType DlgType,
-                                                   QMessageBox::StandardButtons Buttons) = 0;
+    // Shows Msg with every password in it masked: a message may quote a connection string.
+    QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType DlgType,
+                                           QMessageBox::StandardButtons Buttons);
     virtual bool ExecuteFileDialog(TFileDialog& Dialog) = 0;
     // Lets the user choose a printer (or a PDF file) and set Printer up for it.
     virtual bool ExecutePrintDialog(QPrinter& Printer) = 0;
+
+protected:
+    virtual QMessageBox::StandardButton ShowMessageDlg(const QString& Msg, TMsgDlgType DlgType,
+                                                       QMessageBox::StandardButtons Buttons) = 0;
 };
 
 TDialogService& Dialogs();

@@ -121,19 +121,27 @@ TEST_F(ConnectDialogTest, IsWideEnoughForItsWholeCaptionWhateverTheDesktopsFontS
                   caption.horizontalAdvance(dialog->windowTitle()) + 2 * caption.height())
             << pixels;
         EXPECT_GE(dialog->width(), 234);
-        EXPECT_EQ(dialog->height(), 214);
+        // 214 high at least, and the encryption rows below the login inside it.
+        EXPECT_GE(dialog->height(), 214);
+        EXPECT_LE(dialog->Encryption.cbTrustServerCertificate->geometry().bottom(),
+                  dialog->btnConnect->geometry().top());
         dialog->close();
     }
     QApplication::setFont(desktop);
 }
 
-TEST_F(ConnectDialogTest, TabMovesThroughTheLoginThenServerCheckBoxCancelConnect) {
+TEST_F(ConnectDialogTest, TabMovesThroughTheLoginServerCheckBoxEncryptionCancelConnect) {
     TfrmConnect* dialog = NewDialog();
     dialog->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
     dialog->edtUsername->setFocus();
-    const QList<QWidget*> expected = {dialog->edtPassword, dialog->cbServer, dialog->cbWindowAuth,
-                                      dialog->btnCancel, dialog->btnConnect};
+    const QList<QWidget*> expected = {dialog->edtPassword,
+                                      dialog->cbServer,
+                                      dialog->cbWindowAuth,
+                                      dialog->Encryption.cbEncryption,
+                                      dialog->Encryption.cbTrustServerCertificate,
+                                      dialog->btnCancel,
+                                      dialog->btnConnect};
     for (QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* focused = QApplication::focusWidget();
@@ -417,6 +425,29 @@ TEST(ConnectStrings, WindowsAuthenticationNamesTheWorkstation) {
               "Initial Catalog=master;Data Source=db1\\SQLEXPRESS;Use Procedure for Prepare=1;"
               "Auto Translate=True;Packet Size=4096;Workstation ID=ws7;Use Encryption for "
               "Data=False;Tag with column collation when possible=False;");
+}
+
+TEST(ConnectStrings, EncryptionIsAddedOnlyWhenAskedFor) {
+    using velmora::ado::TEncryptionMode;
+    EXPECT_EQ(SqlServerLoginString("db1", "sa", "pw", {TEncryptionMode::Mandatory, false}),
+              "Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;User ID=sa;"
+              "Data Source=db1;Use Encryption for Data=True");
+    EXPECT_EQ(SqlServerLoginString("db1", "sa", "pw", {TEncryptionMode::Strict, true}),
+              "Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;User ID=sa;"
+              "Data Source=db1;Use Encryption for Data=Strict;Trust Server Certificate=True");
+    EXPECT_EQ(WindowsAuthenticationString("db1", "ws7", {TEncryptionMode::Mandatory, true}),
+              "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+              "Initial Catalog=master;Data Source=db1;Use Procedure for Prepare=1;"
+              "Auto Translate=True;Packet Size=4096;Workstation ID=ws7;Use Encryption for "
+              "Data=True;Tag with column collation when possible=False;Trust Server "
+              "Certificate=True;");
+    // What the string asks for is what the translation asks the driver for.
+    const auto noOverride = [](const std::string&) { return std::optional<std::string>(); };
+    const auto target = velmora::ado::translateConnectionString(
+        SqlServerLoginString("db1", "sa", "pw", {TEncryptionMode::Mandatory, false}).toStdString(),
+        noOverride);
+    EXPECT_NE(target.odbcConnectionString.find("Encryption=require;"), std::string::npos);
+    EXPECT_FALSE(target.freeTdsConfiguration.empty());
 }
 
 TEST(ConnectStrings, APasswordWithSemicolonsStaysAPasswordAndInjectsNoKey) {

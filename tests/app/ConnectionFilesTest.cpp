@@ -428,6 +428,61 @@ TEST_F(ConnectionFilesTest, DataLinkDialogKeepsKeysItDoesNotEdit) {
                       "Source=.;Packet Size=4096;Workstation ID=ws1"));
 }
 
+TEST_F(ConnectionFilesTest, DataLinkDialogSavesTheEncryptionAskedForAndReadsItBack) {
+    using velmora::ado::TEncryptionMode;
+    const QString path = Workspace.FilePath("secure.udl");
+    struct Case {
+        TEncryptionMode Mode;
+        bool Trust;
+        QString Saved;
+    };
+    const QString base = "Provider=SQLOLEDB.1;Persist Security Info=False;Data Source=db1";
+    for (const Case& example :
+         {Case{TEncryptionMode::Optional, false, base},
+          Case{TEncryptionMode::Mandatory, false, base + ";Use Encryption for Data=True"},
+          Case{TEncryptionMode::Mandatory, true,
+               base + ";Use Encryption for Data=True;Trust Server Certificate=True"},
+          Case{TEncryptionMode::Strict, false, base + ";Use Encryption for Data=Strict"},
+          Case{TEncryptionMode::Optional, true, base + ";Trust Server Certificate=True"}}) {
+        SCOPED_TRACE(example.Saved.toStdString());
+        WriteFile(path, "");
+        auto* editor = new TfrmDataLink(Window.get(), path);
+        EXPECT_EQ(editor->Encryption.cbEncryption->currentText(), "Optional");
+        editor->cbProvider->setCurrentIndex(editor->cbProvider->findData("SQLOLEDB.1"));
+        editor->edtServer->setText("db1");
+        editor->Encryption.Show(example.Mode, example.Trust);
+        QTest::mouseClick(editor->btnOK, Qt::LeftButton);
+        EXPECT_EQ(ConnectionStringIn(path), example.Saved);
+
+        auto* again = new TfrmDataLink(Window.get(), path);
+        EXPECT_EQ(again->Encryption.Mode(), example.Mode);
+        EXPECT_EQ(again->Encryption.TrustServerCertificate(), example.Trust);
+        again->close();
+    }
+}
+
+TEST_F(ConnectionFilesTest, DataLinkDialogKeepsTheNewerProvidersEncryptionDefault) {
+    const QString path = Workspace.FilePath("azure.udl");
+    WriteFile(path, DataLinkBytes("Provider=MSOLEDBSQL19;Data Source=db1"));
+    auto* editor = new TfrmDataLink(Window.get(), path);
+    // This provider encrypts unless told otherwise, and the dialog shows so.
+    EXPECT_EQ(editor->Encryption.cbEncryption->currentText(), "Mandatory");
+    editor->Encryption.Show(velmora::ado::TEncryptionMode::Optional, false);
+    QTest::mouseClick(editor->btnOK, Qt::LeftButton);
+    EXPECT_EQ(ConnectionStringIn(path), "Provider=MSOLEDBSQL19;Persist Security Info=False;Data "
+                                        "Source=db1;Use Encryption for Data=Optional");
+}
+
+TEST_F(ConnectionFilesTest, DataLinkDialogWritesAStatedEncryptionAgainUnchanged) {
+    const QString path = Workspace.FilePath("windows.udl");
+    WriteFile(path, DataLinkBytes("Provider=SQLOLEDB.1;Integrated Security=SSPI;Data Source=.;"
+                                  "Use Encryption for Data=False"));
+    auto* editor = new TfrmDataLink(Window.get(), path);
+    QTest::mouseClick(editor->btnOK, Qt::LeftButton);
+    EXPECT_TRUE(ConnectionStringIn(path).endsWith(";Use Encryption for Data=False"))
+        << ConnectionStringIn(path).toStdString();
+}
+
 TEST_F(ConnectionFilesTest, DataLinkDialogReadsAndWritesAnOdbcDataSourceName) {
     const QString path = Workspace.FilePath("dsn.udl");
     const QString saved =

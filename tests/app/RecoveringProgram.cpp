@@ -18,8 +18,8 @@ namespace {
 
 class TLeavingUser final : public TDialogService {
 public:
-    QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType,
-                                           QMessageBox::StandardButtons Buttons) override {
+    QMessageBox::StandardButton ShowMessageDlg(const QString& Msg, TMsgDlgType,
+                                               QMessageBox::StandardButtons Buttons) override {
         if (Msg == "Exit Now?")
             return QMessageBox::Yes;
         return Buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;

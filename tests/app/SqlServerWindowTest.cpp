@@ -18,7 +18,10 @@
 #include "untDataModule1.h"
 #include "untLog.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +30,7 @@
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTextBlock>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <atomic>
@@ -220,6 +224,7 @@ TEST_F(SqlServerWindow, TheServerLoginAndDatabaseShowInTheFirstPanelsTooltipAndT
         // password to itself.
         EXPECT_FALSE(shown->memConnString->toPlainText().contains(test::tdsSaPassword))
             << shown->memConnString->toPlainText().toStdString();
+        EXPECT_TRUE(shown->memConnString->toPlainText().contains("Password=*****"));
         EXPECT_TRUE(shown->memConnString->toPlainText().contains("User ID=sa"));
         shown->close();
     });
@@ -227,6 +232,84 @@ TEST_F(SqlServerWindow, TheServerLoginAndDatabaseShowInTheFirstPanelsTooltipAndT
     EXPECT_NE(shown, nullptr);
     EXPECT_FALSE(summary.contains(test::tdsSaPassword));
     EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+namespace {
+
+// Everything the program's windows show as text: captions, labels, buttons, edits as echoed,
+// text panes, combo entries, and every tooltip.
+QString ScreenText() {
+    QStringList texts;
+    for (QWidget* widget : QApplication::allWidgets()) {
+        texts << widget->windowTitle() << widget->toolTip();
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            texts << label->text();
+        else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+            texts << edit->displayText();
+        else if (auto* plain = qobject_cast<QPlainTextEdit*>(widget))
+            texts << plain->toPlainText();
+        else if (auto* rich = qobject_cast<QTextEdit*>(widget))
+            texts << rich->toPlainText();
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            texts << button->text();
+        else if (auto* combo = qobject_cast<QComboBox*>(widget))
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+    }
+    return texts.join('\n');
+}
+
+} // namespace
+
+TEST_F(SqlServerWindow, NoWindowShowsThePasswordAfterAFailedLogin) {
+    const QString typed = "Wr0ng-Secret-71";
+    ConnectWithTheDialog("sa", typed);
+    ASSERT_EQ(Panel(0), "Connect Error");
+    // A message that quotes the string the program connected with shows it masked.
+    Window->WriteLog(
+        QString("Connect Error: Provider=SQLOLEDB.1;Password=%1;User ID=sa").arg(typed));
+    Window->StatusBar1->SetPanelText(1, "Password=\"" + typed + "\"");
+    QString aboutText;
+    QTimer::singleShot(0, [&] {
+        aboutText = ScreenText();
+        if (auto* shown = Window->findChild<TfrmAbout*>())
+            shown->close();
+    });
+    Window->About1->trigger();
+    for (const QString& text : {aboutText, ScreenText(), frmLog->Text()})
+        EXPECT_FALSE(text.contains(typed)) << text.toStdString();
+    EXPECT_TRUE(frmLog->Text().contains("Password=*****;User ID=sa"));
+    EXPECT_TRUE(aboutText.contains("Password=*****"));
+    for (const auto& message : Dialogs.Messages)
+        EXPECT_FALSE(message.Text.contains(typed));
+}
+
+TEST_F(SqlServerWindow, TheDialogAsksForEncryptionAndItsCertificateCheck) {
+    // The fixture's server has only the certificate it made itself: Mandatory refuses it with
+    // the reason and how to trust it, and trusting it connects encrypted.
+    auto* dialog = new TfrmConnect(Window.get(), *Window);
+    dialog->show();
+    EXPECT_EQ(dialog->Encryption.cbEncryption->currentText(), "Optional");
+    EXPECT_FALSE(dialog->Encryption.cbTrustServerCertificate->isChecked());
+    dialog->cbServer->setEditText(QString("127.0.0.1,%1").arg(*test::tdsServerPort()));
+    dialog->edtPassword->setText(test::tdsSaPassword);
+    dialog->Encryption.cbEncryption->setCurrentText("Mandatory");
+    QTest::mouseClick(dialog->btnConnect, Qt::LeftButton);
+    EXPECT_EQ(Panel(0), "Connect Error");
+    EXPECT_TRUE(Window->StatusBar1->PanelToolTip(1).contains("Trust Server Certificate=True"))
+        << Window->StatusBar1->PanelToolTip(1).toStdString();
+
+    dialog = new TfrmConnect(Window.get(), *Window);
+    dialog->show();
+    dialog->cbServer->setEditText(QString("127.0.0.1,%1").arg(*test::tdsServerPort()));
+    dialog->edtPassword->setText(test::tdsSaPassword);
+    dialog->Encryption.cbEncryption->setCurrentText("Mandatory");
+    dialog->Encryption.cbTrustServerCertificate->setChecked(true);
+    QTest::mouseClick(dialog->btnConnect, Qt::LeftButton);
+    ASSERT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
+    Run("select encryption, app_name from master..tds_logins where id = (select max(id) from "
+        "master..tds_logins where accepted = 1)");
+    EXPECT_EQ(Result(), "session|Velmora 2");
 }
 
 TEST_F(SqlServerWindow, APasswordTypedInTheDialogReachesTheServerAsTyped) {

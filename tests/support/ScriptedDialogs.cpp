@@ -11,8 +11,9 @@ TScriptedDialogs::~TScriptedDialogs() {
     SetDialogService(nullptr);
 }
 
-QMessageBox::StandardButton TScriptedDialogs::MessageDlg(const QString& Msg, TMsgDlgType DlgType,
-                                                         QMessageBox::StandardButtons Buttons) {
+QMessageBox::StandardButton TScriptedDialogs::ShowMessageDlg(const QString& Msg,
+                                                             TMsgDlgType DlgType,
+                                                             QMessageBox::StandardButtons Buttons) {
     Messages.push_back({Msg, DlgType, Buttons});
     if (Buttons == QMessageBox::Ok)
         return QMessageBox::Ok;

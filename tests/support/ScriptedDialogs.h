@@ -21,8 +21,8 @@ public:
     TScriptedDialogs(const TScriptedDialogs&) = delete;
     TScriptedDialogs& operator=(const TScriptedDialogs&) = delete;
 
-    QMessageBox::StandardButton MessageDlg(const QString& Msg, TMsgDlgType DlgType,
-                                           QMessageBox::StandardButtons Buttons) override;
+    QMessageBox::StandardButton ShowMessageDlg(const QString& Msg, TMsgDlgType DlgType,
+                                               QMessageBox::StandardButtons Buttons) override;
     bool ExecuteFileDialog(TFileDialog& Dialog) override;
     // Prints into the PDF file the test answers with.
     bool ExecutePrintDialog(QPrinter& Printer) override;

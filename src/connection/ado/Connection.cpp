@@ -1,7 +1,9 @@
 #include "Connection.h"
 
+#include "ConnectFailure.h"
 #include "ConnectionString.h"
 #include "DataSet.h"
+#include "FreeTdsConfiguration.h"
 #include "ProviderTranslation.h"
 #include "WideText.h"
 
@@ -332,16 +334,28 @@ void TADOConnection::connectToTarget() {
     // Asked within the bounded call: a driver may ask the server for the login's name.
     const auto identity = std::make_shared<std::pair<std::string, std::string>>();
     const auto connect = [attempt, identity, odbcString = target.odbcConnectionString,
+                          configuration = target.freeTdsConfiguration,
                           timeout = target.connectTimeoutSeconds,
                           database = defaultDatabase_](TServerCall& call) {
-        call.Report(attempt->connect(odbcString, timeout));
+        {
+            std::optional<TFreeTdsConfiguration> checks;
+            if (!configuration.empty())
+                checks.emplace(configuration);
+            call.Report(attempt->connect(odbcString, timeout));
+        }
         const bool hasCatalogs = attempt->infoText(SQL_CATALOG_NAME) == "Y";
         if (hasCatalogs && !database.empty() && attempt->currentCatalog() != database)
             call.Report(attempt->setCurrentCatalog(database));
         identity->first = attempt->infoText(SQL_SERVER_NAME);
         identity->second = attempt->infoText(SQL_USER_NAME);
     };
-    if (!waitFor(TServerStage::Connecting, connect)) {
+    bool finished = false;
+    try {
+        finished = waitFor(TServerStage::Connecting, connect);
+    } catch (const EDatabaseError&) {
+        rethrowExplainedConnectFailure(target);
+    }
+    if (!finished) {
         attempt->cutOff(); // its login ends now rather than at the timeout
         throw EDatabaseError(connectCancelledMessage);
     }

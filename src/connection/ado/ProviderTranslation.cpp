@@ -2,11 +2,14 @@
 
 #include "DataLinkFile.h"
 #include "DatabaseError.h"
+#include "SqlServerEncryption.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdlib>
+#include <netdb.h>
+#include <unistd.h>
 
 namespace velmora::ado {
 
@@ -52,13 +55,24 @@ const std::array<KeyTranslation, 6> sqlServerKeys = {{
     {{"Current Language", "Language"}, "Language", "Language"},
 }};
 
-ConnectionStringItems translateSqlServer(const ConnectionStringItems& items,
-                                         const std::string& driver) {
+bool isIntegratedSecurity(const ConnectionStringItems& items) {
+    const auto security = findValue(items, {"Integrated Security", "Trusted_Connection"});
+    return security && (sameKey(*security, "SSPI") || isTrue(security));
+}
+
+ConnectionStringItems translateSqlServer(const ConnectionStringItems& items, OdbcTarget& target,
+                                         const EnvironmentLookup& environment) {
+    const std::string& driver = target.driver;
     const bool freeTds = sameKey(driver, defaultSqlServerDriver);
+    target.integratedSecurity = isIntegratedSecurity(items);
     ConnectionStringItems odbc{{"Driver", driver}};
+    SqlServerAddress address;
     if (auto dataSource =
             findValue(items, {"Data Source", "Server", "Address", "Addr", "Network Address"})) {
-        const SqlServerAddress address = translateDataSource(*dataSource, freeTds);
+        // Kerberos asks for the service of the name connected to: "localhost" is registered
+        // for no server.
+        address = translateDataSource(
+            *dataSource, freeTds, target.integratedSecurity ? canonicalHostName() : "localhost");
         odbc.push_back({"Server", address.server});
         if (address.port)
             odbc.push_back({"Port", *address.port});
@@ -66,14 +80,20 @@ ConnectionStringItems translateSqlServer(const ConnectionStringItems& items,
     for (const KeyTranslation& key : sqlServerKeys)
         if (auto value = findValue(items, key.oleDbKeys))
             odbc.push_back({freeTds ? key.freeTdsKey : key.otherDriverKey, *value});
-    if (auto security = findValue(items, {"Integrated Security", "Trusted_Connection"});
-        security && (sameKey(*security, "SSPI") || isTrue(security)))
+    if (target.integratedSecurity)
         odbc.push_back({"Trusted_Connection", "Yes"});
+    if (auto spn = findValue(items, {"ServerSPN", "Server SPN"}); spn && !spn->empty())
+        odbc.push_back({"ServerSPN", *spn});
     if (auto packetSize = findValue(items, "Packet Size"); packetSize && freeTds)
         odbc.push_back({"PacketSize", *packetSize});
-    if (isTrue(findValue(items, {"Use Encryption for Data", "Encrypt"})))
-        odbc.push_back(freeTds ? ConnectionStringItem{"Encryption", "require"}
-                               : ConnectionStringItem{"Encrypt", "yes"});
+    const TEncryptionRequest encryption = readEncryptionRequest(items, target.provider);
+    target.encryptionRequired = encryption.Mode != TEncryptionMode::Optional;
+    if (freeTds)
+        addFreeTdsEncryption(encryption, address, environment, odbc, target.freeTdsConfiguration);
+    else
+        addMicrosoftDriverEncryption(encryption, odbc);
+    if (!findValue(items, {"Application Name", "APP"}))
+        odbc.push_back({"APP", defaultApplicationName});
     if (freeTds) {
         odbc.push_back({"TDS_Version", "7.4"});
         odbc.push_back({"ClientCharset", "UTF-8"});
@@ -210,7 +230,23 @@ std::optional<std::string> processEnvironment(const std::string& name) {
     return std::string(value);
 }
 
-SqlServerAddress translateDataSource(const std::string& dataSource, bool forFreeTds) {
+std::string canonicalHostName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0)
+        return "localhost";
+    addrinfo hints{};
+    hints.ai_flags = AI_CANONNAME;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(name, nullptr, &hints, &found) != 0 || found == nullptr)
+        return name;
+    const std::string canonical =
+        found->ai_canonname != nullptr && *found->ai_canonname != '\0' ? found->ai_canonname : name;
+    freeaddrinfo(found);
+    return canonical;
+}
+
+SqlServerAddress translateDataSource(const std::string& dataSource, bool forFreeTds,
+                                     const std::string& localHost) {
     std::string text = dataSource;
     if (startsWithIgnoringCase(text, "tcp:"))
         text.erase(0, 4);
@@ -224,7 +260,7 @@ SqlServerAddress translateDataSource(const std::string& dataSource, bool forFree
     std::string host = text.substr(0, backslash);
     const std::string instance = backslash == std::string::npos ? "" : text.substr(backslash);
     if (host.empty() || host == "." || sameKey(host, "(local)"))
-        host = "localhost";
+        host = localHost;
     address.server = host + instance;
     if (address.port && !forFreeTds) {
         address.server += "," + *address.port;
@@ -244,7 +280,7 @@ OdbcTarget translateConnectionString(const std::string& connectionString,
     if (isSqlServerProvider(target.provider)) {
         target.sqlServer = true;
         target.driver = environment(sqlServerDriverVariable).value_or(defaultSqlServerDriver);
-        odbc = translateSqlServer(items, target.driver);
+        odbc = translateSqlServer(items, target, environment);
     } else if (isOdbcProvider(target.provider)) {
         odbc = translateMsdasql(items);
         refuseFileKeys(odbc);

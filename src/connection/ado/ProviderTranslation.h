@@ -23,7 +23,14 @@ struct OdbcTarget {
     bool persistSecurityInfo = false;
     bool sqlServer = false; // a SQL Server provider, whose messages carry no driver tags
     int connectTimeoutSeconds = defaultConnectTimeoutSeconds; // how long a login may take
+    // A freetds.conf the connect must read (the certificate checks); empty when none.
+    std::string freeTdsConfiguration;
+    bool integratedSecurity = false; // Windows authentication: a Kerberos ticket logs in
+    bool encryptionRequired = false; // Mandatory or Strict
 };
+
+// The name a server is given when the string does not name one (Application Name).
+inline const char* const defaultApplicationName = "Velmora 2";
 
 using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
 
@@ -41,7 +48,13 @@ struct SqlServerAddress {
     std::string server;
     std::optional<std::string> port;
 };
-SqlServerAddress translateDataSource(const std::string& dataSource, bool forFreeTds);
+// "." and "(local)" are this machine: `localHost` (by default "localhost").
+SqlServerAddress translateDataSource(const std::string& dataSource, bool forFreeTds,
+                                     const std::string& localHost = "localhost");
+
+// This machine's canonical host name, as the resolver gives it (the name a Kerberos service
+// name is registered under); the plain host name when the resolver knows no other.
+std::string canonicalHostName();
 
 // The connection string without its password (Password, PWD, and PWD inside Extended
 // Properties); the text itself when it holds none.

@@ -19,7 +19,9 @@ std::string translated(const std::string& oleDb,
     return translateConnectionString(oleDb, environment).odbcConnectionString;
 }
 
-const std::string freeTdsTail = "TDS_Version=7.4;ClientCharset=UTF-8;";
+const std::string freeTdsSettings = "TDS_Version=7.4;ClientCharset=UTF-8;";
+// Every string names the program to the server, unless it names another.
+const std::string freeTdsTail = "APP=Velmora 2;" + freeTdsSettings;
 
 struct TranslationCase {
     const char* oleDb;
@@ -41,10 +43,13 @@ TEST(SqlServerConnectionString, EveryKeyTranslatesForFreeTds) {
         {"Provider=SQLOLEDB.1;User ID=sa;Password=pw;Initial Catalog=master",
          "Driver=FreeTDS;UID=sa;PWD=pw;Database=master;" + freeTdsTail},
         {"Provider=SQLOLEDB.1;Integrated Security=SSPI;Workstation ID=ws1;Application Name=Velmora",
-         "Driver=FreeTDS;WSID=ws1;APP=Velmora;Trusted_Connection=Yes;" + freeTdsTail},
-        {"Provider=SQLOLEDB.1;Packet Size=4096;Use Encryption for Data=True;Current "
-         "Language=us_english",
-         "Driver=FreeTDS;Language=us_english;PacketSize=4096;Encryption=require;" + freeTdsTail},
+         "Driver=FreeTDS;WSID=ws1;APP=Velmora;Trusted_Connection=Yes;" + freeTdsSettings},
+        // A checked encryption names the server through the connection's own freetds.conf.
+        {"Provider=SQLOLEDB.1;Data Source=db1,1500;Packet Size=4096;Use Encryption for Data=True;"
+         "Current Language=us_english",
+         "Driver=FreeTDS;Servername=velmora-checked;Language=us_english;PacketSize=4096;"
+         "Encryption=require;" +
+             freeTdsTail},
         {"Provider=SQLOLEDB.1;Use Encryption for Data=False;Persist Security Info=True;"
          "Use Procedure for Prepare=1;Auto Translate=True;Tag with column collation when "
          "possible=False",
@@ -79,7 +84,8 @@ TEST(SqlServerConnectionString, AnotherDriverNamedByTheEnvironment) {
     EXPECT_EQ(translated("Provider=SQLOLEDB.1;Data Source=tcp:db1,1500;User ID=sa;"
                          "Packet Size=4096;Use Encryption for Data=True",
                          microsoft),
-              "Driver=ODBC Driver 18 for SQL Server;Server=db1,1500;UID=sa;Encrypt=yes;");
+              "Driver=ODBC Driver 18 for SQL Server;Server=db1,1500;UID=sa;Encrypt=yes;"
+              "TrustServerCertificate=no;APP=Velmora 2;");
     const OdbcTarget target = translateConnectionString("Provider=SQLOLEDB.1", microsoft);
     EXPECT_EQ(target.driver, "ODBC Driver 18 for SQL Server");
     EXPECT_EQ(target.provider, "SQLOLEDB.1");
