@@ -1,10 +1,11 @@
 #pragma once
 // Reading a large result, measured three ways: through the data layer (TADOQuery.Open); the
 // benchmarks' baseline, a bare block-fetch loop over the same driver and rows that binds every
-// column in the C type the layer binds it in (native integers, dates and GUIDs where the layer
-// keeps them natively, else UTF-16 text) and fetches 1024 rows a call, touching nothing but the
-// lengths; and, as a second figure, a bare loop of one SQLFetch per row and one SQLGetData per
-// cell as UTF-16 text. Peak memory is each phase's own: the process's peak is reset before it.
+// column in the C type the layer binds it in (native integers, floats, dates and GUIDs where
+// the layer keeps them natively, else UTF-16 text) and fetches 1024 rows a call, touching
+// nothing but the lengths; and, as a second figure, a bare loop of one SQLFetch per row and one
+// SQLGetData per cell as UTF-16 text. Peak memory is each phase's own: the process's peak is
+// reset before it.
 #include "Ado.h"
 #include "BareOdbc.h"
 #include "CpuClock.h"

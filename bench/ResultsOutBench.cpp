@@ -95,7 +95,8 @@ void ExportFigures(long Rows) {
             files::WriteFileAtomicallyInPieces(
                 exported,
                 [&](const files::TFileSink& Write) {
-                    query::WriteDelimited(query, query::WholeResult(query), {}, Write);
+                    const query::TShownCells cells(query);
+                    query::WriteDelimited(cells, query::WholeResult(cells), {}, Write);
                 },
                 files::TNewFileMode::nfmShared);
         });

@@ -3,8 +3,8 @@
 //
 // Four figures from the same run, each plain and with the whole session under TLS: the data
 // layer's open (TADOQuery.Open); the baseline, a bare block-fetch loop over the same driver and
-// server binding the C types the layer binds (native integers and dates, text for the rest:
-// FetchMeasures.h; target: the layer within 1.0 x of it); a bare SQLFetch + SQLGetData loop
+// server binding the C types the layer binds (native integers, floats and dates, text for the
+// rest: FetchMeasures.h; target: the layer within 1.0 x of it); a bare SQLFetch + SQLGetData loop
 // reading every cell as text, as a second figure; and the server alone, streaming the rows to a
 // client of its own that reads the packets (decrypting them under TLS) and drops them, so that
 // the server is known not to be what limits the others. Also each phase's peak memory and the

@@ -3,6 +3,7 @@
 #include "DataSetTableModel.h"
 #include "DelimitedText.h"
 #include "ErrorHandler.h"
+#include "ServerWait.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -311,12 +312,13 @@ velmora::query::TCellRange TDBGrid::SelectedCells() const {
     const velmora::ado::TCustomADODataSet* dataSet = FModel->DataSet();
     if (dataSet == nullptr)
         return {};
+    const velmora::query::TShownCells shown(*dataSet);
     if (FSelection.All)
-        return velmora::query::WholeResult(*dataSet);
+        return velmora::query::WholeResult(shown);
     const int current = FModel->CurrentRow();
-    if (current < 0 || current >= dataSet->RecordCount())
+    if (current < 0 || current >= shown.RowCount())
         return {};
-    const int anchor = std::clamp(FSelection.AnchorRow, 0, dataSet->RecordCount() - 1);
+    const int anchor = std::clamp(FSelection.AnchorRow, 0, shown.RowCount() - 1);
     const int anchorColumn = std::clamp(FSelection.AnchorColumn, 0, dataSet->FieldCount() - 1);
     return {std::min(anchor, current), std::max(anchor, current),
             std::min(anchorColumn, FCurrentColumn), std::max(anchorColumn, FCurrentColumn)};
@@ -400,19 +402,46 @@ void TDBGrid::FitColumn(int Column) {
         setColumnWidth(Column, content);
 }
 
-// One cell goes as its bare value; several as tab-separated lines that spreadsheets take.
+TDBGrid::TCopiedText::TCopiedText(const velmora::ado::TCustomADODataSet& DataSet,
+                                  const velmora::query::TCellRange& Range, bool WithColumnNames)
+    : FCells(DataSet), FRange(Range), FWithColumnNames(WithColumnNames) {}
+
+void TDBGrid::TCopiedText::Make(velmora::ado::TServerCall& Call) {
+    const bool oneCell =
+        FRange.FirstRow == FRange.LastRow && FRange.FirstColumn == FRange.LastColumn;
+    if (oneCell && !FWithColumnNames) {
+        std::string value;
+        FCells.AppendText(FRange.FirstRow, FRange.FirstColumn, value);
+        Text = QString::fromStdString(value);
+        return;
+    }
+    const std::optional<std::string> text = velmora::query::DelimitedText(
+        FCells, FRange, {'\t', "\n", FWithColumnNames}, [&Call](int Rows) {
+            Call.SetRowsFetched(Rows);
+            return !Call.CancelRequested();
+        });
+    if (text)
+        Text = QString::fromStdString(*text);
+}
+
+// One cell goes as its bare value; several as tab-separated lines that spreadsheets take. The
+// text is made on the worker while the window waits, as for the server: it paints, shows the
+// rows copied and takes Cancel, and nothing can change the rows meanwhile. A cancelled copy
+// leaves the clipboard as it was.
 void TDBGrid::CopySelection(bool WithColumnNames) {
     const velmora::ado::TCustomADODataSet* dataSet = FModel->DataSet();
     const velmora::query::TCellRange cells = SelectedCells();
     if (dataSet == nullptr || cells.LastRow < cells.FirstRow ||
         cells.LastColumn < cells.FirstColumn)
         return;
-    const bool oneCell = cells.FirstRow == cells.LastRow && cells.FirstColumn == cells.LastColumn;
-    const std::string text =
-        oneCell && !WithColumnNames
-            ? dataSet->CellText(cells.FirstRow, cells.FirstColumn)
-            : velmora::query::DelimitedText(*dataSet, cells, {'\t', "\n", WithColumnNames});
-    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    auto copy = std::make_shared<TCopiedText>(*dataSet, cells, WithColumnNames);
+    const auto call = std::make_shared<velmora::ado::TServerCall>(
+        velmora::ado::TServerStage::Copying, velmora::ado::TCancelRoute{},
+        [copy](velmora::ado::TServerCall& Call) { copy->Make(Call); });
+    ServerWait().Wait(call);
+    call->RethrowError();
+    if (copy->Text)
+        QGuiApplication::clipboard()->setText(*copy->Text);
 }
 
 void TDBGrid::SetCurrentCellNull() {

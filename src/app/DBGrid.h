@@ -9,6 +9,8 @@
 #include <vector>
 
 namespace velmora::ado {
+class TCustomADODataSet;
+class TServerCall;
 class TDataSource;
 class TField;
 } // namespace velmora::ado
@@ -48,6 +50,18 @@ protected:
                      const QList<int>& Roles = QList<int>()) override;
 
 private:
+    // The text of a copy, made on another thread from cells taken as shown.
+    struct TCopiedText {
+        TCopiedText(const velmora::ado::TCustomADODataSet& DataSet,
+                    const velmora::query::TCellRange& Range, bool WithColumnNames);
+        void Make(velmora::ado::TServerCall& Call);
+
+        const velmora::query::TShownCells FCells;
+        const velmora::query::TCellRange FRange;
+        const bool FWithColumnNames;
+        std::optional<QString> Text; // none when cancelled
+    };
+
     void FitRowsToFont();
     void StartRecordEdit();
     std::optional<int> RowForKey(const QKeyEvent& Event) const;

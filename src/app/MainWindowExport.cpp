@@ -44,12 +44,13 @@ void TfrmMain::ExportResult1Click() {
     if (!ExportDialog1.Execute())
         return;
     const velmora::query::TDelimitedFormat format = FormatOf(ExportDialog1.FilterIndex);
-    const velmora::query::TCellRange cells = velmora::query::WholeResult(*dataSet);
+    const velmora::query::TShownCells shown(*dataSet);
+    const velmora::query::TCellRange cells = velmora::query::WholeResult(shown);
     const THourglass hourglass;
     velmora::files::WriteFileAtomicallyInPieces(
         QFile::encodeName(ExportDialog1.FileName).toStdString(),
         [&](const velmora::files::TFileSink& Write) {
-            velmora::query::WriteDelimited(*dataSet, cells, format, Write);
+            velmora::query::WriteDelimited(shown, cells, format, Write);
         },
         velmora::files::TNewFileMode::nfmShared);
 }

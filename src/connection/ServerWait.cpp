@@ -141,6 +141,8 @@ QString TServerWait::ProgressText() const {
         return QString::fromUtf8("Executing… ") + elapsed;
     case TServerStage::Fetching:
         return QString::fromUtf8("Fetching… ") + RowsText(FCall->RowsFetched());
+    case TServerStage::Copying:
+        return QString::fromUtf8("Copying… ") + RowsText(FCall->RowsFetched());
     }
     return {};
 }
@@ -148,6 +150,15 @@ QString TServerWait::ProgressText() const {
 void TServerWait::Cancel() {
     if (!Busy())
         return;
+    if (FCall->Stage() == TServerStage::Copying) {
+        // The copy reads the window's own rows: it stops at its next row, and must not be left
+        // running on rows that the window may then free.
+        FCancelRequested = true;
+        FCall->Cancel();
+        if (FShown)
+            ShowProgress();
+        return;
+    }
     if (FCancelRequested || FCall->Stage() == TServerStage::Connecting)
         return GiveUp();
     FCancelRequested = true;

@@ -1,13 +1,13 @@
 #include "DelimitedText.h"
 
-#include "DataSet.h"
-
 namespace velmora::query {
 
 namespace {
 
 // Text is handed on when it grows past this.
 constexpr size_t PieceBytes = 1 << 20;
+// Rows between two reports of progress.
+constexpr int ProgressRows = 4096;
 
 bool NeedsQuotes(std::string_view Text, char Separator) {
     for (const char c : Text)
@@ -18,8 +18,8 @@ bool NeedsQuotes(std::string_view Text, char Separator) {
 
 } // namespace
 
-TCellRange WholeResult(const ado::TCustomADODataSet& DataSet) {
-    return {0, DataSet.RecordCount() - 1, 0, DataSet.FieldCount() - 1};
+TCellRange WholeResult(const TShownCells& Cells) {
+    return {0, Cells.RowCount() - 1, 0, Cells.ColumnCount() - 1};
 }
 
 void AppendDelimitedCell(std::string& Out, std::string_view Text, const TDelimitedFormat& Format) {
@@ -36,9 +36,10 @@ void AppendDelimitedCell(std::string& Out, std::string_view Text, const TDelimit
     Out += '"';
 }
 
-void WriteDelimited(const ado::TCustomADODataSet& DataSet, const TCellRange& Range,
+bool WriteDelimited(const TShownCells& Cells, const TCellRange& Range,
                     const TDelimitedFormat& Format,
-                    const std::function<void(std::string_view)>& Sink) {
+                    const std::function<void(std::string_view)>& Sink,
+                    const TDelimitedProgress& Progress) {
     std::string text;
     std::string cell;
     auto endRecord = [&] {
@@ -52,30 +53,37 @@ void WriteDelimited(const ado::TCustomADODataSet& DataSet, const TCellRange& Ran
         for (int column = Range.FirstColumn; column <= Range.LastColumn; ++column) {
             if (column > Range.FirstColumn)
                 text += Format.Separator;
-            AppendDelimitedCell(text, DataSet.Fields(column).FieldName(), Format);
+            AppendDelimitedCell(text, Cells.ColumnName(column), Format);
         }
         endRecord();
     }
     for (int row = Range.FirstRow; row <= Range.LastRow; ++row) {
+        const int written = row - Range.FirstRow;
+        if (Progress && written % ProgressRows == 0 && !Progress(written))
+            return false;
         for (int column = Range.FirstColumn; column <= Range.LastColumn; ++column) {
             if (column > Range.FirstColumn)
                 text += Format.Separator;
-            if (DataSet.CellIsNull(row, column))
+            if (Cells.IsNull(row, column))
                 continue;
             cell.clear();
-            DataSet.AppendCellText(row, column, cell);
+            Cells.AppendText(row, column, cell);
             AppendDelimitedCell(text, cell, Format);
         }
         endRecord();
     }
     if (!text.empty())
         Sink(text);
+    return true;
 }
 
-std::string DelimitedText(const ado::TCustomADODataSet& DataSet, const TCellRange& Range,
-                          const TDelimitedFormat& Format) {
+std::optional<std::string> DelimitedText(const TShownCells& Cells, const TCellRange& Range,
+                                         const TDelimitedFormat& Format,
+                                         const TDelimitedProgress& Progress) {
     std::string text;
-    WriteDelimited(DataSet, Range, Format, [&text](std::string_view Piece) { text += Piece; });
+    if (!WriteDelimited(
+            Cells, Range, Format, [&text](std::string_view Piece) { text += Piece; }, Progress))
+        return std::nullopt;
     return text;
 }
 

@@ -2,12 +2,14 @@
 // copied, exported and set from the keyboard.
 #include "ResultsFixture.h"
 #include "SafeFile.h"
+#include "ServerWait.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QStyledItemDelegate>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -123,6 +125,71 @@ TEST_F(ResultText, CopyTakesTheCurrentCellOrTheSelectedBlockWithOrWithoutNames) 
     const QString all = Copied();
     EXPECT_TRUE(all.startsWith("1\ta,b;c\t")) << all.toStdString();
     EXPECT_TRUE(all.endsWith("\te\tNULL\n")) << all.toStdString();
+}
+
+// A record being edited or inserted is copied as the grid shows it, with what has been typed, and
+// the rows after an inserted one keep their places.
+TEST_F(ResultText, CopyDuringAnEditTakesWhatTheGridShows) {
+    Show();
+    ShowTable("customers");
+    Window->DBGrid1->setFocus();
+    Window->DBGrid1->setCurrentIndex(Grid().index(0, 2));
+    Window->DBNavigator1->Button(TDBNavigator::nbEdit)->click();
+    ASSERT_TRUE(Grid().setData(Grid().index(0, 2), "Stockholm"));
+    EXPECT_EQ(Copied(), "Stockholm");
+    Press(Qt::Key_A, Qt::ControlModifier);
+    const QStringList edited = Copied().split('\n');
+    ASSERT_EQ(edited.size(), 6); // five records and the empty text after the last line end
+    EXPECT_TRUE(edited[0].startsWith("1\t")) << edited[0].toStdString();
+    EXPECT_EQ(edited[0].section('\t', 2, 2), "Stockholm");
+    Window->DBNavigator1->Button(TDBNavigator::nbCancel)->click();
+
+    Window->DBGrid1->setCurrentIndex(Grid().index(1, 1));
+    Window->DBNavigator1->Button(TDBNavigator::nbInsert)->click();
+    const int inserted = Grid().CurrentRow() - Grid().FirstRow();
+    ASSERT_TRUE(Grid().setData(Grid().index(inserted, 1), "Fay Ng"));
+    Press(Qt::Key_A, Qt::ControlModifier);
+    const QStringList rows = Copied(Qt::ControlModifier | Qt::ShiftModifier).split('\n');
+    ASSERT_EQ(rows.size(), 8); // the names, six records, the empty text after the last
+    for (int row = 0; row < 6; ++row)
+        EXPECT_EQ(rows[row + 1].section('\t', 1, 1),
+                  GridRow(Grid(), row).section('|', 1, 1).replace("NULL", ""))
+            << row;
+    EXPECT_EQ(rows[1 + inserted].section('\t', 1, 1), "Fay Ng");
+    Window->DBNavigator1->Button(TDBNavigator::nbCancel)->click();
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+// Ctrl+A then Ctrl+C on a large result: the window goes on handling events while the text is
+// made, Cancel stops it and leaves the clipboard as it was, and an uncancelled copy is whole.
+TEST_F(ResultText, ALargeCopyLeavesTheWindowFreeAndCanBeCancelled) {
+    Show();
+    constexpr int rows = 300000;
+    DataModule1->ADOConnection1.Execute(
+        "create table many as with recursive n(i) as (select 1 union all select i + 1 from n "
+        "where i < " +
+        std::to_string(rows) + ") select i, 'row ' || i as t from n");
+    Run("select i, t from many order by i");
+    ASSERT_EQ(Grid().RowTotal(), rows);
+    Window->DBGrid1->setFocus();
+    Press(Qt::Key_A, Qt::ControlModifier);
+
+    QApplication::clipboard()->setText("before");
+    bool waited = false;
+    QTimer::singleShot(0, Window.get(), [&] {
+        waited = ServerWait().Busy();
+        ServerWait().Cancel();
+    });
+    Press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+    EXPECT_FALSE(ServerWait().Busy());
+
+    const QString all = Copied();
+    EXPECT_EQ(all.count('\n'), rows);
+    EXPECT_TRUE(all.startsWith("1\trow 1\n2\trow 2\n"));
+    EXPECT_TRUE(all.endsWith("\n300000\trow 300000\n"));
+    EXPECT_TRUE(Dialogs.Messages.empty());
 }
 
 TEST_F(ResultText, ANullShowsAsAGreyItalicWordButEditsAsEmpty) {

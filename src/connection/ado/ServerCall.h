@@ -21,8 +21,9 @@ namespace velmora::ado {
 // The error of a call stopped before the driver was asked anything.
 inline constexpr const char* cancelledMessage = "Operation cancelled by the user.";
 
-// What a call is doing, for the user to see.
-enum class TServerStage { Connecting, Executing, Fetching };
+// What a call is doing, for the user to see. Copying is work on rows already read, which ends by
+// itself soon after a cancel request and so is never given up.
+enum class TServerStage { Connecting, Executing, Fetching, Copying };
 
 // How Cancel reaches a running driver call (see CrossThreadCancel.h).
 struct TCancelRoute {

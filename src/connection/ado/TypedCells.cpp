@@ -10,6 +10,9 @@ namespace {
 
 // A timestamp's fraction is in nanoseconds: nine digits, of which the column shows its scale.
 constexpr int fractionDigitsOfNanoseconds = 9;
+// Significant digits that give a float's or a real's value back exactly.
+constexpr int doubleDigits = 17;
+constexpr int realDigits = 9;
 
 bool isIntegerColumn(const ResultColumn& column) {
     switch (column.description.sqlType) {
@@ -80,6 +83,16 @@ void appendHex(std::string& out, uint64_t value, int digits) {
         out += hex[(value >> (4 * i)) & 0xF];
 }
 
+// The shortest of printf's "%.<digits>g" forms, which is what the driver writes, without the
+// locale's decimal separator.
+void appendFloating(std::string& out, double value, int significantDigits) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general,
+                                   significantDigits)
+                         .ptr;
+    out.append(text, end);
+}
+
 template <typename T>
 T readAs(std::string_view stored) {
     T value{};
@@ -93,6 +106,11 @@ CellFormat typedFormatOf(const ResultColumn& column) {
     if (isIntegerColumn(column))
         return {CellKind::Integer};
     switch (column.description.sqlType) {
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return {CellKind::Double};
+    case SQL_REAL:
+        return {CellKind::Real};
     case SQL_TYPE_DATE:
     case SQL_DATE:
         return {CellKind::Date};
@@ -114,6 +132,10 @@ short boundCType(CellKind kind) {
     switch (kind) {
     case CellKind::Integer:
         return SQL_C_SBIGINT;
+    case CellKind::Double:
+        return SQL_C_DOUBLE;
+    case CellKind::Real:
+        return SQL_C_FLOAT;
     case CellKind::Date:
         return SQL_C_TYPE_DATE;
     case CellKind::Timestamp:
@@ -130,6 +152,10 @@ size_t boundBytes(CellKind kind) {
     switch (kind) {
     case CellKind::Integer:
         return sizeof(SQLBIGINT);
+    case CellKind::Double:
+        return sizeof(SQLDOUBLE);
+    case CellKind::Real:
+        return sizeof(SQLREAL);
     case CellKind::Date:
         return sizeof(SQL_DATE_STRUCT);
     case CellKind::Timestamp:
@@ -161,6 +187,10 @@ void appendTypedText(const CellFormat& format, std::string_view stored, std::str
         out.append(digits, end);
         return;
     }
+    case CellKind::Double:
+        return appendFloating(out, readAs<SQLDOUBLE>(stored), doubleDigits);
+    case CellKind::Real:
+        return appendFloating(out, readAs<SQLREAL>(stored), realDigits);
     case CellKind::Date: {
         const auto date = readAs<SQL_DATE_STRUCT>(stored);
         appendDate(out, date.year, date.month, date.day);

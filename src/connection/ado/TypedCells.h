@@ -1,9 +1,10 @@
 #pragma once
-// Cells kept in their native form. Integers, dates, timestamps and GUIDs are fetched as the C
-// types ODBC has for them and stored compactly; they become text only when they are shown,
-// copied or exported, in exactly the form the driver would have written (SQL Server's ODBC
-// texts: "2024-02-29 23:59:59.997", "6F9619FF-8B86-D011-B42D-00C04FC964FF"). Everything else
-// is stored as the driver's text or bytes.
+// Cells kept in their native form. Integers, floating-point numbers, dates, timestamps and GUIDs
+// are fetched as the C types ODBC has for them and stored compactly; they become text only when
+// they are shown, copied or exported, in exactly the form the driver would have written (SQL
+// Server's ODBC texts: "2024-02-29 23:59:59.997", "6F9619FF-8B86-D011-B42D-00C04FC964FF", a
+// float with 17 significant digits and a real with 9, so that the text reads back to the same
+// value). Everything else is stored as the driver's text or bytes.
 #include "ResultColumns.h"
 
 #include <cstddef>
@@ -13,7 +14,7 @@
 
 namespace velmora::ado {
 
-enum class CellKind : uint8_t { Text, Integer, Date, Timestamp, Guid };
+enum class CellKind : uint8_t { Text, Integer, Double, Real, Date, Timestamp, Guid };
 
 struct CellFormat {
     CellKind kind = CellKind::Text;

@@ -392,23 +392,34 @@ TEST_F(FreeTds, EarlyDatesRoundTripThroughTableEditing) {
     }
 }
 
-// Integers, dates, timestamps and GUIDs are fetched in their C types and kept natively; their
-// text must be what FreeTDS itself writes, which a read of every cell as text shows.
+// Integers, floats, reals, dates, timestamps and GUIDs are fetched in their C types and kept
+// natively; their text must be what FreeTDS itself writes, which a read of every cell as text
+// shows: for the floating types their limits, subnormals, and values whose shortest text is not
+// the one the driver writes.
 TEST_F(FreeTds, NativelyFetchedValuesReadAsTheDriversOwnText) {
     const std::string table = ownTable("extremes");
     run("create table " + table +
         " (n int identity primary key, ti tinyint, si smallint, i int, bi bigint, b bit, "
-        "dt datetime, dt2 datetime2, d date, g uniqueidentifier, m decimal(38,10), f float)");
+        "dt datetime, dt2 datetime2, d date, g uniqueidentifier, m decimal(38,10), f float, r "
+        "real)");
     run("insert into " + table +
-        " (ti, si, i, bi, b, dt, dt2, d, g, m, f) values "
+        " (ti, si, i, bi, b, dt, dt2, d, g, m, f, r) values "
         "(0, -32768, -2147483648, -9223372036854775808, 0, '1753-01-01 00:00:00.000', "
         "'0001-01-01 00:00:00.0000000', '0001-01-01', '00000000-0000-0000-0000-000000000000', "
-        "-9999999999999999999999999999.9999999999, -1.7976931348623157e308), "
+        "-9999999999999999999999999999.9999999999, -1.7976931348623157e308, -3.4028235e38), "
         "(255, 32767, 2147483647, 9223372036854775807, 1, '9999-12-31 23:59:59.997', "
         "'9999-12-31 23:59:59.9999999', '9999-12-31', 'ffffffff-ffff-ffff-ffff-ffffffffffff', "
-        "9999999999999999999999999999.9999999999, 2.2250738585072014e-308), "
+        "9999999999999999999999999999.9999999999, 2.2250738585072014e-308, 1.17549435e-38), "
         "(1, -1, 127, -129, 1, '2024-02-29 12:00:00.003', '1600-02-29 12:30:00.5000000', "
-        "'0999-02-03', '6f9619ff-8b86-d011-b42d-00c04fc964ff', 0.0000000001, 0.1)");
+        "'0999-02-03', '6f9619ff-8b86-d011-b42d-00c04fc964ff', 0.0000000001, 0.1, 0.1), "
+        "(2, 3, 4, 5, 0, null, null, null, null, null, 123456789012345678, 16777216), "
+        "(2, 3, 4, 5, 0, null, null, null, null, null, 4.9406564584124654e-324, 1e-45), "
+        "(2, 3, 4, 5, 0, null, null, null, null, null, 1e15, 1e7), "
+        "(2, 3, 4, 5, 0, null, null, null, null, null, 1e16, 1e-5), "
+        "(2, 3, 4, 5, 0, null, null, null, null, null, -0.0, 2.5), "
+        "(2, 3, 4, 5, 0, null, null, null, null, null, 0.30000000000000004, 0.3), "
+        "(2, 3, 4, 5, 0, null, null, null, null, null, 1e-5, 123456.7), "
+        "(2, 3, 4, 5, 0, null, null, null, null, null, 1e22, null)");
     const std::string select = "select * from " + table + " order by n";
 
     OdbcConnection odbc;
@@ -416,14 +427,14 @@ TEST_F(FreeTds, NativelyFetchedValuesReadAsTheDriversOwnText) {
     const auto statement = odbc.createStatement();
     TServerCall reading(TServerStage::Fetching, {}, {});
     const TRecordset asText = executeDirect(*statement, select, {}, reading);
-    ASSERT_EQ(asText.rows.rowCount(), 3u);
+    ASSERT_EQ(asText.rows.rowCount(), 11u);
 
     TADOQuery query;
     query.SetConnection(&connection);
     query.SetSQL(select);
     query.Open();
-    ASSERT_EQ(query.RecordCount(), 3);
-    for (int row = 0; row < 3; ++row)
+    ASSERT_EQ(query.RecordCount(), 11);
+    for (int row = 0; row < 11; ++row)
         for (int column = 0; column < query.FieldCount(); ++column) {
             SCOPED_TRACE(query.Fields(column).FieldName() + " row " + std::to_string(row));
             EXPECT_EQ(query.CellText(row, column), asText.rows.value(row, column));
@@ -433,6 +444,10 @@ TEST_F(FreeTds, NativelyFetchedValuesReadAsTheDriversOwnText) {
     EXPECT_EQ(query.CellText(2, 7), "1600-02-29 12:30:00.5000000");
     EXPECT_EQ(query.CellText(2, 8), "0999-02-03");
     EXPECT_EQ(query.CellText(2, 9), "6F9619FF-8B86-D011-B42D-00C04FC964FF");
+    EXPECT_EQ(query.CellText(2, 11), "0.10000000000000001");
+    EXPECT_EQ(query.CellBytes(2, 11).size(), 8u);
+    EXPECT_EQ(query.CellText(2, 12), "0.100000001");
+    EXPECT_EQ(query.CellBytes(2, 12).size(), 4u);
 }
 
 namespace {
