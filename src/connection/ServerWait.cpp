@@ -4,11 +4,8 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
-#include <QMenu>
-#include <QMenuBar>
 #include <mutex>
 #include <thread>
 
@@ -52,14 +49,9 @@ QString ElapsedText(qint64 Milliseconds) {
            secondsOfMinute;
 }
 
-bool IsMenu(const QObject* Object) {
-    return qobject_cast<const QMenu*>(Object) != nullptr ||
-           qobject_cast<const QMenuBar*>(Object) != nullptr;
-}
-
 } // namespace
 
-TServerWait::TServerWait(QObject* Parent) : QObject(Parent) {
+TServerWait::TServerWait(QObject* Parent) : QObject(Parent), FInput([this] { Cancel(); }) {
     FShowTimer.setSingleShot(true);
     FGiveUpTimer.setSingleShot(true);
     connect(&FShowTimer, &QTimer::timeout, this, [this] { Show(); });
@@ -96,12 +88,12 @@ void TServerWait::Begin(const std::shared_ptr<TServerCall>& Call, QEventLoop& Lo
     FLoop = &Loop;
     FCancelRequested = false;
     FClock.start();
-    qApp->installEventFilter(this);
+    FInput.Start();
     FShowTimer.start(ShowAfterMs);
 }
 
 void TServerWait::End() {
-    qApp->removeEventFilter(this);
+    FInput.Stop();
     FShowTimer.stop();
     FProgressTimer.stop();
     FGiveUpTimer.stop();
@@ -117,6 +109,7 @@ void TServerWait::End() {
 
 void TServerWait::Show() {
     FShown = true;
+    FInput.SetShown(true);
     emit BusyChanged(true);
     ShowProgress();
     FProgressTimer.start(ProgressEveryMs);
@@ -175,67 +168,7 @@ void TServerWait::GiveUp() {
 }
 
 void TServerWait::AddCancelControl(QWidget* Control) {
-    FCancelControls.removeAll(nullptr);
-    FCancelControls << Control;
-}
-
-bool TServerWait::IsCancelControl(const QWidget* Widget) const {
-    for (const QPointer<QWidget>& control : FCancelControls)
-        if (control != nullptr && (control == Widget || control->isAncestorOf(Widget)))
-            return true;
-    return false;
-}
-
-// Input reaches a window first and then its widget; the widget decides. Actions only ever get
-// shortcuts, which wait until the call has ended.
-bool TServerWait::eventFilter(QObject* Watched, QEvent* Event) {
-    if (!Watched->isWidgetType())
-        return Event->type() == QEvent::Shortcut;
-    // Menus open once a call shows, so that the Cancel command can be chosen; the windows then
-    // have every other command disabled.
-    const bool menuInput = FShown && IsMenu(Watched);
-    switch (Event->type()) {
-    case QEvent::KeyPress: {
-        if (menuInput)
-            return false;
-        const auto* key = static_cast<QKeyEvent*>(Event);
-        if (key->key() == Qt::Key_Escape && !key->isAutoRepeat())
-            Cancel();
-        return true;
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-        if (IsCancelControl(static_cast<QWidget*>(Watched))) {
-            Cancel();
-            return true;
-        }
-        return !menuInput;
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseMove:
-        return !menuInput;
-    case QEvent::Shortcut:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::InputMethod:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::TabletRelease:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-        return true;
-    case QEvent::Close:
-        // A window closed now would take the connection away from under the call.
-        Event->ignore();
-        return true;
-    default:
-        return false;
-    }
+    FInput.AddCancelControl(Control);
 }
 
 TServerWait& ServerWait() {

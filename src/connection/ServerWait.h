@@ -11,11 +11,10 @@
 // second Cancel, is given up, and its connection with it. A connect attempt is given up at once.
 #include "ServerCall.h"
 #include "ServerWorker.h"
+#include "WaitInput.h"
 
 #include <QElapsedTimer>
-#include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <memory>
 
@@ -45,9 +44,6 @@ signals:
     // "Executing… 0:03", "Fetching… 350,000 rows", ...; empty when no call is shown.
     void ProgressChanged(const QString& Text);
 
-protected:
-    bool eventFilter(QObject* Watched, QEvent* Event) override;
-
 private:
     void Begin(const std::shared_ptr<velmora::ado::TServerCall>& Call, QEventLoop& Loop);
     void End();
@@ -55,7 +51,6 @@ private:
     void ShowProgress();
     QString ProgressText() const;
     void GiveUp();
-    bool IsCancelControl(const QWidget* Widget) const;
 
     std::unique_ptr<velmora::ado::TServerWorker> FWorker; // reused from call to call
     std::shared_ptr<velmora::ado::TServerCall> FCall;
@@ -67,7 +62,7 @@ private:
     QTimer FShowTimer;
     QTimer FProgressTimer;
     QTimer FGiveUpTimer;
-    QList<QPointer<QWidget>> FCancelControls;
+    TWaitInput FInput;
 };
 
 // The program's one wait (made with the application object, which owns it).
