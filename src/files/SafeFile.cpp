@@ -56,6 +56,11 @@ public:
             ::close(FFd);
     }
     int Get() const { return FFd; }
+    int Release() {
+        const int fd = FFd;
+        FFd = -1;
+        return fd;
+    }
     // Closes now and reports whether the close itself succeeded (it can report a write error).
     bool Close() {
         const int fd = FFd;
@@ -263,8 +268,16 @@ TFileIdentity WriteFileAtomically(const std::string& Path, std::string_view Byte
 
 TFileIdentity WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& Produce,
                                           TNewFileMode NewFileMode) {
+    TReplacementFile replacement(Path, NewFileMode);
+    Produce([&replacement](std::string_view Bytes) { replacement.Write(Bytes); });
+    return replacement.Commit();
+}
+
+TReplacementFile::TReplacementFile(const std::string& Path, TNewFileMode NewFileMode)
+    : FPath(Path) {
     checkPathName("write", Path);
     const std::filesystem::path target = resolveTarget(Path);
+    FTarget = target.string();
     const TTargetInfo old = inspectTarget(target, Path);
 
     // mkstemp creates the file exclusively with mode 0600: nothing planted at its name is
@@ -281,33 +294,54 @@ TFileIdentity WriteFileAtomicallyInPieces(const std::string& Path, const TFilePr
     (void)::flock(temporary.Get(), LOCK_EX | LOCK_NB);
     removeStaleTemporaries(target, temporaryPath);
 
-    TFileIdentity written;
-    try {
-        const mode_t mode = old.Exists ? (old.Status.st_mode & 07777)
-                            : NewFileMode == TNewFileMode::nfmOwnerOnly ? mode_t{0600}
-                                                                        : sharedModeForNewFile();
-        if (old.Exists && ::geteuid() == 0) // only root can give the file back to its owner
-            (void)::fchown(temporary.Get(), old.Status.st_uid, old.Status.st_gid);
-        if (::fchmod(temporary.Get(), mode) != 0)
-            fail("write", Path, systemReason(errno));
-        Produce([&](std::string_view Bytes) { writeAll(temporary.Get(), Bytes, Path); });
-        // A write can look complete while the disk refuses the data later: only fsync and
-        // close say that the bytes are really there.
-        if (::fsync(temporary.Get()) != 0)
-            fail("write", Path, systemReason(errno));
-        // The rename keeps the file as it is: this is the identity it has under its name.
-        struct stat status {};
-        if (::fstat(temporary.Get(), &status) != 0)
-            fail("write", Path, systemReason(errno));
-        written = identityOf(status);
-        if (!temporary.Close())
-            fail("write", Path, systemReason(errno));
-        if (::rename(temporaryPath.c_str(), target.c_str()) != 0)
-            fail("write", Path, folderReason(errno, target.parent_path()));
-    } catch (...) {
+    const mode_t mode = old.Exists                                  ? (old.Status.st_mode & 07777)
+                        : NewFileMode == TNewFileMode::nfmOwnerOnly ? mode_t{0600}
+                                                                    : sharedModeForNewFile();
+    if (old.Exists && ::geteuid() == 0) // only root can give the file back to its owner
+        (void)::fchown(temporary.Get(), old.Status.st_uid, old.Status.st_gid);
+    if (::fchmod(temporary.Get(), mode) != 0) {
+        const int error = errno;
         ::unlink(temporaryPath.c_str());
-        throw;
+        fail("write", Path, systemReason(error));
     }
+    FTemporaryPath = temporaryPath;
+    FDescriptor = temporary.Release();
+}
+
+TReplacementFile::~TReplacementFile() {
+    if (FDescriptor >= 0)
+        ::close(FDescriptor);
+    if (!FCommitted)
+        ::unlink(FTemporaryPath.c_str());
+}
+
+void TReplacementFile::Write(std::string_view Bytes) {
+    writeAll(FDescriptor, Bytes, FPath);
+}
+
+TFileIdentity TReplacementFile::Commit() {
+    // A write can look complete while the disk refuses the data later: only fsync and close say
+    // that the bytes are really there.
+    if (::fsync(FDescriptor) != 0)
+        fail("write", FPath, systemReason(errno));
+    // The rename keeps the file as it is: this is the identity it has under its name.
+    struct stat status {};
+    if (::fstat(FDescriptor, &status) != 0)
+        fail("write", FPath, systemReason(errno));
+    struct stat named {};
+    if (::lstat(FTemporaryPath.c_str(), &named) != 0 || named.st_dev != status.st_dev ||
+        named.st_ino != status.st_ino)
+        fail("write", FPath,
+             "Its new content was moved away before it could take the file's place.");
+    const TFileIdentity written = identityOf(status);
+    TDescriptor descriptor(FDescriptor);
+    FDescriptor = -1;
+    if (!descriptor.Close())
+        fail("write", FPath, systemReason(errno));
+    const std::filesystem::path target(FTarget);
+    if (::rename(FTemporaryPath.c_str(), FTarget.c_str()) != 0)
+        fail("write", FPath, folderReason(errno, target.parent_path()));
+    FCommitted = true;
     syncDirectory(target.parent_path());
     return written;
 }

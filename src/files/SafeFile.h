@@ -67,4 +67,33 @@ using TFileProducer = std::function<void(const TFileSink&)>;
 TFileIdentity WriteFileAtomicallyInPieces(const std::string& Path, const TFileProducer& Produce,
                                           TNewFileMode NewFileMode);
 
+// The file that replaces the file at Path once its content is complete, for content that is
+// put there by name (a print engine writes the file it is given) or in pieces. It is a temporary
+// file made exclusively beside the target, as WriteFileAtomically makes it, with the mode the
+// new file is to have. Commit flushes it to the disk, checks that it is still the file that was
+// made, and renames it over the old file; until then the old file stays as it was, and a
+// replacement that is never committed is removed when it goes.
+class TReplacementFile {
+public:
+    // Throws EFileError when the target cannot be replaced (a folder, a folder that lets nobody
+    // create files, ...).
+    TReplacementFile(const std::string& Path, TNewFileMode NewFileMode);
+    ~TReplacementFile();
+    TReplacementFile(const TReplacementFile&) = delete;
+    TReplacementFile& operator=(const TReplacementFile&) = delete;
+
+    const std::string& TemporaryPath() const { return FTemporaryPath; }
+    // Appends Bytes to the temporary file.
+    void Write(std::string_view Bytes);
+    // Returns the identity of the file written.
+    TFileIdentity Commit();
+
+private:
+    std::string FPath;
+    std::string FTarget;
+    std::string FTemporaryPath;
+    int FDescriptor = -1;
+    bool FCommitted = false;
+};
+
 } // namespace velmora::files

@@ -196,6 +196,39 @@ TEST_F(SafeFileTest, ASaveBeyondTheFileSizeLimitFailsWithAMessageAndEndsNothing)
     EXPECT_EQ(EntriesInDir(), 1u); // the temporary file went with the failure
 }
 
+// A writer that writes a file by name (a print engine) fills the replacement's temporary file:
+// the old file stays until the commit, keeps its mode, and stays for good when the replacement
+// is dropped or its file was moved away meanwhile.
+TEST_F(SafeFileTest, AReplacementWrittenByNameTakesThePlaceOnlyWhenCommitted) {
+    Put("report.pdf", "old");
+    ::chmod(PathOf("report.pdf").c_str(), 0640);
+    {
+        TReplacementFile dropped(PathOf("report.pdf"), TNewFileMode::nfmShared);
+        std::ofstream(dropped.TemporaryPath(), std::ios::binary) << "half";
+        EXPECT_EQ(EntriesInDir(), 2u);
+    }
+    EXPECT_EQ(Content("report.pdf"), "old");
+    EXPECT_EQ(EntriesInDir(), 1u);
+
+    {
+        TReplacementFile moved(PathOf("report.pdf"), TNewFileMode::nfmShared);
+        std::ofstream(moved.TemporaryPath(), std::ios::binary) << "new";
+        fs::rename(moved.TemporaryPath(), PathOf("elsewhere"));
+        std::ofstream(moved.TemporaryPath(), std::ios::binary) << "planted";
+        EXPECT_NE(MessageOf([&] { moved.Commit(); }).find("moved away"), std::string::npos);
+    }
+    EXPECT_EQ(Content("report.pdf"), "old");
+    fs::remove(PathOf("elsewhere"));
+
+    TReplacementFile replacement(PathOf("report.pdf"), TNewFileMode::nfmShared);
+    std::ofstream(replacement.TemporaryPath(), std::ios::binary) << "new";
+    EXPECT_EQ(Content("report.pdf"), "old");
+    replacement.Commit();
+    EXPECT_EQ(Content("report.pdf"), "new");
+    EXPECT_EQ(ModeOf("report.pdf"), 0640u);
+    EXPECT_EQ(EntriesInDir(), 1u);
+}
+
 // kill -9 in the middle of a save leaves its hidden temporary file; the next save of the same
 // file removes it, but never one that a save still in progress is writing.
 TEST_F(SafeFileTest, TemporaryFilesOfAKilledSaveGoAtTheNextSaveOfTheFile) {
