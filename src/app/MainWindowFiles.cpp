@@ -1,11 +1,10 @@
-// Script files and printing: New, Open, Save, Save As and Print, the question before a script
+// Script files: New, Open, Save and Save As, the question before a script
 // with unsaved changes is replaced or the window closes, and the caption naming the file.
 #include "EncodingMemory.h"
 #include "ErrorHandler.h"
 #include "ReopenMenu.h"
 #include "SafeFile.h"
 #include "ScriptEditor.h"
-#include "ScriptPrinter.h"
 #include "StatusBar.h"
 #include "untMain.h"
 
@@ -14,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
-#include <QPrinter>
 #include <QToolButton>
 #include <algorithm>
 
@@ -152,33 +150,6 @@ void TfrmMain::Save1Click() {
 
 void TfrmMain::SaveAs1Click() {
     SaveScriptAs();
-}
-
-void TfrmMain::Print1Click() {
-    QPrinter& printer = PrintDialog1.Printer();
-    ProposePrintFile(printer);
-    if (!PrintDialog1.Execute())
-        return;
-    const QString title =
-        ScriptFileName.isEmpty() ? QString("Untitled") : QFileInfo(ScriptFileName).fileName();
-    PrintScript(printer, SourceEdit1->StyledScript(), title);
-    StatusBar1->SetPanelText(3, printer.outputFileName().isEmpty()
-                                    ? QString("Printed on \"%1\".").arg(printer.printerName())
-                                    : QString("Printed to \"%1\".").arg(printer.outputFileName()));
-}
-
-void TfrmMain::ProposePrintFile(QPrinter& Printer) const {
-    // The print dialog names the PDF file it proposes after the printer's job name; a PDF file
-    // chosen before for another script gives its folder, and the name becomes this script's.
-    const QString name =
-        ScriptFileName.isEmpty() ? QString() : QFileInfo(ScriptFileName).fileName();
-    const bool otherScript = Printer.docName() != name;
-    Printer.setDocName(name);
-    if (!otherScript || name.isEmpty() || Printer.outputFormat() != QPrinter::PdfFormat ||
-        Printer.outputFileName().isEmpty())
-        return;
-    const QDir folder = QFileInfo(Printer.outputFileName()).dir();
-    Printer.setOutputFileName(folder.filePath(QFileInfo(name).completeBaseName() + ".pdf"));
 }
 
 bool TfrmMain::MayReplaceScript() {

@@ -31,11 +31,10 @@ void TfrmMain::ConnectServerWait() {
     TServerWait& wait = ServerWait();
     wait.AddCancelControl(ToolButton10);
     connect(Cancel1, &QAction::triggered, this, [] { ServerWait().Cancel(); });
-    connect(&wait, &TServerWait::BusyChanged, this,
-            [this](bool Busy) { ServerWaitBusyChanged(Busy); });
+    connect(&wait, &TServerWait::BusyChanged, this, [this](bool Busy) { WaitBusyChanged(Busy); });
 }
 
-void TfrmMain::ServerWaitBusyChanged(bool Busy) {
+void TfrmMain::WaitBusyChanged(bool Busy) {
     Cancel1->setEnabled(Busy);
     if (!Busy) {
         for (const QPointer<QAction>& command : std::as_const(FDisabledWhileWaiting))

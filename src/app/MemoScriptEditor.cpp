@@ -132,6 +132,11 @@ TStyledScript TMemoScriptEditor::StyledScript() const {
                             span.Font.HasStyle(memo::fsBold), span.Font.HasStyle(memo::fsItalic)});
         return line;
     };
+    script.Text = [this](int Index) {
+        const memo::TMemoComponent& editor = Editor();
+        const int start = editor.LineColToPos(Index + 1, 1);
+        return editor.Chars(start, start + editor.LineLength(Index + 1) - 1);
+    };
     return script;
 }
 

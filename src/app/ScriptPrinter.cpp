@@ -1,13 +1,13 @@
 #include "ScriptPrinter.h"
 
 #include <QFontMetricsF>
-#include <QPainter>
 #include <QPrinter>
 #include <algorithm>
-#include <cmath>
-#include <stdexcept>
 
 namespace {
+
+// The lines counted in one step: a step takes a few milliseconds of a long script.
+constexpr int LinesPerCountingStep = 20000;
 
 // A pixel on the screen is 1/96 inch: on paper the script gets the size it has on the screen.
 QFont PaperFont(QFont Font) {
@@ -16,16 +16,37 @@ QFont PaperFont(QFont Font) {
     return Font;
 }
 
+std::size_t TabWidth(int TabSize) {
+    return static_cast<std::size_t>(std::max(TabSize, 1));
+}
+
+// The columns up to and including C, when Column columns lie before it.
+std::size_t NextColumn(std::size_t Column, char32_t C, std::size_t Tab) {
+    return C == U'\t' ? Column + Tab - Column % Tab : Column + 1;
+}
+
+std::size_t ColumnsOf(std::u32string_view Text, int TabSize) {
+    const std::size_t tab = TabWidth(TabSize);
+    std::size_t column = 0;
+    for (char32_t c : Text)
+        column = NextColumn(column, c, tab);
+    return column;
+}
+
 TStyledLine WithTabsExpanded(TStyledLine Line, int TabSize) {
-    const std::size_t tab = static_cast<std::size_t>(std::max(TabSize, 1));
+    const std::size_t tab = TabWidth(TabSize);
     std::size_t column = 0;
     for (TStyledRun& run : Line) {
+        if (run.Text.find(U'\t') == std::u32string::npos) {
+            column += run.Text.size();
+            continue;
+        }
         std::u32string shown;
         shown.reserve(run.Text.size());
         for (char32_t c : run.Text) {
-            const std::size_t width = c == U'\t' ? tab - column % tab : 1;
-            shown.append(width, c == U'\t' ? U' ' : c);
-            column += width;
+            const std::size_t next = NextColumn(column, c, tab);
+            shown.append(next - column, c == U'\t' ? U' ' : c);
+            column = next;
         }
         run.Text = std::move(shown);
     }
@@ -39,51 +60,14 @@ std::size_t ColumnsOf(const TStyledLine& Line) {
     return columns;
 }
 
-[[noreturn]] void PrintingFailed(const QPrinter& Printer) {
-    const QString where = Printer.outputFileName().isEmpty()
-                              ? QString("on \"%1\"").arg(Printer.printerName())
-                              : QString("to file \"%1\"").arg(Printer.outputFileName());
-    throw std::runtime_error(QString("Cannot print %1.").arg(where).toStdString());
-}
-
-class TScriptPrinter {
-public:
-    TScriptPrinter(QPrinter& Printer, const TStyledScript& Script, const QString& Title);
-    void Print();
-
-private:
-    // Rows of a line with Columns characters: an empty line takes one too.
-    int RowsOf(std::size_t Columns) const {
-        return std::max(1, static_cast<int>((Columns + FColumns - 1) / FColumns));
-    }
-    TStyledLine LineAt(int Index) const {
-        return WithTabsExpanded(FScript.Line(Index), FScript.TabSize);
-    }
-    int CountPages() const;
-    void StartPage(int Page, int Pages);
-    // The characters of Line from column From that fit on one row, at row Row of the page.
-    void PrintRow(const TStyledLine& Line, std::size_t From, int Row);
-
-    QPrinter& FPrinter;
-    const TStyledScript& FScript;
-    QString FTitle;
-    QPainter FPainter;
-    QFont FFont;
-    qreal FAdvance = 0;
-    qreal FLineHeight = 0;
-    qreal FAscent = 0;
-    QSizeF FPage;
-    qreal FTextTop = 0;
-    std::size_t FColumns = 1;
-    int FRowsPerPage = 1;
-};
+} // namespace
 
 TScriptPrinter::TScriptPrinter(QPrinter& Printer, const TStyledScript& Script, const QString& Title)
     : FPrinter(Printer), FScript(Script), FTitle(Title) {}
 
-void TScriptPrinter::Print() {
+bool TScriptPrinter::Begin() {
     if (!FPainter.begin(&FPrinter))
-        PrintingFailed(FPrinter);
+        return false;
     // Measured on the printer: its resolution is not the screen's.
     FFont = QFont(PaperFont(FScript.Font), FPainter.device());
     const QFontMetricsF metrics(FFont, FPainter.device());
@@ -91,51 +75,83 @@ void TScriptPrinter::Print() {
     FLineHeight = metrics.lineSpacing();
     FAscent = metrics.ascent();
     // Drawing starts at the top left corner inside the page layout's margins.
-    FPage = FPrinter.pageLayout().paintRectPixels(FPrinter.resolution()).size();
+    FPaper = FPrinter.pageLayout().paintRectPixels(FPrinter.resolution()).size();
     FTextTop = 2 * FLineHeight; // the header, and a line's height with a rule below it
-    FColumns = std::max<std::size_t>(1, static_cast<std::size_t>(FPage.width() / FAdvance));
-    FRowsPerPage = std::max(1, static_cast<int>((FPage.height() - FTextTop) / FLineHeight));
+    FColumns = std::max<std::size_t>(1, static_cast<std::size_t>(FPaper.width() / FAdvance));
+    FRowsPerPage = std::max(1, static_cast<int>((FPaper.height() - FTextTop) / FLineHeight));
+    return true;
+}
 
-    const int pages = CountPages();
-    int page = 1;
-    int row = 0;
-    StartPage(page, pages);
-    for (int i = 0; i < FScript.LineCount; ++i) {
-        const TStyledLine line = LineAt(i);
-        const int rows = RowsOf(ColumnsOf(line));
-        for (int r = 0; r < rows; ++r) {
-            if (row == FRowsPerPage) {
-                if (!FPrinter.newPage())
-                    PrintingFailed(FPrinter);
-                StartPage(++page, pages);
-                row = 0;
-            }
-            PrintRow(line, static_cast<std::size_t>(r) * FColumns, row++);
-        }
+TScriptPrinter::TStep TScriptPrinter::Step() {
+    if (FCountedLines < FScript.LineCount) {
+        CountSomeLines();
+        return TStep::tsMore;
     }
-    if (!FPainter.end() || FPrinter.printerState() == QPrinter::Error)
-        PrintingFailed(FPrinter);
+    if (FPages == 0)
+        FPages = static_cast<int>(std::max(1LL, (FRows + FRowsPerPage - 1) / FRowsPerPage));
+    if (!PrintPage())
+        return TStep::tsFailed;
+    return FPage < FPages ? TStep::tsMore : TStep::tsDone;
 }
 
-int TScriptPrinter::CountPages() const {
-    long long rows = 0;
-    for (int i = 0; i < FScript.LineCount; ++i)
-        rows += RowsOf(ColumnsOf(LineAt(i)));
-    return std::max(1, static_cast<int>((rows + FRowsPerPage - 1) / FRowsPerPage));
+bool TScriptPrinter::End() {
+    return FPainter.end() && FPrinter.printerState() != QPrinter::Error;
 }
 
-void TScriptPrinter::StartPage(int Page, int Pages) {
-    const QString pageText = QString("Page %1 of %2").arg(Page).arg(Pages);
+bool TScriptPrinter::Abort() {
+    const bool dropped = FPrinter.abort();
+    if (FPainter.isActive())
+        FPainter.end();
+    return dropped;
+}
+
+long long TScriptPrinter::RowsOf(std::size_t Columns) const {
+    return std::max(1LL, static_cast<long long>((Columns + FColumns - 1) / FColumns));
+}
+
+// Only the characters count: the colours are taken for the lines as they are printed.
+void TScriptPrinter::CountSomeLines() {
+    const int end =
+        FCountedLines + std::min(FScript.LineCount - FCountedLines, LinesPerCountingStep);
+    for (; FCountedLines < end; ++FCountedLines)
+        FRows += RowsOf(ColumnsOf(FScript.Text(FCountedLines), FScript.TabSize));
+}
+
+bool TScriptPrinter::PrintPage() {
+    if (FPage > 0 && !FPrinter.newPage())
+        return false;
+    ++FPage;
+    StartPage();
+    for (int row = 0; row < FRowsPerPage && NextRowReady(); ++row)
+        PrintRow(FLineRuns, static_cast<std::size_t>(FNextRow++) * FColumns, row);
+    return true;
+}
+
+bool TScriptPrinter::NextRowReady() {
+    while (FNextRow == FLineRows) {
+        if (FLine + 1 >= FScript.LineCount)
+            return false;
+        ++FLine;
+        FLineRuns = WithTabsExpanded(FScript.Line(FLine), FScript.TabSize);
+        FLineRows = RowsOf(ColumnsOf(FLineRuns));
+        FNextRow = 0;
+    }
+    return true;
+}
+
+void TScriptPrinter::StartPage() {
+    const QString pageText = QString("Page %1 of %2").arg(FPage).arg(FPages);
     const QFontMetricsF metrics(FFont, FPainter.device());
     const qreal pageTextWidth = metrics.horizontalAdvance(pageText);
     const QString title =
-        metrics.elidedText(FTitle, Qt::ElideMiddle, FPage.width() - pageTextWidth - 2 * FAdvance);
+        metrics.elidedText(FTitle, Qt::ElideMiddle, FPaper.width() - pageTextWidth - 2 * FAdvance);
     FPainter.setFont(FFont);
+    FRunFont = FFont;
     FPainter.setPen(Qt::black);
     FPainter.drawText(QPointF(0, FAscent), title);
-    FPainter.drawText(QPointF(FPage.width() - pageTextWidth, FAscent), pageText);
+    FPainter.drawText(QPointF(FPaper.width() - pageTextWidth, FAscent), pageText);
     const qreal rule = 1.5 * FLineHeight;
-    FPainter.drawLine(QPointF(0, rule), QPointF(FPage.width(), rule));
+    FPainter.drawLine(QPointF(0, rule), QPointF(FPaper.width(), rule));
 }
 
 void TScriptPrinter::PrintRow(const TStyledLine& Line, std::size_t From, int Row) {
@@ -147,21 +163,24 @@ void TScriptPrinter::PrintRow(const TStyledLine& Line, std::size_t From, int Row
         const std::size_t first = std::max(start, From);
         const std::size_t last = std::min(end, to);
         if (first < last) {
-            QFont font = FFont;
-            font.setBold(run.Bold);
-            font.setItalic(run.Italic);
-            FPainter.setFont(font);
-            FPainter.setPen(run.Color);
+            SetRunFont(run);
             FPainter.drawText(QPointF(static_cast<qreal>(first - From) * FAdvance, baseline),
                               QString::fromUcs4(run.Text.data() + (first - start),
                                                 static_cast<qsizetype>(last - first)));
         }
+        if (end >= to)
+            break;
         start = end;
     }
 }
 
-} // namespace
-
-void PrintScript(QPrinter& Printer, const TStyledScript& Script, const QString& Title) {
-    TScriptPrinter(Printer, Script, Title).Print();
+// The painter's font changes only when a run's style differs from the one before.
+void TScriptPrinter::SetRunFont(const TStyledRun& Run) {
+    if (FRunFont.bold() != Run.Bold || FRunFont.italic() != Run.Italic) {
+        FRunFont.setBold(Run.Bold);
+        FRunFont.setItalic(Run.Italic);
+        FPainter.setFont(FRunFont);
+    }
+    if (FPainter.pen().color() != Run.Color)
+        FPainter.setPen(Run.Color);
 }

@@ -20,5 +20,6 @@ struct TStyledScript {
     QFont Font; // fixed-pitch, with its size in pixels on the screen
     int TabSize = 8;
     int LineCount = 0;
-    std::function<TStyledLine(int Index)> Line; // Index 0-based
+    std::function<TStyledLine(int Index)> Line;    // Index 0-based
+    std::function<std::u32string(int Index)> Text; // the same line's characters alone
 };

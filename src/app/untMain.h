@@ -108,11 +108,12 @@ public:
     void StoredProcedures1Click();
     void cbDatabasesChange();
 
-    // Script files and printing (MainWindowFiles.cpp).
+    // Script files (MainWindowFiles.cpp).
     void New1Click();
     void Open1Click();
     void Save1Click();
     void SaveAs1Click();
+    // Printing (MainWindowPrinting.cpp).
     void Print1Click();
     void ProposePrintFile(QPrinter& Printer) const;
     // Writes the result in the grid to a file as CSV or tab-separated text (MainWindowExport.cpp).
@@ -290,7 +291,8 @@ private:
     void OpenMenuBar();
     // Ctrl+Tab and Ctrl+Shift+Tab in the editor, where Tab types a tab.
     void LeaveEditor(bool Forward);
-    void ServerWaitBusyChanged(bool Busy);
+    // A wait on the server or on a print job is shown, or has ended.
+    void WaitBusyChanged(bool Busy);
 
     void SourceEdit1Change();
     void SourceEdit1KeyDown(QKeyEvent* Event);

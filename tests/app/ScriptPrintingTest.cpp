@@ -1,5 +1,6 @@
 // File > Print into a PDF file, read back with poppler's pdftotext: the header on every page,
 // every line of the script in order, long lines wrapped, the page layout's margins kept.
+#include "FileSizeLimit.h"
 #include "QtPrinting.h"
 #include "RequireComponent.h"
 #include "ScriptEditor.h"
@@ -8,10 +9,16 @@
 #include "TestFolder.h"
 #include "untMain.h"
 
+#include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -92,6 +99,26 @@ protected:
     TScriptedDialogs Dialogs;
     std::unique_ptr<TfrmMain> Window;
 };
+
+// What the window showed and allowed while a print ran, seen from its event loop.
+struct TWhilePrinting {
+    QString Progress;
+    bool CancelEnabled = false;
+    bool SaveEnabled = true;
+};
+
+// A script that takes thousands of pages.
+QString LongScript() {
+    QStringList lines;
+    for (int i = 0; i < 200000; ++i)
+        lines << QString("select %1 as line_%1 from dbo.orders -- a comment").arg(i);
+    return lines.join("\r\n");
+}
+
+QByteArray ContentOf(const std::string& Path) {
+    QFile file(QString::fromStdString(Path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
 
 // The lines of the page without its header line and blank lines, trimmed.
 QStringList BodyOf(const QString& Page) {
@@ -239,13 +266,109 @@ TEST_F(ScriptPrintingTest, CancellingThePrintDialogPrintsNothing) {
     EXPECT_TRUE(Dialogs.Messages.empty());
 }
 
-TEST_F(ScriptPrintingTest, APrinterThatCannotStartSaysSo) {
+TEST_F(ScriptPrintingTest, AFileThatCannotBeMadeSaysWhy) {
     Window->SourceEdit1->SetText("select 1");
     const std::string pdf = Folder.PathOf("missing/script.pdf");
     Dialogs.PrintAnswers.push_back(QString::fromStdString(pdf));
     Window->Print1->trigger();
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
-    EXPECT_EQ(Dialogs.Messages[0].Text,
-              "Cannot print to file \"" + QString::fromStdString(pdf) + "\".");
+    EXPECT_EQ(Dialogs.Messages[0].Text, "Cannot write file \"" + QString::fromStdString(pdf) +
+                                            "\". No such file or directory.");
     EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
+}
+
+// While a long script prints, the window takes its events: it shows the page it is at, offers
+// Cancel and nothing else, and ignores typing; Escape stops the job, and the PDF file that was
+// there stays as it was, with no part of the new one beside it.
+TEST_F(ScriptPrintingTest, ALongPrintShowsItsProgressAndEscapeStopsItLeavingTheOldFile) {
+    const std::string pdf = Folder.Put("script.pdf", "%PDF-1.4 the old print");
+    Window->SourceEdit1->SetText(LongScript());
+    std::optional<TWhilePrinting> seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const QString progress = Window->StatusBar1->PanelText(3);
+        if (!progress.startsWith(QString::fromUtf8("Printing… page")) || seen)
+            return;
+        seen = TWhilePrinting{progress, Window->Cancel1->isEnabled(), Window->Save1->isEnabled()};
+        QTest::keyClick(Window->SourceEdit1->Widget(), Qt::Key_X);
+        QTest::keyClick(Window->SourceEdit1->Widget(), Qt::Key_Escape);
+    });
+    watch.start(5);
+    Dialogs.PrintAnswers.push_back(QString::fromStdString(pdf));
+    Window->Print1->trigger();
+    watch.stop();
+
+    ASSERT_TRUE(seen.has_value()) << "the window took no events while it printed";
+    const QRegularExpressionMatch page =
+        QRegularExpression(QString::fromUtf8(R"(^Printing… page (\d+) of (\d+)$)"))
+            .match(seen->Progress);
+    ASSERT_TRUE(page.hasMatch()) << seen->Progress.toStdString();
+    EXPECT_GT(page.captured(2).toInt(), 1000);
+    EXPECT_TRUE(seen->CancelEnabled);
+    EXPECT_FALSE(seen->SaveEnabled);
+    EXPECT_EQ(Window->StatusBar1->PanelText(3), "Printing cancelled.");
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    EXPECT_EQ(ContentOf(pdf), "%PDF-1.4 the old print");
+    EXPECT_EQ(QDir(QString::fromStdString(Folder.Path().string()))
+                  .entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList{"script.pdf"});
+    EXPECT_EQ(Window->SourceEdit1->Text(), LongScript()); // the typing went nowhere
+    EXPECT_FALSE(Window->Cancel1->isEnabled());
+    EXPECT_TRUE(Window->Save1->isEnabled());
+}
+
+// The toolbar's cancel button stops a print as Escape does: a new file is never made.
+TEST_F(ScriptPrintingTest, TheCancelButtonStopsAPrintBeforeItMakesAFile) {
+    Window->SourceEdit1->SetText(LongScript());
+    bool pressed = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (pressed || !Window->Cancel1->isEnabled())
+            return;
+        pressed = true;
+        QTest::mouseClick(Window->ToolButton10, Qt::LeftButton);
+    });
+    watch.start(5);
+    const std::string pdf = Print();
+    watch.stop();
+    ASSERT_TRUE(pressed);
+    EXPECT_EQ(Window->StatusBar1->PanelText(3), "Printing cancelled.");
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_TRUE(QDir(QString::fromStdString(Folder.Path().string()))
+                    .entryList(QDir::Files | QDir::Hidden | QDir::System)
+                    .isEmpty());
+}
+
+// A PDF file that cannot be written in full (here the size limit stands in for a full disk)
+// is reported, and the file that was there keeps every byte.
+TEST_F(ScriptPrintingTest, APrintThatCannotBeWrittenInFullLeavesTheOldFileAndSaysSo) {
+    const std::string pdf = Folder.Put("script.pdf", "%PDF-1.4 the old print");
+    QStringList lines;
+    for (int i = 0; i < 3000; ++i)
+        lines << QString("select %1 as line_%1 from dbo.orders").arg(i);
+    Window->SourceEdit1->SetText(lines.join("\r\n"));
+    {
+        TFileSizeLimit fullDisk(16 * 1024);
+        Print();
+    }
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
+    EXPECT_TRUE(Dialogs.Messages[0].Text.startsWith("Cannot print to file \"" +
+                                                    QString::fromStdString(pdf) + "\"."))
+        << Dialogs.Messages[0].Text.toStdString();
+    EXPECT_EQ(ContentOf(pdf), "%PDF-1.4 the old print");
+    EXPECT_EQ(QDir(QString::fromStdString(Folder.Path().string()))
+                  .entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList{"script.pdf"});
+    EXPECT_FALSE(Window->Cancel1->isEnabled());
+
+    // With room again, the same print replaces it and reads back.
+    if (!HaveTools())
+        return;
+    Dialogs.Messages.clear();
+    Print();
+    EXPECT_TRUE(Dialogs.Messages.empty()) << Dialogs.Messages[0].Text.toStdString();
+    const QStringList pages = Pages(pdf);
+    ASSERT_GE(pages.size(), 2);
+    EXPECT_TRUE(pages.back().contains("select 2999 as line_2999 from dbo.orders"));
 }
