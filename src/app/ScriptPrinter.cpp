@@ -33,24 +33,29 @@ std::size_t ColumnsOf(std::u32string_view Text, int TabSize) {
     return column;
 }
 
-TStyledLine WithTabsExpanded(TStyledLine Line, int TabSize) {
+bool SameStyle(const TStyledRun& A, const TStyledRun& B) {
+    return A.Color == B.Color && A.Bold == B.Bold && A.Italic == B.Italic;
+}
+
+// The runs of a line as they are drawn: tabs expanded to spaces, and neighbours of the same
+// style joined, since every piece of text drawn costs the printer far more than its characters.
+TStyledLine AsDrawn(const TStyledLine& Line, int TabSize) {
     const std::size_t tab = TabWidth(TabSize);
+    TStyledLine drawn;
     std::size_t column = 0;
-    for (TStyledRun& run : Line) {
-        if (run.Text.find(U'\t') == std::u32string::npos) {
-            column += run.Text.size();
+    for (const TStyledRun& run : Line) {
+        if (run.Text.empty())
             continue;
-        }
-        std::u32string shown;
-        shown.reserve(run.Text.size());
+        if (drawn.empty() || !SameStyle(drawn.back(), run))
+            drawn.push_back({{}, run.Color, run.Bold, run.Italic});
+        std::u32string& text = drawn.back().Text;
         for (char32_t c : run.Text) {
             const std::size_t next = NextColumn(column, c, tab);
-            shown.append(next - column, c == U'\t' ? U' ' : c);
+            text.append(next - column, c == U'\t' ? U' ' : c);
             column = next;
         }
-        run.Text = std::move(shown);
     }
-    return Line;
+    return drawn;
 }
 
 std::size_t ColumnsOf(const TStyledLine& Line) {
@@ -132,7 +137,7 @@ bool TScriptPrinter::NextRowReady() {
         if (FLine + 1 >= FScript.LineCount)
             return false;
         ++FLine;
-        FLineRuns = WithTabsExpanded(FScript.Line(FLine), FScript.TabSize);
+        FLineRuns = AsDrawn(FScript.Line(FLine), FScript.TabSize);
         FLineRows = RowsOf(ColumnsOf(FLineRuns));
         FNextRow = 0;
     }
