@@ -22,6 +22,11 @@ namespace {
 constexpr int ShowAfterMs = 200;
 constexpr int EventsEveryMs = 20;
 
+// Why a print into a file failed once the file was made: only its writing can have failed.
+const char* const NotWrittenInFull =
+    "Not all of it could be written: the disk may be full, or the file would exceed the size "
+    "limit. An old file of that name is left as it was.";
+
 [[noreturn]] void PrintingFailed(const QPrinter& Printer, const QString& Destination,
                                  const QString& Reason = {}) {
     const QString where = Destination.isEmpty() ? QString("on \"%1\"").arg(Printer.printerName())
@@ -89,9 +94,7 @@ TPrintJob::TOutcome TPrintJob::Run() {
     if (outcome != TOutcome::poPrinted)
         return outcome; // the new file goes with the job
     if (!IsCompletePdf(QFile::decodeName(file.TemporaryPath().c_str())))
-        PrintingFailed(FPrinter, destination,
-                       "Not all of it could be written: the disk may be full, or the file would "
-                       "exceed the size limit. An old file of that name is left as it was.");
+        PrintingFailed(FPrinter, destination, NotWrittenInFull);
     file.Commit();
     return outcome;
 }
@@ -106,7 +109,6 @@ TPrintJob::TOutcome TPrintJob::Print(QPrinter& Printer, const QString& Destinati
             step = printer.Step();
             TakeEvents(printer);
             if (FCancelRequested) {
-                FPagesPrinted = printer.PagesPrinted();
                 const bool dropped = printer.Abort();
                 return dropped || !Destination.isEmpty() ? TOutcome::poCancelled
                                                          : TOutcome::poCancelledPartway;
@@ -116,13 +118,13 @@ TPrintJob::TOutcome TPrintJob::Print(QPrinter& Printer, const QString& Destinati
         printer.Abort();
         throw;
     }
+    const QString reason = Destination.isEmpty() ? QString() : QString(NotWrittenInFull);
     if (step == TScriptPrinter::TStep::tsFailed) {
         printer.Abort();
-        PrintingFailed(Printer, Destination);
+        PrintingFailed(Printer, Destination, reason);
     }
     if (!printer.End())
-        PrintingFailed(Printer, Destination);
-    FPagesPrinted = printer.PagesPrinted();
+        PrintingFailed(Printer, Destination, reason);
     return TOutcome::poPrinted;
 }
 

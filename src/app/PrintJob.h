@@ -35,8 +35,6 @@ public:
     TOutcome Run();
     // Stops the job after the step that is being taken.
     void Cancel() { FCancelRequested = true; }
-    // The pages the job printed, when it was cancelled.
-    int PagesPrinted() const { return FPagesPrinted; }
 
 signals:
     // The job has run long enough to be shown, or a shown job has ended: windows enable their
@@ -58,5 +56,4 @@ private:
     QElapsedTimer FSinceEvents;
     bool FShown = false;
     bool FCancelRequested = false;
-    int FPagesPrinted = 0;
 };

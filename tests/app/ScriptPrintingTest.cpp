@@ -354,7 +354,8 @@ TEST_F(ScriptPrintingTest, APrintThatCannotBeWrittenInFullLeavesTheOldFileAndSay
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
     EXPECT_EQ(Dialogs.Messages[0].DlgType, TMsgDlgType::mtError);
     EXPECT_TRUE(Dialogs.Messages[0].Text.startsWith("Cannot print to file \"" +
-                                                    QString::fromStdString(pdf) + "\"."))
+                                                    QString::fromStdString(pdf) +
+                                                    "\". Not all of it could be written"))
         << Dialogs.Messages[0].Text.toStdString();
     EXPECT_EQ(ContentOf(pdf), "%PDF-1.4 the old print");
     EXPECT_EQ(QDir(QString::fromStdString(Folder.Path().string()))
