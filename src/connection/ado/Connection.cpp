@@ -343,11 +343,10 @@ void TADOConnection::connectToTarget() {
     // A SQL Server string's Initial Catalog is where the connection starts, unless a database
     // was chosen since the string was set.
     if (target.sqlServer && !defaultDatabaseChosen_)
-        if (std::optional<std::string> named = loginDatabaseOf(target.odbcConnectionString))
+        if (std::optional<std::string> named = loginDatabaseOf(target))
             defaultDatabase_ = *named;
     if (target.sqlServer && useRefused_ && !defaultDatabase_.empty())
-        target.odbcConnectionString = withLoginDatabase(
-            target.odbcConnectionString, defaultDatabase_, bracesOfDriver(target.driver));
+        setLoginDatabase(target, defaultDatabase_);
     const auto attempt = std::make_shared<OdbcConnection>();
     // Asked within the bounded call: a driver may ask the server for the login's name.
     const auto identity = std::make_shared<std::pair<std::string, std::string>>();

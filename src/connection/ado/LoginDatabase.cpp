@@ -4,24 +4,21 @@
 
 namespace velmora::ado {
 
-std::optional<std::string> loginDatabaseOf(const std::string& odbcConnectionString) {
-    const ConnectionStringItems items = parseOdbcConnectionString(odbcConnectionString);
+std::optional<std::string> loginDatabaseOf(const OdbcTarget& target) {
     // In an ODBC string the first of a repeated key counts.
-    const auto found =
-        std::find_if(items.begin(), items.end(), [](const ConnectionStringItem& item) {
-            return sameKey(item.key, "Database");
-        });
-    if (found == items.end() || found->value.empty())
+    const auto found = std::find_if(
+        target.odbcItems.begin(), target.odbcItems.end(),
+        [](const ConnectionStringItem& item) { return sameKey(item.key, "Database"); });
+    if (found == target.odbcItems.end() || found->value.empty())
         return std::nullopt;
     return found->value;
 }
 
-std::string withLoginDatabase(const std::string& odbcConnectionString, const std::string& database,
-                              OdbcBraces braces) {
-    ConnectionStringItems items = parseOdbcConnectionString(odbcConnectionString);
-    removeKeys(items, {"Database"});
-    items.push_back({"Database", database});
-    return buildOdbcConnectionString(items, braces);
+void setLoginDatabase(OdbcTarget& target, const std::string& database) {
+    removeKeys(target.odbcItems, {"Database"});
+    target.odbcItems.push_back({"Database", database});
+    target.odbcConnectionString =
+        buildOdbcConnectionString(target.odbcItems, bracesOfDriver(target.driver));
 }
 
 } // namespace velmora::ado

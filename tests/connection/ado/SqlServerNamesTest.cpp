@@ -39,13 +39,18 @@ protected:
 
 } // namespace
 
-TEST(LoginDatabase, TheDatabaseKeyIsReadAndReplaced) {
-    EXPECT_EQ(loginDatabaseOf("Driver=FreeTDS;Database=sample;UID=sa;"), "sample");
-    EXPECT_EQ(loginDatabaseOf("Driver=FreeTDS;database={a;b};Database=other;"), "a;b");
-    EXPECT_EQ(loginDatabaseOf("Driver=FreeTDS;UID=sa;"), std::nullopt);
-    EXPECT_EQ(withLoginDatabase("Driver=FreeTDS;Database=sample;PWD={p;w};", "my db",
-                                OdbcBraces::FreeTds),
-              "Driver=FreeTDS;PWD={p;w};Database=my db;");
+TEST(LoginDatabase, TheDatabaseKeyIsReadAndReplacedWhateverTheDriversBraces) {
+    OdbcTarget target = translateConnectionString(
+        "Provider=SQLOLEDB;Data Source=db1;User ID=sa;Password=\"p;w\";Initial Catalog=sample");
+    EXPECT_EQ(loginDatabaseOf(target), "sample");
+    setLoginDatabase(target, "my db");
+    EXPECT_EQ(loginDatabaseOf(target), "my db");
+    EXPECT_NE(target.odbcConnectionString.find("Database=my db;"), std::string::npos);
+    EXPECT_EQ(target.odbcConnectionString.find("sample"), std::string::npos);
+    EXPECT_NE(target.odbcConnectionString.find("PWD={p;w};"), std::string::npos)
+        << target.odbcConnectionString;
+    EXPECT_EQ(loginDatabaseOf(translateConnectionString("Provider=SQLOLEDB;Data Source=db1")),
+              std::nullopt);
 }
 
 TEST_F(SqlServerNames, NamesAreBracketedAndFoundByTheirSchema) {
