@@ -3,17 +3,13 @@
 // system objects hidden until asked for, tables of one name in two schemas opened and edited,
 // templates and procedure text, statements that do not depend on QUOTED_IDENTIFIER, and a
 // server that switches databases only by a new connection (Azure SQL Database).
-#include "AdoTestSupport.h"
-#include "BrowserTestSupport.h"
 #include "DBGrid.h"
 #include "DBNavigator.h"
 #include "DataLinkFile.h"
 #include "DataSetTableModel.h"
 #include "DemoWorkspace.h"
 #include "GridText.h"
-#include "ScriptEditor.h"
-#include "StatusBar.h"
-#include "TdsServer.h"
+#include "SqlServerWindowFixture.h"
 #include "untDataModule1.h"
 #include "untLog.h"
 
@@ -25,28 +21,8 @@ using namespace velmora;
 
 namespace {
 
-class SqlServerSchemas : public BrowserTest {
+class SqlServerSchemas : public SqlServerWindowFixture {
 protected:
-    void SetUp() override {
-        VELMORA_REQUIRE(test::odbcDriverInstalled("FreeTDS"), "the FreeTDS ODBC driver");
-        VELMORA_REQUIRE(test::tdsServerPort().has_value(), "the tds_server test fixture");
-        BrowserTest::SetUp();
-    }
-
-    QString Panel(int Index) const { return Window->StatusBar1->PanelText(Index); }
-
-    void Connect(const std::string& ConnectionString) {
-        Window->OpenConnection(QString::fromStdString(ConnectionString), false);
-        ASSERT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
-    }
-
-    void Run(const QString& Script) {
-        Window->SourceEdit1->SetText(Script);
-        Window->SourceEdit1->SetSelection(0, 0);
-        Window->EntireScript1->trigger();
-    }
-    query::TDataSetTableModel& Grid() const { return *Window->DBGrid1->Model(); }
-    QString Result() const { return GridRow(Grid(), 0); }
     QStringList Column(int Index) const {
         QStringList values;
         for (int row = 0; row < Grid().rowCount(); ++row)
@@ -60,7 +36,7 @@ protected:
     QStringList Tables(const QString& DatabaseName = "sample") const {
         return ChildTexts(Database(DatabaseName));
     }
-    // Double-clicks the table's node (the grid then shows the table) and clicks it once more.
+    // Double-clicks the table's node: the grid then shows the table, and LastTable names it.
     void Open(const QString& Table) {
         Window->PageControl1->setCurrentWidget(Window->tvTablesViews->parentWidget());
         QTreeWidgetItem* node = Node(Window->tvTablesViews, Table);
