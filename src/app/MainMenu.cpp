@@ -110,6 +110,9 @@ void TfrmMain::CreateMainMenu() {
     LineNumbers1 = AddItem(view, "LineNumbers1", "Line &Numbers");
     LineNumbers1->setCheckable(true);
     LineNumbers1->setChecked(true);
+    ShowSystemObjects1 = AddItem(view, "ShowSystemObjects1", "Show S&ystem Objects");
+    ShowSystemObjects1->setCheckable(true);
+    ShowSystemObjects1->setChecked(false);
     view->addSeparator();
     Options1 = AddItem(view, "Options1", "&Options");
     Options1->setEnabled(false);

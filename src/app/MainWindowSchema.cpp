@@ -101,6 +101,8 @@ void TfrmMain::ConnectSchemaBrowser() {
     connect(Tables1, &QAction::triggered, this, Guarded([this] { Tables1Click(); }));
     connect(StoredProcedures1, &QAction::triggered, this,
             Guarded([this] { StoredProcedures1Click(); }));
+    connect(ShowSystemObjects1, &QAction::toggled, this,
+            Guarded([this] { ShowSystemObjects1Click(); }));
     // The chooser highlights an entry picked from the list whole, so its whole name is used. A
     // name typed out in full counts as picked; part of a name switches nothing.
     connect(cbDatabases, &QComboBox::activated, this, Guarded([this] { cbDatabasesChange(); }));
@@ -112,8 +114,9 @@ void TfrmMain::FillDatabases() {
     ado::TADOConnection& connection = FDataModule->ADOConnection1;
     const std::string remembered = connection.DefaultDatabase();
     try {
-        // The database list is master's.
-        connection.SetDefaultDatabase("master");
+        // The database list is master's; a server that switches databases only by a new
+        // connection (Azure SQL Database) lists them in any.
+        connection.UseDatabase("master");
         const std::vector<std::string> names = schema::ReadDatabaseNames(FDataModule->ADOQuery1);
         tvTablesViews->addTopLevelItems(NewNodes(names, DatabaseImage));
         for (const std::string& name : names)
@@ -138,7 +141,7 @@ void TfrmMain::FillDatabases() {
 
 void TfrmMain::FillTableNodes(QTreeWidgetItem* DatabaseNode) {
     DatabaseNode->addChildren(
-        NewNodes(schema::ReadTableNames(FDataModule->ADOConnection1), TableImage));
+        NewNodes(schema::ReadTableNames(FDataModule->ADOConnection1, CatalogueView()), TableImage));
 }
 
 void TfrmMain::FillFieldNodes(const QString& TableName, QTreeWidgetItem* TableNode) {
@@ -150,7 +153,7 @@ void TfrmMain::ShowTableInGrid(const QString& TableName) {
     ado::TADOTable& table = FDataModule->ADOTable1;
     try {
         table.Close();
-        table.SetTableName(TableName.toStdString());
+        table.SetTableName(schema::DataSetObjectName(TableName.toStdString()));
         table.Open();
         // The last run's tabs do not belong with the table.
         ResultTabs1->Clear();
@@ -163,8 +166,8 @@ void TfrmMain::ShowTableInGrid(const QString& TableName) {
 
 void TfrmMain::FillStoredProcedures() {
     tvStoredProcedures->clear();
-    tvStoredProcedures->addTopLevelItems(
-        NewNodes(schema::ReadProcedureNames(FDataModule->ADOConnection1), ProcedureImage));
+    tvStoredProcedures->addTopLevelItems(NewNodes(
+        schema::ReadProcedureNames(FDataModule->ADOConnection1, CatalogueView()), ProcedureImage));
 }
 
 void TfrmMain::FillParameterNodes(const QString& ProcedureName, QTreeWidgetItem* ProcedureNode) {

@@ -52,33 +52,38 @@ void TfrmMain::AppendSql(const std::string& Text) {
     AppendToScript(QString::fromStdString(Text));
 }
 
+// The remembered table as the browser names it: "Sales.Customer", or a dbo table's own name.
+sqlgen::TObjectName TfrmMain::LastTableName() const {
+    return sqlgen::ReadObjectName(LastTable.toStdString());
+}
+
 // Without a table there are no fields to read.
 sqlgen::TFieldList TfrmMain::LastTableFields() {
     return LastTable.isEmpty() ? sqlgen::TFieldList() : ReadTableFields(LastTable);
 }
 
 void TfrmMain::SELECT1Click() {
-    AppendSql(sqlgen::SelectAllStatement(LastTable.toStdString()));
+    AppendSql(sqlgen::SelectAllStatement(LastTableName()));
 }
 
 void TfrmMain::SELECTExtended1Click() {
-    AppendSql(sqlgen::SelectExStatement(LastTable.toStdString(), LastTableFields()));
+    AppendSql(sqlgen::SelectExStatement(LastTableName(), LastTableFields()));
 }
 
 void TfrmMain::INSERT1Click() {
-    AppendSql(sqlgen::InsertStatement(LastTable.toStdString(), LastTableFields()));
+    AppendSql(sqlgen::InsertStatement(LastTableName(), LastTableFields()));
 }
 
 void TfrmMain::UPDATE1Click() {
-    AppendSql(sqlgen::UpdateStatement(LastTable.toStdString(), LastTableFields()));
+    AppendSql(sqlgen::UpdateStatement(LastTableName(), LastTableFields()));
 }
 
 void TfrmMain::DELETE1Click() {
-    AppendSql(sqlgen::DeleteStatement(LastTable.toStdString()));
+    AppendSql(sqlgen::DeleteStatement(LastTableName()));
 }
 
 void TfrmMain::TRUNCATE1Click() {
-    AppendSql(sqlgen::TruncateStatement(LastTable.toStdString()));
+    AppendSql(sqlgen::TruncateStatement(LastTableName()));
 }
 
 void TfrmMain::CreateTable1Click() {
@@ -87,17 +92,17 @@ void TfrmMain::CreateTable1Click() {
 
 void TfrmMain::ALTERTABLE1Click() {
     if (!LastTable.isEmpty())
-        AppendSql(sqlgen::AlterTableListing(LastTable.toStdString(), ReadTableFields(LastTable)));
+        AppendSql(sqlgen::AlterTableListing(LastTableName(), ReadTableFields(LastTable)));
 }
 
 void TfrmMain::DROPTABLE1Click() {
     if (!LastTable.isEmpty())
-        AppendSql(sqlgen::DropTableStatement(LastTable.toStdString()));
+        AppendSql(sqlgen::DropTableStatement(LastTableName()));
 }
 
 // Each part reads the fields anew; a body that fails leaves the header appended.
 void TfrmMain::AppendProcedureHeader() {
-    AppendSql(sqlgen::ProcedureHeader(LastTable.toStdString(), ReadTableFields(LastTable)));
+    AppendSql(sqlgen::ProcedureHeader(LastTableName(), ReadTableFields(LastTable)));
 }
 
 void TfrmMain::Blank1Click() {
@@ -109,14 +114,14 @@ void TfrmMain::UPDATEINSERT1Click() {
     if (LastTable.isEmpty())
         return;
     AppendProcedureHeader();
-    AppendSql(sqlgen::UpsertProcedureBody(LastTable.toStdString(), ReadTableFields(LastTable)));
+    AppendSql(sqlgen::UpsertProcedureBody(LastTableName(), ReadTableFields(LastTable)));
 }
 
 void TfrmMain::SELECT2Click() {
     if (LastTable.isEmpty())
         return;
     AppendProcedureHeader();
-    AppendSql(sqlgen::SelectProcedureBody(LastTable.toStdString(), ReadTableFields(LastTable)));
+    AppendSql(sqlgen::SelectProcedureBody(LastTableName(), ReadTableFields(LastTable)));
 }
 
 // The procedure commands act on the node chosen last in the procedures tree.
@@ -130,16 +135,18 @@ bool TfrmMain::CheckProcedureSelected() {
 
 void TfrmMain::SPHELPTEXT1Click() {
     if (CheckProcedureSelected())
-        AppendSql(sqlgen::HelpTextStatement(LastStoredProc.toStdString()));
+        AppendSql(sqlgen::HelpTextStatement(sqlgen::ReadObjectName(LastStoredProc.toStdString())));
 }
 
 void TfrmMain::SPHELPTEXTEx1Click() {
     // A run that does not start must not read the grid's other rows as the source.
     if (!CheckProcedureSelected() || !SettlePendingEdit())
         return;
-    ExecuteScript(QString::fromStdString(sqlgen::HelpTextStatement(LastStoredProc.toStdString())));
+    ExecuteScript(QString::fromStdString(
+        sqlgen::HelpTextStatement(sqlgen::ReadObjectName(LastStoredProc.toStdString()))));
     ado::TCustomADODataSet* rows = DataSource1.DataSet();
-    if (rows == nullptr)
+    // A failed statement leaves the server's message in the grid, and no source to append.
+    if (rows == nullptr || rows->FindField("Text") == nullptr)
         return;
     const std::string source = schema::ProcedureSourceText(*rows);
     rows->Close();

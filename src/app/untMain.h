@@ -1,9 +1,11 @@
 #pragma once
 // The main window: schema browser, script editor, result grid, menus and status bars, and the
 // state every command shares.
+#include "CatalogueView.h"
 #include "ConnectionCommands.h"
 #include "DataSource.h"
 #include "Dialogs.h"
+#include "ObjectNames.h"
 #include "ScriptFile.h"
 #include "TableField.h"
 
@@ -222,6 +224,7 @@ public:
     QAction* Replace1;
     QAction* GoToLine1;
     QAction* LineNumbers1;
+    QAction* ShowSystemObjects1;
     QAction* History1;
     QAction* Log1;
     QAction* Options1;
@@ -328,11 +331,15 @@ private:
     // Templates (MainWindowTemplates.cpp).
     void AppendSql(const std::string& Text);
     velmora::sqlgen::TFieldList LastTableFields();
+    velmora::sqlgen::TObjectName LastTableName() const;
     void AppendProcedureHeader();
     bool CheckProcedureSelected();
 
     // Schema browser (MainWindowSchema.cpp).
     void ConnectSchemaBrowser();
+    // The browser's listing of the connection's catalogue, with or without the system objects.
+    velmora::schema::TCatalogueView CatalogueView();
+    void ShowSystemObjects1Click();
     void OpenDatabaseNode(QTreeWidgetItem* DatabaseNode);
     void OpenTableNode(QTreeWidgetItem* TableNode);
     // Whether the connection may leave its current database for Name, settling a row in edit.

@@ -47,6 +47,10 @@ void TDataModule1::attachHandlers() {
     ADOConnection1.OnFetchCancelled = [this](TADOConnection& sender, long rows) {
         ADOConnection1FetchCancelled(sender, rows);
     };
+    ADOConnection1.OnReconnectToDatabase = [this](TADOConnection& sender,
+                                                  const std::string& database) {
+        ADOConnection1ReconnectToDatabase(sender, database);
+    };
 }
 
 void TDataModule1::writeLog(const QString& event) {
@@ -127,4 +131,9 @@ void TDataModule1::ADOConnection1RollbackTransComplete(TADOConnection&) {
 void TDataModule1::ADOConnection1FetchCancelled(TADOConnection&, long rows) {
     if (logSink_)
         logSink_("Cancelled after " + RowsText(rows));
+}
+
+void TDataModule1::ADOConnection1ReconnectToDatabase(TADOConnection&, const std::string& database) {
+    writeLog("Reconnect to " + QString::fromStdString(database) +
+             " (the server does not switch databases with USE)");
 }

@@ -47,6 +47,8 @@ public:
     void ADOConnection1CommitTransComplete(velmora::ado::TADOConnection& sender);
     void ADOConnection1RollbackTransComplete(velmora::ado::TADOConnection& sender);
     void ADOConnection1FetchCancelled(velmora::ado::TADOConnection& sender, long rows);
+    void ADOConnection1ReconnectToDatabase(velmora::ado::TADOConnection& sender,
+                                           const std::string& database);
 
 private:
     void writeLog(const QString& event);

@@ -1,7 +1,8 @@
 #include "SchemaCatalog.h"
 
+#include "ObjectNames.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace velmora::schema {
 
@@ -18,27 +19,16 @@ std::vector<std::string> ColumnOfRows(ado::TCustomADODataSet& rows, std::string_
     return values;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
-bool IsTableOrView(const ado::TCustomADODataSet& row) {
-    const std::string type = row.FieldByName("TABLE_TYPE").AsString();
-    if (type == "VIEW")
-        // The database list comes from the server's system view "sysdatabases"; a database
-        // that supplies a view of that name for a server without one (the demo, a test
-        // server) holds a stand-in for the server's catalogue, not one of its own tables.
-        return !EqualsIgnoringCase(row.FieldByName("TABLE_NAME").AsString(), "sysdatabases");
-    return type == "TABLE";
+// Column 1 of the catalogue functions' rows: the object's schema (TABLE_SCHEM, PROCEDURE_SCHEM;
+// TABLE_OWNER, PROCEDURE_OWNER in ODBC 2's names); empty for an engine without schemas.
+std::string SchemaOf(const ado::TCustomADODataSet& row) {
+    return row.FieldCount() > 1 ? row.Fields(1).AsString() : std::string();
 }
 
 // Closes `table`, points it at the table and describes its fields without reading rows.
 const ado::TFieldDefs& DescribeTable(ado::TADOTable& table, const std::string& tableName) {
     table.Close();
-    table.SetTableName(tableName);
+    table.SetTableName(DataSetObjectName(tableName));
     return table.FieldDefs();
 }
 
@@ -74,9 +64,11 @@ std::string TypedNameText(const std::string& name, ado::TFieldType type, int siz
 
 } // namespace
 
-std::vector<std::string> ReadDatabaseNames(ado::TADOQuery& query) {
+namespace {
+
+std::vector<std::string> DatabaseNamesFrom(ado::TADOQuery& query, const std::string& statement) {
     query.Close();
-    query.SetSQL("select * from sysdatabases");
+    query.SetSQL(statement);
     query.Open();
     // Part of the list would pass for all of it.
     if (query.FetchCancelled())
@@ -84,6 +76,23 @@ std::vector<std::string> ReadDatabaseNames(ado::TADOQuery& query) {
     std::vector<std::string> names = ColumnOfRows(query, "Name", [](auto&) { return true; });
     query.Close();
     return names;
+}
+
+} // namespace
+
+std::vector<std::string> ReadDatabaseNames(ado::TADOQuery& query) {
+    ado::TADOConnection* connection = query.Connection();
+    const unsigned long cancelled = connection ? connection->CancelledCalls() : 0;
+    try {
+        return DatabaseNamesFrom(query, "select * from sysdatabases");
+    } catch (const ado::EConnectionLost&) {
+        throw;
+    } catch (const ado::EDatabaseError&) {
+        // Azure SQL Database has no sysdatabases; a cancel is not to be asked again.
+        if (!connection || !connection->IsSqlServer() || connection->CancelledCalls() != cancelled)
+            throw;
+    }
+    return DatabaseNamesFrom(query, "select name from sys.databases");
 }
 
 int CurrentDatabasePosition(const std::vector<std::string>& names, const std::string& current) {
@@ -94,10 +103,26 @@ int CurrentDatabasePosition(const std::vector<std::string>& names, const std::st
     return position;
 }
 
-std::vector<std::string> ReadTableNames(ado::TADOConnection& connection) {
+TCatalogueView CatalogueViewOf(ado::TADOConnection& connection, bool showSystemObjects) {
+    return {connection.DefaultSchema(), showSystemObjects};
+}
+
+std::vector<std::string> ReadTableNames(ado::TADOConnection& connection,
+                                        const TCatalogueView& view) {
     ado::TADODataSet tables("tables");
     connection.OpenSchema(ado::siTables, tables);
-    return ColumnOfRows(tables, "TABLE_NAME", IsTableOrView);
+    std::vector<std::string> names;
+    for (tables.First(); !tables.Eof(); tables.Next()) {
+        const std::string schema = SchemaOf(tables);
+        const std::string name = tables.FieldByName("TABLE_NAME").AsString();
+        if (IsListedTable(schema, name, tables.FieldByName("TABLE_TYPE").AsString(), view))
+            names.push_back(ListedName(schema, name, view));
+    }
+    return names;
+}
+
+std::vector<std::string> ReadTableNames(ado::TADOConnection& connection) {
+    return ReadTableNames(connection, CatalogueViewOf(connection, false));
 }
 
 std::vector<std::string> ReadFieldNodeTexts(ado::TADOTable& table, const std::string& tableName) {
@@ -117,19 +142,28 @@ sqlgen::TFieldList ReadTableFields(ado::TADOTable& table, const std::string& tab
     return fields;
 }
 
-std::vector<std::string> ReadProcedureNames(ado::TADOConnection& connection) {
+std::vector<std::string> ReadProcedureNames(ado::TADOConnection& connection,
+                                            const TCatalogueView& view) {
     ado::TADODataSet procedures("procedures");
     connection.OpenSchema(ado::siProcedures, procedures);
-    std::vector<std::string> names =
-        ColumnOfRows(procedures, "PROCEDURE_NAME", [](auto&) { return true; });
-    for (std::string& name : names)
-        name = ProcedureNodeText(name);
+    std::vector<std::string> names;
+    for (procedures.First(); !procedures.Eof(); procedures.Next()) {
+        const std::string schema = SchemaOf(procedures);
+        if (IsListedProcedure(schema, view))
+            names.push_back(ListedName(
+                schema, ProcedureNodeText(procedures.FieldByName("PROCEDURE_NAME").AsString()),
+                view));
+    }
     return names;
+}
+
+std::vector<std::string> ReadProcedureNames(ado::TADOConnection& connection) {
+    return ReadProcedureNames(connection, CatalogueViewOf(connection, false));
 }
 
 std::vector<std::string> ReadParameterNodeTexts(ado::TADOStoredProc& procedure,
                                                 const std::string& procedureName) {
-    procedure.SetProcedureName(procedureName);
+    procedure.SetProcedureName(DataSetObjectName(procedureName));
     procedure.RefreshParameters();
     std::vector<std::string> texts;
     for (const ado::TParameter& parameter : procedure.Parameters())
@@ -142,6 +176,10 @@ std::string ProcedureSourceText(ado::TCustomADODataSet& rows) {
     for (const std::string& line : ColumnOfRows(rows, "Text", [](auto&) { return true; }))
         source += line;
     return source;
+}
+
+std::string DataSetObjectName(std::string_view shownName) {
+    return sqlgen::QualifiedSqlName(sqlgen::ReadObjectName(shownName));
 }
 
 std::string FieldNodeText(const ado::TFieldDef& field) {

@@ -22,8 +22,8 @@ TFieldList NonIdentityFields(const TFieldList& fields) {
 }
 
 // The procedure the templates create for the table.
-std::string ProcedureName(std::string_view table) {
-    return "p_" + std::string(table);
+std::string ProcedureName(const TObjectName& table) {
+    return "p_" + table.Name;
 }
 
 // "@name", a blank, four tabs, and the type as a parameter takes it.
@@ -50,7 +50,7 @@ std::string IdentityField(const TFieldList& fields) {
     return last == fields.rend() ? std::string(NoIdentityField) : last->Name;
 }
 
-std::string ProcedureHeader(std::string_view table, const TFieldList& fields) {
+std::string ProcedureHeader(const TObjectName& table, const TFieldList& fields) {
     const std::string procedure = ProcedureName(table);
     const TVariableNames variables(FieldNames(fields));
     return Lines({"if exists (select * from sysobjects where id = object_id(N'" +
@@ -65,13 +65,13 @@ std::string ProcedureHeader(std::string_view table, const TFieldList& fields) {
            Lines({"AS "});
 }
 
-std::string UpsertProcedureBody(std::string_view table, const TFieldList& fields) {
+std::string UpsertProcedureBody(const TObjectName& table, const TFieldList& fields) {
     const std::string key = IdentityField(fields);
     const std::string keyColumn = SqlName(key);
     const TVariableNames variables(FieldNames(fields));
     const std::string keyVariable = variables.Of(key);
     const std::string keyAlias = "'" + QuotedText(key) + "'";
-    const std::string tableName = SqlName(table);
+    const std::string tableName = QualifiedSqlName(table);
     const TFieldList written = NonIdentityFields(fields);
     const std::vector<std::string> assignments = EachField(written, [&](const TTableField& field) {
         return SqlName(field.Name) + " = " + variables.Of(field.Name);
@@ -89,12 +89,12 @@ std::string UpsertProcedureBody(std::string_view table, const TFieldList& fields
                   "\tselect " + keyVariable + " As " + keyAlias, "end"});
 }
 
-std::string SelectProcedureBody(std::string_view table, const TFieldList& fields) {
+std::string SelectProcedureBody(const TObjectName& table, const TFieldList& fields) {
     const TVariableNames variables(FieldNames(fields));
     std::vector<std::string> conditions = {MatchCondition(IdentityField(fields), variables)};
     for (const TTableField& field : NonIdentityFields(fields))
         conditions.push_back(MatchCondition(field.Name, variables));
-    return Lines({"select", "\t*", "from", "\t" + SqlName(table) + " (nolock)", "where"}) +
+    return Lines({"select", "\t*", "from", "\t" + QualifiedSqlName(table) + " (nolock)", "where"}) +
            ListLines(conditions, "\t", "and \t");
 }
 

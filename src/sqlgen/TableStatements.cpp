@@ -6,42 +6,42 @@
 
 namespace velmora::sqlgen {
 
-std::string SelectAllStatement(std::string_view table) {
-    return "SELECT * FROM " + SqlName(table);
+std::string SelectAllStatement(const TObjectName& table) {
+    return "SELECT * FROM " + QualifiedSqlName(table);
 }
 
-std::string SelectExStatement(std::string_view table, const TFieldList& fields) {
-    if (table.empty())
+std::string SelectExStatement(const TObjectName& table, const TFieldList& fields) {
+    if (table.Name.empty())
         return {};
     return Lines({"SELECT "}) + ListLines(ColumnNames(fields), "\t ", "\t,") +
-           Lines({"FROM " + SqlName(table)}) + " WHERE ";
+           Lines({"FROM " + QualifiedSqlName(table)}) + " WHERE ";
 }
 
-std::string InsertStatement(std::string_view table, const TFieldList& fields) {
-    if (table.empty())
+std::string InsertStatement(const TObjectName& table, const TFieldList& fields) {
+    if (table.Name.empty())
         return "INSERT INTO  ()" + std::string(CrLf) + " VALUES ()";
-    return Lines({"INSERT INTO " + SqlName(table), "("}) +
+    return Lines({"INSERT INTO " + QualifiedSqlName(table), "("}) +
            ListLines(ColumnNames(fields), "\t ", "\t,") + Lines({")", "VALUES", "("}) +
            ListLines(VariableNames(fields), "\t ", "\t,") + Lines({")"});
 }
 
-std::string UpdateStatement(std::string_view table, const TFieldList& fields) {
-    if (table.empty())
+std::string UpdateStatement(const TObjectName& table, const TFieldList& fields) {
+    if (table.Name.empty())
         return "UPDATE  ()" + std::string(CrLf) + " SET WHERE";
     const std::vector<std::string> assignments = EachField(fields, [](const TTableField& field) {
         const std::string name = SqlName(field.Name);
         return name + " = " + name;
     });
-    return Lines({"UPDATE " + SqlName(table) + " ", " SET "}) +
+    return Lines({"UPDATE " + QualifiedSqlName(table) + " ", " SET "}) +
            ListLines(assignments, "\t", "\t,") + Lines({"WHERE"});
 }
 
-std::string DeleteStatement(std::string_view table) {
-    return Lines({"DELETE FROM " + SqlName(table)}) + " WHERE ";
+std::string DeleteStatement(const TObjectName& table) {
+    return Lines({"DELETE FROM " + QualifiedSqlName(table)}) + " WHERE ";
 }
 
-std::string TruncateStatement(std::string_view table) {
-    return "TRUNCATE TABLE " + SqlName(table);
+std::string TruncateStatement(const TObjectName& table) {
+    return "TRUNCATE TABLE " + QualifiedSqlName(table);
 }
 
 std::string CreateTableTemplate() {
@@ -52,20 +52,22 @@ std::string CreateTableTemplate() {
                   " ) ON [PRIMARY]"});
 }
 
-std::string AlterTableListing(std::string_view table, const TFieldList& fields) {
+std::string AlterTableListing(const TObjectName& table, const TFieldList& fields) {
     const std::vector<std::string> columns = EachField(fields, [](const TTableField& field) {
         return SqlName(field.Name) + " " + MapSqlType(field) + " [" + std::to_string(field.Size) +
                "]";
     });
-    return Lines({"ALTER TABLE " + SqlName(table)}) + ListLines(columns, "    ", ",   ");
+    return Lines({"ALTER TABLE " + QualifiedSqlName(table)}) + ListLines(columns, "    ", ",   ");
 }
 
-std::string DropTableStatement(std::string_view table) {
-    return "DROP TABLE " + SqlName(table);
+std::string DropTableStatement(const TObjectName& table) {
+    return "DROP TABLE " + QualifiedSqlName(table);
 }
 
-std::string HelpTextStatement(std::string_view procedure) {
-    return "SP_HELPTEXT " + SqlName(procedure);
+std::string HelpTextStatement(const TObjectName& procedure) {
+    if (procedure.Schema.empty())
+        return "SP_HELPTEXT " + SqlName(procedure.Name);
+    return "SP_HELPTEXT N'" + QuotedText(QualifiedSqlName(procedure)) + "'";
 }
 
 } // namespace velmora::sqlgen

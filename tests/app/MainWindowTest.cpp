@@ -128,6 +128,7 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemInOrderWithItsShortcut) {
                                   "  Log  F3",
                                   "  -",
                                   "  Line Numbers",
+                                  "  Show System Objects",
                                   "  -",
                                   "  Options  (disabled)",
                                   "  -",

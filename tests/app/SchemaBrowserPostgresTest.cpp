@@ -1,6 +1,7 @@
 // The schema browser on PostgreSQL, whose driver reports functions with their parameters and
 // return values, driven through the real main window offscreen.
 #include "PostgresWindowTest.h"
+#include "untDataModule1.h"
 
 #include <QMenu>
 
@@ -80,5 +81,46 @@ TEST_F(SchemaBrowserPostgres, ATableWithoutFieldsGetsNoChildren) {
     DoubleClick(Window->tvTablesViews, table);
     EXPECT_EQ(table->childCount(), 0);
     EXPECT_EQ(Window->LastTable, EmptyTable);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+namespace {
+
+// A schema of the test's own beside public, with a table of the same name in each.
+class SecondSchemaPostgres : public PostgresWindowTest {
+protected:
+    std::string MakeObjects() const override {
+        const std::string schema = Schema.toStdString();
+        const std::string table = Table.toStdString();
+        return "create schema " + schema + "; create table " + schema + "." + table +
+               " (id int primary key, note varchar(20)); insert into " + schema + "." + table +
+               " values (1, 'second'), (2, 'schema'); create table public." + table +
+               " (id int primary key); insert into public." + table + " values (9)";
+    }
+    std::string DropObjects() const override {
+        return "drop schema if exists " + Schema.toStdString() +
+               " cascade; drop table if exists public." + Table.toStdString();
+    }
+
+    const QString Schema = Own("ledgers");
+    const QString Table = Own("ledger");
+};
+
+} // namespace
+
+TEST_F(SecondSchemaPostgres, ATableInASecondSchemaIsNamedWithItAndOpens) {
+    const QStringList tables = ChildTexts(Selected(Window->tvTablesViews));
+    const QString qualified = Schema + "." + Table;
+    EXPECT_TRUE(tables.contains(Table)); // public's, the connection's own schema
+    ASSERT_TRUE(tables.contains(qualified)) << tables.join(", ").toStdString();
+    EXPECT_FALSE(tables.contains("pg_catalog.pg_class"));
+    DoubleClick(Window->tvTablesViews, Node(Window->tvTablesViews, qualified));
+    EXPECT_EQ(Window->LastTable, qualified);
+    ado::TADOTable& shown = DataModule1->ADOTable1;
+    ASSERT_TRUE(shown.Active());
+    EXPECT_EQ(shown.RecordCount(), 2);
+    EXPECT_EQ(shown.FieldByName("note").AsString(), "second");
+    DoubleClick(Window->tvTablesViews, Node(Window->tvTablesViews, Table));
+    EXPECT_EQ(shown.RecordCount(), 1);
     EXPECT_TRUE(Dialogs.Messages.empty());
 }

@@ -1,8 +1,6 @@
 // The main window on SQL Server's protocol: the real FreeTDS driver against the TDS test
 // server. Connecting through the dialog and a connection file, the browser, the database
 // chooser, running batches, messages in the log, and servers that refuse, hang, drop or die.
-#include "AdoTestSupport.h"
-#include "BrowserTestSupport.h"
 #include "DBGrid.h"
 #include "DBNavigator.h"
 #include "DataSetTableModel.h"
@@ -11,6 +9,7 @@
 #include "ResultTabs.h"
 #include "ScriptEditor.h"
 #include "SqlServerTypeCases.h"
+#include "SqlServerWindowFixture.h"
 #include "StatusBar.h"
 #include "TdsServer.h"
 #include "untAbout.h"
@@ -41,21 +40,8 @@ using namespace velmora;
 
 namespace {
 
-class SqlServerWindow : public BrowserTest {
+class SqlServerWindow : public SqlServerWindowFixture {
 protected:
-    void SetUp() override {
-        VELMORA_REQUIRE(test::odbcDriverInstalled("FreeTDS"), "the FreeTDS ODBC driver");
-        VELMORA_REQUIRE(test::tdsServerPort().has_value(), "the tds_server test fixture");
-        BrowserTest::SetUp();
-    }
-
-    QString Panel(int Index) const { return Window->StatusBar1->PanelText(Index); }
-
-    void Connect(const std::string& ConnectionString) {
-        Window->OpenConnection(QString::fromStdString(ConnectionString), false);
-        ASSERT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
-    }
-
     // Logs in the way a user does: server, user name and password in the dialog, then Connect.
     void ConnectWithTheDialog(const QString& User, const QString& Password) {
         auto* dialog = new TfrmConnect(Window.get(), *Window);
@@ -65,14 +51,6 @@ protected:
         dialog->edtPassword->setText(Password);
         QTest::mouseClick(dialog->btnConnect, Qt::LeftButton);
     }
-
-    void Run(const QString& Script) {
-        Window->SourceEdit1->SetText(Script);
-        Window->SourceEdit1->SetSelection(0, 0);
-        Window->EntireScript1->trigger();
-    }
-    query::TDataSetTableModel& Grid() const { return *Window->DBGrid1->Model(); }
-    QString Result() const { return GridRow(Grid(), 0); }
 
     static std::string Own(const std::string& Name) {
         return Name + "_" + std::to_string(getpid());

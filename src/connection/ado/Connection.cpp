@@ -4,6 +4,7 @@
 #include "ConnectionString.h"
 #include "DataSet.h"
 #include "FreeTdsConfiguration.h"
+#include "LoginDatabase.h"
 #include "ProviderTranslation.h"
 #include "WideText.h"
 
@@ -53,23 +54,30 @@ std::string bareProcedureName(const std::string& name) {
     return name.substr(0, name.find(';'));
 }
 
-// Splits "schema.table" (a dot inside quotes or brackets does not count).
+// Splits "schema.table" at the dots outside quotes and brackets; each part comes without its
+// quotes or brackets, a doubled closing one inside standing for one ("[a]]b]" is a]b).
 std::vector<std::string> nameParts(const std::string& name) {
     std::vector<std::string> parts(1);
     char closing = 0;
-    for (char c : name) {
-        if (closing != 0) {
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (closing != 0 && c == closing && i + 1 < name.size() && name[i + 1] == closing) {
+            parts.back() += c;
+            ++i;
+        } else if (closing != 0) {
             if (c == closing)
                 closing = 0;
+            else
+                parts.back() += c;
         } else if (c == '[') {
             closing = ']';
         } else if (c == '"' || c == '`') {
             closing = c;
         } else if (c == '.') {
             parts.emplace_back();
-            continue;
+        } else {
+            parts.back() += c;
         }
-        parts.back() += c;
     }
     return parts;
 }
@@ -216,6 +224,8 @@ void TADOConnection::SetConnectionString(const std::string& connectionString) {
         throw EDatabaseError(openMessage);
     connectionString_ = connectionString;
     hasOpened_ = false;
+    defaultDatabaseChosen_ = false;
+    useRefused_ = false;
 }
 
 void TADOConnection::fire(const TNotifyEvent& event) {
@@ -327,9 +337,16 @@ void TADOConnection::Open() {
 // remains here.
 void TADOConnection::connectToTarget() {
     sqlServerProvider_ = false;
-    const OdbcTarget target = translateConnectionString(connectionString_);
+    OdbcTarget target = translateConnectionString(connectionString_);
     sqlServerProvider_ = target.sqlServer;
     ensureDriverInstalled(target.driver, OdbcEnvironment::shared()->driverNames());
+    // A SQL Server string's Initial Catalog is where the connection starts, unless a database
+    // was chosen since the string was set.
+    if (target.sqlServer && !defaultDatabaseChosen_)
+        if (std::optional<std::string> named = loginDatabaseOf(target))
+            defaultDatabase_ = *named;
+    if (target.sqlServer && useRefused_ && !defaultDatabase_.empty())
+        setLoginDatabase(target, defaultDatabase_);
     const auto attempt = std::make_shared<OdbcConnection>();
     // Asked within the bounded call: a driver may ask the server for the login's name.
     const auto identity = std::make_shared<std::pair<std::string, std::string>>();
@@ -352,6 +369,14 @@ void TADOConnection::connectToTarget() {
     bool finished = false;
     try {
         finished = waitFor(TServerStage::Connecting, connect);
+    } catch (const EDatabaseSwitchRefused&) {
+        if (!target.sqlServer || useRefused_)
+            throw;
+        // The login's database is the only one such a server connects a session to.
+        useRefused_ = true;
+        if (OnReconnectToDatabase)
+            OnReconnectToDatabase(*this, defaultDatabase_);
+        return connectToTarget();
     } catch (const EDatabaseError&) {
         rethrowExplainedConnectFailure(target);
     }
@@ -365,15 +390,18 @@ void TADOConnection::connectToTarget() {
     persistSecurityInfo_ = target.persistSecurityInfo;
     hasOpened_ = true;
     hasCatalogs_ = odbc_->infoText(SQL_CATALOG_NAME) == "Y";
+    dbmsName_ = odbc_->infoText(SQL_DBMS_NAME);
     const std::string quote = odbc_->infoText(SQL_IDENTIFIER_QUOTE_CHAR);
     identifierQuote_ = quote == " " ? "" : quote;
+    // Brackets mean a name whatever the session's QUOTED_IDENTIFIER says.
+    if (IsSqlServer())
+        identifierQuote_ = "[";
     // SQL Server holds every value to its column's size: FreeTDS's bound columns never overflow,
     // though it cannot read one again.
     getData_ = GetDataAbilities::fromMask(odbc_->infoMask(SQL_GETDATA_EXTENSIONS), target.sqlServer,
                                           target.sqlServer);
     // SQLite's driver closes the statement inside SQLCancel, under the call it would stop.
-    cancelRoute_ = {odbc_->infoText(SQL_DBMS_NAME) != "SQLite", odbc_->handle(),
-                    driverCancelOf(odbc_->handle())};
+    cancelRoute_ = {dbmsName_ != "SQLite", odbc_->handle(), driverCancelOf(odbc_->handle())};
     inTransaction_ = false;
     lostReason_.clear();
 }
@@ -406,13 +434,78 @@ std::string TADOConnection::DefaultDatabase() const {
 }
 
 void TADOConnection::SetDefaultDatabase(const std::string& name) {
+    if (!UseDatabase(name))
+        reconnectInDatabase(name);
+}
+
+bool TADOConnection::UseDatabase(const std::string& name) {
     if (name.empty())
-        return;
-    if (Connected() && hasCatalogs_ && odbc_->currentCatalog() != name)
-        onConnection([name](TServerCall& call, OdbcConnection& connection) {
-            call.Report(connection.setCurrentCatalog(name));
-        });
+        return true;
+    if (Connected() && hasCatalogs_ && odbc_->currentCatalog() != name) {
+        if (useRefused_)
+            return false;
+        try {
+            onConnection([name](TServerCall& call, OdbcConnection& connection) {
+                call.Report(connection.setCurrentCatalog(name));
+            });
+        } catch (const EDatabaseSwitchRefused&) {
+            if (!IsSqlServer())
+                throw;
+            useRefused_ = true;
+            return false;
+        }
+    }
     defaultDatabase_ = name;
+    defaultDatabaseChosen_ = true;
+    return true;
+}
+
+// The same login again, to the database; should that fail, the connection goes back to the
+// database it was in.
+void TADOConnection::reconnectInDatabase(const std::string& name) {
+    if (inTransaction_)
+        throw EDatabaseError("The server switches databases only by connecting anew, which "
+                             "would end the open transaction; commit or roll it back first.");
+    const std::string previous = DefaultDatabase();
+    if (OnReconnectToDatabase)
+        OnReconnectToDatabase(*this, name);
+    Close();
+    defaultDatabase_ = name;
+    defaultDatabaseChosen_ = true;
+    try {
+        Open();
+    } catch (const EDatabaseError&) {
+        const std::exception_ptr failure = std::current_exception();
+        defaultDatabase_ = previous;
+        try {
+            Open();
+        } catch (const EDatabaseError&) {
+            // The first error is the one to report.
+        }
+        std::rethrow_exception(failure);
+    }
+}
+
+std::string TADOConnection::DefaultSchema() {
+    checkConnected();
+    if (IsSqlServer())
+        return "dbo";
+    if (dbmsName_ != "PostgreSQL")
+        return {};
+    const SqlWString text = toSqlWide("select current_schema()");
+    const TRecordset rows = readCatalog(
+        [text](SQLHSTMT handle) {
+            return SQLExecDirectW(handle, const_cast<SQLWCHAR*>(text.c_str()),
+                                  static_cast<SQLINTEGER>(text.size()));
+        },
+        "Reading the current schema");
+    if (rows.rows.rowCount() == 0 || rows.rows.columnCount() == 0 || rows.rows.isNull(0, 0))
+        return {};
+    return std::string(rows.rows.value(0, 0));
+}
+
+bool TADOConnection::IsSqlServer() const {
+    return Connected() && (sqlServerProvider_ || dbmsName_ == "Microsoft SQL Server");
 }
 
 std::string TADOConnection::Version() const {
@@ -680,16 +773,17 @@ long TADOConnection::ExecuteWithValues(const std::string& sql,
 }
 
 std::string TADOConnection::QuoteIdentifier(const std::string& name) const {
-    if (identifierQuote_.empty() || name.empty() || name.front() == '[' ||
-        name.front() == identifierQuote_.front())
+    if (identifierQuote_.empty() || name.empty())
         return name;
-    std::string quoted = identifierQuote_;
+    const char opening = identifierQuote_.front();
+    const char closing = opening == '[' ? ']' : opening;
+    std::string quoted(1, opening);
     for (char c : name) {
         quoted += c;
-        if (c == identifierQuote_.front())
+        if (c == closing)
             quoted += c;
     }
-    return quoted + identifierQuote_;
+    return quoted + closing;
 }
 
 std::string TADOConnection::QuoteTableName(const std::string& name) const {

@@ -37,6 +37,7 @@ public:
     using TNotifyEvent = std::function<void(TADOConnection& sender)>;
     using TInfoMessageEvent = std::function<void(TADOConnection& sender, const TADOError& error)>;
     using TFetchCancelledEvent = std::function<void(TADOConnection& sender, long rows)>;
+    using TDatabaseEvent = std::function<void(TADOConnection& sender, const std::string& database)>;
 
     TADOConnection();
     ~TADOConnection();
@@ -61,8 +62,23 @@ public:
 
     // The server's current database when the driver has catalogs, else the name kept here. A
     // name set while closed is applied when the connection opens; an empty name changes nothing.
+    // A SQL Server that does not switch a session's database (Azure SQL Database) is connected
+    // to anew, with the same login, in the database (OnReconnectToDatabase tells first); a
+    // failed reconnect goes back to the database it was in. A SQL Server connection string's
+    // own database (Initial Catalog) is where the connection opens, unless a name was set
+    // after the string.
     std::string DefaultDatabase() const;
     void SetDefaultDatabase(const std::string& name);
+    // Switches the session's database as SetDefaultDatabase does, but never by connecting
+    // anew: false, with nothing changed, when the server does not switch that way.
+    bool UseDatabase(const std::string& name);
+
+    // The schema an object's name need not mention: dbo on SQL Server, the current schema on
+    // PostgreSQL, none elsewhere. Asks the server where it must.
+    std::string DefaultSchema();
+    // The open connection is to Microsoft SQL Server (by its provider or as the driver names
+    // the server).
+    bool IsSqlServer() const;
 
     // Whom the open connection is with: the server and the login as the driver names them when
     // it connected; empty while closed, or where the driver does not say.
@@ -100,8 +116,11 @@ public:
     long ExecuteWithValues(const std::string& sql, const std::vector<TStatementValue>& values);
     // Runs `work` in a transaction of its own unless one is already open.
     void RunInTransaction(const std::function<void()>& work);
-    // The table name (possibly "schema.table") quoted for the driver.
+    // A table's name, "table" or "schema.table", each part bare or enclosed in brackets or the
+    // driver's quotes, quoted for the driver: in brackets on SQL Server, so that statements
+    // mean the same whatever the session's QUOTED_IDENTIFIER.
     std::string QuoteTableName(const std::string& name) const;
+    // One name as it is, quoted for the driver.
     std::string QuoteIdentifier(const std::string& name) const;
 
     void AttachDataSet(TCustomADODataSet* dataSet);
@@ -113,6 +132,7 @@ public:
     TNotifyEvent OnBeginTransComplete, OnCommitTransComplete, OnRollbackTransComplete;
     TInfoMessageEvent OnInfoMessage;
     TFetchCancelledEvent OnFetchCancelled;
+    TDatabaseEvent OnReconnectToDatabase;
 
 private:
     void fire(const TNotifyEvent& event);
@@ -137,6 +157,7 @@ private:
     TRecordset readCatalog(const std::function<SQLRETURN(SQLHSTMT handle)>& catalogFunction,
                            const char* what);
     [[noreturn]] void loseConnection();
+    void reconnectInDatabase(const std::string& name);
 
     std::shared_ptr<OdbcConnection> odbc_;
     TServerCallRunner callRunner_ = runOnCallingThread;
@@ -147,6 +168,9 @@ private:
     bool sqlServerProvider_ = false;
     bool hasOpened_ = false;
     std::string defaultDatabase_;
+    bool defaultDatabaseChosen_ = false; // set since the connection string was
+    bool useRefused_ = false;            // the server switches databases only by a new login
+    std::string dbmsName_;
     std::string serverName_;
     std::string userName_;
     bool hasCatalogs_ = false;

@@ -24,4 +24,11 @@ public:
     using EDatabaseError::EDatabaseError;
 };
 
+// The server does not switch the session to another database (USE), as Azure SQL Database
+// refuses to (error 40508): another database needs a connection of its own.
+class EDatabaseSwitchRefused : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
 } // namespace velmora::ado

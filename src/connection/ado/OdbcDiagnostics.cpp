@@ -193,6 +193,11 @@ void throwDiagnostics(const std::vector<Diagnostic>& diagnostics, std::string_vi
         throw EConnectionLost(message);
     if (connectionDead(openConnection))
         throw EConnectionLost(message + "\n" + lostConnectionText);
+    constexpr int useNotSupported = 40508;
+    if (std::any_of(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& diagnostic) {
+            return diagnostic.nativeError == useNotSupported;
+        }))
+        throw EDatabaseSwitchRefused(message);
     throw EDatabaseError(message);
 }
 

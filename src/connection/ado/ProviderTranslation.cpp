@@ -291,6 +291,7 @@ OdbcTarget translateConnectionString(const std::string& connectionString,
                              "an ODBC data source.");
     }
     target.odbcConnectionString = buildOdbcConnectionString(odbc, bracesOfDriver(target.driver));
+    target.odbcItems = std::move(odbc);
     return target;
 }
 

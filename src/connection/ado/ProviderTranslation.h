@@ -19,6 +19,7 @@ constexpr int defaultConnectTimeoutSeconds = 15;
 struct OdbcTarget {
     std::string provider;             // as the string names it, e.g. "SQLOLEDB.1"
     std::string odbcConnectionString; // what goes to the driver manager
+    ConnectionStringItems odbcItems;  // its pairs
     std::string driver;               // the Driver key's value, empty for a DSN
     bool persistSecurityInfo = false;
     bool sqlServer = false; // a SQL Server provider, whose messages carry no driver tags
