@@ -65,12 +65,6 @@ void DeleteChildren(QTreeWidgetItem* Node) {
     qDeleteAll(Node->takeChildren());
 }
 
-void ExpandWithDescendants(QTreeWidgetItem* Node) {
-    Node->setExpanded(true);
-    for (int i = 0; i < Node->childCount(); ++i)
-        ExpandWithDescendants(Node->child(i));
-}
-
 } // namespace
 
 void TfrmMain::ConnectSchemaBrowser() {
@@ -184,7 +178,7 @@ void TfrmMain::OpenDatabaseNode(QTreeWidgetItem* DatabaseNode) {
     FillTableNodes(DatabaseNode);
     FillStoredProcedures();
     cbDatabases->SetEntry(FindDatabaseIndex(name));
-    ExpandWithDescendants(DatabaseNode);
+    TSchemaTree::ExpandWithDescendants(DatabaseNode);
 }
 
 void TfrmMain::OpenTableNode(QTreeWidgetItem* TableNode) {
