@@ -5,6 +5,7 @@
 #include "DatabaseChooser.h"
 #include "ErrorHandler.h"
 #include "ImageList.h"
+#include "PaletteContrast.h"
 #include "ResultTabs.h"
 #include "SchemaCatalog.h"
 #include "SchemaLevels.h"
@@ -207,7 +208,8 @@ void TfrmMain::tvTablesViewsDblClick() {
 
 void TfrmMain::tvTablesViewsCustomDrawItem(const QModelIndex& Node, QStyleOptionViewItem& Option) {
     if (NodeLevel(Node) == FieldLevel)
-        Option.palette.setColor(QPalette::Text, FieldColor);
+        Option.palette.setColor(QPalette::Text,
+                                FixedInkOn(FieldColor, Option.palette.color(QPalette::Base)));
 }
 
 void TfrmMain::tvStoredProceduresClick() {
@@ -226,7 +228,8 @@ void TfrmMain::tvStoredProceduresDblClick() {
 void TfrmMain::tvStoredProceduresCustomDrawItem(const QModelIndex& Node,
                                                 QStyleOptionViewItem& Option) {
     if (NodeLevel(Node) == ParameterLevel)
-        Option.palette.setColor(QPalette::Text, ParameterColor);
+        Option.palette.setColor(QPalette::Text,
+                                FixedInkOn(ParameterColor, Option.palette.color(QPalette::Base)));
 }
 
 void TfrmMain::Tables1Click() {
