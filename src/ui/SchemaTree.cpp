@@ -12,11 +12,15 @@ TSchemaTree::TSchemaTree(QWidget* Parent) : QTreeWidget(Parent) {
     // Every node is one line of text beside a 16 by 16 icon: the rows need not be measured one
     // by one to lay the tree out.
     setUniformRowHeights(true);
-    // The column fits the nodes in view, measured again as the tree scrolls: sampling rows out
-    // of view would cost each layout of a large tree a thousand measurements.
+    // The column fits the nodes in view, and widens as wider ones scroll into view: sampling
+    // rows out of view would cost each layout of a large tree a thousand measurements.
     header()->setResizeContentsPrecision(0);
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { header()->resizeSections(QHeaderView::ResizeToContents); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { WidenToNodesInView(); });
+}
+
+void TSchemaTree::WidenToNodesInView() {
+    if (sizeHintForColumn(0) > columnWidth(0))
+        header()->resizeSections(QHeaderView::ResizeToContents);
 }
 
 QTreeWidgetItem* TSchemaTree::NewNode(const QString& Text) {

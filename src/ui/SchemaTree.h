@@ -21,4 +21,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* Event) override;
+
+private:
+    void WidenToNodesInView();
 };
