@@ -3,6 +3,7 @@
 #include "DataSetTableModel.h"
 #include "DelimitedText.h"
 #include "ErrorHandler.h"
+#include "FixedBackground.h"
 #include "ServerWait.h"
 
 #include <QApplication>
@@ -88,6 +89,8 @@ TDBGrid::TDBGrid(QWidget* Parent) : QTableView(Parent), FModel(new TDataSetTable
         [this](const QModelIndex& Cell) {
             return FSelection.Contains(FModel->FirstRow() + Cell.row(), Cell.column());
         }));
+    // White where the palette's text reads on white; the palette's own pair where it does not.
+    new TFixedBackground(this, QPalette::Base, Qt::white);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

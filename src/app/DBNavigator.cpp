@@ -4,6 +4,7 @@
 #include "EditableResult.h"
 #include "ErrorHandler.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPolygonF>
@@ -17,13 +18,12 @@ const char* const Hints[TDBNavigator::ButtonCount] = {
     "First record",  "Prior record", "Next record", "Last record", "Insert record",
     "Delete record", "Edit record",  "Post edit",   "Cancel edit", "Refresh data"};
 
-// The buttons' glyphs, drawn on a 12 by 12 grid in the window text colour.
-QIcon Glyph(TDBNavigator::TNavigateBtn Which) {
+// A button's glyph, drawn on a 12 by 12 grid in the ink.
+QPixmap Glyph(TDBNavigator::TNavigateBtn Which, const QColor& ink) {
     QPixmap pixmap(12, 12);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor ink(40, 40, 40);
     p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(ink);
     const QPolygonF left({{8.5, 2}, {8.5, 10}, {3.5, 6}});
@@ -68,7 +68,8 @@ QIcon Glyph(TDBNavigator::TNavigateBtn Which) {
         p.drawPolygon(QPolygonF({{6, 0.5}, {6, 4}, {8.8, 2.2}}));
         break;
     }
-    return QIcon(pixmap);
+    p.end();
+    return pixmap;
 }
 
 } // namespace
@@ -80,7 +81,6 @@ TDBNavigator::TDBNavigator(QWidget* Parent) : QWidget(Parent) {
     for (int i = 0; i < ButtonCount; ++i) {
         const auto which = static_cast<TNavigateBtn>(i);
         auto* button = new QToolButton(this);
-        button->setIcon(Glyph(which));
         button->setToolTip(Hints[i]);
         button->setFocusPolicy(Qt::NoFocus);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -88,9 +88,26 @@ TDBNavigator::TDBNavigator(QWidget* Parent) : QWidget(Parent) {
         connect(button, &QToolButton::clicked, this, Guarded([this, which] { BtnClick(which); }));
         FButtons[static_cast<size_t>(i)] = button;
     }
+    DrawGlyphs();
     FLink.OnDataChange = [this](TDataSource&, TDataChange) { UpdateButtons(); };
     FLink.OnStateChange = [this](TDataSource&) { UpdateButtons(); };
     UpdateButtons();
+}
+
+void TDBNavigator::changeEvent(QEvent* Event) {
+    QWidget::changeEvent(Event);
+    if (Event->type() == QEvent::PaletteChange)
+        DrawGlyphs();
+}
+
+void TDBNavigator::DrawGlyphs() {
+    for (int i = 0; i < ButtonCount; ++i) {
+        const auto which = static_cast<TNavigateBtn>(i);
+        QIcon icon(Glyph(which, palette().color(QPalette::Active, QPalette::ButtonText)));
+        icon.addPixmap(Glyph(which, palette().color(QPalette::Disabled, QPalette::ButtonText)),
+                       QIcon::Disabled);
+        FButtons[static_cast<size_t>(i)]->setIcon(icon);
+    }
 }
 
 void TDBNavigator::SetDataSource(TDataSource* Source) {

@@ -35,9 +35,14 @@ public:
     // record, so that the action works on what the user typed.
     std::function<void(TNavigateBtn Which)> BeforeAction;
 
+protected:
+    void changeEvent(QEvent* Event) override;
+
 private:
     void Act(TNavigateBtn Which);
     void UpdateButtons();
+    // The glyphs in the palette's button text colours, enabled and disabled.
+    void DrawGlyphs();
 
     velmora::ado::TDataLink FLink;
     std::array<QToolButton*, ButtonCount> FButtons{};

@@ -4,6 +4,7 @@
 #include "DatabaseChooser.h"
 #include "DesktopFont.h"
 #include "FindBar.h"
+#include "FixedBackground.h"
 #include "GoToLineBar.h"
 #include "ImageList.h"
 #include "MemoScriptEditor.h"
@@ -166,17 +167,12 @@ void TfrmMain::CreateScriptPanel() {
     StatusBar2->setObjectName("StatusBar2");
     StatusBar2->setFixedHeight(18);
     StatusBar2->setAutoFillBackground(true);
-    QPalette silver = StatusBar2->palette();
-    silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    StatusBar2->setPalette(silver);
+    new TFixedBackground(StatusBar2, QPalette::Window, QColor(0xC0, 0xC0, 0xC0)); // silver
 
     DBGrid1 = new TDBGrid(Panel1);
     DBGrid1->setObjectName("DBGrid1");
     DBGrid1->setFont(PixelFont("Arial", 11));
     DBGrid1->horizontalHeader()->setFont(PixelFont("Tahoma", 11));
-    QPalette white = DBGrid1->palette();
-    white.setColor(QPalette::Base, Qt::white);
-    DBGrid1->setPalette(white);
 
     DBNavigator1 = new TDBNavigator(Panel1);
     DBNavigator1->setObjectName("DBNavigator1");

@@ -5,6 +5,7 @@
 #include "DatabaseChooser.h"
 #include "ErrorHandler.h"
 #include "ImageList.h"
+#include "PaletteContrast.h"
 #include "ResultTabs.h"
 #include "SchemaCatalog.h"
 #include "SchemaLevels.h"
@@ -63,12 +64,6 @@ QList<QTreeWidgetItem*> NewNodes(const std::vector<std::string>& Texts, int Imag
 
 void DeleteChildren(QTreeWidgetItem* Node) {
     qDeleteAll(Node->takeChildren());
-}
-
-void ExpandWithDescendants(QTreeWidgetItem* Node) {
-    Node->setExpanded(true);
-    for (int i = 0; i < Node->childCount(); ++i)
-        ExpandWithDescendants(Node->child(i));
 }
 
 } // namespace
@@ -187,7 +182,7 @@ void TfrmMain::OpenDatabaseNode(QTreeWidgetItem* DatabaseNode) {
     FillTableNodes(DatabaseNode);
     FillStoredProcedures();
     cbDatabases->SetEntry(FindDatabaseIndex(name));
-    ExpandWithDescendants(DatabaseNode);
+    TSchemaTree::ExpandWithDescendants(DatabaseNode);
 }
 
 void TfrmMain::OpenTableNode(QTreeWidgetItem* TableNode) {
@@ -216,7 +211,8 @@ void TfrmMain::tvTablesViewsDblClick() {
 
 void TfrmMain::tvTablesViewsCustomDrawItem(const QModelIndex& Node, QStyleOptionViewItem& Option) {
     if (NodeLevel(Node) == FieldLevel)
-        Option.palette.setColor(QPalette::Text, FieldColor);
+        Option.palette.setColor(QPalette::Text,
+                                FixedInkOn(FieldColor, Option.palette.color(QPalette::Base)));
 }
 
 void TfrmMain::tvStoredProceduresClick() {
@@ -235,7 +231,8 @@ void TfrmMain::tvStoredProceduresDblClick() {
 void TfrmMain::tvStoredProceduresCustomDrawItem(const QModelIndex& Node,
                                                 QStyleOptionViewItem& Option) {
     if (NodeLevel(Node) == ParameterLevel)
-        Option.palette.setColor(QPalette::Text, ParameterColor);
+        Option.palette.setColor(QPalette::Text,
+                                FixedInkOn(ParameterColor, Option.palette.color(QPalette::Base)));
 }
 
 void TfrmMain::Tables1Click() {

@@ -90,7 +90,6 @@ void TResultTabs::Show(query::TScriptOutcome& Outcome) {
         page->Grid->setObjectName(QString("ResultGrid%1").arg(number));
         page->Grid->setFont(FMainGrid->font());
         page->Grid->horizontalHeader()->setFont(FMainGrid->horizontalHeader()->font());
-        page->Grid->setPalette(FMainGrid->palette());
         page->Source.SetDataSet(&page->DataSet);
         page->Source.OnDataChange = [this](ado::TDataSource& Sender, ado::TDataChange) {
             if (OnDataChange && VisibleSource() == &Sender)

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPolygonF>
 #include <QStyle>
 #include <array>
 #include <functional>
@@ -21,10 +22,11 @@ QIcon Drawn(const TPainterFn& Paint) {
     return QIcon(pixmap);
 }
 
-// A coloured rounded square with a short white label: the look of the command icons.
+// A coloured rounded square with a short white label: the look of the command icons. The square
+// stands out from a light toolbar; its lighter rim and the label from a dark one.
 QIcon Badge(const QColor& Color, const QString& Label) {
     return Drawn([=](QPainter& p) {
-        p.setPen(Color.darker(140));
+        p.setPen(Color.lighter(170));
         p.setBrush(Color);
         p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
         QFont font = p.font();
@@ -95,20 +97,53 @@ QIcon Server() {
     });
 }
 
+// A green triangle pointing right. Its green is of middle lightness, so that it stands out from
+// light and from dark toolbars alike; the dark outline sharpens it on light ones.
+QIcon Run() {
+    return Drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(20, 90, 35), 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(QColor(40, 155, 65));
+        p.drawPolygon(QPolygonF({{3.5, 1.5}, {14, 8}, {3.5, 14.5}}));
+    });
+}
+
+// A sheet of paper with a folded corner: light paper, dark edges, for light and dark toolbars.
+QIcon Page() {
+    return Drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(70, 70, 70), 1.0));
+        p.setBrush(QColor(250, 250, 250));
+        p.drawPolygon(QPolygonF({{2.5, 0.5}, {9.5, 0.5}, {13.5, 4.5}, {13.5, 15.5}, {2.5, 15.5}}));
+        p.drawPolyline(QPolygonF({{9.5, 0.5}, {9.5, 4.5}, {13.5, 4.5}}));
+    });
+}
+
+// A door with an arrow leaving through it.
+QIcon Exit() {
+    return Drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(90, 60, 20), 1.0));
+        p.setBrush(QColor(235, 205, 150));
+        p.drawRect(QRectF(1.5, 0.5, 8, 15));
+        p.setPen(QPen(QColor(20, 90, 35), 1.0));
+        p.setBrush(QColor(40, 155, 65));
+        p.drawPolygon(QPolygonF({{6.5, 6}, {11, 6}, {11, 3}, {15.5, 8}, {11, 13}, {11, 10},
+                                 {6.5, 10}}));
+    });
+}
+
 QIcon Standard(QStyle::StandardPixmap Pixmap) {
     return QApplication::style()->standardIcon(Pixmap);
 }
 
 std::array<QIcon, ImageCount> MakeImages() {
     std::array<QIcon, ImageCount> images;
-    images[NewImage] = Standard(QStyle::SP_FileIcon);
+    images[NewImage] = Page();
     images[TableImage] = Table();
     images[ProcedureImage] = Badge(QColor(110, 60, 150), "P");
     images[OpenImage] = Standard(QStyle::SP_DialogOpenButton);
     images[SaveImage] = Standard(QStyle::SP_DialogSaveButton);
     images[PrintImage] = Badge(QColor(90, 90, 90), "Pr");
-    images[ExitImage] = Standard(QStyle::SP_DialogCloseButton);
-    images[RunImage] = Standard(QStyle::SP_MediaPlay);
+    images[ExitImage] = Exit();
+    images[RunImage] = Run();
     images[CopyOverImage] = Standard(QStyle::SP_ArrowRight);
     images[DatabaseImage] = Database();
     images[ConnectImage] = Badge(QColor(40, 140, 70), "C");

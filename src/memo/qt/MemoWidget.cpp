@@ -338,9 +338,10 @@ void TMemoWidget::TextOut(TPaintTarget Target, int X, int Y, const TRect& Clip,
     QRect clip = ToQRect(Clip);
     // Every piece of a line sits on the baseline of the editor's own font.
     int ascent = FFonts.Get(FEditor->GetFontValue()).Ascent;
+    const QColor paper = ToQColor(Background, palette());
     FCanvas.DrawText(Target, QPoint(X, Y + ascent), clip, Text,
-                     FFonts.OnCells(Font, FEditor->CharWidth()), ToQColor(Font.Color, palette()),
-                     ToQColor(Background, palette()));
+                     FFonts.OnCells(Font, FEditor->CharWidth()),
+                     ToQInk(Font.Color, paper, palette()), paper);
     if (Target == TPaintTarget::ptWindow)
         ShowArea(clip);
 }

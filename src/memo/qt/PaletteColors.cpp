@@ -1,5 +1,7 @@
 #include "PaletteColors.h"
 
+#include "PaletteContrast.h"
+
 namespace memo {
 
 namespace {
@@ -33,6 +35,11 @@ QColor ToQColor(TColor Color, const QPalette& Palette) {
         return Palette.color(QPalette::Active, RoleOf(SystemColorIndex(Color)));
     }
     return QColor(RedOf(Color), GreenOf(Color), BlueOf(Color));
+}
+
+QColor ToQInk(TColor Ink, const QColor& Paper, const QPalette& Palette) {
+    const QColor ink = ToQColor(Ink, Palette);
+    return IsSystemColor(Ink) ? ink : FixedInkOn(ink, Paper);
 }
 
 } // namespace memo
