@@ -205,4 +205,41 @@ int TMemoComponent::ReplaceTextAndLineIndex(int S, int F, std::u32string_view Ne
     return LineCount() - oldLines;
 }
 
+bool TMemoComponent::IndexLines(const TTextBuffer& Text, TIntegerList& Starts,
+                                TLineWidths& Widths) const {
+    bool crLfOnly = true;
+    Text.VisitRuns([&](const auto& Runs) {
+        const auto* chars = Runs.First;
+        const std::ptrdiff_t length = Runs.FirstLength;
+        crLfOnly = Runs.SecondLength == 0;
+        Starts.Add(1);
+        int width = 0;
+        for (std::ptrdiff_t i = 0; crLfOnly && i < length; ++i) {
+            const char32_t c = chars[i];
+            if (c != U'\r' && c != U'\n') {
+                width = NextDisplayCount(width, c);
+                continue;
+            }
+            crLfOnly = c == U'\r' && i + 1 < length && chars[i + 1] == U'\n';
+            Widths.Insert(Widths.Count(), width);
+            Starts.Add(static_cast<int>(i) + 3); // 1-based, after the LF
+            width = 0;
+            ++i;
+        }
+        Widths.Insert(Widths.Count(), width);
+    });
+    return crLfOnly;
+}
+
+int TMemoComponent::AdoptTextAndLineIndex(TTextBuffer&& Text, TIntegerList&& Starts,
+                                          TLineWidths&& Widths) {
+    int oldLines = LineCount();
+    FText = std::move(Text);
+    FTextLength = FText.Length();
+    FLineStarts = std::move(Starts);
+    FLineWidths = std::move(Widths);
+    FMaxLineWidth = FLineWidths.Max();
+    return LineCount() - oldLines;
+}
+
 } // namespace memo
