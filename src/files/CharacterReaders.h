@@ -4,6 +4,8 @@
 // stops and says that it failed.
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace velmora::files {
@@ -17,6 +19,32 @@ inline constexpr std::array<char32_t, 32> Windows1252High = {
 
 inline bool IsScalarValue(char32_t C) {
     return C <= 0x10FFFF && (C < 0xD800 || C > 0xDFFF);
+}
+
+// The longest run of Bytes from At on that holds ASCII characters other than CR and LF, which an
+// 8-bit encoding reads byte for byte; At moves past it. Eight bytes are looked at in one go.
+inline std::string_view TakePlainAscii(std::string_view Bytes, std::size_t& At) {
+    constexpr std::uint64_t Ones = 0x0101010101010101ull;
+    constexpr std::uint64_t Highs = 0x8080808080808080ull;
+    auto holds = [](std::uint64_t Word, unsigned char Byte) {
+        const std::uint64_t x = Word ^ (Ones * Byte);
+        return ((x - Ones) & ~x & Highs) != 0;
+    };
+    const char* from = Bytes.data() + At;
+    const std::size_t left = Bytes.size() - At;
+    std::size_t n = 0;
+    for (std::uint64_t word = 0; n + 8 <= left; n += 8) {
+        std::memcpy(&word, from + n, 8);
+        if ((word & Highs) != 0 || holds(word, '\r') || holds(word, '\n'))
+            break;
+    }
+    for (; n < left; ++n) {
+        const auto byte = static_cast<unsigned char>(from[n]);
+        if (byte >= 0x80 || byte == '\r' || byte == '\n')
+            break;
+    }
+    At += n;
+    return std::string_view(from, n);
 }
 
 class TUtf8Reader {
@@ -35,6 +63,8 @@ public:
         return NextSequence(lead, C);
     }
     bool Failed() const { return FAt < FBytes.size(); }
+    // The ASCII characters next, up to a CR, an LF or a byte beyond ASCII, read at once.
+    std::string_view TakePlainRun() { return TakePlainAscii(FBytes, FAt); }
     // Bytes that one unit of this encoding takes at least: the text has at most this many fewer
     // characters than bytes.
     static constexpr std::size_t UnitBytes = 1;
@@ -122,6 +152,7 @@ public:
         return true;
     }
     bool Failed() const { return false; }
+    std::string_view TakePlainRun() { return TakePlainAscii(FBytes, FAt); }
     static constexpr std::size_t UnitBytes = 1;
 
 private:

@@ -30,6 +30,11 @@ struct TKeepBreaks {
         Out[N] = static_cast<T>(C);
         return N + 1;
     }
+    template <class T>
+    std::size_t PutRun(std::string_view Run, T* Out, std::size_t N) {
+        std::copy(Run.begin(), Run.end(), Out + N);
+        return N + Run.size();
+    }
     void Finish() {}
 };
 
@@ -60,6 +65,13 @@ public:
         Out[N] = static_cast<T>(U'\r');
         Out[N + 1] = static_cast<T>(U'\n');
         return N + 2;
+    }
+    // Characters that are neither CR nor LF.
+    template <class T>
+    std::size_t PutRun(std::string_view Run, T* Out, std::size_t N) {
+        Finish();
+        std::copy(Run.begin(), Run.end(), Out + N);
+        return N + Run.size();
     }
     void Finish() {
         if (FAfterCr)
@@ -117,15 +129,18 @@ std::size_t Fill(Reader& From, Breaks& Through, std::vector<T>& Chars, std::size
         N = Through.Put(*Pending, out, N);
         Pending.reset();
     }
-    char32_t c = 0;
-    while (From.Next(c)) {
+    for (char32_t c = 0;;) {
+        if constexpr (requires { From.TakePlainRun(); })
+            if (const std::string_view run = From.TakePlainRun(); !run.empty())
+                N = Through.PutRun(run, out, N);
+        if (!From.Next(c))
+            return N;
         if (c > Widest<T>) {
             Pending = c;
             return N;
         }
         N = Through.Put(c, out, N);
     }
-    return N;
 }
 
 template <class Reader, class Breaks>

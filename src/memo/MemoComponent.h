@@ -279,6 +279,12 @@ private:
     // The line starts and widths of Text, a buffer just taken over (its text in one run); false
     // when it holds a line break other than CR LF.
     bool IndexLines(const TTextBuffer& Text, TIntegerList& Starts, TLineWidths& Widths) const;
+    // The same for Length characters at Chars, after the first line's start.
+    template <class T>
+    bool IndexWideLines(const T* Chars, std::ptrdiff_t Length, TIntegerList& Starts,
+                        TLineWidths& Widths) const;
+    bool IndexLatin1Lines(const std::uint8_t* Chars, std::ptrdiff_t Length, TIntegerList& Starts,
+                          TLineWidths& Widths) const;
     // The text and line index become Text, Starts and Widths; returns the line delta.
     int AdoptTextAndLineIndex(TTextBuffer&& Text, TIntegerList&& Starts, TLineWidths&& Widths);
     int MeasureLine(int Line) const;

@@ -59,6 +59,26 @@ TEST(ScriptDecoder, MakesLineBreaksCrLfAndTalliesThemAsTheyWere) {
     EXPECT_EQ(*DecodeNarrow("a\nb\r", TTextEncoding::teUtf8), U"a\nb\r");
 }
 
+TEST(ScriptDecoder, ReadsBreaksAndWideCharactersAtEveryPlaceOfALongAsciiRun) {
+    // ASCII is read eight bytes at a time: whatever ends a run must end it at any offset.
+    for (const std::string stop : {"\r", "\n", "\r\n", "\xC3\xA9", "\x7F"}) {
+        for (std::size_t at = 0; at < 20; ++at) {
+            std::string bytes(24, 'a');
+            bytes.insert(at, stop);
+            std::u32string expected(at, U'a');
+            expected += stop == "\xC3\xA9" ? U"\u00E9" : stop == "\x7F" ? U"\x7F" : U"\r\n";
+            expected += std::u32string(24 - at, U'a');
+            SCOPED_TRACE(testing::PrintToString(bytes));
+            TLineBreakTally tally;
+            const auto text = DecodeNarrow(bytes, TTextEncoding::teUtf8, &tally);
+            ASSERT_TRUE(text);
+            EXPECT_EQ(*text, expected);
+            const std::size_t breaks = tally.Counts[0] + tally.Counts[1] + tally.Counts[2];
+            EXPECT_EQ(breaks, stop.find_first_of("\r\n") == 0 ? 1u : 0u);
+        }
+    }
+}
+
 TEST(ScriptDecoder, LeavesRoomToTypeInAndRefusesBytesNotOfTheEncoding) {
     TLineBreakTally tally;
     const auto text = DecodeNarrow("x\ny", TTextEncoding::teUtf8, &tally);

@@ -82,10 +82,17 @@ TEST_F(AdoptText, TypingGoesOnInTheTakenOverCharacters) {
 }
 
 TEST_F(AdoptText, OtherLineBreaksAreMadeCrLf) {
-    Editor->AdoptText(TTextBuffer::Of(Latin1(U"a\nb\rc\r")));
-    EXPECT_EQ(Editor->GetText(), U"a\r\nb\r\nc\r\n");
-    EXPECT_EQ(LineIndexOf(*Editor), LineIndexOf(*SetTo(U"a\r\nb\r\nc\r\n")));
-    EXPECT_FALSE(Editor->CanUndoMessage(0));
+    Editor->SetTabSize(8);
+    for (const std::u32string text : {U"a\nb\rc\r", U"\nx", U"x\r", U"x\r\r\n\ty"}) {
+        SCOPED_TRACE(std::string(text.begin(), text.end()));
+        Editor->AdoptText(TTextBuffer::Of(Latin1(text)));
+        const auto set = SetTo(text);
+        EXPECT_EQ(Editor->GetText(), set->GetText());
+        EXPECT_EQ(LineIndexOf(*Editor), LineIndexOf(*set));
+        EXPECT_FALSE(Editor->CanUndoMessage(0));
+    }
+    Editor->AdoptText(TTextBuffer::Of(std::vector<char16_t>{u'\u20AC', u'\n'}));
+    EXPECT_EQ(Editor->GetText(), U"\u20AC\r\n");
 }
 
 } // namespace
