@@ -3,7 +3,6 @@
 #include "CharacterReaders.h"
 #include "ScriptDecoder.h"
 
-#include <array>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
