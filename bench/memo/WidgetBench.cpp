@@ -1,28 +1,24 @@
-// The editor on screen, end to end: a 10 MB script file opened as File > Open does it, timed from
-// the dialog's OK to the painted editor; and 1,000 characters typed at the middle of it in the
+// The editor on screen, end to end: 1,000 characters typed at the middle of a 10 MB script in the
 // real widget (offscreen), each timed from its key event to the end of the paint it causes; then
-// QPlainTextEdit and QScintilla doing the same in the same run. Then the typing with SQL colouring:
+// QPlainTextEdit and QScintilla doing the same in the same run (opening script files:
+// ScriptOpenBench). Then the typing with SQL colouring:
 // the source editor (the chain repaired with every key) beside QScintilla with its SQL lexer, and
 // quotes that open a string running to the next quote and close it again.
 #include "BenchSupport.h"
 #include "MemoWidget.h"
+#include "OffscreenPlatform.h"
 #include "PaintCounter.h"
 #include "QtText.h"
-#include "ScriptFile.h"
 #include "SourceEditUnit.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTextCursor>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <unistd.h>
 #ifdef VELMORA_HAVE_QSCINTILLA
 #include <Qsci/qscilexersql.h>
 #include <Qsci/qsciscintilla.h>
@@ -33,7 +29,6 @@ namespace {
 using namespace bench;
 
 constexpr int Keystrokes = 1000;
-constexpr int Opens = 5;
 constexpr int QuotePairs = 20;
 
 // Delivers what was asked to be repainted, and returns once it is painted.
@@ -107,74 +102,12 @@ void TypeIntoWidget(const char* Name, QAbstractScrollArea& Widget, int Keys,
     Widget.hide();
 }
 
-// The script as a file from a Linux machine: UTF-8 with LF line breaks, which opening turns into
-// the editor's CR LF.
-std::string WriteScriptFile(const std::u32string& Script) {
-    std::string bytes;
-    bytes.reserve(Script.size());
-    for (char32_t c : Script)
-        if (c != U'\r')
-            bytes += static_cast<char>(c); // the generated script is ASCII
-    const std::string path = "/tmp/velmora-open-bench-" + std::to_string(getpid()) + ".sql";
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
-// Opens the file Opens times into an emptied Widget: Open reads it and fills the widget, the
-// time runs until the widget has painted.
-void OpenIntoWidget(const char* Name, QAbstractScrollArea& Widget,
-                    const std::function<void()>& Open, const std::function<void()>& Empty) {
-    Widget.resize(1280, 1024);
-    Widget.show();
-    QCoreApplication::processEvents();
-    PaintCounter counter(Widget.viewport());
-    Samples opens;
-    for (int i = 0; i < Opens; ++i) {
-        Empty();
-        QCoreApplication::processEvents();
-        opens.Time([&] {
-            int before = counter.Paints;
-            Open();
-            WaitForPaint(counter, before, 30000);
-        });
-    }
-    std::printf("%s:\n", Name);
-    opens.Print("open the file: read, decode, fill, paint");
-    Widget.hide();
-}
-
 // The script editor of the main window: the widget hosting a source editor with the SQL settings.
 std::unique_ptr<memo::TMemoWidget> NewSqlWidget() {
     auto widget =
         std::make_unique<memo::TMemoWidget>(nullptr, std::make_unique<sourceedit::TSourceEdit>());
     sourceedit::ApplySqlEditorSettings(static_cast<sourceedit::TSourceEdit&>(widget->Editor()));
     return widget;
-}
-
-void OpenEditorWidget(const char* Name, memo::TMemoWidget& Widget, const std::string& Path) {
-    memo::TMemoComponent& editor = Widget.Editor();
-    OpenIntoWidget(
-        Name, Widget,
-        [&] {
-            const velmora::files::TScriptText script = velmora::files::ReadScriptFile(Path);
-            editor.SetText(script.Text);
-            editor.Selection()->CollapseTo(1);
-            editor.ScrollCaretIntoView();
-        },
-        [&] { editor.SetText(U""); });
-}
-
-void OpenPlainTextEdit(const std::string& Path) {
-    QPlainTextEdit edit;
-    edit.setLineWrapMode(QPlainTextEdit::NoWrap);
-    OpenIntoWidget(
-        "QPlainTextEdit (baseline)", edit,
-        [&] {
-            QFile file(QString::fromStdString(Path));
-            file.open(QIODevice::ReadOnly);
-            edit.setPlainText(QString::fromUtf8(file.readAll()));
-        },
-        [&] { edit.clear(); });
 }
 
 void TypeIntoEditorWidget(const char* Name, memo::TMemoWidget& Widget, const std::u32string& Script,
@@ -255,30 +188,15 @@ void RunScintillaSql(const std::u32string& Script) {
 
 } // namespace
 
-// With arguments, only the named parts run: "open", "typing" (the plain editors) and "colour".
+// With arguments, only the named parts run: "typing" (the plain editors) and "colour".
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Repaints as soon as they are asked for, not at the platform's next frame.
-    qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     QApplication::setCursorFlashTime(0); // no blinking paints among the measured ones
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const QStringList parts = QCoreApplication::arguments().mid(1);
     auto runs = [&](const char* Part) { return parts.isEmpty() || parts.contains(Part); };
     std::u32string script = GenerateScript();
-    if (runs("open")) {
-        const std::string file = WriteScriptFile(script);
-        std::printf("a %zu-byte script file opened %d times; target: at most 500 ms\n",
-                    std::filesystem::file_size(file), Opens);
-        memo::TMemoWidget plain;
-        OpenEditorWidget("TMemoWidget (the editor on screen)", plain, file);
-        OpenEditorWidget(
-            "TMemoWidget with TSourceEdit, SQL colouring (the script editor on screen)",
-            *NewSqlWidget(), file);
-        OpenPlainTextEdit(file);
-        std::filesystem::remove(file);
-    }
     if (runs("typing")) {
         std::printf("%d characters typed at the middle of a %zu-character, 200,000-line script; "
                     "target: p99 at most 2 ms\n",

@@ -124,7 +124,8 @@ void TfrmMain::LoadScriptFile(const QString& FileName) {
     SetScriptFileName(FileName);
     FScriptFormat = std::move(script.Format);
     FScriptIdentity = script.Identity;
-    ShowScript(script.Text);
+    SourceEdit1->AdoptCharacters(std::move(script.Text));
+    SourceEdit1->SetSelection(0, 0);
     emit ScriptSettled();
     RememberScriptFile(FileName);
 }

@@ -20,6 +20,17 @@ QColor PaperColor(memo::TColor Color) {
     return QColor(memo::RedOf(Color), memo::GreenOf(Color), memo::BlueOf(Color));
 }
 
+memo::TTextBuffer BufferOf(velmora::files::TNarrowText&& Text) {
+    switch (Text.Width) {
+    case 1:
+        return memo::TTextBuffer::Of(std::move(Text.Latin1));
+    case 2:
+        return memo::TTextBuffer::Of(std::move(Text.Bmp));
+    default:
+        return memo::TTextBuffer::Of(std::move(Text.Full));
+    }
+}
+
 } // namespace
 
 TMemoScriptEditor::TMemoScriptEditor(QWidget* Parent)
@@ -32,6 +43,10 @@ TMemoScriptEditor::TMemoScriptEditor(QWidget* Parent)
         if (OnChange)
             OnChange();
     };
+}
+
+void TMemoScriptEditor::AdoptCharacters(velmora::files::TNarrowText&& Text) {
+    Editor().AdoptText(BufferOf(std::move(Text)));
 }
 
 int TMemoScriptEditor::FontHeight() const {

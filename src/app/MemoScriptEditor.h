@@ -24,6 +24,7 @@ public:
     std::u32string Characters() const override { return Editor().GetText(); }
     TTextCopy CopyText() const override;
     void SetCharacters(std::u32string_view Text) override { Editor().SetText(Text); }
+    void AdoptCharacters(velmora::files::TNarrowText&& Text) override;
     void ClearUndoHistory() override { Editor().ClearUndoHistory(); }
     TStyledScript StyledScript() const override;
     void SetSelection(int Start, int Length) override;

@@ -1,6 +1,7 @@
 #pragma once
 // What the main window needs of its script editor. The editor behind it may change; the window
 // only talks to this.
+#include "NarrowText.h"
 #include "StyledScript.h"
 
 #include <QString>
@@ -29,6 +30,9 @@ public:
     using TTextCopy = std::function<std::u32string()>;
     virtual TTextCopy CopyText() const = 0;
     virtual void SetCharacters(std::u32string_view Text) = 0;
+    // The whole text becomes Text (CR LF line breaks), taken over without a copy: a script read
+    // from a file. The undo history is cleared with it.
+    virtual void AdoptCharacters(velmora::files::TNarrowText&& Text) = 0;
     // After a script is loaded from a file, undo must not bring back the previous script under
     // the new file's name.
     virtual void ClearUndoHistory() = 0;

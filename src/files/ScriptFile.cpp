@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <string>
 
 namespace velmora::files {
@@ -26,9 +27,6 @@ std::u32string_view CharactersOf(TLineBreak Break) {
     }
 }
 
-// How often each line break occurs, by TLineBreak.
-using TBreakCounts = std::array<std::size_t, 3>;
-
 std::size_t KindsPresent(const TBreakCounts& Counts) {
     std::size_t kinds = 0;
     for (std::size_t count : Counts)
@@ -49,44 +47,6 @@ void Count(TLineBreak Break, TBreakCounts& Counts) {
     ++Counts[static_cast<std::size_t>(Break)];
 }
 
-// The line breaks of text as it was read: CR LF, a lone LF, a lone CR.
-TBreakCounts CountBreaks(std::u32string_view Text) {
-    TBreakCounts counts{};
-    for (std::size_t i = 0; i < Text.size(); ++i) {
-        if (Text[i] == LF) {
-            Count(TLineBreak::lbLf, counts);
-        } else if (Text[i] == CR) {
-            const bool pair = i + 1 < Text.size() && Text[i + 1] == LF;
-            Count(pair ? TLineBreak::lbCrLf : TLineBreak::lbCr, counts);
-            i += pair ? 1 : 0;
-        }
-    }
-    return counts;
-}
-
-// Makes every line break of Text CR LF, in place, from the end back: Text has LoneBreaks lone CRs
-// and LFs, and room for as many more characters. Breaks gets each break as it was.
-void MakeLineBreaksCrLf(std::u32string& Text, std::size_t LoneBreaks,
-                        std::vector<TLineBreak>& Breaks) {
-    std::size_t from = Text.size();
-    std::size_t to = from + LoneBreaks;
-    Text.resize(to);
-    while (from > 0) {
-        const char32_t c = Text[--from];
-        if (c != CR && c != LF) {
-            Text[--to] = c;
-            continue;
-        }
-        // A CR met here is a lone one: a CR before an LF goes with the LF.
-        const bool pair = c == LF && from > 0 && Text[from - 1] == CR;
-        Breaks.push_back(pair ? TLineBreak::lbCrLf : c == LF ? TLineBreak::lbLf : TLineBreak::lbCr);
-        Text[--to] = LF;
-        Text[--to] = CR;
-        from -= pair ? 1 : 0;
-    }
-    std::reverse(Breaks.begin(), Breaks.end());
-}
-
 // Calls OnLine(line, index) for every line of Text, whose line breaks are CR LF; a text has one
 // line more than it has line breaks.
 template <class F>
@@ -103,21 +63,33 @@ void ForEachLine(std::u32string_view Text, F&& OnLine) {
     }
 }
 
+// A hash of every line of Text, whose line breaks are CR LF, the last line (without a break) too.
 // FNV-1a: a collision costs no text, at most one line's original break.
-std::uint64_t HashOf(std::u32string_view Line) {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (char32_t c : Line) {
-        hash ^= c;
+template <class T>
+std::vector<std::uint64_t> LineHashes(std::span<const T> Text) {
+    constexpr std::uint64_t Basis = 14695981039346656037ull;
+    std::vector<std::uint64_t> hashes;
+    std::uint64_t hash = Basis;
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (Text[i] == CR && i + 1 < Text.size() && Text[i + 1] == LF) {
+            hashes.push_back(hash);
+            hash = Basis;
+            ++i;
+            continue;
+        }
+        hash ^= static_cast<char32_t>(Text[i]);
         hash *= 1099511628211ull;
     }
-    return hash;
+    hashes.push_back(hash);
+    return hashes;
 }
 
 std::vector<std::uint64_t> LineHashes(std::u32string_view Text) {
-    std::vector<std::uint64_t> hashes;
-    ForEachLine(Text,
-                [&](std::u32string_view Line, std::size_t) { hashes.push_back(HashOf(Line)); });
-    return hashes;
+    return LineHashes(std::span<const char32_t>(Text.data(), Text.size()));
+}
+
+std::vector<std::uint64_t> LineHashes(const TNarrowText& Text) {
+    return Text.Visit([](const auto& Chars) { return LineHashes(std::span(Chars)); });
 }
 
 // The breaks for the lines of Text, whose hashes are Now, in a file whose lines were Was: a line
@@ -158,14 +130,13 @@ std::size_t LineAt(std::u32string_view Text, std::size_t Index) {
 // Throws unless Bytes read back as Text when opened in Encoding, as the next open of a script
 // whose encoding is remembered reads them.
 void CheckReadsBack(std::string_view Bytes, std::u32string_view Text, TTextEncoding Encoding) {
-    const std::u32string back = DecodeScript(Bytes, Encoding).Text;
+    const TNarrowText back = DecodeScript(Bytes, Encoding).Text;
     if (back == Text)
         return;
-    const auto differs = std::mismatch(back.begin(), back.end(), Text.begin(), Text.end());
     throw EScriptReadsBackOtherwise(
         std::string("Saved as ") + EncodingName(Encoding) +
         ", the script would not read back as it is: opened again, line " +
-        std::to_string(LineAt(Text, static_cast<std::size_t>(differs.second - Text.begin()))) +
+        std::to_string(LineAt(Text, FirstDifference(back, Text))) +
         " would hold other characters.");
 }
 
@@ -186,26 +157,19 @@ TScriptFormat FormatOf(TTextEncoding Encoding, TLineBreak Fallback, std::vector<
 } // namespace
 
 TScriptText DecodeScript(std::string_view Bytes, std::optional<TTextEncoding> Encoding) {
-    // Room for a CR LF in place of each lone break: the text is not copied to make them.
-    const auto breakBytes = static_cast<std::size_t>(
-        std::count_if(Bytes.begin(), Bytes.end(), [](char c) { return c == '\r' || c == '\n'; }));
-    std::optional<TDecodedText> remembered;
+    TLineBreakTally tally;
+    std::optional<TDetectedText> remembered;
     if (Encoding)
-        remembered = DecodeTextAs(Bytes, *Encoding, breakBytes);
-    TDecodedText decoded = remembered ? std::move(*remembered) : DecodeText(Bytes, breakBytes);
-    const TBreakCounts counts = CountBreaks(decoded.Text);
+        if (std::optional<TNarrowText> text = DecodeNarrow(Bytes, *Encoding, &tally))
+            remembered = TDetectedText{std::move(*text), *Encoding};
+    TDetectedText decoded =
+        remembered ? std::move(*remembered) : DecodeNarrowDetected(Bytes, &tally);
     TScriptText script;
     script.Format.Encoding = decoded.Encoding;
-    script.Format.LineBreak = MostCommon(counts);
+    script.Format.LineBreak = MostCommon(tally.Counts);
     script.Text = std::move(decoded.Text);
-    const std::size_t loneBreaks =
-        counts[std::size_t(TLineBreak::lbLf)] + counts[std::size_t(TLineBreak::lbCr)];
-    if (loneBreaks == 0)
-        return script;
-    std::vector<TLineBreak> breaks;
-    MakeLineBreaksCrLf(script.Text, loneBreaks, breaks);
-    if (KindsPresent(counts) > 1)
-        script.Format.Mixed = {LineHashes(script.Text), std::move(breaks)};
+    if (KindsPresent(tally.Counts) > 1)
+        script.Format.Mixed = {LineHashes(script.Text), std::move(tally.Breaks)};
     return script;
 }
 

@@ -2,7 +2,9 @@
 // Script files: their bytes as the editor's text, whose line breaks are always CR LF, and that
 // text back as bytes in the file's own encoding and line breaks, so that a script saved unchanged
 // is written byte for byte as it was read.
+#include "NarrowText.h"
 #include "SafeFile.h"
+#include "ScriptDecoder.h"
 #include "TextEncodings.h"
 
 #include <cstddef>
@@ -15,8 +17,6 @@
 #include <vector>
 
 namespace velmora::files {
-
-enum class TLineBreak : std::uint8_t { lbCrLf, lbLf, lbCr };
 
 // A file that mixes line breaks: each line, known by a hash of its text, and the break that
 // ended it. Lines still there after an edit keep their break, however many edits there were;
@@ -34,7 +34,7 @@ struct TScriptFormat {
 };
 
 struct TScriptText {
-    std::u32string Text; // CR LF line breaks
+    TNarrowText Text; // CR LF line breaks
     TScriptFormat Format;
     TFileIdentity Identity; // of the file it was read from (ReadScriptFile)
 };
@@ -44,7 +44,7 @@ struct TScriptText {
 inline constexpr std::size_t MaxScriptFileBytes = 64 * 1024 * 1024;
 
 // The bytes of a script file as text: decoded (see DecodeText), and every line break (LF, CR LF
-// or a lone CR) made CR LF.
+// or a lone CR) made CR LF, in one pass into narrow characters.
 // With Encoding given, the bytes are read in it when they are valid in it (see DecodeTextAs).
 TScriptText DecodeScript(std::string_view Bytes,
                          std::optional<TTextEncoding> Encoding = std::nullopt);

@@ -1,8 +1,8 @@
 #include "TextEncodings.h"
 
-#include "HugePages.h"
+#include "CharacterReaders.h"
+#include "ScriptDecoder.h"
 
-#include <array>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -14,17 +14,6 @@ namespace {
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view Utf16LEBom = "\xFF\xFE";
 constexpr std::string_view Utf16BEBom = "\xFE\xFF";
-
-// Windows-1252 bytes 0x80 … 0x9F. The five it leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D)
-// map to the C1 control characters of the same number, as the WHATWG encoding standard does.
-constexpr std::array<char32_t, 32> Windows1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-bool IsScalarValue(char32_t C) {
-    return C <= 0x10FFFF && (C < 0xD800 || C > 0xDFFF);
-}
 
 std::optional<unsigned char> Windows1252ByteOf(char32_t C) {
     if (C < 0x80 || (C >= 0xA0 && C <= 0xFF))
@@ -45,96 +34,6 @@ bool CanEncode(char32_t C, TTextEncoding Encoding) {
     std::snprintf(code, sizeof code, "U+%04lX", static_cast<unsigned long>(C));
     throw std::invalid_argument(std::string(code) + " cannot be written in " +
                                 EncodingName(Encoding));
-}
-
-// An empty text with room for Capacity characters, in huge pages where it is big.
-std::u32string NewText(std::size_t Capacity) {
-    std::u32string text;
-    text.reserve(Capacity);
-    AdviseHugePages(text.data(), text.capacity() * sizeof(char32_t));
-    return text;
-}
-
-// Keeps the characters in Out when it is given; else only checks the bytes.
-bool DecodeUtf8(std::string_view Bytes, std::u32string* Out) {
-    auto keep = [Out](char32_t C) {
-        if (Out != nullptr)
-            Out->push_back(C);
-    };
-    std::size_t i = 0;
-    while (i < Bytes.size()) {
-        const auto lead = static_cast<unsigned char>(Bytes[i]);
-        if (lead < 0x80) {
-            keep(lead);
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t c = 0;
-        char32_t smallest = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2, c = lead & 0x1F, smallest = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, c = lead & 0x0F, smallest = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, c = lead & 0x07, smallest = 0x10000;
-        } else {
-            return false;
-        }
-        if (Bytes.size() - i < length)
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(Bytes[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            c = (c << 6) | (next & 0x3F);
-        }
-        // Overlong forms and surrogates would not come back as the same bytes.
-        if (c < smallest || !IsScalarValue(c))
-            return false;
-        keep(c);
-        i += length;
-    }
-    return true;
-}
-
-bool DecodeUtf16(std::string_view Bytes, bool BigEndian, std::u32string* Out) {
-    if (Bytes.size() % 2 != 0)
-        return false;
-    auto keep = [Out](char32_t C) {
-        if (Out != nullptr)
-            Out->push_back(C);
-    };
-    auto unit = [&](std::size_t i) -> char32_t {
-        const auto first = static_cast<unsigned char>(Bytes[i]);
-        const auto second = static_cast<unsigned char>(Bytes[i + 1]);
-        return BigEndian ? (first << 8) | second : (second << 8) | first;
-    };
-    for (std::size_t i = 0; i < Bytes.size(); i += 2) {
-        const char32_t c = unit(i);
-        if (c < 0xD800 || c > 0xDFFF) {
-            keep(c);
-            continue;
-        }
-        if (c > 0xDBFF || i + 3 >= Bytes.size())
-            return false;
-        const char32_t low = unit(i + 2);
-        if (low < 0xDC00 || low > 0xDFFF)
-            return false;
-        keep(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
-        i += 2;
-    }
-    return true;
-}
-
-std::u32string DecodeWindows1252(std::string_view Bytes, std::size_t Spare) {
-    std::u32string text = NewText(Bytes.size() + Spare);
-    text.resize(Bytes.size());
-    for (std::size_t i = 0; i < Bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(Bytes[i]);
-        text[i] = byte >= 0x80 && byte < 0xA0 ? Windows1252High[byte - 0x80] : char32_t{byte};
-    }
-    return text;
 }
 
 void AppendUtf8(char32_t C, std::string& Out) {
@@ -205,58 +104,19 @@ const char* EncodingName(TTextEncoding Encoding) {
 }
 
 TTextEncoding DetectEncoding(std::string_view Bytes) {
-    for (const bool bigEndian : {false, true})
-        if (Bytes.starts_with(bigEndian ? Utf16BEBom : Utf16LEBom) &&
-            DecodeUtf16(Bytes.substr(2), bigEndian, nullptr))
-            return bigEndian ? TTextEncoding::teUtf16BE : TTextEncoding::teUtf16LE;
+    if (Bytes.starts_with(Utf16LEBom) && ReadsWhole<TUtf16Reader<false>>(Bytes.substr(2)))
+        return TTextEncoding::teUtf16LE;
+    if (Bytes.starts_with(Utf16BEBom) && ReadsWhole<TUtf16Reader<true>>(Bytes.substr(2)))
+        return TTextEncoding::teUtf16BE;
     const bool marked = Bytes.starts_with(Utf8Bom);
-    if (DecodeUtf8(Bytes.substr(marked ? Utf8Bom.size() : 0), nullptr))
+    if (ReadsWhole<TUtf8Reader>(Bytes.substr(marked ? Utf8Bom.size() : 0)))
         return marked ? TTextEncoding::teUtf8Bom : TTextEncoding::teUtf8;
     return TTextEncoding::teWindows1252;
 }
 
-std::optional<TDecodedText> DecodeTextAs(std::string_view Bytes, TTextEncoding Encoding,
-                                         std::size_t SpareCapacity) {
-    std::u32string text;
-    bool decoded = false;
-    switch (Encoding) {
-    case TTextEncoding::teWindows1252:
-        return TDecodedText{DecodeWindows1252(Bytes, SpareCapacity), Encoding};
-    case TTextEncoding::teUtf8:
-        text = NewText(Bytes.size() + SpareCapacity);
-        decoded = DecodeUtf8(Bytes, &text);
-        break;
-    case TTextEncoding::teUtf8Bom:
-        text = NewText(Bytes.size() + SpareCapacity);
-        decoded = Bytes.starts_with(Utf8Bom) && DecodeUtf8(Bytes.substr(Utf8Bom.size()), &text);
-        break;
-    case TTextEncoding::teUtf16LE:
-    case TTextEncoding::teUtf16BE: {
-        const bool bigEndian = Encoding == TTextEncoding::teUtf16BE;
-        text = NewText(Bytes.size() / 2 + SpareCapacity);
-        decoded = Bytes.starts_with(bigEndian ? Utf16BEBom : Utf16LEBom) &&
-                  DecodeUtf16(Bytes.substr(2), bigEndian, &text);
-        break;
-    }
-    }
-    if (!decoded)
-        return std::nullopt;
-    return TDecodedText{std::move(text), Encoding};
-}
-
-TDecodedText DecodeText(std::string_view Bytes, std::size_t SpareCapacity) {
-    // One pass over the bytes where it can: each decoder checks as it goes.
-    for (const bool bigEndian : {false, true})
-        if (Bytes.starts_with(bigEndian ? Utf16BEBom : Utf16LEBom))
-            if (auto text = DecodeTextAs(
-                    Bytes, bigEndian ? TTextEncoding::teUtf16BE : TTextEncoding::teUtf16LE,
-                    SpareCapacity))
-                return std::move(*text);
-    const bool marked = Bytes.starts_with(Utf8Bom);
-    if (auto text = DecodeTextAs(Bytes, marked ? TTextEncoding::teUtf8Bom : TTextEncoding::teUtf8,
-                                 SpareCapacity))
-        return std::move(*text);
-    return *DecodeTextAs(Bytes, TTextEncoding::teWindows1252, SpareCapacity);
+TDecodedText DecodeText(std::string_view Bytes) {
+    TDetectedText detected = DecodeNarrowDetected(Bytes);
+    return TDecodedText{detected.Text.ToString(), detected.Encoding};
 }
 
 std::size_t FindUnencodable(std::u32string_view Text, TTextEncoding Encoding) {

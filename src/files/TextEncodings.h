@@ -20,18 +20,11 @@ struct TDecodedText {
 
 // UTF-16 with a byte-order mark and no broken pairs; else valid UTF-8, with or without a
 // byte-order mark; else Windows-1252, where the five bytes it leaves undefined stand for the
-// control characters of the same number, so every byte has a character. The text has room for
-// SpareCapacity more characters, so that adding them does not copy it.
-TDecodedText DecodeText(std::string_view Bytes, std::size_t SpareCapacity = 0);
+// control characters of the same number, so every byte has a character.
+TDecodedText DecodeText(std::string_view Bytes);
 
 // The encoding DecodeText reads Bytes in, found without keeping the text.
 TTextEncoding DetectEncoding(std::string_view Bytes);
-
-// Bytes read in Encoding, whatever DecodeText would find; nothing when they are not valid in it
-// (a byte-order mark it needs is missing, a UTF-8 sequence or UTF-16 pair is broken). UTF-8
-// without a byte-order mark keeps a leading U+FEFF as a character.
-std::optional<TDecodedText> DecodeTextAs(std::string_view Bytes, TTextEncoding Encoding,
-                                         std::size_t SpareCapacity = 0);
 
 // The position of the first character of Text that Encoding cannot hold, or npos.
 std::size_t FindUnencodable(std::u32string_view Text, TTextEncoding Encoding);

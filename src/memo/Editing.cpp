@@ -40,6 +40,56 @@ void TMemoComponent::KeepLineBreaksWhole(int& S, int& F) const {
         ++F;
 }
 
+template <class Fn>
+void TMemoComponent::ApplyEdit(TCustomRange* Range, int S, int OldLength, int L, Fn&& Replace) {
+    const int F = S + OldLength - 1;
+    int oldLineCount = LineCount();
+    int oldMaxWidth = FMaxLineWidth;
+    int oldTopLine = FVisibleRange->TopLine();
+    int editLine = PosToLineCol(S).Line;
+    int lineDelta = Replace();
+
+    FRanges->AdjustForEdit(S, F, L - OldLength, Range, FVisibleRange);
+
+    if (lineDelta != 0 && editLine < FVisibleRange->TopLine())
+        FVisibleRange->FTopLine += lineDelta;
+
+    if (Range == FSelection) {
+        FSelection->CollapseTo(S + L);
+    } else {
+        if (Range->RStart() != S)
+            Range->SetRStart(S);
+        Range->SetRLength(L);
+    }
+
+    TextReplaced(S, OldLength, L);
+
+    // Only what changed is drawn again, unless the view itself has to move: a narrower text may
+    // push it left. The last line the new text reaches: a replacement of several lines
+    // repaints them all.
+    int lastLine = PosToLineCol(S + L).Line;
+    bool shown = FVisibleRange->LeftCol() <= std::max(FMaxLineWidth - FVisibleCols + 1, 1);
+    // A wider or narrower gutter moves the whole text sideways.
+    if (LineCount() != oldLineCount && FitGutter())
+        shown = false;
+    if (shown && LineCount() != oldLineCount) {
+        shown = MoveLinesBelowEdit(editLine, lastLine, lineDelta, oldTopLine);
+        if (shown) // the numbers below the edit changed
+            PaintGutter(editLine, LineCount() + 1);
+    } else if (shown) {
+        TMCRange tail(this, S - 1, LineColToPos(lastLine + 1, 0));
+        tail.Paint();
+    }
+    if (!shown)
+        UpdateView();
+    else if (FMaxLineWidth != oldMaxWidth && WindowExists())
+        SetHorizontalScrollInfo();
+
+    ReplaceFinished();
+    FSelection->EndUpdate();
+    Change();
+}
+
 void TMemoComponent::ReplaceRangeText(TCustomRange* Range, std::u32string_view NewText) {
     if (Range == nullptr)
         return;
@@ -68,52 +118,25 @@ void TMemoComponent::ReplaceRangeText(TCustomRange* Range, std::u32string_view N
 
     if (!FUndoing)
         RecordUndo(s, f, l);
+    ApplyEdit(Range, s, oldLength, l, [&] { return ReplaceTextAndLineIndex(s, f, NewText); });
+}
 
-    int oldLineCount = LineCount();
-    int oldMaxWidth = FMaxLineWidth;
-    int oldTopLine = FVisibleRange->TopLine();
-    int editLine = PosToLineCol(s).Line;
-    int lineDelta = ReplaceTextAndLineIndex(s, f, NewText);
-
-    FRanges->AdjustForEdit(s, f, l - oldLength, Range, FVisibleRange);
-
-    if (lineDelta != 0 && editLine < FVisibleRange->TopLine())
-        FVisibleRange->FTopLine += lineDelta;
-
-    if (Range == FSelection) {
-        FSelection->CollapseTo(s + l);
-    } else {
-        if (Range->RStart() != s)
-            Range->SetRStart(s);
-        Range->SetRLength(l);
+void TMemoComponent::AdoptText(TTextBuffer&& Text) {
+    TIntegerList starts;
+    TLineWidths widths;
+    if (Text.Length() > MaxTextLength || !IndexLines(Text, starts, widths)) {
+        // Not a text as a file decodes to: the ordinary edit makes its line breaks CR LF.
+        SetText(Text.ToString());
+        ClearUndoHistory();
+        return;
     }
-
-    TextReplaced(s, oldLength, l);
-
-    // Only what changed is drawn again, unless the view itself has to move: a narrower text may
-    // push it left. The last line the new text reaches: a replacement of several lines
-    // repaints them all.
-    int lastLine = PosToLineCol(s + l).Line;
-    bool shown = FVisibleRange->LeftCol() <= std::max(FMaxLineWidth - FVisibleCols + 1, 1);
-    // A wider or narrower gutter moves the whole text sideways.
-    if (LineCount() != oldLineCount && FitGutter())
-        shown = false;
-    if (shown && LineCount() != oldLineCount) {
-        shown = MoveLinesBelowEdit(editLine, lastLine, lineDelta, oldTopLine);
-        if (shown) // the numbers below the edit changed
-            PaintGutter(editLine, LineCount() + 1);
-    } else if (shown) {
-        TMCRange tail(this, s - 1, LineColToPos(lastLine + 1, 0));
-        tail.Paint();
-    }
-    if (!shown)
-        UpdateView();
-    else if (FMaxLineWidth != oldMaxWidth && WindowExists())
-        SetHorizontalScrollInfo();
-
-    ReplaceFinished();
-    FSelection->EndUpdate();
-    Change();
+    FSelection->BeginUpdate();
+    FSelection->DiscardSnapshot();
+    ClearUndoHistory();
+    const int newLength = Text.Length();
+    ApplyEdit(FWholeText.get(), 1, FTextLength, newLength, [&] {
+        return AdoptTextAndLineIndex(std::move(Text), std::move(starts), std::move(widths));
+    });
 }
 
 bool TMemoComponent::MoveLinesBelowEdit(int EditLine, int LastLine, int LineDelta, int OldTopLine) {

@@ -77,6 +77,11 @@ public:
     std::u32string Chars(int Start, int End) const;
     std::u32string GetText() const { return FText.ToString(); }
     void SetText(std::u32string_view S);
+    // The whole text becomes Text, taken over without a copy (a script read from a file): the
+    // edit SetText makes, except that it cannot be undone and clears the undo history, so that
+    // no step leads back to the text before. A text whose line breaks are not all CR LF has
+    // them made so, at the cost of a copy.
+    void AdoptText(TTextBuffer&& Text);
     const TIntegerList& LineStarts() const { return FLineStarts; }
     int LineCount() const { return FLineStarts.Count(); }
     int LineLength(int Line) const;
@@ -264,8 +269,24 @@ private:
     void RecordUndo(int S, int F, int L);
     // Widens S … F so that an edit never splits a CR LF pair: line breaks stay whole.
     void KeepLineBreaksWhole(int& S, int& F) const;
+    // The edit primitive once S … F (OldLength characters) and the new length L are settled:
+    // Replace changes the text and line index and returns the line delta; then the ranges, the
+    // view, the descendant's notifications and the repaint follow.
+    template <class Fn>
+    void ApplyEdit(TCustomRange* Range, int S, int OldLength, int L, Fn&& Replace);
     // Part of the edit primitive: text, line starts and widths; returns the line delta.
     int ReplaceTextAndLineIndex(int S, int F, std::u32string_view NewText);
+    // The line starts and widths of Text, a buffer just taken over (its text in one run); false
+    // when it holds a line break other than CR LF.
+    bool IndexLines(const TTextBuffer& Text, TIntegerList& Starts, TLineWidths& Widths) const;
+    // The same for Length characters at Chars, after the first line's start.
+    template <class T>
+    bool IndexWideLines(const T* Chars, std::ptrdiff_t Length, TIntegerList& Starts,
+                        TLineWidths& Widths) const;
+    bool IndexLatin1Lines(const std::uint8_t* Chars, std::ptrdiff_t Length, TIntegerList& Starts,
+                          TLineWidths& Widths) const;
+    // The text and line index become Text, Starts and Widths; returns the line delta.
+    int AdoptTextAndLineIndex(TTextBuffer&& Text, TIntegerList&& Starts, TLineWidths&& Widths);
     int MeasureLine(int Line) const;
     // The display columns up to and including C, when Count columns lie before it: a tab
     // reaches the next tab stop, a wide character takes two cells, any other one.

@@ -33,6 +33,14 @@ public:
         FPart1 = FGap = FLength = 0;
     }
 
+    // Takes Body over as the whole content, without a copy; its spare capacity becomes the gap.
+    void Adopt(std::vector<T>&& Body) {
+        FBody = std::move(Body);
+        FLength = FPart1 = static_cast<std::ptrdiff_t>(FBody.size());
+        FBody.resize(FBody.capacity());
+        FGap = static_cast<std::ptrdiff_t>(FBody.size()) - FLength;
+    }
+
     void Insert(std::ptrdiff_t Index, T Value) { InsertRange(Index, &Value, 1); }
 
     // Values of another type are converted one by one (the caller knows that they fit).

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 namespace memo {
 
@@ -31,6 +33,13 @@ private:
 
 class TTextBuffer {
 public:
+    // A buffer that takes Chars over as they are, without a copy: one byte a character when they
+    // are all Latin-1, two within the Basic Multilingual Plane, four beyond it. Their spare
+    // capacity is room for typing.
+    static TTextBuffer Of(std::vector<std::uint8_t>&& Chars) { return Adopted(1, Chars); }
+    static TTextBuffer Of(std::vector<char16_t>&& Chars) { return Adopted(2, Chars); }
+    static TTextBuffer Of(std::vector<char32_t>&& Chars) { return Adopted(4, Chars); }
+
     int Length() const { return static_cast<int>(FLength); }
     char32_t At(int Index) const {
         switch (FWidth) {
@@ -66,6 +75,17 @@ public:
     }
 
 private:
+    template <class T>
+    static TTextBuffer Adopted(int Width, std::vector<T>& Chars) {
+        TTextBuffer buffer;
+        buffer.FWidth = Width;
+        buffer.FLength = static_cast<std::ptrdiff_t>(Chars.size());
+        Visit(buffer, [&](auto& Gapped) {
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(Gapped)>, SplitVector<T>>)
+                Gapped.Adopt(std::move(Chars));
+        });
+        return buffer;
+    }
     // Calls F with the gap buffer in use.
     template <class Self, class Fn>
     static void Visit(Self& Buffer, Fn&& F) {

@@ -3,6 +3,7 @@
 #include "MemoComponentStrings.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace memo {
 
@@ -201,6 +202,80 @@ int TMemoComponent::ReplaceTextAndLineIndex(int S, int F, std::u32string_view Ne
     FLineWidths.Put(ls - 1, MeasureLine(ls));
     if (inserted > 0)
         FLineWidths.Put(ls + inserted - 1, MeasureLine(ls + inserted));
+    FMaxLineWidth = FLineWidths.Max();
+    return LineCount() - oldLines;
+}
+
+bool TMemoComponent::IndexLines(const TTextBuffer& Text, TIntegerList& Starts,
+                                TLineWidths& Widths) const {
+    bool crLfOnly = true;
+    Text.VisitRuns([&](const auto& Runs) {
+        crLfOnly = Runs.SecondLength == 0;
+        Starts.Add(1);
+        if constexpr (sizeof(*Runs.First) == 1)
+            crLfOnly = crLfOnly && IndexLatin1Lines(Runs.First, Runs.FirstLength, Starts, Widths);
+        else
+            crLfOnly = crLfOnly && IndexWideLines(Runs.First, Runs.FirstLength, Starts, Widths);
+    });
+    return crLfOnly;
+}
+
+template <class T>
+bool TMemoComponent::IndexWideLines(const T* Chars, std::ptrdiff_t Length, TIntegerList& Starts,
+                                    TLineWidths& Widths) const {
+    int width = 0;
+    for (std::ptrdiff_t i = 0; i < Length; ++i) {
+        const char32_t c = Chars[i];
+        if (c != U'\r' && c != U'\n') {
+            width = NextDisplayCount(width, c);
+            continue;
+        }
+        if (c != U'\r' || i + 1 >= Length || Chars[i + 1] != U'\n')
+            return false;
+        Widths.Insert(Widths.Count(), width);
+        Starts.Add(static_cast<int>(i) + 3); // 1-based, after the LF
+        width = 0;
+        ++i;
+    }
+    Widths.Insert(Widths.Count(), width);
+    return true;
+}
+
+bool TMemoComponent::IndexLatin1Lines(const std::uint8_t* Chars, std::ptrdiff_t Length,
+                                      TIntegerList& Starts, TLineWidths& Widths) const {
+    // Every Latin-1 character takes one cell: a line without tabs is as wide as it is long.
+    const std::uint8_t* end = Chars + Length;
+    auto find = [](const std::uint8_t* From, const std::uint8_t* To, int C) {
+        return static_cast<const std::uint8_t*>(
+            std::memchr(From, C, static_cast<std::size_t>(To - From)));
+    };
+    for (const std::uint8_t* line = Chars;;) {
+        const std::uint8_t* lf = find(line, end, '\n');
+        const std::uint8_t* cr = find(line, lf != nullptr ? lf : end, '\r');
+        if (lf != nullptr ? cr == nullptr || cr + 1 != lf : cr != nullptr)
+            return false;
+        const std::uint8_t* last = lf != nullptr ? cr : end;
+        int width = static_cast<int>(last - line);
+        if (find(line, last, '\t') != nullptr) {
+            width = 0;
+            for (const std::uint8_t* c = line; c < last; ++c)
+                width = NextDisplayCount(width, *c);
+        }
+        Widths.Insert(Widths.Count(), width);
+        if (lf == nullptr)
+            return true;
+        Starts.Add(static_cast<int>(lf - Chars) + 2); // 1-based, after the LF
+        line = lf + 1;
+    }
+}
+
+int TMemoComponent::AdoptTextAndLineIndex(TTextBuffer&& Text, TIntegerList&& Starts,
+                                          TLineWidths&& Widths) {
+    int oldLines = LineCount();
+    FText = std::move(Text);
+    FTextLength = FText.Length();
+    FLineStarts = std::move(Starts);
+    FLineWidths = std::move(Widths);
     FMaxLineWidth = FLineWidths.Max();
     return LineCount() - oldLines;
 }

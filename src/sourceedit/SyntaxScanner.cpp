@@ -33,12 +33,11 @@ TChainMerge::TChainMerge(TSyntaxChain& Chain, int From, std::span<const int> Mod
     : FChain(Chain), FModified(Modified), FFlushedTo(From - 1), FTouchedTo(From - 1),
       FOld(Chain.At(From)) {}
 
-bool TChainMerge::InsertSyntaxRange(const TSyntaxToken& New) {
+bool TChainMerge::InsertSyntaxRange(TSyntaxKind Kind, int Attribute, int From, int To) {
+    const TSyntaxToken New{Kind, Attribute, From, To};
     bool same = false;
     if (!FOld.Valid()) { // nothing old is left: a full scan
-        FNew.push_back(New);
-        if (FNew.size() >= Batch)
-            Flush();
+        Keep(Kind, Attribute, From, To);
         return false;
     }
     for (; FOld.Valid(); FOld.Next(), FOldFrom = 0) {
@@ -60,10 +59,16 @@ bool TChainMerge::InsertSyntaxRange(const TSyntaxToken& New) {
             std::find(FModified.begin(), FModified.end(), old.RStart) != FModified.end();
         same = !textChanged && SameAs(old, New);
     }
-    FNew.push_back(New);
+    Keep(Kind, Attribute, From, To);
+    return same;
+}
+
+void TChainMerge::Keep(TSyntaxKind Kind, int Attribute, int From, int To) {
+    // From the values, not from a token just written field by field: copying that in one wide
+    // load would wait for the writes to reach memory, and cost more than the rest of keeping it.
+    FNew.push_back(TSyntaxToken{Kind, Attribute, From, To});
     if (FNew.size() >= Batch)
         Flush();
-    return same;
 }
 
 void TChainMerge::Flush() {
@@ -285,7 +290,7 @@ void TSyntaxScanner::Emit() {
 }
 
 void TSyntaxScanner::EmitRange(TSyntaxKind Kind, int Attribute, int From, int To) {
-    FMatched = FMerge.InsertSyntaxRange(TSyntaxToken{Kind, Attribute, From, To});
+    FMatched = FMerge.InsertSyntaxRange(Kind, Attribute, From, To);
 }
 
 int TSyntaxScanner::ListOfWord(int From, int To) {

@@ -56,13 +56,15 @@ public:
     // whose characters the edit changed; their characters are not the ones they were made from.
     TChainMerge(TSyntaxChain& Chain, int From, std::span<const int> Modified);
 
-    // Replaces the old ranges that New reaches; true when the last of them coincided with New.
-    bool InsertSyntaxRange(const TSyntaxToken& New);
+    // Replaces the old ranges that the new range Kind, Attribute, From … To reaches; true when
+    // the last of them coincided with it.
+    bool InsertSyntaxRange(TSyntaxKind Kind, int Attribute, int From, int To);
     // Puts the rest into the chain; returns by how much the parenthesis level after the new
     // ranges changed.
     int Finish();
 
 private:
+    void Keep(TSyntaxKind Kind, int Attribute, int From, int To);
     void Flush();
 
     // New ranges are put into the chain in batches: a full scan never holds them all at once.

@@ -79,8 +79,8 @@ TEST_F(ScriptFileTest, RealFilesComeBackByteForByte) {
         const TScriptText script = ReadScriptFile(Folder.Put("script.sql", c.Bytes));
         EXPECT_EQ(script.Format.Encoding, c.Encoding);
         EXPECT_EQ(script.Format.LineBreak, c.LineBreak);
-        EXPECT_TRUE(HasOnlyCrLfBreaks(script.Text));
-        EXPECT_EQ(EncodeScript(script.Text, script.Format).Bytes, c.Bytes);
+        EXPECT_TRUE(HasOnlyCrLfBreaks(script.Text.ToString()));
+        EXPECT_EQ(EncodeScript(script.Text.ToString(), script.Format).Bytes, c.Bytes);
     }
 }
 
@@ -105,8 +105,8 @@ TEST_F(ScriptFileTest, BytesThatAreNotValidUtf8AreWindows1252) {
         SCOPED_TRACE(bytes);
         const TScriptText script = DecodeScript(bytes);
         EXPECT_EQ(script.Format.Encoding, TTextEncoding::teWindows1252);
-        EXPECT_EQ(script.Text.size(), bytes.size());
-        EXPECT_EQ(EncodeScript(script.Text, script.Format).Bytes, bytes);
+        EXPECT_EQ(script.Text.Length(), bytes.size());
+        EXPECT_EQ(EncodeScript(script.Text.ToString(), script.Format).Bytes, bytes);
     }
     // A UTF-16 mark before a broken pair is no UTF-16 file.
     EXPECT_EQ(DecodeScript(std::string("\xFF\xFE\x00\xD8", 4)).Format.Encoding,
@@ -140,20 +140,20 @@ TEST_F(ScriptFileTest, AnyBytesComeBackUnchanged) {
         for (int i = 0; i < count; ++i)
             bytes += pieces[random() % pieces.size()];
         const TScriptText script = DecodeScript(bytes);
-        ASSERT_TRUE(HasOnlyCrLfBreaks(script.Text)) << testing::PrintToString(bytes);
-        ASSERT_EQ(EncodeScript(script.Text, script.Format).Bytes, bytes)
+        ASSERT_TRUE(HasOnlyCrLfBreaks(script.Text.ToString())) << testing::PrintToString(bytes);
+        ASSERT_EQ(EncodeScript(script.Text.ToString(), script.Format).Bytes, bytes)
             << testing::PrintToString(bytes);
     }
 }
 
 TEST_F(ScriptFileTest, AnEditedScriptKeepsItsEncodingAndLineBreaks) {
-    TScriptText lf = DecodeScript("select 1\ngo\n");
-    lf.Text += U"select 'é'";
-    EXPECT_EQ(EncodeScript(lf.Text, lf.Format).Bytes, "select 1\ngo\nselect '\xC3\xA9'");
+    const TScriptText lf = DecodeScript("select 1\ngo\n");
+    EXPECT_EQ(EncodeScript(lf.Text.ToString() + U"select 'é'", lf.Format).Bytes,
+              "select 1\ngo\nselect '\xC3\xA9'");
 
-    TScriptText ansi = DecodeScript("-- caf\xE9\r");
-    ansi.Text += U"select '€'\r\n";
-    EXPECT_EQ(EncodeScript(ansi.Text, ansi.Format).Bytes, "-- caf\xE9\rselect '\x80'\r");
+    const TScriptText ansi = DecodeScript("-- caf\xE9\r");
+    EXPECT_EQ(EncodeScript(ansi.Text.ToString() + U"select '€'\r\n", ansi.Format).Bytes,
+              "-- caf\xE9\rselect '\x80'\r");
 
     TScriptText marked = DecodeScript("\xEF\xBB\xBFx");
     EXPECT_EQ(EncodeScript(U"y", marked.Format).Bytes, "\xEF\xBB\xBFy");
@@ -235,7 +235,7 @@ TEST_F(ScriptFileTest, AnEditedMixedScriptReopensWithTheEditorsLines) {
             bytes += std::string(line.begin(), line.end()) + breaks[random() % breaks.size()];
         }
         const TScriptText opened = DecodeScript(bytes);
-        std::vector<std::u32string> lines = LinesOf(opened.Text);
+        std::vector<std::u32string> lines = LinesOf(opened.Text.ToString());
         const std::size_t at = random() % lines.size();
         switch (random() % 3) {
         case 0:

@@ -157,6 +157,19 @@ TEST_F(Painting, ParenthesesBeyondTheRescanAreRedrawnInTheirNewLevelsColour) {
 
 // --- Typing ----------------------------------------------------------------------------------
 
+TEST_F(Painting, ATextTakenOverIsColouredAsTheSameTextSet) {
+    Type(U"select 'old");
+    const std::u32string script = U"/* a\r\n*/ select [x y], N'z' -- don't\r\ngo\r\n(1.5e3)";
+    Editor->AdoptText(
+        memo::TTextBuffer::Of(std::vector<std::uint8_t>(script.begin(), script.end())));
+    EXPECT_EQ(Lexemes(), FreshLexemes(script));
+    EXPECT_EQ(Editor->FindChainGap().Valid(), false);
+    // Edits repair the chain of the taken-over text as they repair any other.
+    Editor->Selection()->CollapseTo(1);
+    Type(U"'");
+    EXPECT_EQ(Lexemes(), FreshLexemes(U"'" + script));
+}
+
 using Typing = SourceEditFixture;
 
 TEST_F(Typing, EnterIndentsAsTheLineBeforeTheCaret) {
