@@ -125,8 +125,8 @@ QIcon Exit() {
         p.drawRect(QRectF(1.5, 0.5, 8, 15));
         p.setPen(QPen(QColor(20, 90, 35), 1.0));
         p.setBrush(QColor(40, 155, 65));
-        p.drawPolygon(QPolygonF({{6.5, 6}, {11, 6}, {11, 3}, {15.5, 8}, {11, 13}, {11, 10},
-                                 {6.5, 10}}));
+        p.drawPolygon(
+            QPolygonF({{6.5, 6}, {11, 6}, {11, 3}, {15.5, 8}, {11, 13}, {11, 10}, {6.5, 10}}));
     });
 }
 

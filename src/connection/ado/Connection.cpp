@@ -291,15 +291,22 @@ template <typename Result>
 Result TADOConnection::onStatement(
     std::function<Result(TServerCall& call, const OdbcStatement& statement)> work) {
     checkConnected();
-    const std::shared_ptr<OdbcStatement> statement = odbc_->createStatement();
     const auto result = std::make_shared<Result>();
-    if (!waitFor(TServerStage::Executing,
-                 [connection = odbc_, statement, result, work](TServerCall& call) {
-                     *result = work(call, *statement);
-                     // The driver may free a large result's copy slowly: on the call's thread,
-                     // not the window's.
-                     statement->release();
-                 }))
+    // The statement belongs to the call alone: a call that is given up frees it, and then its
+    // connection, on whichever thread lets the call go last, never on two threads at once.
+    if (!waitFor(TServerStage::Executing, [connection = odbc_, statement = odbc_->createStatement(),
+                                           result, work](TServerCall& call) {
+            // Freed on the call's thread before the call ends, whether the work
+            // succeeds or fails: the driver may free a large result's copy slowly, and
+            // the next call on the connection must not meet it being freed.
+            try {
+                *result = work(call, *statement);
+            } catch (...) {
+                statement->release();
+                throw;
+            }
+            statement->release();
+        }))
         loseConnection();
     return std::move(*result);
 }
