@@ -41,6 +41,17 @@ protected:
                               [&](const auto& a, const auto& b) { return key(a) < key(b); });
     }
 
+    // Other tests on the shared server make tables named after their process (note_1234): the
+    // rows without them.
+    static Rows seeded(Rows rows) {
+        std::erase_if(rows, [](const std::vector<std::string>& row) {
+            const std::string& name = row[2];
+            const size_t digits = name.find_last_not_of("0123456789");
+            return digits != std::string::npos && digits + 1 < name.size() && name[digits] == '_';
+        });
+        return rows;
+    }
+
     static bool contains(const Rows& rows, const std::vector<std::string>& wanted, size_t from) {
         return std::any_of(rows.begin(), rows.end(), [&](const auto& row) {
             return std::equal(wanted.begin(), wanted.end(), row.begin() + from);
@@ -89,10 +100,10 @@ TEST_F(TdsCatalogue, SpTablesListsTheSystemViewsWithTheirOwnersInTheDocumentedOr
     EXPECT_TRUE(contains(rows, {"sys", "tables", "VIEW"}, 1));
     EXPECT_TRUE(contains(rows, {"sys", "databases", "VIEW"}, 1)); // master's, seen everywhere
     // Owner and type patterns.
-    const Rows sales = run("exec sp_tables @table_owner = 'Sales', @table_type = "
-                           "\"'TABLE'\"")
-                           .results.at(0)
-                           .rows;
+    const Rows sales = seeded(run("exec sp_tables @table_owner = 'Sales', @table_type = "
+                                  "\"'TABLE'\"")
+                                  .results.at(0)
+                                  .rows);
     EXPECT_EQ(sales, (Rows{{"sample", "Sales", "Customer", "TABLE", "NULL"},
                            {"sample", "Sales", "SalesOrder", "TABLE", "NULL"}}));
 }

@@ -173,7 +173,7 @@ void Engine::open(const std::string& database) {
     sqlite3_close_v2(db_);
     db_ = db;
     database_ = database;
-    sqlite3_busy_timeout(db_, 10'000);
+    sqlite3_busy_timeout(db_, static_cast<int>(busyTimeout.count()));
     runSqlite(db_, "pragma foreign_keys = on");
     registerFunctions(db_, *this);
     registerUserFunctions();

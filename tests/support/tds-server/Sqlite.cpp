@@ -3,6 +3,8 @@
 #include "ServerError.h"
 #include "Text.h"
 
+#include <thread>
+
 namespace velmora::tds {
 
 SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql, std::string_view* rest)
@@ -49,12 +51,27 @@ void SqliteStatement::bind(int index, const Value& value) {
 }
 
 bool SqliteStatement::step() {
-    const int result = sqlite3_step(statement_);
-    if (result == SQLITE_ROW)
-        return true;
-    if (result == SQLITE_DONE)
-        return false;
-    throw SqliteError(sqlite3_errmsg(db_), -1);
+    // A write that meets another session's newer snapshot is refused at once, whatever the busy
+    // timeout. SQL Server waits for the lock instead: a statement of its own (outside a
+    // transaction, before its first row) starts again on a fresh snapshot, for as long as the
+    // busy timeout would have waited.
+    const auto deadline = std::chrono::steady_clock::now() + busyTimeout;
+    for (;;) {
+        const int result = sqlite3_step(statement_);
+        if (result == SQLITE_ROW) {
+            rowsRead_ = true;
+            return true;
+        }
+        if (result == SQLITE_DONE)
+            return false;
+        const bool retry = (result & 0xFF) == SQLITE_BUSY && !rowsRead_ &&
+                           sqlite3_get_autocommit(db_) != 0 &&
+                           std::chrono::steady_clock::now() < deadline;
+        if (!retry)
+            throw SqliteError(sqlite3_errmsg(db_), -1);
+        sqlite3_reset(statement_);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 Cell SqliteStatement::cell(int column) const {

@@ -3,6 +3,7 @@
 #include "ServerError.h"
 #include "Values.h"
 
+#include <chrono>
 #include <map>
 #include <sqlite3.h>
 #include <string>
@@ -24,6 +25,10 @@ using Bindings = std::map<std::string, Value>;
 
 // Sets a declared variable (or parameter); 137 when there is none of the name.
 void assignVariable(Bindings& variables, const std::string& name, const Value& value);
+
+// How long a session waits for another's lock before its statement fails, as SQL Server's lock
+// waits would.
+inline constexpr std::chrono::milliseconds busyTimeout{10'000};
 
 class SqliteStatement {
 public:
@@ -50,6 +55,7 @@ public:
 private:
     sqlite3* db_;
     sqlite3_stmt* statement_ = nullptr;
+    bool rowsRead_ = false;
 };
 
 // The argument of an SQL function, and its result.
