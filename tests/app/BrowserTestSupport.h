@@ -63,7 +63,12 @@ protected:
         ASSERT_NE(Item, nullptr);
         Window->PageControl1->setCurrentWidget(Tree->parentWidget());
         Tree->scrollToItem(Item);
+        // Scrolling may widen the column to the nodes now in view, and the sideways scroll bar
+        // that brings takes room from the rows: the layouts it posts first, then the item again.
+        QCoreApplication::processEvents();
+        Tree->scrollToItem(Item);
         const QPoint centre = Tree->visualItemRect(Item).center();
+        ASSERT_TRUE(Tree->viewport()->rect().contains(centre)) << Item->text(0).toStdString();
         QTest::mouseClick(Tree->viewport(), Qt::LeftButton, {}, centre);
         // As the window system sends it: a click, then the second press as a double-click.
         if (Double) {
