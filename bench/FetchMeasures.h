@@ -5,7 +5,9 @@
 // the layer keeps them natively, else UTF-16 text) and fetches 1024 rows a call, touching
 // nothing but the lengths; and, as a second figure, a bare loop of one SQLFetch per row and one
 // SQLGetData per cell as UTF-16 text. Peak memory is each phase's own: the process's peak is
-// reset before it.
+// reset before it. The time to the first rows is the layer's until it hands its first rows over,
+// the bare loops' until their first fetch returns (one row for the SQLGetData loop: the plainest
+// way to a first row; a whole block for the block loop).
 #include "Ado.h"
 #include "BareOdbc.h"
 #include "CpuClock.h"
@@ -13,6 +15,7 @@
 #include "TypedCells.h"
 
 #include <chrono>
+#include <memory>
 #include <sql.h>
 #include <sqlext.h>
 #include <string>
@@ -138,23 +141,60 @@ inline BareResult bareFetch(const std::string& odbcConnectionString, const std::
 
 struct LayerResult {
     long rows = 0;
-    size_t memory = 0; // the dataset's
+    size_t memory = 0;          // the dataset's
+    double firstRowSeconds = 0; // until the first rows reached what shows them
     double seconds = 0;
     double cpuSeconds = 0;
     size_t peakBytes = 0;
 };
 
-inline LayerResult layerFetch(ado::TADOConnection& connection, const std::string& query) {
+// When the first rows of the open being measured reached what shows them.
+class TFirstRowsStopwatch {
+public:
     using Clock = std::chrono::steady_clock;
+    void Start() {
+        FStart = Clock::now();
+        FSeconds = -1;
+    }
+    void RowsCame() {
+        if (FSeconds < 0)
+            FSeconds = std::chrono::duration<double>(Clock::now() - FStart).count();
+    }
+    double Seconds() const { return FSeconds; }
+
+private:
+    Clock::time_point FStart;
+    double FSeconds = -1;
+};
+inline TFirstRowsStopwatch firstRowsStopwatch;
+
+// Runs the calls on the calling thread and takes their first rows as a window would.
+inline bool runTakingFirstRows(const std::shared_ptr<ado::TServerCall>& call) {
+    call->FirstRows().SetListener([outbox = &call->FirstRows()] {
+        if (outbox->Take() != nullptr)
+            firstRowsStopwatch.RowsCame();
+    });
+    return ado::runOnCallingThread(call);
+}
+
+// `ownRunner`: the connection runs the open as it is set to, and whatever takes the first rows
+// tells firstRowsStopwatch; else the open runs on the calling thread, its first rows taken.
+inline LayerResult layerFetch(ado::TADOConnection& connection, const std::string& query,
+                              bool ownRunner = false) {
+    using Clock = std::chrono::steady_clock;
+    if (!ownRunner)
+        connection.SetCallRunner(runTakingFirstRows);
     ado::TADOQuery dataSet;
     dataSet.SetConnection(&connection);
     dataSet.SetSQL(query);
     resetPeakMemory();
     const auto start = Clock::now();
     const double cpuStart = processCpuSeconds();
+    firstRowsStopwatch.Start();
     dataSet.Open();
     LayerResult result;
     result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.firstRowSeconds = firstRowsStopwatch.Seconds();
     result.cpuSeconds = processCpuSeconds() - cpuStart;
     result.peakBytes = peakMemoryBytes();
     result.rows = dataSet.RecordCount();

@@ -4,6 +4,7 @@
 #include "DBNavigator.h"
 #include "DatabaseChooser.h"
 #include "ErrorHandler.h"
+#include "FirstRowsPreview.h"
 #include "ResultTabs.h"
 #include "ScriptEditor.h"
 #include "ScriptRunner.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QScopeGuard>
 
 using namespace velmora;
 
@@ -60,6 +62,9 @@ void TfrmMain::ConnectScriptCommands() {
     };
     DBGrid1->SetDataSource(&DataSource1);
     DBNavigator1->SetDataSource(&DataSource1);
+    FFirstRows = new TFirstRowsPreview(
+        DBGrid1, &DataSource1, [this](const QString& Text) { StatusBar1->SetPanelText(2, Text); },
+        this);
     DBNavigator1->BeforeAction = [this](TDBNavigator::TNavigateBtn) { DBGrid1->CommitEdit(); };
 
     connect(SelectedOnly1, &QAction::triggered, this, Guarded([this] { SelectedOnly1Click(); }));
@@ -84,6 +89,8 @@ void TfrmMain::RunScriptFrom(const QString& Script, int Start) {
     if (Start >= 0)
         firstLine =
             1 + static_cast<size_t>(QStringView(SourceEdit1->Text()).left(Start).count('\n'));
+    FFirstRows->Expect();
+    const auto stopFirstRows = qScopeGuard([this] { FFirstRows->Stop(); });
     FScriptRunner->ExecuteScript(Script.toStdString(), firstLine);
 }
 
@@ -123,6 +130,8 @@ void TfrmMain::EntireScript1Click() {
 
 // A closed result has no records to count; its closing shows as a state change.
 void TfrmMain::DataSource1DataChange(ado::TDataSource& Sender) {
+    if (Sender.DataSet() != nullptr && Sender.DataSet()->Active())
+        FFirstRows->Stop(); // the run's result is in the grid
     // Another tab's records are counted while it is in sight.
     if (ResultTabs1->VisibleSource() != &Sender)
         return;

@@ -28,6 +28,7 @@ class TContextMenuShortcuts;
 class TDBGrid;
 class TDBNavigator;
 class TResultTabs;
+class TFirstRowsPreview;
 class TDataModule1;
 class TDatabaseChooser;
 class TFindBar;
@@ -356,6 +357,7 @@ private:
     std::unique_ptr<TDataModule1> FDataModule;
     // Works on the data module's objects: declared after it, so it goes first.
     std::unique_ptr<velmora::query::TScriptRunner> FScriptRunner;
+    TFirstRowsPreview* FFirstRows = nullptr; // the run's first rows while the rest comes
     TContextMenuShortcuts* FContextMenuShortcuts;
     // The commands disabled while a call on the server shows, to be enabled again after it.
     QList<QPointer<QAction>> FDisabledWhileWaiting;

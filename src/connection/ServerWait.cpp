@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QLocale>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -20,7 +21,8 @@ constexpr int ShowAfterMs = 200;
 constexpr int ProgressEveryMs = 250;
 constexpr int GiveUpAfterCancelMs = 2000;
 
-// Lets the worker end the local loop, but only while the loop is still there.
+// Lets the worker reach the window thread's local loop (to end it, or to have something done
+// there), but only while the loop is still there.
 class TWakeUp {
 public:
     explicit TWakeUp(QEventLoop* Loop) : FLoop(Loop) {}
@@ -28,6 +30,11 @@ public:
         const std::lock_guard lock(FMutex);
         if (FLoop != nullptr)
             QMetaObject::invokeMethod(FLoop, &QEventLoop::quit, Qt::QueuedConnection);
+    }
+    void Post(std::function<void()> Work) {
+        const std::lock_guard lock(FMutex);
+        if (FLoop != nullptr)
+            QMetaObject::invokeMethod(FLoop, std::move(Work), Qt::QueuedConnection);
     }
     void Forget() {
         const std::lock_guard lock(FMutex);
@@ -66,6 +73,9 @@ bool TServerWait::Wait(const std::shared_ptr<TServerCall>& Call) {
     const auto wakeUp = std::make_shared<TWakeUp>(&loop);
     if (FWorker == nullptr)
         FWorker = std::make_unique<TServerWorker>();
+    Call->FirstRows().SetListener([this, wakeUp, call = Call.get()] {
+        wakeUp->Post([this, call] { PassOnFirstRows(call); });
+    });
     FWorker->Start([Call, wakeUp] {
         Call->Run();
         wakeUp->Quit();
@@ -99,6 +109,10 @@ void TServerWait::End() {
     FGiveUpTimer.stop();
     FCall.reset();
     FLoop = nullptr;
+    if (FFirstRowsPassedOn) {
+        FFirstRowsPassedOn = false;
+        emit FirstRowsWithdrawn();
+    }
     if (!FShown)
         return;
     FShown = false;
@@ -165,6 +179,16 @@ void TServerWait::Cancel() {
 void TServerWait::GiveUp() {
     if (FLoop != nullptr)
         FLoop->quit();
+}
+
+void TServerWait::PassOnFirstRows(const TServerCall* Call) {
+    if (FCall.get() != Call)
+        return;
+    std::shared_ptr<velmora::ado::TFirstRows> rows = FCall->FirstRows().Take();
+    if (rows == nullptr)
+        return; // a newer copy came, and went out with the last notice
+    FFirstRowsPassedOn = true;
+    emit FirstRowsArrived(rows);
 }
 
 void TServerWait::AddCancelControl(QWidget* Control) {

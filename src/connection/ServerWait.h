@@ -7,6 +7,9 @@
 //
 // The worker thread is kept from call to call (see ServerWorker.h).
 //
+// A call's first rows are passed on while the call is still reading the rest (FirstRowsArrived),
+// so that a window can show them at once; they are withdrawn when the call ends.
+//
 // Cancel asks the driver to stop the call; a call that has not ended two seconds later, or on a
 // second Cancel, is given up, and its connection with it. A connect attempt is given up at once.
 #include "ServerCall.h"
@@ -31,6 +34,8 @@ public:
     // Runs the call on a worker thread; true when it finished, false when it was given up.
     bool Wait(const std::shared_ptr<velmora::ado::TServerCall>& Call);
     bool Busy() const { return FCall != nullptr; }
+    // Rows the running call has read so far; 0 when none runs.
+    long RowsFetched() const { return FCall ? FCall->RowsFetched() : 0; }
     // Stops the call that runs (see above); nothing when none does.
     void Cancel();
     // While a call runs, a press on the control (or inside it) cancels the call instead of doing
@@ -43,6 +48,12 @@ signals:
     void BusyChanged(bool Busy);
     // "Executing… 0:03", "Fetching… 350,000 rows", ...; empty when no call is shown.
     void ProgressChanged(const QString& Text);
+    // The first rows of the running call's first result, a newer copy each time; the receiver
+    // may take them over.
+    void FirstRowsArrived(const std::shared_ptr<velmora::ado::TFirstRows>& Rows);
+    // The call whose first rows came has ended: its whole result is handed over now, or its
+    // error.
+    void FirstRowsWithdrawn();
 
 private:
     void Begin(const std::shared_ptr<velmora::ado::TServerCall>& Call, QEventLoop& Loop);
@@ -51,6 +62,7 @@ private:
     void ShowProgress();
     QString ProgressText() const;
     void GiveUp();
+    void PassOnFirstRows(const velmora::ado::TServerCall* Call);
 
     std::unique_ptr<velmora::ado::TServerWorker> FWorker; // reused from call to call
     std::shared_ptr<velmora::ado::TServerCall> FCall;
@@ -58,6 +70,7 @@ private:
     QElapsedTimer FClock;
     bool FShown = false;
     bool FCancelRequested = false;
+    bool FFirstRowsPassedOn = false;
     QString FShownText;
     QTimer FShowTimer;
     QTimer FProgressTimer;

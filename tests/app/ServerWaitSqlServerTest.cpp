@@ -7,6 +7,7 @@
 #include "RequireComponent.h"
 #include "ScriptEditor.h"
 #include "ScriptedDialogs.h"
+#include "ServerWait.h"
 #include "ServerWaitTestSupport.h"
 #include "TdsServer.h"
 #include "untLog.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -80,6 +82,46 @@ TEST_F(ServerWaitSqlServer, EscapeStopsAStatementAndTheConnectionRunsTheNext) {
 
     Run("select count(*) as numbers from numbers");
     EXPECT_EQ(Result(), "1000");
+}
+
+// The rows of a result the server is sending show while the batch goes on, and the counter says
+// more may come. Escape then stops the batch: the rows read by then are the grid's own, as many
+// as the counter said.
+TEST_F(ServerWaitSqlServer, TheFirstRowsShowWhileTheBatchRunsOn) {
+    Connect(test::tdsConnectionString("sample"));
+    struct TSeen {
+        QString Row, Titles;
+        bool Waiting = false;
+    } seen;
+    QString counterAtEscape;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, Window.get(), [&] {
+        const query::TDataSetTableModel& grid = *Window->DBGrid1->Model();
+        if (!seen.Row.isEmpty() || grid.RowTotal() == 0)
+            return;
+        seen = {GridRow(grid, 0), GridTitles(grid).join('|'), ServerWait().Busy()};
+        // Long enough for the whole first result to be read: the batch waits on.
+        QTimer::singleShot(1500, Window.get(), [&] {
+            counterAtEscape = Panel(2);
+            SinceEscape.start();
+            PressEscape(Window.get());
+        });
+    });
+    look.start(5);
+    Run("select a.n as a, b.n as b from numbers a cross join numbers b where b.n <= 3 "
+        "order by a.n, b.n\nwaitfor delay '00:01:00'");
+    look.stop();
+    EXPECT_TRUE(seen.Waiting);
+    EXPECT_EQ(seen.Titles, "a|b");
+    EXPECT_EQ(seen.Row, "1|1");
+    const QRegularExpressionMatch counted =
+        QRegularExpression("^1 of ([0-9,]+)\\+ records$").match(counterAtEscape);
+    ASSERT_TRUE(counted.hasMatch()) << counterAtEscape.toStdString();
+    ASSERT_TRUE(SinceEscape.isValid());
+    EXPECT_LT(SinceEscape.elapsed(), 10000); // the wait was cancelled, not waited out
+    EXPECT_EQ(Panel(2), "1 of " + counted.captured(1).remove(',') + " records");
+    EXPECT_EQ(Result(), "1|1");
+    EXPECT_EQ(GridRow(*Window->DBGrid1->Model(), 2), "1|3");
 }
 
 TEST_F(ServerWaitSqlServer, AServerThatStoppedAnsweringIsGivenUpWithItsConnection) {

@@ -190,6 +190,28 @@ void RecordStore::loadRow(size_t row, RowBuilder& cells) const {
     }
 }
 
+RecordStore RecordStore::firstRows(size_t count) const {
+    RecordStore copy(columns_, formats_);
+    copy.rows_.reserve(count);
+    for (size_t row = 0; row < count; ++row) {
+        const size_t bytes = rowBytes(row);
+        char* block = copy.allocate(bytes);
+        std::memcpy(block, rows_[row], bytes);
+        copy.rows_.push_back(block);
+    }
+    if (!formats_.empty())
+        copy.textRows_.assign(textRows_.begin(),
+                              textRows_.begin() + static_cast<std::ptrdiff_t>(count));
+    return copy;
+}
+
+size_t RecordStore::rowBytes(size_t row) const {
+    if (columns_ == 0)
+        return 0;
+    const char* data = rows_[row];
+    return headerBytes(columns_, isWide(data)) + cellBounds(data, columns_ - 1).end;
+}
+
 size_t RecordStore::memoryUsage() const {
     return allocatedBytes_ + rows_.capacity() * sizeof(const char*) +
            chunks_.capacity() * sizeof(Chunk) + textRows_.capacity() / 8;

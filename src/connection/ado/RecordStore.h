@@ -66,12 +66,15 @@ public:
     void eraseRow(size_t row);
     // Copies a stored row into a builder as text (for editing it).
     void loadRow(size_t row, RowBuilder& cells) const;
+    // A store of its own holding copies of the first `count` rows.
+    RecordStore firstRows(size_t count) const;
 
     // Bytes held: the arena's chunks and the row index.
     size_t memoryUsage() const;
 
 private:
     const char* store(const RowBuilder& row);
+    size_t rowBytes(size_t row) const;
     char* allocate(size_t bytes);
 
     bool isNative(size_t row, size_t column) const;

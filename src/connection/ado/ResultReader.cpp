@@ -60,25 +60,58 @@ public:
         call_.SetStage(TServerStage::Fetching);
         plan();
         bind();
+        const bool stopped = readBlocks();
+        if (!stopped)
+            postFirstRows(true);
+        call_.FirstRows().Close();
+        return {std::move(store_), stopped};
+    }
+
+private:
+    // True when a cancel request stopped the reading.
+    bool readBlocks() {
         while (!call_.CancelRequested()) {
+            setFetchRows(nextFetchRows());
             const bool more = fetchBlock();
             // A block that a cancel cut short (a value that never ended) is not kept.
             if (call_.CancelRequested())
                 break;
             if (!more)
-                return {std::move(store_), false};
+                return false;
             for (size_t row = 0; row < fetched_; ++row)
                 storeRow(row);
             call_.SetRowsFetched(static_cast<long>(store_.rowCount()));
+            postFirstRows(false);
             // A short block ends the result. Fetching again would be pointless, and FreeTDS
             // would read on into the next statement's messages (a PRINT's) and lose them.
-            if (fetched_ < blockRows_)
-                return {std::move(store_), false};
+            if (fetched_ < fetchRows_)
+                return false;
         }
-        return {std::move(store_), true};
+        return true;
     }
 
-private:
+    void postFirstRows(bool resultEnded) {
+        TFirstRowsOutbox& outbox = call_.FirstRows();
+        if (outbox.Wanted(store_.rowCount(), resultEnded))
+            outbox.Post(columns_, store_);
+    }
+
+    // The first blocks are small and grow, doubling, to the full block: a fetch returns once its
+    // block is whole, so the first row can be shown as soon as it comes, and a server that sends
+    // a few rows and then works on is not waited for before anything shows.
+    size_t nextFetchRows() const {
+        return store_.rowCount() == 0 ? 1 : std::min(fetchRows_ * 2, blockRows_);
+    }
+
+    void setFetchRows(size_t rows) {
+        if (rows == fetchRows_)
+            return;
+        statement_.check(SQLSetStmtAttrW(handle_, SQL_ATTR_ROW_ARRAY_SIZE,
+                                         reinterpret_cast<SQLPOINTER>(rows), 0),
+                         "Setting the row array size");
+        fetchRows_ = rows;
+    }
+
     void plan() {
         const bool anyLong = std::any_of(columns_.begin(), columns_.end(),
                                          [](const ResultColumn& c) { return c.isLong(); });
@@ -133,9 +166,7 @@ private:
         statement_.check(SQLSetStmtAttrW(handle_, SQL_ATTR_ROW_BIND_TYPE,
                                          reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0),
                          "Binding columns");
-        statement_.check(SQLSetStmtAttrW(handle_, SQL_ATTR_ROW_ARRAY_SIZE,
-                                         reinterpret_cast<SQLPOINTER>(blockRows_), 0),
-                         "Setting the row array size");
+        setFetchRows(blockRows_);
         statement_.check(SQLSetStmtAttrW(handle_, SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0),
                          "Binding columns");
         rowStatus_.resize(blockRows_);
@@ -280,6 +311,7 @@ private:
     TServerCall& call_;
     std::vector<ColumnBinding> bindings_;
     size_t blockRows_ = 1;
+    size_t fetchRows_ = 0; // the row array size the statement has now
     SQLULEN fetched_ = 0;
     std::vector<SQLUSMALLINT> rowStatus_;
     RowBuilder row_;

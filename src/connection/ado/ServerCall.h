@@ -6,6 +6,7 @@
 // Everything the work touches must be its own (captured by value or shared): a caller that gives
 // up waiting leaves the call running on its thread until the driver returns.
 #include "CrossThreadCancel.h"
+#include "FirstRows.h"
 #include "OdbcDiagnostics.h"
 
 #include <atomic>
@@ -61,6 +62,9 @@ public:
     // reported by the caller once the call has finished.
     void Report(std::vector<Diagnostic> infos);
 
+    // The first rows of the call's first result, while the rest is being read.
+    TFirstRowsOutbox& FirstRows() { return firstRows_; }
+
     // Makes a driver call on the statement that Cancel stops (where the driver allows it).
     // After a cancel request, raises the error of a cancelled call instead.
     SQLRETURN Cancellable(SQLHSTMT statement, const std::function<SQLRETURN()>& driverCall);
@@ -85,6 +89,7 @@ private:
     SQLHSTMT cancelTarget_ = SQL_NULL_HSTMT; // the driver manager's handle
     SQLHSTMT driverCancelTarget_ = SQL_NULL_HSTMT; // the driver's own
     TDiagnosticCap infos_;
+    TFirstRowsOutbox firstRows_;
     std::exception_ptr error_;
 };
 

@@ -178,3 +178,32 @@ TEST(RecordStore, EditedRowsHoldTextBesideNativeRows) {
     EXPECT_EQ(store.text(0, 0, scratch), "7");
     EXPECT_EQ(store.text(1, 0, scratch), "12345678901");
 }
+
+// A copy of the first rows keeps their values, nulls, wide rows, native and edited cells, and
+// stays as it was when the store goes on changing.
+TEST(RecordStore, TheFirstRowsCopiedStandOnTheirOwn) {
+    RecordStore store(2, {{CellKind::Integer}, {}});
+    store.appendRow(fetchedRow(-42, "a"));
+    store.replaceRow(0, row({"12345678901", nullptr}));
+    RowBuilder wide(2);
+    wide.addNull();
+    wide.addValue(std::string(70000, 'w'));
+    store.insertRow(1, wide);
+    store.appendRow(fetchedRow(9, ""));
+    store.appendRow(fetchedRow(10, "not copied"));
+
+    RecordStore copy = store.firstRows(3);
+    store.replaceRow(0, row({"1", "changed"}));
+    store.eraseRow(1);
+
+    ASSERT_EQ(copy.rowCount(), 3u);
+    std::string scratch;
+    EXPECT_EQ(copy.text(0, 0, scratch), "12345678901");
+    EXPECT_TRUE(copy.isNull(0, 1));
+    EXPECT_TRUE(copy.isNull(1, 0));
+    EXPECT_EQ(copy.value(1, 1), std::string(70000, 'w'));
+    EXPECT_EQ(copy.text(2, 0, scratch), "9");
+    EXPECT_FALSE(copy.isNull(2, 1));
+    EXPECT_EQ(copy.value(2, 1), "");
+    EXPECT_EQ(RecordStore(0).firstRows(0).rowCount(), 0u);
+}
