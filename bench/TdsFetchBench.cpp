@@ -118,7 +118,7 @@ Figures measure(int port, bool encrypted) {
     ado::TADOConnection connection;
     connection.SetConnectionString(
         test::tdsConnectionString(port, "sa", test::tdsSaPassword, "sample") +
-        (encrypted ? ";Use Encryption for Data=True" : ""));
+        (encrypted ? ";Use Encryption for Data=True;Trust Server Certificate=True" : ""));
     connection.Open();
     Figures best{streamToNowhere(port, encrypted), bench::bareBlockFetch(odbc, SelectAll, true),
                  bench::bareFetch(odbc, SelectAll), bench::layerFetch(connection, SelectAll)};
