@@ -34,7 +34,7 @@ std::unique_ptr<TSourceEdit> NewEditor(NullHost& Host) {
     return editor;
 }
 
-int RangeCount(const TSourceEdit& Editor) {
+int RangeCount(TSourceEdit& Editor) {
     int ranges = 0;
     for (auto c = Editor.FirstRange(); c.Valid(); c.Next())
         ranges += c.Token().IsRange() ? 1 : 0;
