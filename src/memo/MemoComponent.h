@@ -178,7 +178,7 @@ public:
     void MouseDown(TMouseButton Button, int X, int Y, TShiftState Shift = 0, int Clicks = 1);
     void MouseMove(int X, int Y);
     void MouseUp(TMouseButton Button, int X, int Y);
-    void Timer(int Id);
+    virtual void Timer(int Id);
     void VScroll(TScrollCode Code, int Pos);
     void HScroll(TScrollCode Code, int Pos);
     // The whole text selected, the caret at its end.

@@ -5,6 +5,7 @@
 #include "SyntaxScanner.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace sourceedit {
 
@@ -21,11 +22,34 @@ TSourceEdit::~TSourceEdit() {
 
 // --- Repair after an edit --------------------------------------------------------------------
 
+namespace {
+
+// Where Pos goes when S … S + OldLength − 1 is replaced by NewLength characters: a position in the
+// replaced text goes to the end of the new one.
+int MovedByEdit(int Pos, int S, int OldLength, int NewLength) {
+    if (Pos >= S + OldLength)
+        return Pos + NewLength - OldLength;
+    return Pos >= S ? S + NewLength - 1 : Pos;
+}
+
+} // namespace
+
 void TSourceEdit::TextReplaced(int Start, int OldLength, int NewLength) {
     FModified.clear();
     FLevelShift = FChain.AdjustForEdit(Start, Start + OldLength - 1, NewLength, FModified);
-    FChangedRegion = std::make_unique<memo::TMCRange>(this, Start, Start + NewLength - 1);
-    ScanRange(*FChangedRegion);
+    // A repair under way starts again from its token, or from the edit when that comes first;
+    // it goes at least as far as it had to.
+    int from = Start;
+    int through = Start + NewLength - 1;
+    if (FRepair) {
+        from = std::min(from, FRepair->Pause.TokenStart);
+        through = std::max(through, MovedByEdit(FRepair->MustReach, Start, OldLength, NewLength));
+        FRepair.reset();
+    }
+    FChangedRegion = std::make_unique<memo::TMCRange>(this, from, through);
+    // A new text is coloured all at once, as it is loaded.
+    bool wholeText = Start == 1 && NewLength == TextLength();
+    ScanRegion(*FChangedRegion, wholeText ? std::numeric_limits<int>::max() : EditScanLimit(from));
 }
 
 void TSourceEdit::ReplaceFinished() {
@@ -41,6 +65,7 @@ void TSourceEdit::ReplaceFinished() {
 
 void TSourceEdit::RepaintParenthesesAfter(int Pos) {
     int lastVisible = VisibleRange()->REnd();
+    SettleTo(lastVisible);
     for (TRangeCursor c = FChain.At(std::max(Pos + 1, VisibleRange()->RStart()));
          c.Valid() && c.Token().RStart <= lastVisible; c.Next()) {
         if (c.Token().Kind == TSyntaxKind::skParenthesis) {
@@ -69,6 +94,10 @@ void TSourceEdit::RescanAll() {
 }
 
 void TSourceEdit::ScanRange(memo::TCustomRange& Region) {
+    ScanRegion(Region, std::numeric_limits<int>::max());
+}
+
+void TSourceEdit::ScanRegion(memo::TCustomRange& Region, int Limit) {
     TSyntaxColoring& settings = *FSyntaxColoring;
     if (settings.UpdateCount() != 0)
         return;
@@ -79,17 +108,96 @@ void TSourceEdit::ScanRange(memo::TCustomRange& Region) {
     settings.SetUpdateCount(settings.UpdateCount() + 1);
     FLexicon.Follow(settings);
     int from = ScanStart(Region.RStart());
+    // Ranges whose characters the edit changed never end the scan: a pause leaves them stale.
+    int mustReach = Region.REnd();
+    for (int start : FModified)
+        if (TRangeCursor modified = FChain.At(start); modified.Valid())
+            mustReach = std::max(mustReach, modified.Token().REnd);
     TChainMerge merge(FChain, from, FModified);
     TSyntaxScanner scanner(Text(), FLexicon, merge);
-    int scanned = scanner.Run(from, Region.REnd());
+    int scanned = scanner.Run(from, Region.REnd(), Limit);
     FLevelShift += merge.Finish();
     FModified.clear();
+    KeepPause(scanner, mustReach);
 
     Region.BeginUpdate();
     Region.SetRStart(from);
     Region.SetREnd(scanned);
     Region.EndUpdate();
     settings.SetUpdateCount(settings.UpdateCount() - 1);
+}
+
+int TSourceEdit::EditScanLimit(int From) const {
+    long long limit = static_cast<long long>(std::max(VisibleRange()->REnd(), From)) + FRepairSlice;
+    return static_cast<int>(std::min<long long>(limit, std::numeric_limits<int>::max()));
+}
+
+void TSourceEdit::KeepPause(const TSyntaxScanner& Scanner, int MustReach) {
+    if (!Scanner.Paused())
+        return;
+    const TSyntaxScanner::TPause& pause = Scanner.Pause();
+    // What the paused token covers is stale until the scan has read it again.
+    FRepair = TRepair{pause, std::max(MustReach, pause.Pos - 1)};
+    if (Host() != nullptr)
+        Host()->StartTimer(RepairTimerId, 0);
+}
+
+// --- The repair in slices --------------------------------------------------------------------
+
+int TSourceEdit::ResumeRepair(int Limit) {
+    TSyntaxColoring& settings = *FSyntaxColoring;
+    if (!FRepair || settings.UpdateCount() != 0)
+        return 0;
+    settings.SetUpdateCount(settings.UpdateCount() + 1);
+    FLexicon.Follow(settings);
+    TRepair repair = *FRepair;
+    FRepair.reset();
+    TChainMerge merge(FChain, repair.Pause.TokenStart, {});
+    TSyntaxScanner scanner(Text(), FLexicon, merge);
+    int scanned = scanner.Resume(repair.Pause, repair.MustReach, Limit);
+    int levelShift = merge.Finish();
+    KeepPause(scanner, repair.MustReach);
+    settings.SetUpdateCount(settings.UpdateCount() - 1);
+    if (levelShift != 0)
+        RepaintParenthesesAfter(scanned);
+    return scanned;
+}
+
+void TSourceEdit::RepairSlice() {
+    if (!FRepair)
+        return;
+    int from = FRepair->Pause.TokenStart;
+    int scanned = ResumeRepair(FRepair->Pause.Reached() + FRepairSlice);
+    if (scanned == 0)
+        return;
+    // Only what is on screen is drawn; the repair behind the visible lines is usually all there is.
+    memo::TMCRange repaired(this, from, scanned);
+    repaired.Paint();
+}
+
+void TSourceEdit::CompleteRepair() {
+    while (FRepair && ResumeRepair(std::numeric_limits<int>::max()) != 0) {
+    }
+}
+
+void TSourceEdit::SettleTo(int Pos) {
+    while (FRepair && FRepair->Pause.Settled < Pos) {
+        long long limit =
+            static_cast<long long>(std::max(Pos, FRepair->Pause.Reached())) + FRepairSlice;
+        if (ResumeRepair(
+                static_cast<int>(std::min<long long>(limit, std::numeric_limits<int>::max()))) == 0)
+            return;
+    }
+}
+
+void TSourceEdit::Timer(int Id) {
+    if (Id != RepairTimerId) {
+        TMemoComponent::Timer(Id);
+        return;
+    }
+    RepairSlice();
+    if (!FRepair && Host() != nullptr)
+        Host()->StopTimer(RepairTimerId);
 }
 
 int TSourceEdit::ScanStart(int Pos) const {
@@ -103,7 +211,7 @@ int TSourceEdit::ScanStart(int Pos) const {
         back = std::min(back, Pos - 3);
     if (FLexicon.HasAloneWords())
         back = std::min(back, SeparatorTailBefore(Pos));
-    TRangeCursor start = SyntaxRangeAt(back);
+    TRangeCursor start = ChainRangeAt(back);
     if (!start.Valid())
         return 1;
     int from = std::min(Pos, start.Token().RStart);
@@ -116,7 +224,7 @@ int TSourceEdit::ScanStart(int Pos) const {
     // the range before. So it does before a word or number in plain text: the word may be typed
     // apart into plain text that joins the plain text before it.
     for (;;) {
-        TRangeCursor previous = from > 1 ? SyntaxRangeAt(from - 1) : TRangeCursor();
+        TRangeCursor previous = from > 1 ? ChainRangeAt(from - 1) : TRangeCursor();
         if (!previous.Valid())
             return from;
         const TSyntaxToken& token = previous.Token();
@@ -161,6 +269,7 @@ int TSourceEdit::SeparatorTailBefore(int Pos) const {
 
 void TSourceEdit::ClearSyntaxRanges() {
     FChain.Clear();
+    FRepair.reset();
 }
 
 // --- Lookups and diagnostics -----------------------------------------------------------------
@@ -174,19 +283,25 @@ void SkipGaps(TSyntaxChain::TCursor& Cursor) {
 
 } // namespace
 
-TSourceEdit::TRangeCursor TSourceEdit::SyntaxRangeAt(int Pos) const {
+TSourceEdit::TRangeCursor TSourceEdit::ChainRangeAt(int Pos) const {
     TRangeCursor cursor = Pos < 1 ? FChain.First() : FChain.At(Pos);
     SkipGaps(cursor);
     return cursor;
 }
 
-TSourceEdit::TRangeCursor TSourceEdit::SyntaxRangeAtFrom(int Pos, const TRangeCursor& Hint) const {
+TSourceEdit::TRangeCursor TSourceEdit::SyntaxRangeAt(int Pos) {
+    CompleteRepair();
+    return ChainRangeAt(Pos);
+}
+
+TSourceEdit::TRangeCursor TSourceEdit::SyntaxRangeAtFrom(int Pos, const TRangeCursor& Hint) {
+    CompleteRepair();
     TRangeCursor cursor = Pos < 1 ? FChain.First() : FChain.At(Pos, Hint);
     SkipGaps(cursor);
     return cursor;
 }
 
-TSourceEdit::TRangeCursor TSourceEdit::LastRange() const {
+TSourceEdit::TRangeCursor TSourceEdit::LastRange() {
     TRangeCursor last;
     for (TRangeCursor c = FirstRange(); c.Valid(); c.Next())
         if (c.Token().IsRange())
@@ -194,7 +309,7 @@ TSourceEdit::TRangeCursor TSourceEdit::LastRange() const {
     return last;
 }
 
-TSourceEdit::TRangeCursor TSourceEdit::FindChainGap() const {
+TSourceEdit::TRangeCursor TSourceEdit::FindChainGap() {
     TRangeCursor first = FirstRange();
     if (!first.Valid())
         return first;
@@ -214,7 +329,7 @@ TSourceEdit::TRangeCursor TSourceEdit::FindChainGap() const {
     return TRangeCursor();
 }
 
-TSourceEdit::TRangeCursor TSourceEdit::FindChainOverlap() const {
+TSourceEdit::TRangeCursor TSourceEdit::FindChainOverlap() {
     TRangeCursor previous;
     for (TRangeCursor c = FirstRange(); c.Valid(); c.Next()) {
         if (!c.Token().IsRange())
@@ -226,7 +341,7 @@ TSourceEdit::TRangeCursor TSourceEdit::FindChainOverlap() const {
     return TRangeCursor();
 }
 
-void TSourceEdit::GetDebuggableRanges(TDebuggableRanges& Ranges) const {
+void TSourceEdit::GetDebuggableRanges(TDebuggableRanges& Ranges) {
     for (TRangeCursor c = FirstRange(); c.Valid(); c.Next()) {
         const TSyntaxToken& token = c.Token();
         if (token.IsRange())

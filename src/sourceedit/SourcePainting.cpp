@@ -58,6 +58,7 @@ void TSourceEdit::ProduceFromChain(const memo::TCustomRange& Segment,
     int selStart = selection.RStart();
     int selEnd = selection.REnd();
 
+    SettleTo(segEnd);
     // The entry that holds the segment's first character, found from where the last piece ended.
     TRangeCursor cursor = FChain.At(segStart, FPaintCursor);
     int done = segStart - 1;

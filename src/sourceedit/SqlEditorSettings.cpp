@@ -164,10 +164,11 @@ void LoadSqlSyntaxColoring(TSyntaxColoring& Settings) {
     separator.SetStyle(memo::fsBold);
     Settings.CustomStyles().Clear();
     AddCustomStyle(Settings, "Comments", memo::clTeal, U"/*", U"*/").SetNested(true);
-    AddCustomStyle(Settings, "Strings", memo::clRed, U"'", U"'");
+    // A quote written twice is a quote inside the string: 'it''s' is one string.
+    AddCustomStyle(Settings, "Strings", memo::clRed, U"'", U"'").SetDoubledEnd(true);
     AddCustomStyle(Settings, "Line Comments", memo::clTeal, U"--", U"#13");
-    AddCustomStyle(Settings, "Unicode Strings", memo::clRed, U"N'", U"'");
-    AddCustomStyle(Settings, "Unicode Strings", memo::clRed, U"n'", U"'");
+    AddCustomStyle(Settings, "Unicode Strings", memo::clRed, U"N'", U"'").SetDoubledEnd(true);
+    AddCustomStyle(Settings, "Unicode Strings", memo::clRed, U"n'", U"'").SetDoubledEnd(true);
     // Delimited names keep the editor's colour: a keyword inside one is a name.
     AddCustomStyle(Settings, "Bracketed Names", U"[", U"]").SetDoubledEnd(true);
     AddCustomStyle(Settings, "Quoted Names", U"\"", U"\"").SetDoubledEnd(true);

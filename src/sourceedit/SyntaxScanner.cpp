@@ -94,21 +94,69 @@ int TChainMerge::Finish() {
 
 // --- TSyntaxScanner --------------------------------------------------------------------------
 
-int TSyntaxScanner::Run(int Start, int End) {
+int TSyntaxScanner::Run(int Start, int End, int Limit) {
     FP = Start;
     FS = Start;
     FL = 0;
     FK = TPending::tkPlain;
     FCS = -1;
-    FMatched = false;
     FInStyle = false;
+    FEndSearch = 0;
+    FDepth = 0;
+    return Scan(End, Limit);
+}
+
+int TSyntaxScanner::Resume(const TPause& Pause, int End, int Limit) {
+    FP = Pause.Pos;
+    FS = Pause.TokenStart;
+    FL = Pause.TokenLength;
+    FK = Pause.Kind;
+    FCS = Pause.Style;
+    FInStyle = Pause.InStyle;
+    FEndSearch = Pause.EndSearch;
+    FDepth = Pause.Depth;
+    return Scan(End, Limit);
+}
+
+int TSyntaxScanner::Scan(int End, int Limit) {
+    FMatched = false;
+    FPaused = false;
+    FLimit = Limit;
     int length = FText.Length();
-    while (FP <= length && (FP <= End + 2 || !FMatched || FInStyle))
+    auto goesOn = [&] { return FP <= length && (FP <= End + 2 || !FMatched || FInStyle); };
+    if (FEndSearch != 0)
+        FinishStyle();
+    while (FEndSearch == 0 && FP <= Limit && goesOn())
         Step();
+    if (FEndSearch != 0 || goesOn()) {
+        int examined = std::max(FP, FEndSearch) - 1;
+        PauseHere();
+        return examined;
+    }
     int examined = FP - 1;
     if (FP > length)
         Emit();
     return examined;
+}
+
+void TSyntaxScanner::PauseHere() {
+    FPaused = true;
+    FPause = TPause{FP, FS, FL, FK, FCS, FInStyle, FEndSearch, FDepth, SettledEnd()};
+    if (FEndSearch != 0)
+        FL = FEndSearch - FS;
+    Emit();
+}
+
+int TSyntaxScanner::SettledEnd() {
+    if (FEndSearch != 0)
+        return FEndSearch - 1; // all of it is in the style
+    if (FK != TPending::tkPlain)
+        return FP - 1; // a style, symbols or a parenthesis: of one colour however far they go
+    // Plain text keeps its words, but the one the pause cut may be another word when whole.
+    int end = FP - 1;
+    while (end >= FS && (FLexicon.ClassOf(FText.At(end)) & TSyntaxLexicon::ccIdent))
+        --end;
+    return end;
 }
 
 int TSyntaxScanner::FindStyleAt(int Pos) {
@@ -159,9 +207,9 @@ void TSyntaxScanner::Step() {
             ++FP;
             return;
         }
-        FP = EndOfStyle(style) + 1;
-        FL = FP - FS;
-        SwitchTo(TPending::tkPlain);
+        FEndSearch = FP + static_cast<int>(style.BeginText.size());
+        FDepth = 1;
+        FinishStyle();
         return;
     }
     if (cls & TSyntaxLexicon::ccNumberLead) {
@@ -180,6 +228,16 @@ void TSyntaxScanner::Step() {
     ++FP;
 }
 
+void TSyntaxScanner::FinishStyle() {
+    int end = EndOfStyle(FLexicon.Style(FCS));
+    if (end == 0)
+        return;
+    FEndSearch = 0;
+    FP = end + 1;
+    FL = FP - FS;
+    SwitchTo(TPending::tkPlain);
+}
+
 int TSyntaxScanner::EndOfStyle(const TSyntaxLexicon::TStyle& Style) {
     int length = FText.Length();
     const std::u32string& beginText = Style.BeginText;
@@ -189,9 +247,14 @@ int TSyntaxScanner::EndOfStyle(const TSyntaxLexicon::TStyle& Style) {
     const int endSize = static_cast<int>(endText.size());
     const int beginSize = static_cast<int>(beginText.size());
     const bool nests = Style.Nested && !beginText.empty();
-    int depth = 1;
-    int pos = FP + beginSize;
+    int depth = FDepth;
+    int pos = FEndSearch;
     for (int last = length - endSize + 1; pos <= last;) {
+        if (pos > FLimit) {
+            FEndSearch = pos;
+            FDepth = depth;
+            return 0;
+        }
         char32_t c = FText.At(pos);
         if (c == endText[0] && FText.StartsWith(pos, endText)) {
             if (!Style.IgnoreChar.empty() && FText.At(pos - 1) == Style.IgnoreChar[0]) {

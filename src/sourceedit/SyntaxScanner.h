@@ -81,18 +81,49 @@ private:
 
 // The scanner: a machine of one step per character (or per delimited style), as the colouring
 // settings say. It starts in plain text at a range boundary and emits each token as it ends.
+// A scan may be given a limit: past it the scanner pauses, and a later scan goes on from there.
 class TSyntaxScanner {
 public:
+    enum class TPending { tkPlain, tkSymbol, tkParenthesis, tkStyle, tkNumber };
+    // Where a scan paused: the token under way and, inside a style read at once, where the search
+    // for its end had come to. The chain holds the ranges before the token, and the token as far
+    // as it went (a string that runs on is a string as far as it was read), replacing the old
+    // ranges it covered.
+    struct TPause {
+        int Pos = 1;         // the next character to examine
+        int TokenStart = 1;  // where the token under way starts: a range boundary of the chain
+        int TokenLength = 0; // its characters examined so far, up to Pos − 1
+        TPending Kind = TPending::tkPlain;
+        int Style = -1;
+        bool InStyle = false;
+        int EndSearch = 0; // inside a style read at once, where its end is looked for next; else 0
+        int Depth = 0;     // the nesting depth of that style there
+        // The last position up to which the chain is drawn as a full scan draws it: the ranges
+        // the token will keep (all but a word the pause may have cut).
+        int Settled = 0;
+        // The farthest position read: a scan that goes on reads past it.
+        int Reached() const { return EndSearch != 0 ? EndSearch : Pos; }
+    };
+
     TSyntaxScanner(const memo::TTextBuffer& Text, const TSyntaxLexicon& Lexicon, TChainMerge& Merge)
         : FText(Text), FLexicon(Lexicon), FMerge(Merge) {}
 
     // Scans from Start: through End + 2 at least, then on until a new range has coincided with
-    // the old one outside a switchable style. Returns the last position it examined.
-    int Run(int Start, int End);
+    // the old one outside a switchable style; it pauses instead once it is past Limit. Returns
+    // the last position it examined.
+    int Run(int Start, int End, int Limit);
+    // The same, going on from Pause; the merge starts at Pause.TokenStart.
+    int Resume(const TPause& Pause, int End, int Limit);
+    // Whether the last scan paused, and where.
+    bool Paused() const { return FPaused; }
+    const TPause& Pause() const { return FPause; }
 
 private:
-    enum class TPending { tkPlain, tkSymbol, tkParenthesis, tkStyle, tkNumber };
-
+    int Scan(int End, int Limit);
+    // Puts the token under way into the chain as far as it went, and keeps where the scan was.
+    void PauseHere();
+    // The end of the ranges the token under way keeps whatever follows.
+    int SettledEnd();
     void Step();
     // Starts a token of kind X, emitting the pending one first, unless a plain or symbol token
     // simply grows.
@@ -100,7 +131,11 @@ private:
     void Emit();
     void EmitPlain();
     void EmitRange(TSyntaxKind Kind, int Attribute, int From, int To);
-    // Where a style consumed at once ends: the last character of its end text.
+    // Reads a style consumed at once on from FEndSearch; at its end the token is complete. Past
+    // the limit it stops, FEndSearch and FDepth saying where.
+    void FinishStyle();
+    // Where a style consumed at once ends: the last character of its end text; 0 when the search
+    // reached the limit first.
     int EndOfStyle(const TSyntaxLexicon::TStyle& Style);
     int FindStyleAt(int Pos);
     // Where a Transact-SQL number that begins at FP ends; 0 when none begins there.
@@ -126,6 +161,11 @@ private:
     int FCS = -1; // the current style
     bool FMatched = false;
     bool FInStyle = false;
+    int FEndSearch = 0; // inside a style consumed at once: where its end is looked for next
+    int FDepth = 0;
+    int FLimit = 0;
+    bool FPaused = false;
+    TPause FPause;
     std::string FWord; // the identifier being looked up
 };
 

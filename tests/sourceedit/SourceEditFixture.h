@@ -35,7 +35,7 @@ struct Lexeme {
     }
 };
 
-inline std::vector<Lexeme> LexemesOf(const TSourceEdit& Editor) {
+inline std::vector<Lexeme> LexemesOf(TSourceEdit& Editor) {
     std::vector<Lexeme> out;
     for (auto c = Editor.FirstRange(); c.Valid(); c.Next()) {
         const TSyntaxToken& t = c.Token();
@@ -47,7 +47,7 @@ inline std::vector<Lexeme> LexemesOf(const TSourceEdit& Editor) {
 }
 
 // Every range with class, extent, attribute and level.
-inline std::vector<TSyntaxToken> TokensOf(const TSourceEdit& Editor) {
+inline std::vector<TSyntaxToken> TokensOf(TSourceEdit& Editor) {
     std::vector<TSyntaxToken> out;
     for (auto c = Editor.Chain().First(); c.Valid(); c.Next())
         out.push_back(c.Token());

@@ -57,9 +57,16 @@ TEST_F(Scanner, CommentsAndStringsAreStyles) {
     EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"/* a */"), Plain(U" b")}));
     Editor->SetText(U"x /* a\r\nb");
     EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Plain(U"x "), Styled(U"/* a\r\nb")}));
-    // A doubled quote ends a literal and starts the next one.
+    // A doubled quote is a quote inside the literal, also when typed into one; two literals
+    // side by side with a blank between stay two.
     Editor->SetText(U"'it''s'");
-    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"'it'"), Styled(U"'s'")}));
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"'it''s'")}));
+    Editor->SetText(U"'it' 's'");
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"'it'"), Plain(U" "), Styled(U"'s'")}));
+    Select(5, 5);
+    Editor->ClearSelection();
+    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"'it''s'")}));
+    EXPECT_EQ(Lexemes(), FreshLexemes(Editor->GetText()));
     // A begin text inside a style that is consumed at once is ignored.
     Editor->SetText(U"/* 'x */'y'");
     EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"/* 'x */"), Styled(U"'y'")}));

@@ -266,7 +266,7 @@ TEST_F(Settings, TheSqlConfigurationHoldsTheWordsAsStored) {
     EXPECT_EQ(styles.Items(1)->Caption(), "Strings");
     EXPECT_EQ(styles.Items(1)->Color(), memo::clRed);
     EXPECT_EQ(styles.Items(1)->EndText(), U"'");
-    EXPECT_FALSE(styles.Items(1)->DoubledEnd());
+    EXPECT_TRUE(styles.Items(1)->DoubledEnd());
     EXPECT_EQ(styles.Items(2)->Color(), memo::clTeal);
     EXPECT_EQ(styles.Items(2)->EndText(), U"\r");
     EXPECT_TRUE(styles.Items(5)->DoubledEnd());
@@ -355,9 +355,9 @@ TEST_F(TransactSql, DelimitedNamesAreNeverKeywords) {
 
 TEST_F(TransactSql, UnicodeStringsTakeTheirPrefixAlong) {
     Editor->SetText(U"N'it''s' n'x' THEN'a' xN'b'");
-    EXPECT_EQ(Lexemes(), (std::vector<Lexeme>{Styled(U"N'it'"), Styled(U"'s'"), Plain(U" "),
-                                              Styled(U"n'x'"), Plain(U" "), Word(U"THEN"),
-                                              Styled(U"'a'"), Plain(U" xN"), Styled(U"'b'")}));
+    EXPECT_EQ(Lexemes(),
+              (std::vector<Lexeme>{Styled(U"N'it''s'"), Plain(U" "), Styled(U"n'x'"), Plain(U" "),
+                                   Word(U"THEN"), Styled(U"'a'"), Plain(U" xN"), Styled(U"'b'")}));
     EXPECT_EQ(Editor->SyntaxColoring().CustomStyles().Items(TokenAt(1).Attribute)->Font().Color,
               memo::clRed);
 }

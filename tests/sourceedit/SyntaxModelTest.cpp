@@ -220,6 +220,64 @@ public:
         }
     }
 
+    // The colours and styles of characters 1 … End as printing (and painting) takes them.
+    static std::vector<std::pair<memo::TColor, memo::TFontStyles>> Drawn(TSourceEdit& Editor,
+                                                                         int End) {
+        std::vector<TStyledSpan> spans;
+        Editor.GetStyledSpans(1, End, spans);
+        std::vector<std::pair<memo::TColor, memo::TFontStyles>> drawn;
+        for (const TStyledSpan& span : spans)
+            drawn.insert(drawn.end(), static_cast<size_t>(span.REnd - span.RStart + 1),
+                         {span.Font.Color, span.Font.Style});
+        return drawn;
+    }
+
+    // With the repair still under way: what is drawn of the first End characters is what a full
+    // scan draws, the rest of the chain waiting.
+    void CheckDrawn(const std::string& Step) {
+        SCOPED_TRACE(Step);
+        FFresh.SetText(FEditor.GetText());
+        FFresh.RescanAll();
+        int end = Random(0, FEditor.TextLength());
+        ASSERT_EQ(Drawn(FEditor, end), Drawn(FFresh, end)) << "through " << end;
+    }
+
+    // Edits with the repair in small slices: after some edits the repair goes on for a few
+    // slices, or is drawn in part, or waits for the next edit to merge with it; then the chain is
+    // compared with a full scan, once the slices have finished the repair or when a reader has.
+    void RunSliced(std::u32string_view Text, int Steps) {
+        FEditor.SetRepairSliceLength(Random(1, 40));
+        FEditor.SetText(Text);
+        Check("load");
+        int pending = 0;
+        for (int step = 0; step < Steps && !::testing::Test::HasFatalFailure(); ++step) {
+            std::string edit = "step " + std::to_string(step) + ": " + Edit();
+            pending += FEditor.RepairPending() ? 1 : 0;
+            switch (Random(0, 5)) {
+            case 0: // the event loop runs a few slices
+                for (int slices = Random(1, 4); slices > 0; --slices)
+                    FEditor.RepairSlice();
+                break;
+            case 1:
+                CheckDrawn(edit);
+                break;
+            case 2: // the slices run to the end
+                while (FEditor.RepairPending())
+                    FEditor.RepairSlice();
+                Check(edit + ", slices done");
+                break;
+            case 3: // a reader finishes the repair
+                Check(edit + ", read");
+                break;
+            default: // the next edit comes first
+                break;
+            }
+        }
+        Check("end");
+        // The slices were small enough for most edits to leave a repair behind.
+        EXPECT_GT(pending, Steps / 20);
+    }
+
     // Loads Text, then makes Steps random edits, checking after each.
     void Run(std::u32string_view Text, int Steps) {
         FEditor.SetText(Text);
@@ -248,6 +306,15 @@ TEST(SyntaxChainModel, RepairedChainEqualsAFullScanAfterEveryEdit) {
         ChainModel model(seed);
         model.KeepLength(400);
         model.Run(model.RandomSql(300), 1500);
+    }
+}
+
+TEST(SyntaxChainModel, ARepairInSlicesEqualsAFullScanHoweverEditsAndReadersMeetIt) {
+    for (unsigned seed = 41; seed <= 46 && !HasFatalFailure(); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ChainModel model(seed);
+        model.KeepLength(400);
+        model.RunSliced(model.RandomSql(300), 1500);
     }
 }
 
