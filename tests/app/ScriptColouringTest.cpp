@@ -160,3 +160,26 @@ TEST_F(ScriptColouringTest, TheScriptPrintsInItsColours) {
 }
 
 } // namespace
+
+// A quote typed at the top of a long script turns what is on screen into a string at once; the
+// rest of the script follows from the editor's timer, and shows as a string when scrolled to.
+TEST_F(ScriptColouringTest, AQuoteAtTheTopOfALongScriptColoursTheRestFromTheTimer) {
+    QString script;
+    for (int line = 0; line < 60000; ++line)
+        script += "select 1 from t\n";
+    Window->SourceEdit1->SetText(script);
+    Editor().Selection()->CollapseTo(1);
+    QTest::keyClick(Script, '\'');
+    ASSERT_TRUE(Editor().RepairPending()); // far more than the screen and a slice beyond
+    const QColor red(255, 0, 0);
+    const QColor blue(0, 0, 255);
+    QImage top = Shown();
+    EXPECT_GT(PixelsOf(top, 2, 7, red), 0);
+    EXPECT_EQ(PixelsOf(top, 2, 7, blue), 0);
+
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !Editor().RepairPending(); }, 10000));
+    QTest::keyClick(Script, Qt::Key_End, Qt::ControlModifier);
+    QImage bottom = Shown();
+    EXPECT_GT(PixelsOf(bottom, 1, 6, red), 0);
+    EXPECT_EQ(PixelsOf(bottom, 1, 6, blue), 0);
+}
