@@ -158,7 +158,6 @@ void TfrmMain::CreateScriptPanel() {
     editor->setFocusPolicy(Qt::ClickFocus); // not a tab stop
     editor->setMinimumSize(64, 64);
     editor->setContextMenuPolicy(Qt::CustomContextMenu);
-    editor->SourceEdit().SetShowLineNumbers(true);
     SourceEdit1 = editor;
     FindBar1 = new TFindBar(editor, Panel1);
     GoToLineBar1 = new TGoToLineBar(editor, Panel1);

@@ -288,6 +288,7 @@ private:
     void ConnectServerWait();
     // Find, replace, go to line and the line numbers (MainWindowEditing.cpp).
     void ConnectEditingCommands();
+    void ShowLineNumbers();
     // The keyboard's ways around the window (MainWindowKeyboard.cpp).
     void ConnectKeyboard();
     // F6: the browser's tree, then the editor, then the grid, then the browser again.

@@ -9,8 +9,11 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -19,7 +22,9 @@ namespace {
 
 class FindBarTest : public testing::Test {
 protected:
+    // A workspace of the test's own: the window keeps its View choices there.
     void SetUp() override {
+        ASSERT_TRUE(QDir::setCurrent(Workspace.path()));
         Window = std::make_unique<TfrmMain>();
         Script = dynamic_cast<TMemoScriptEditor*>(Window->SourceEdit1);
         ASSERT_NE(Script, nullptr);
@@ -29,6 +34,11 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
         Script->setFocus();
         ASSERT_TRUE(QTest::qWaitFor([this] { return Script->hasFocus(); }));
+    }
+
+    void TearDown() override {
+        Window.reset();
+        QDir::setCurrent(Previous);
     }
 
     sourceedit::TSourceEdit& Editor() const { return Script->SourceEdit(); }
@@ -51,6 +61,8 @@ protected:
         return count;
     }
 
+    const QString Previous = QDir::currentPath();
+    QTemporaryDir Workspace;
     TScriptedDialogs Dialogs;
     std::unique_ptr<TfrmMain> Window;
     TMemoScriptEditor* Script = nullptr;
@@ -188,6 +200,23 @@ TEST_F(FindBarTest, LineNumbersShowUntilTurnedOff) {
     EXPECT_NE(shown.pixelColor(1, 1), gutter);
     // F3 is still the log's.
     EXPECT_EQ(Window->Log1->shortcut(), QKeySequence(Qt::Key_F3));
+}
+
+// The choice is the workspace's: a window opened there later starts as the last one was left.
+TEST_F(FindBarTest, TheLineNumbersChoiceOutlivesTheWindow) {
+    Window->LineNumbers1->trigger();
+    Window = std::make_unique<TfrmMain>();
+    EXPECT_FALSE(Window->LineNumbers1->isChecked());
+    EXPECT_EQ(dynamic_cast<TMemoScriptEditor*>(Window->SourceEdit1)->SourceEdit().GutterWidth(), 0);
+    Window->LineNumbers1->trigger();
+    Window = std::make_unique<TfrmMain>();
+    EXPECT_TRUE(Window->LineNumbers1->isChecked());
+    // A file the program cannot read is no choice: the numbers show.
+    Window.reset();
+    QFile::remove(Workspace.filePath("view.dat"));
+    ASSERT_TRUE(QDir().mkdir(Workspace.filePath("view.dat")));
+    Window = std::make_unique<TfrmMain>();
+    EXPECT_TRUE(Window->LineNumbers1->isChecked());
 }
 
 } // namespace
