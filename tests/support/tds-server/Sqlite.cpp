@@ -52,9 +52,12 @@ void SqliteStatement::bind(int index, const Value& value) {
 
 bool SqliteStatement::step() {
     // A write that meets another session's newer snapshot is refused at once, whatever the busy
-    // timeout. SQL Server waits for the lock instead: a statement of its own (outside a
-    // transaction, before its first row) starts again on a fresh snapshot, for as long as the
-    // busy timeout would have waited.
+    // timeout. SQL Server waits for the lock instead: a statement that nothing before it depends
+    // on (before its first row, outside a transaction or first in one) starts again on a fresh
+    // snapshot, for as long as the busy timeout would have waited. The transaction it is first
+    // in holds nothing yet but that snapshot, so it is begun again too.
+    const bool firstInTransaction = !rowsRead_ && sqlite3_get_autocommit(db_) == 0 &&
+                                    sqlite3_txn_state(db_, nullptr) == SQLITE_TXN_NONE;
     const auto deadline = std::chrono::steady_clock::now() + busyTimeout;
     for (;;) {
         const int result = sqlite3_step(statement_);
@@ -65,11 +68,13 @@ bool SqliteStatement::step() {
         if (result == SQLITE_DONE)
             return false;
         const bool retry = (result & 0xFF) == SQLITE_BUSY && !rowsRead_ &&
-                           sqlite3_get_autocommit(db_) != 0 &&
+                           (sqlite3_get_autocommit(db_) != 0 || firstInTransaction) &&
                            std::chrono::steady_clock::now() < deadline;
         if (!retry)
             throw SqliteError(sqlite3_errmsg(db_), -1);
         sqlite3_reset(statement_);
+        if (firstInTransaction)
+            sqlite3_exec(db_, "rollback; begin", nullptr, nullptr, nullptr);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
