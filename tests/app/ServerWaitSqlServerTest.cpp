@@ -1,17 +1,10 @@
 // The main window while it waits for SQL Server's protocol: the real FreeTDS driver against the
 // TDS test server. Escape stops a statement the server is working on, gives up one the server
 // no longer answers, and gives up a login the server never answers; the window paints meanwhile.
-#include "AdoTestSupport.h"
-#include "DBGrid.h"
-#include "GridText.h"
-#include "RequireComponent.h"
-#include "ScriptEditor.h"
-#include "ScriptedDialogs.h"
 #include "ServerWait.h"
 #include "ServerWaitTestSupport.h"
-#include "TdsServer.h"
+#include "SqlServerWindowFixture.h"
 #include "untLog.h"
-#include "untMain.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -19,36 +12,21 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <memory>
 
 using namespace velmora;
 
 namespace {
 
-class ServerWaitSqlServer : public testing::Test {
+class ServerWaitSqlServer : public SqlServerWindowFixture {
 protected:
     void SetUp() override {
-        VELMORA_REQUIRE(test::odbcDriverInstalled("FreeTDS"), "the FreeTDS ODBC driver");
-        VELMORA_REQUIRE(test::tdsServerPort().has_value(), "the tds_server test fixture");
+        SqlServerWindowFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         Window->resize(1000, 700);
-        Window->show();
         Window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
     }
-
-    QString Panel(int Index) const { return Window->StatusBar1->PanelText(Index); }
-
-    void Connect(const std::string& ConnectionString) {
-        Window->OpenConnection(QString::fromStdString(ConnectionString), false);
-        ASSERT_EQ(Panel(0), "Connected") << Panel(1).toStdString();
-    }
-
-    // Runs the script as F5 does; returns when the run has ended.
-    void Run(const QString& Script) {
-        Window->SourceEdit1->SetText(Script);
-        Window->EntireScript1->trigger();
-    }
-    QString Result() const { return GridRow(*Window->DBGrid1->Model(), 0); }
 
     // Presses Escape once the wait has run for `After` milliseconds; Since() then tells how long
     // ago that was.
@@ -60,8 +38,6 @@ protected:
         });
     }
 
-    TScriptedDialogs Dialogs;
-    std::unique_ptr<TfrmMain> Window = std::make_unique<TfrmMain>();
     QElapsedTimer SinceEscape;
     QString Shown; // the progress label when Escape was pressed
 };
@@ -96,7 +72,7 @@ TEST_F(ServerWaitSqlServer, TheFirstRowsShowWhileTheBatchRunsOn) {
     QString counterAtEscape;
     QTimer look;
     QObject::connect(&look, &QTimer::timeout, Window.get(), [&] {
-        const query::TDataSetTableModel& grid = *Window->DBGrid1->Model();
+        const query::TDataSetTableModel& grid = Grid();
         if (!seen.Row.isEmpty() || grid.RowTotal() == 0)
             return;
         seen = {GridRow(grid, 0), GridTitles(grid).join('|'), ServerWait().Busy()};
@@ -121,7 +97,7 @@ TEST_F(ServerWaitSqlServer, TheFirstRowsShowWhileTheBatchRunsOn) {
     EXPECT_LT(SinceEscape.elapsed(), 10000); // the wait was cancelled, not waited out
     EXPECT_EQ(Panel(2), "1 of " + counted.captured(1).remove(',') + " records");
     EXPECT_EQ(Result(), "1|1");
-    EXPECT_EQ(GridRow(*Window->DBGrid1->Model(), 2), "1|3");
+    EXPECT_EQ(GridRow(Grid(), 2), "1|3");
 }
 
 TEST_F(ServerWaitSqlServer, AServerThatStoppedAnsweringIsGivenUpWithItsConnection) {
