@@ -51,7 +51,7 @@ public:
     // repair follows in slices from the host's timer. Whoever reads the chain finishes the repair
     // first; painting (and printing) only as far as it draws.
     static constexpr int RepairTimerId = 2;
-    static constexpr int DefaultRepairSlice = 256 * 1024;
+    static constexpr int DefaultRepairSlice = 64 * 1024;
 
     // Rebuilds the whole chain and repaints the visible text.
     virtual void RescanAll();
