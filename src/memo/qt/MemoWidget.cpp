@@ -349,8 +349,10 @@ void TMemoWidget::TextOut(TPaintTarget Target, int X, int Y, const TRect& Clip,
 void TMemoWidget::ScrollPixels(TPaintTarget Target, int Dy, const TRect& Area) {
     QRect area = ToQRect(Area);
     FCanvas.Scroll(Target, Dy, area);
-    if (Target == TPaintTarget::ptWindow)
-        ShowArea(area);
+    // The screen's pixels (and the areas still waiting to be shown) move with the canvas's, so
+    // only the strip the move uncovers is copied to the screen again, not the whole area.
+    if (Target == TPaintTarget::ptWindow && !FShowing)
+        viewport()->scroll(0, Dy, area);
 }
 
 void TMemoWidget::Invalidate() {

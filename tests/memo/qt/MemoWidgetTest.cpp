@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBackingStore>
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QLineEdit>
@@ -497,6 +498,37 @@ TEST_F(MemoWidgetTest, EditsThatAddOrRemoveLinesShowWhatARepaintWould) {
     Key(Qt::Key_Backspace);
     EXPECT_TRUE(showsAsRepainted());
     Key(Qt::Key_Return);
+    EXPECT_TRUE(showsAsRepainted());
+}
+
+// The screen itself, not a fresh grab: a scroll moves the pixels already shown, so what it left
+// on screen (the caret that stood there, lines drawn but not yet shown) must be what a repaint
+// draws.
+TEST_F(MemoWidgetTest, WhatTheScreenHoldsAfterAScrollIsWhatARepaintDraws) {
+    auto* screen = dynamic_cast<QImage*>(Window->backingStore()->paintDevice());
+    ASSERT_NE(screen, nullptr) << "the platform's backing store holds no image";
+    auto showsAsRepainted = [&] {
+        QCoreApplication::processEvents();
+        QRect area(Widget->viewport()->mapTo(Window.get(), QPoint(0, 0)),
+                   Widget->viewport()->size() * screen->devicePixelRatio());
+        return screen->copy(area) == Shown();
+    };
+    SetText(Numbered(100));
+    QCoreApplication::processEvents();
+    int bottom = Editor().VisibleLines();
+    Editor().Selection()->CollapseTo(Editor().LineColToPos(bottom, 3));
+    for (int i = 0; i < 12; ++i) { // Enter at the bottom line pulls the view down
+        Key(Qt::Key_Return);
+        Type("x");
+        EXPECT_TRUE(showsAsRepainted()) << "after Enter " << i + 1;
+    }
+    EXPECT_GT(TopLine(), 1);
+    Key(Qt::Key_PageUp);
+    EXPECT_TRUE(showsAsRepainted());
+    Widget->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_TRUE(showsAsRepainted());
+    Key(Qt::Key_Up); // the caret scrolls the view back up
+    Key(Qt::Key_Up);
     EXPECT_TRUE(showsAsRepainted());
 }
 
