@@ -509,8 +509,9 @@ TEST_F(MemoWidgetTest, WhatTheScreenHoldsAfterAScrollIsWhatARepaintDraws) {
     ASSERT_NE(screen, nullptr) << "the platform's backing store holds no image";
     auto showsAsRepainted = [&] {
         QCoreApplication::processEvents();
-        QRect area(Widget->viewport()->mapTo(Window.get(), QPoint(0, 0)),
-                   Widget->viewport()->size() * screen->devicePixelRatio());
+        qreal ratio = screen->devicePixelRatio();
+        QRect area(Widget->viewport()->mapTo(Window.get(), QPoint(0, 0)) * ratio,
+                   Widget->viewport()->size() * ratio);
         return screen->copy(area) == Shown();
     };
     SetText(Numbered(100));
